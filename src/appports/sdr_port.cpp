@@ -1,0 +1,50 @@
+#include "appports/sdr_port.h"
+
+#include "appports/command_tables.h"
+#include "appports/port_toggle.h"
+#include "monitor/terminal_model.h"
+#include "ports/serial_port.h"
+#include "ports/virtual_port.h"
+#include "rig/virtual_rig.h"
+#include "shell/frames.h"
+#include "shell/messenger.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+SdrPort::SdrPort(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+    connect(d.frame.btnCreatePort7, &QPushButton::clicked, this, &SdrPort::btnCreatePort7_Click);
+    connect(&d.port, &VirtualPort::DataReceived, this, &SdrPort::DataReceived);
+}
+
+void SdrPort::btnCreatePort7_Click() {
+    m_rx.clear();
+    PortToggle toggle{d.port,
+                      *d.frame.btnCreatePort7,
+                      *d.frame.ComboVPort7,
+                      d.terminal,
+                      QStringLiteral("Connect to K3 first"),
+                      false};
+    toggle.click(d.rigPort, d.messenger);
+}
+
+void SdrPort::DataReceived() {
+    const CatFramer::Result batch = m_rx.feed(d.port.ReadText());
+    showDiscarded(d.terminal, batch.discarded);
+    for (const QByteArray &command : batch.pieces) {
+        AppendToTerminal(d.terminal, command);
+        if (!sdrForwards(command, d.rig.get(Entry::FA), d.rigType()))
+            continue;
+        d.timer1.stop();
+        d.rigPort.WriteText(command);
+        d.timer1.start();
+    }
+}
+
+void SdrPort::DeliverReply(const QByteArray &reply) {
+    if (!d.port.IsOpenedByApp())
+        return;
+    d.port.WriteText(reply);
+    AppendToTerminal(d.terminal, reply);
+}

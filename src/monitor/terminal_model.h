@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QByteArray>
+#include <QList>
+
+// The traffic of one port: at most 100 lines, oldest first, and the index of the top line in view
+// so that the newest four lines fill the view.
+class TerminalModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLines = 100;
+    static constexpr int kLinesInView = 4;
+
+    explicit TerminalModel(QObject *parent = nullptr);
+
+    void append(const QByteArray &line);
+    int topLine() const { return m_top; }
+    int lineCount() const { return int(m_lines.size()); }
+    const QByteArray &line(int i) const { return m_lines.at(i); }
+    QList<QByteArray> lines() const { return m_lines; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+signals:
+    void appended();
+
+private:
+    QList<QByteArray> m_lines;
+    int m_top = 0;
+};
+
+// The one way to show traffic.
+inline void AppendToTerminal(TerminalModel &terminal, const QByteArray &line) {
+    terminal.append(line);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+
+class Messenger;
+class OutputPortFrame;
+class QTimer;
+class SerialPort;
+class TerminalModel;
+class VirtualRigState;
+
+// Two real serial ports that repeat the transmit frequency every 500 ms, while the rig's FR and
+// FT replies keep the output window open.
+class OutputPorts : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kCount = 2;
+    static constexpr int kSendInterval = 500;
+    static constexpr int kWindow = 2000;
+
+    struct Port {
+        OutputPortFrame &frame;
+        SerialPort &port;
+        TerminalModel &terminal;
+    };
+    struct Deps {
+        std::array<Port, kCount> ports;
+        SerialPort &rigPort;
+        VirtualRigState &rig;
+        Messenger &messenger;
+    };
+    explicit OutputPorts(Deps deps, QObject *parent = nullptr);
+
+    // i = 1 or 2.
+    void btnOpen_Click(int i);
+    void SendTick(int i);
+    // An FR or FT reply arrived.
+    void StartOutputWindow();
+    // The rig port has closed: the output ports close too; their send timers run on.
+    void RigDisconnected();
+
+    QTimer &sendTimer(int i) { return *m_send[std::size_t(i - 1)]; }
+    QTimer &outputWindow() { return *m_window; }
+
+private:
+    Port &port(int i) { return d.ports[std::size_t(i - 1)]; }
+    void showClosed(int i);
+
+    Deps d;
+    std::array<QTimer *, kCount> m_send{}; // Timer3, Timer4
+    QTimer *m_window;                      // Timer7
+};

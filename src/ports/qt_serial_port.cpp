@@ -1,0 +1,157 @@
+#include "ports/qt_serial_port.h"
+
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this)) {
+    connect(m_port, &QSerialPort::readyRead, this, [this] {
+        // ReadText pulls pending bytes in itself, which makes QSerialPort emit readyRead
+        // inside that call; the caller is already reading, so don't re-enter its handler.
+        if (!m_pulling)
+            emit DataReceived();
+    });
+    connect(m_port, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { onError(int(e)); });
+}
+
+QtSerialPort::~QtSerialPort() = default;
+
+int QtSerialPort::PortCount() const {
+    return int(QSerialPortInfo::availablePorts().size());
+}
+
+QString QtSerialPort::PortName(int index) const {
+    const auto ports = QSerialPortInfo::availablePorts();
+    return index >= 0 && index < ports.size() ? ports.at(index).portName() : QString();
+}
+
+bool QtSerialPort::parseMode(const QString &text, Mode &mode) {
+    const QStringList f = text.split(QLatin1Char(','));
+    if (f.size() != 4)
+        return false;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    const int baud = f[0].trimmed().toInt(&ok1);
+    const QString parity = f[1].trimmed().toUpper();
+    const int data = f[2].trimmed().toInt(&ok2);
+    const int stop = f[3].trimmed().toInt(&ok3);
+    if (!ok1 || !ok2 || !ok3 || baud <= 0 || parity.size() != 1 ||
+        !QStringLiteral("NEOMS").contains(parity) || data < 5 || data > 8 ||
+        (stop != 1 && stop != 2))
+        return false;
+    mode = Mode{baud, char(parity.at(0).toLatin1()), data, stop};
+    return true;
+}
+
+void QtSerialPort::SetMode(const QString &mode) {
+    Mode parsed;
+    if (!parseMode(mode, parsed))
+        return;
+    m_mode = parsed;
+    if (m_port->isOpen())
+        applyMode();
+}
+
+void QtSerialPort::applyMode() {
+    m_port->setBaudRate(m_mode.baud);
+    m_port->setDataBits(QSerialPort::DataBits(m_mode.dataBits));
+    m_port->setStopBits(m_mode.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    switch (m_mode.parity) {
+    case 'E':
+        m_port->setParity(QSerialPort::EvenParity);
+        break;
+    case 'O':
+        m_port->setParity(QSerialPort::OddParity);
+        break;
+    case 'M':
+        m_port->setParity(QSerialPort::MarkParity);
+        break;
+    case 'S':
+        m_port->setParity(QSerialPort::SpaceParity);
+        break;
+    default:
+        m_port->setParity(QSerialPort::NoParity);
+        break;
+    }
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool QtSerialPort::Open(const QString &name) {
+    if (m_port->isOpen())
+        return true;
+    if (name.trimmed().isEmpty()) {
+        m_error = tr("No port name");
+        return false;
+    }
+    m_port->setPortName(name);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_error = m_port->errorString();
+        return false;
+    }
+    applyMode();
+    m_error.clear();
+    return true;
+}
+
+bool QtSerialPort::Close() {
+    if (m_port->isOpen())
+        m_port->close();
+    return !m_port->isOpen();
+}
+
+bool QtSerialPort::IsOpened() const {
+    return m_port->isOpen();
+}
+
+void QtSerialPort::ClearPort() {
+    if (!m_port->isOpen())
+        return;
+    m_port->clear(QSerialPort::Input);
+    m_port->readAll(); // what Qt had already pulled in
+}
+
+void QtSerialPort::WriteText(const QByteArray &text) {
+    if (m_port->isOpen() && !text.isEmpty())
+        m_port->write(text);
+}
+
+QByteArray QtSerialPort::ReadText() {
+    if (!m_port->isOpen())
+        return {};
+    m_pulling = true;
+    m_port->waitForReadyRead(0);
+    m_pulling = false;
+    return m_port->readAll();
+}
+
+void QtSerialPort::SetLineA(bool on) {
+    // A pseudo-terminal has no modem lines; setting them fails and the port stays open.
+    if (m_port->isOpen())
+        m_port->setDataTerminalReady(on);
+}
+
+void QtSerialPort::SetLineB(bool on) {
+    if (m_port->isOpen())
+        m_port->setRequestToSend(on);
+}
+
+void QtSerialPort::FlushWrites(int msecs) {
+    if (m_port->isOpen() && m_port->bytesToWrite() > 0)
+        m_port->waitForBytesWritten(msecs);
+}
+
+QString QtSerialPort::ErrorString() const {
+    return m_error;
+}
+
+void QtSerialPort::onError(int error) {
+    if (error == QSerialPort::NoError)
+        return;
+    m_error = m_port->errorString();
+    // Only a resource error means the device is gone; DTR/RTS on a pseudo-terminal fail with
+    // UnsupportedOperationError and the port keeps working.
+    if (error == QSerialPort::ResourceError && m_port->isOpen()) {
+        m_port->close();
+        emit Vanished();
+    }
+    m_port->clearError();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// A real serial port as the bridge drives it: the rig port and the two output ports.
+// Text crosses it unchanged, as 8-bit bytes.
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual int PortCount() const = 0;
+    virtual QString PortName(int index) const = 0;
+    // "38400,N,8,1": baud, parity (N E O M S), data bits, stop bits. Text that does not parse
+    // changes nothing.
+    virtual void SetMode(const QString &mode) = 0;
+    virtual bool Open(const QString &name) = 0;
+    virtual bool Close() = 0;
+    virtual bool IsOpened() const = 0;
+    // Discards everything received and not yet read.
+    virtual void ClearPort() = 0;
+    // Dropped silently while the port is closed.
+    virtual void WriteText(const QByteArray &text) = 0;
+    // Every byte received since the last read, including what reached the device while the
+    // thread was blocked.
+    virtual QByteArray ReadText() = 0;
+    virtual void SetLineA(bool on) = 0;
+    virtual void SetLineB(bool on) = 0;
+    // Waits (bounded) until what was written has left, before the caller blocks its thread.
+    virtual void FlushWrites(int msecs) = 0;
+    virtual QString ErrorString() const = 0;
+
+signals:
+    void DataReceived();
+    // The device went away while open (a USB adapter pulled out); the port is closed now.
+    void Vanished();
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Receive buffer of a CAT port. Text waits until the buffer ends with ';'; then the whole buffer
+// is cut at every ';' and each piece is handed on with its ';' restored (an empty piece gives ";"
+// alone). A peer that never ends its text with ';' must not grow memory without bound: past
+// kMaxPending bytes the complete commands are handed on early, and an unterminated tail longer
+// than any real CAT text is discarded.
+class CatFramer {
+public:
+    static constexpr qsizetype kMaxPending = 64 * 1024;
+    static constexpr qsizetype kMaxCommand = 1024;
+
+    struct Result {
+        QList<QByteArray> pieces; // each ends with ';'
+        qsizetype discarded = 0;  // bytes thrown away as garbage
+    };
+
+    Result feed(const QByteArray &text);
+    void clear() { m_buffer.clear(); }
+    const QByteArray &pending() const { return m_buffer; }
+
+    // Cuts a block ending with ';' into pieces, each with its ';'.
+    static QList<QByteArray> split(const QByteArray &block);
+
+private:
+    QByteArray m_buffer;
+};

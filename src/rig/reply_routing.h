@@ -1,0 +1,61 @@
+#pragma once
+
+#include "rig/virtual_rig.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <optional>
+
+// What follows the storing of a rig reply.
+enum class RigAction : quint8 {
+    None,
+    AI1,         // the stored IF reply to the ports whose "AI1" box is set
+    AI2,         // the reply to the ports whose "AI2" box is set
+    Sdr,         // the reply to the SDR program, if one holds its port
+    SdrIfYaesu,  // as Sdr, for a Yaesu rig only
+    Out,         // open the output window when an output port is open
+    Text8,       // show the reply as the published FA item
+    TxIndicator, // "On" when the third character is '1', else "Off"
+};
+
+struct RoutingRow {
+    Entry entry; // the reply's mnemonic, and the rig types that keep it
+    std::array<RigAction, 3> then;
+};
+
+// Rows are tried in order; the first whose mnemonic begins the reply and whose rig-type condition
+// holds takes it. The '$' forms come before their plain mnemonic. A reply no row takes goes to
+// application port 1.
+inline constexpr std::array<RoutingRow, 27> kReplyRouting{{
+    {Entry::BG, {RigAction::AI2}},
+    {Entry::BW, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::CW, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::DT, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::FA, {RigAction::AI2, RigAction::Sdr, RigAction::Text8}},
+    {Entry::FB, {RigAction::Sdr}},
+    {Entry::FI, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::FR, {RigAction::AI2, RigAction::Out}},
+    {Entry::FT, {RigAction::AI2, RigAction::Out, RigAction::SdrIfYaesu}},
+    {Entry::FWs, {RigAction::AI2}},
+    {Entry::FW, {RigAction::AI2}},
+    {Entry::IC, {RigAction::AI2}},
+    {Entry::ID, {}},
+    {Entry::IF, {RigAction::AI1, RigAction::Sdr}},
+    {Entry::IS, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::KP, {RigAction::AI2}},
+    {Entry::MDs, {RigAction::AI1, RigAction::AI2}},
+    {Entry::MD, {RigAction::AI1, RigAction::AI2}},
+    {Entry::OM, {}},
+    {Entry::PAs, {RigAction::AI2}},
+    {Entry::PA, {RigAction::Sdr}},
+    {Entry::RAs, {RigAction::AI2}},
+    {Entry::RA, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::SMs, {RigAction::AI2}},
+    {Entry::SM, {RigAction::AI2}},
+    {Entry::TX, {RigAction::AI2, RigAction::Sdr}},
+    {Entry::TQ, {RigAction::AI2, RigAction::TxIndicator}},
+}};
+
+// The row that takes a reply under this rig type; nullptr sends it to application port 1.
+const RoutingRow *routeReply(const QByteArray &reply, int rigType);

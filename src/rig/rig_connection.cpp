@@ -1,0 +1,139 @@
+#include "rig/rig_connection.h"
+
+#include "monitor/terminal_model.h"
+#include "outports/output_ports.h"
+#include "ports/serial_port.h"
+#include "rig/rig_tables.h"
+#include "rig/virtual_rig.h"
+#include "shell/frames.h"
+#include "shell/messenger.h"
+#include "shell/version.h"
+
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+// Waits of the connection sequence, in ms.
+constexpr int kProbeWait = 200;
+constexpr int kSetUpWait = 50;
+constexpr int kQueryWait = 30;
+constexpr int kLoadWindow = 1000;
+
+QString title(const char *suffix) {
+    return QString::fromLatin1(kAppTitle) + QLatin1String(suffix);
+}
+} // namespace
+
+RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+    connect(d.frame.btnOpen, &QPushButton::clicked, this, &RigConnection::btnOpen_Click);
+    connect(d.frame.cbBaudRate, &QComboBox::currentIndexChanged, this,
+            &RigConnection::cbBaudRate_Change);
+    connect(d.frame.cbRigType, &QComboBox::currentIndexChanged, this,
+            &RigConnection::cbRigType_Click);
+    connect(&d.rigPort, &SerialPort::Vanished, this, [this] {
+        AppendToTerminal(d.terminal,
+                         "Rig port " + d.frame.ComboPort->currentText().toLocal8Bit() +
+                             " has gone away: " + d.rigPort.ErrorString().toLocal8Bit());
+        d.frame.ComboPort->setEnabled(true);
+        d.frame.btnOpen->setText(QStringLiteral("Connect"));
+        if (m_outputs)
+            m_outputs->RigDisconnected();
+    });
+}
+
+int RigConnection::rigType() const {
+    return d.frame.cbRigType->currentIndex();
+}
+
+void RigConnection::btnOpen_Click() {
+    if (!d.rigPort.IsOpened()) {
+        ConnectRig();
+        return;
+    }
+    if (!d.rigPort.Close())
+        return;
+    d.frame.ComboPort->setEnabled(true);
+    d.frame.btnOpen->setText(QStringLiteral("Connect"));
+    if (m_outputs)
+        m_outputs->RigDisconnected();
+    // Polling is left running; the application ports stay.
+}
+
+void RigConnection::applyBaudMode() {
+    const int index = d.frame.cbBaudRate->currentIndex();
+    if (index >= 0 && index < int(kBaudModes.size()))
+        d.rigPort.SetMode(QString::fromLatin1(kBaudModes[std::size_t(index)].data(),
+                                              qsizetype(kBaudModes[std::size_t(index)].size())));
+}
+
+void RigConnection::writeAndWait(const QByteArray &text, int msecs) {
+    d.rigPort.WriteText(text);
+    d.rigPort.FlushWrites(msecs);
+    QThread::msleep(ulong(msecs));
+}
+
+void RigConnection::ConnectRig() {
+    d.timer1.stop();
+    applyBaudMode();
+    if (d.rigPort.Open(d.frame.ComboPort->currentText())) {
+        const bool k3 = d.frame.cbRigType->currentText() == QLatin1String("K3");
+        d.rigPort.SetLineB(!k3);
+        d.rigPort.SetLineA(false);
+        d.frame.ComboPort->setEnabled(false);
+        d.frame.btnOpen->setText(QStringLiteral("Disconnect"));
+        d.window.setWindowTitle(title("  Initializing"));
+        AppendToTerminal(d.terminal, "Loading Virtual Rig");
+        d.rigPort.ClearPort();
+        writeAndWait("FA;", kProbeWait);
+        writeAndWait("FA;", kProbeWait);
+        const QByteArray probe = d.rigPort.ReadText();
+        d.rig.set(Entry::FA, probe);
+        if (!probe.startsWith("FA")) {
+            d.frame.ComboPort->setEnabled(true);
+            d.frame.btnOpen->setText(QStringLiteral("Connect"));
+            d.rigPort.Close();
+            d.messenger.show({QString(),
+                              QStringLiteral("Can't connect to rig\r\nPlease check rig com port "
+                                             "settings."),
+                              Message::Buttons::Ok, Message::Icon::None});
+            return; // the title stays "Initializing" and polling stays stopped
+        }
+        if (rigType() == RigType::K3) {
+            for (std::string_view command : kK3SetUp)
+                writeAndWait(QByteArray(command.data(), qsizetype(command.size())), kSetUpWait);
+        }
+        for (const QByteArray &query : loadQueriesFor(rigType()))
+            writeAndWait(query, kQueryWait);
+        d.window.setWindowTitle(title("  Done"));
+        AppendToTerminal(d.terminal, "Virtual K3 Loaded");
+
+        // Let the replies to the load queries be handled (and the user click) for a second.
+        QDeadlineTimer deadline(kLoadWindow);
+        while (!deadline.hasExpired()) {
+            QEventLoop loop;
+            QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    } else if (!d.rigPort.ErrorString().isEmpty()) {
+        AppendToTerminal(d.terminal, d.frame.ComboPort->currentText().toLocal8Bit() + ": " +
+                                         d.rigPort.ErrorString().toLocal8Bit());
+    }
+    d.window.setWindowTitle(QString::fromLatin1(kAppTitle));
+    d.timer1.start();
+}
+
+void RigConnection::cbBaudRate_Change() {
+    applyBaudMode();
+    if (d.saveConfig)
+        d.saveConfig();
+}
+
+void RigConnection::cbRigType_Click() {
+    if (d.saveConfig)
+        d.saveConfig();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class Messenger;
+class OutputPorts;
+class QTimer;
+class QWidget;
+class RigPortFrame;
+class SerialPort;
+class TerminalModel;
+class VirtualRigState;
+
+// Opens and closes the rig port, probes the rig, sends a K3 its set-up commands and fills the
+// virtual rig with the load queries.
+class RigConnection : public QObject {
+    Q_OBJECT
+public:
+    struct Deps {
+        QWidget &window;
+        RigPortFrame &frame;
+        SerialPort &rigPort;
+        VirtualRigState &rig;
+        TerminalModel &terminal;
+        QTimer &timer1;
+        Messenger &messenger;
+        std::function<void()> saveConfig;
+    };
+    explicit RigConnection(Deps deps, QObject *parent = nullptr);
+    void setOutputPorts(OutputPorts *outputs) { m_outputs = outputs; }
+
+    void btnOpen_Click();
+    void ConnectRig();
+    void cbBaudRate_Change();
+    void cbRigType_Click();
+
+    int rigType() const;
+
+private:
+    // Flushes the write first, so the rig gets it during the wait.
+    void writeAndWait(const QByteArray &text, int msecs);
+    void applyBaudMode();
+
+    Deps d;
+    OutputPorts *m_outputs = nullptr;
+};

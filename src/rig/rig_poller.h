@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class PollingControls;
+class QTimer;
+class SerialPort;
+class VirtualPort;
+
+// Asks the rig at the user's interval for what keeps the virtual rig current.
+class RigPoller : public QObject {
+    Q_OBJECT
+public:
+    struct Deps {
+        PollingControls &controls;
+        QTimer &timer1;
+        SerialPort &rigPort;
+        VirtualPort &sdrPort;
+        std::function<int()> rigType;
+        std::function<QString()> transmitIndicator;
+    };
+    explicit RigPoller(Deps deps, QObject *parent = nullptr);
+
+    void Timer1_Timer();
+    void VScrollPoll_Change();
+
+private:
+    Deps d;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "rig/rig_type.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+#include <string_view>
+
+// Set-up commands a K3 gets after the probe, each followed by a 50 ms wait.
+inline constexpr std::array<std::string_view, 4> kK3SetUp{"AI0;", "K31;", "AI2;", "K22;"};
+
+struct LoadQuery {
+    std::string_view query;
+    RigCond when;
+};
+
+// The queries that fill the virtual rig at connection, in order, each followed by a 30 ms wait.
+// A K3 gets 25, a K2 13, a Yaesu or Kenwood rig 7.
+inline constexpr std::array<LoadQuery, 32> kLoadQueries{{
+    {"FA;", RigCond::Any},
+    {"FB;", RigCond::Any},
+    {"ID;", RigCond::Any},
+    {"IF;", RigCond::Any},
+    {"FR;", RigCond::Any},
+    {"FT;", RigCond::Any},
+    {"KP;", RigCond::Yaesu},
+    {"FW;", RigCond::NotYaesu},
+    // K2
+    {"BG;", RigCond::K2},
+    {"MD;", RigCond::K2},
+    {"PA;", RigCond::K2},
+    {"RA;", RigCond::K2},
+    {"SM;", RigCond::K2},
+    {"TQ;", RigCond::K2},
+    // K3
+    {"OM;", RigCond::K3},
+    {"BG;", RigCond::K3},
+    {"BW;", RigCond::K3},
+    {"CW;", RigCond::K3},
+    {"DT;", RigCond::K3},
+    {"FI;", RigCond::K3},
+    {"FW$;", RigCond::K3},
+    {"IC;", RigCond::K3},
+    {"IS;", RigCond::K3},
+    {"MD;", RigCond::K3},
+    {"MD$;", RigCond::K3},
+    {"PA;", RigCond::K3},
+    {"PA$;", RigCond::K3},
+    {"RA;", RigCond::K3},
+    {"RA$;", RigCond::K3},
+    {"SM;", RigCond::K3},
+    {"SM$;", RigCond::K3},
+    {"TQ;", RigCond::K3},
+}};
+
+QList<QByteArray> loadQueriesFor(int rigType);
+
+// Baud-rate list index to the rig port's mode; any other index applies no mode.
+inline constexpr std::array<std::string_view, 5> kBaudModes{
+    "4800,N,8,1", "9600,N,8,1", "19200,N,8,1", "38400,N,8,1", "57600,N,8,1"};
+
+// Poll strings by state and rig type (K3, Yaesu, Kenwood, K2). Each string is one write.
+struct PollRow {
+    std::array<std::string_view, 4> byRigType;
+};
+// In receive with no SDR program, this goes first, then the rig type's own string.
+inline constexpr std::string_view kPollReceiveCommon = "IF;FA;FB;FR;FT;";
+inline constexpr PollRow kPollReceive{
+    {"BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;", "KP;TX;", "PA;RA;", "BG;MD;SM;PA;RA;TQ;"}};
+inline constexpr PollRow kPollReceiveWithSdr{
+    {"BG;IC;FA;FR;FT;TQ;", "FR;KP;", "FA;FR;FT;", "BG;FA;FR;FT;MD;SM;TQ;"}};
+// Whatever the rig type, no selection included.
+inline constexpr std::string_view kPollTransmit = "BG;SM;TQ;";
+
+// The writes of one poll tick, from the transmit indicator's text, whether a program holds the
+// SDR port, and the rig type.
+QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, int rigType);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+// The frames of the main window. Each owns its controls, named as the bridge's handlers know
+// them; the controls are the state the handlers read afresh at every decision.
+
+// Twips are 1/1440 inch; the window is laid out at 15 twips per logical pixel.
+constexpr int tw(int twips) {
+    return twips / 15;
+}
+
+class RigPortFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit RigPortFrame(QWidget *parent);
+    QComboBox *cbRigType;
+    QComboBox *ComboPort;
+    QComboBox *cbBaudRate;
+    QPushButton *btnOpen;
+    QCheckBox *chkConnectK3;
+};
+
+class PollingControls : public QWidget {
+    Q_OBJECT
+public:
+    explicit PollingControls(QWidget *parent);
+    QLineEdit *txtPOLL;
+    QScrollBar *VScrollPoll;
+};
+
+// "Virtual Com Port #n", n = 1 to 5.
+class AppPortFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    AppPortFrame(int n, QWidget *parent);
+    const int number;
+    QPushButton *btnCreatePort;
+    QComboBox *ComboVPort;
+    QCheckBox *chkConnect;
+    QCheckBox *chkAI1; // the port's "AI1" box (chkAI1, chkAI3, ... on the window)
+    QCheckBox *chkAI2; // the port's "AI2" box (chkAI2, chkAI4, ...)
+    QCheckBox *chkLaunch;
+    QLineEdit *txtAppName;
+};
+
+class SdrPortFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit SdrPortFrame(QWidget *parent);
+    QPushButton *btnCreatePort7;
+    QComboBox *ComboVPort7;
+    QCheckBox *chkConnect7;
+};
+
+// "Output Com Port n", n = 1 or 2.
+class OutputPortFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    OutputPortFrame(int n, QWidget *parent);
+    QComboBox *ComboPort;  // ComboPort2 / ComboPort3
+    QComboBox *cbBaud;     // Combo2 / Combo6: shown, never read
+    QPushButton *btnOpen;  // btnOpen2 / btnOpen3
+    QCheckBox *chkConnect; // chkConnectOut1 / chkConnectOut2
+};
+
+// A checked box counts as 1 only when fully checked; the grey state is 2.
+int boxValue(const QCheckBox *box);

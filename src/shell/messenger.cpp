@@ -1,0 +1,31 @@
+#include "shell/messenger.h"
+
+#include "shell/version.h"
+
+#include <QMessageBox>
+
+bool MessageBoxMessenger::show(const Message &message) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(message.title.isEmpty() ? QString::fromLatin1(kAppTitle) : message.title);
+    box.setText(message.text);
+    switch (message.icon) {
+    case Message::Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Message::Icon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Message::Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Message::Icon::None:
+        break;
+    }
+    if (message.buttons == Message::Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    return box.exec() != QMessageBox::No;
+}

@@ -1,0 +1,3 @@
+#pragma once
+
+inline constexpr char kAppTitle[] = "OVX2 v0.9.0.7";
