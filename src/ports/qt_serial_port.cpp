@@ -3,6 +3,8 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
+#include <poll.h>
+
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this)) {
     connect(m_port, &QSerialPort::readyRead, this, [this] {
         // ReadText pulls pending bytes in itself, which makes QSerialPort emit readyRead
@@ -147,11 +149,19 @@ void QtSerialPort::onError(int error) {
     if (error == QSerialPort::NoError)
         return;
     m_error = m_port->errorString();
-    // Only a resource error means the device is gone; DTR/RTS on a pseudo-terminal fail with
-    // UnsupportedOperationError and the port keeps working.
-    if (error == QSerialPort::ResourceError && m_port->isOpen()) {
+    m_port->clearError();
+    // A resource error means the device is gone. A read error may too: a hung-up terminal reads
+    // as empty, and Qt would report it again on every turn of the event loop. DTR/RTS on a
+    // pseudo-terminal fail with UnsupportedOperationError and the port keeps working.
+    if (!m_port->isOpen())
+        return;
+    bool gone = error == QSerialPort::ResourceError;
+    if (error == QSerialPort::ReadError) {
+        pollfd p{int(m_port->handle()), POLLIN, 0};
+        gone = ::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+    }
+    if (gone) {
         m_port->close();
         emit Vanished();
     }
-    m_port->clearError();
 }

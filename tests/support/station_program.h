@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// A station program on a published port: opens the device raw and non-blocking, as a logger
+// would. What arrives is collected from the event loop (the bridge runs on the same thread), so
+// tests wait for it with QTRY_COMPARE.
+class StationProgram : public QObject {
+    Q_OBJECT
+public:
+    StationProgram() = default;
+    explicit StationProgram(const QString &path) { open(path); }
+    ~StationProgram() override { close(); }
+
+    bool open(const QString &path);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    void write(const QByteArray &text);
+    const QByteArray &received() const { return m_received; }
+    QByteArray take() {
+        QByteArray text;
+        text.swap(m_received);
+        return text;
+    }
+
+signals:
+    void arrived();
+
+private:
+    void onReadable();
+
+    int m_fd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QByteArray m_received;
+};

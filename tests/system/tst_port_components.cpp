@@ -1,0 +1,301 @@
+#include "ports/port_folder.h"
+#include "ports/pty_device.h"
+#include "ports/pty_port.h"
+#include "ports/qt_serial_port.h"
+#include "station_program.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The two port components on real pseudo-terminals.
+class TestPortComponents : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void programOpeningThePortIsSeen();
+    void deleteRefusedWhileHeld();
+    void textPassesUnchangedBothWays();
+    void textForNobodyIsDropped();
+    void staleLinkReplacedOtherFileLeftAlone();
+    void unsafeFolderRefused_data();
+    void unsafeFolderRefused();
+    void folderWithoutRuntimeDir();
+    void idlePortsUseNoCpu();
+    void serialModeParsing_data();
+    void serialModeParsing();
+    void serialPortOnPseudoTerminal();
+    void vanishedDeviceNoticed();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_runtime;
+};
+
+namespace {
+QByteArray allBytes() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+double cpuSeconds() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+} // namespace
+
+void TestPortComponents::init() {
+    m_runtime = std::make_unique<QTemporaryDir>();
+    ::chmod(QFile::encodeName(m_runtime->path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+}
+
+void TestPortComponents::programOpeningThePortIsSeen() {
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(!port.AttachPort(QStringLiteral("COM11")));
+    QVERIFY2(port.CreatePort(QStringLiteral("COM11")), qPrintable(port.ErrorString()));
+    QVERIFY(port.IsCreated());
+    QVERIFY(port.AttachPort(QStringLiteral("COM11")));
+    QVERIFY(!port.AttachPort(QStringLiteral("COM12")));
+    QCOMPARE(port.DevicePath(), m_runtime->path() + QStringLiteral("/ovx2/COM11"));
+    QVERIFY(!port.IsOpenedByApp());
+
+    QSignalSpy held(&port, &VirtualPort::OpenedByAppChanged);
+    {
+        StationProgram program(port.DevicePath());
+        QVERIFY(program.isOpen());
+        QVERIFY(port.IsOpenedByApp());
+        QTRY_COMPARE(held.size(), 1);
+        QCOMPARE(held.at(0).at(0).toBool(), true);
+    }
+    QVERIFY(!port.IsOpenedByApp());
+    QTRY_COMPARE(held.size(), 2);
+    QCOMPARE(held.at(1).at(0).toBool(), false);
+}
+
+void TestPortComponents::deleteRefusedWhileHeld() {
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(port.CreatePort(QStringLiteral("COM11")));
+    const QString link = port.DevicePath();
+    auto program = std::make_unique<StationProgram>(link);
+    QVERIFY(!port.DeletePort());
+    QVERIFY(port.IsCreated());
+    // Still working after the refusal.
+    QByteArray got;
+    connect(&port, &VirtualPort::DataReceived, this, [&] { got += port.ReadText(); });
+    program->write("FA;");
+    QTRY_COMPARE(got, QByteArray("FA;"));
+    program.reset();
+    QVERIFY(port.DeletePort());
+    QVERIFY(!port.IsCreated());
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(port.DeletePort()); // nothing to delete is not a failure
+}
+
+void TestPortComponents::textPassesUnchangedBothWays() {
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(port.CreatePort(QStringLiteral("COM11")));
+    StationProgram program(port.DevicePath());
+    QTRY_VERIFY(port.IsOpenedByApp());
+
+    const QByteArray bytes = allBytes() + "\r\n;\n\r" + allBytes();
+    QByteArray got;
+    connect(&port, &VirtualPort::DataReceived, this, [&] { got += port.ReadText(); });
+    program.write(bytes);
+    QTRY_COMPARE(got, bytes);
+
+    port.WriteText(bytes);
+    QTRY_COMPARE(program.received(), bytes);
+}
+
+void TestPortComponents::textForNobodyIsDropped() {
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(port.CreatePort(QStringLiteral("COM11")));
+    port.WriteText("FA00014060000;"); // nobody holds the port
+    StationProgram program(port.DevicePath());
+    QTRY_VERIFY(port.IsOpenedByApp());
+    port.WriteText("FB00007040000;");
+    QTRY_COMPARE(program.received(), QByteArray("FB00007040000;"));
+}
+
+void TestPortComponents::staleLinkReplacedOtherFileLeftAlone() {
+    PortFolder folder;
+    QVERIFY(folder.prepare());
+    const QString dir = folder.path();
+    QVERIFY(QFile::link(QStringLiteral("/dev/pts/987654"), dir + QStringLiteral("/COM12")));
+    QFile other(dir + QStringLiteral("/COM13"));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("mine");
+    other.close();
+
+    PtyPort a(folder), b(folder);
+    QVERIFY2(a.CreatePort(QStringLiteral("COM12")), qPrintable(a.ErrorString()));
+    QCOMPARE(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget().startsWith("/dev/pts/"),
+             true);
+    QVERIFY(QFileInfo::exists(dir + QStringLiteral("/COM12")));
+    QVERIFY(!b.CreatePort(QStringLiteral("COM13")));
+    QVERIFY(b.ErrorString().contains(QStringLiteral("COM13")));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), QByteArray("mine"));
+    QVERIFY(!b.CreatePort(QStringLiteral("../COM1")));
+}
+
+void TestPortComponents::unsafeFolderRefused_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("symlink") << QStringLiteral("symlink") << QStringLiteral("symbolic link");
+    QTest::newRow("open to others") << QStringLiteral("mode") << QStringLiteral("open to other");
+    QTest::newRow("not a folder") << QStringLiteral("file") << QStringLiteral("not a folder");
+    QTest::newRow("someone else's") << QStringLiteral("owner") << QStringLiteral("another user");
+}
+
+void TestPortComponents::unsafeFolderRefused() {
+    QFETCH(QString, kind);
+    QFETCH(QString, says);
+    const QString path = m_runtime->path() + QStringLiteral("/ovx2");
+    const QByteArray p = QFile::encodeName(path);
+    if (kind == QLatin1String("symlink")) {
+        QDir().mkdir(m_runtime->path() + QStringLiteral("/elsewhere"));
+        QVERIFY(QFile::link(m_runtime->path() + QStringLiteral("/elsewhere"), path));
+    } else if (kind == QLatin1String("mode")) {
+        QVERIFY(QDir().mkdir(path));
+        ::chmod(p.constData(), 0755);
+    } else if (kind == QLatin1String("file")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    } else {
+        if (::geteuid() != 0)
+            QSKIP("only root can give the folder to another user");
+        QVERIFY(QDir().mkdir(path));
+        ::chmod(p.constData(), 0700);
+        QVERIFY(::chown(p.constData(), 65534, 65534) == 0);
+    }
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(!port.CreatePort(QStringLiteral("COM11")));
+    QVERIFY2(port.ErrorString().contains(says), qPrintable(port.ErrorString()));
+    QVERIFY(!port.IsCreated());
+}
+
+void TestPortComponents::folderWithoutRuntimeDir() {
+    qunsetenv("XDG_RUNTIME_DIR");
+    QCOMPARE(PortFolder::defaultPath(), QStringLiteral("/tmp/ovx2-%1").arg(::getuid()));
+}
+
+void TestPortComponents::idlePortsUseNoCpu() {
+    PortFolder folder;
+    std::vector<std::unique_ptr<PtyPort>> ports;
+    for (int i = 0; i < 6; ++i) {
+        ports.push_back(std::make_unique<PtyPort>(folder));
+        QVERIFY(ports.back()->CreatePort(QStringLiteral("COM%1").arg(11 + i)));
+    }
+    // A program came and went on one of them: its master now reports hang-up.
+    { StationProgram program(ports.front()->DevicePath()); }
+    const double start = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop idle;
+    QTimer::singleShot(10000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double used = cpuSeconds() - start;
+    qInfo("CPU over %.1f s with six idle ports: %.4f s", wall.elapsed() / 1000.0, used);
+    QVERIFY2(used < 0.1, qPrintable(QStringLiteral("%1 s of CPU").arg(used)));
+}
+
+void TestPortComponents::serialModeParsing_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QChar>("parity");
+    QTest::newRow("38400") << QStringLiteral("38400,N,8,1") << true << 38400 << QChar('N');
+    QTest::newRow("4800 even") << QStringLiteral("4800,e,7,2") << true << 4800 << QChar('E');
+    QTest::newRow("57600 mark") << QStringLiteral("57600,M,8,1") << true << 57600 << QChar('M');
+    QTest::newRow("three fields") << QStringLiteral("38400,N,8") << false << 0 << QChar();
+    QTest::newRow("bad parity") << QStringLiteral("38400,X,8,1") << false << 0 << QChar();
+    QTest::newRow("bad stop") << QStringLiteral("38400,N,8,3") << false << 0 << QChar();
+    QTest::newRow("text") << QStringLiteral("fast,N,8,1") << false << 0 << QChar();
+    QTest::newRow("empty") << QString() << false << 0 << QChar();
+}
+
+void TestPortComponents::serialModeParsing() {
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(int, baud);
+    QFETCH(QChar, parity);
+    QtSerialPort::Mode mode;
+    QCOMPARE(QtSerialPort::parseMode(text, mode), ok);
+    if (ok) {
+        QCOMPARE(mode.baud, baud);
+        QCOMPARE(QChar(mode.parity), parity);
+    }
+}
+
+void TestPortComponents::serialPortOnPseudoTerminal() {
+    PtyDevice rig; // the far end, as the rig simulator holds it
+    QVERIFY(rig.open());
+    QtSerialPort port;
+    port.WriteText("FA;"); // closed: dropped, nothing breaks
+    QCOMPARE(port.ReadText(), QByteArray());
+    port.SetMode(QStringLiteral("38400,N,8,1"));
+    QVERIFY(!port.Open(QStringLiteral("/dev/no-such-port")));
+    QVERIFY(!port.ErrorString().isEmpty());
+    QVERIFY2(port.Open(rig.slavePath()), qPrintable(port.ErrorString()));
+    QVERIFY(port.IsOpened());
+    port.SetLineA(true); // a pseudo-terminal has no modem lines: ignored, the port stays open
+    port.SetLineB(false);
+    QVERIFY(port.IsOpened());
+    QTRY_VERIFY(rig.peerHolds());
+
+    const QByteArray bytes = allBytes();
+    QByteArray atRig;
+    connect(&rig, &PtyDevice::readyRead, this, [&] { atRig += rig.readAll(); });
+    port.WriteText(bytes);
+    QTRY_COMPARE(atRig, bytes);
+
+    QByteArray got;
+    connect(&port, &SerialPort::DataReceived, this, [&] { got += port.ReadText(); });
+    rig.write(bytes);
+    QTRY_COMPARE(got, bytes);
+
+    // ClearPort drops what came and was not read, also what Qt has not pulled in yet.
+    got.clear();
+    rig.write("stale;");
+    port.ClearPort();
+    rig.write("FA00014060000;");
+    QTRY_COMPARE(got, QByteArray("FA00014060000;"));
+
+    QVERIFY(port.Close());
+    QVERIFY(!port.IsOpened());
+    QVERIFY(port.Open(rig.slavePath())); // and again
+}
+
+void TestPortComponents::vanishedDeviceNoticed() {
+    auto rig = std::make_unique<PtyDevice>();
+    QVERIFY(rig->open());
+    QtSerialPort port;
+    QVERIFY(port.Open(rig->slavePath()));
+    QSignalSpy vanished(&port, &SerialPort::Vanished);
+    rig.reset(); // the device goes away under the open port
+    QTRY_COMPARE(vanished.size(), 1);
+    QVERIFY(!port.IsOpened());
+    port.WriteText("FA;");
+    QVERIFY(!port.Open(QStringLiteral("/dev/no-such-port")));
+}
+
+QTEST_GUILESS_MAIN(TestPortComponents)
+#include "tst_port_components.moc"

@@ -1,0 +1,100 @@
+#include "rig/cat_framing.h"
+
+#include <QTest>
+
+class TestCatFraming : public QObject {
+    Q_OBJECT
+private slots:
+    void feed_data();
+    void feed();
+    void everyCutGivesTheSameReplies();
+    void garbageWithoutTerminatorStaysBounded();
+    void overflowKeepsCompleteCommandsAndShortTail();
+};
+
+using Pieces = QList<QByteArray>;
+
+void TestCatFraming::feed_data() {
+    QTest::addColumn<QList<QByteArray>>("arrivals");
+    QTest::addColumn<Pieces>("pieces"); // all pieces handed on, in order
+    QTest::addColumn<QByteArray>("left");
+
+    QTest::newRow("one reply") << QList<QByteArray>{"FA00014060000;"} << Pieces{"FA00014060000;"}
+                               << QByteArray();
+    QTest::newRow("two FA and an IF at once")
+        << QList<QByteArray>{"FA00014060000;FA00014070000;IF00014070000     +000000 0002000001 ;"}
+        << Pieces{"FA00014060000;", "FA00014070000;", "IF00014070000     +000000 0002000001 ;"}
+        << QByteArray();
+    QTest::newRow("complete reply waits for an incomplete tail")
+        << QList<QByteArray>{"FA00014060000;IF000"} << Pieces{}
+        << QByteArray("FA00014060000;IF000");
+    QTest::newRow("tail completed later")
+        << QList<QByteArray>{"FA;IF", ";"} << Pieces{"FA;", "IF;"} << QByteArray();
+    QTest::newRow("empty piece is a lone ;")
+        << QList<QByteArray>{"FA;;"} << Pieces{"FA;", ";"} << QByteArray();
+    QTest::newRow("first character apart")
+        << QList<QByteArray>{"F", "A;"} << Pieces{"FA;"} << QByteArray();
+    QTest::newRow("line end becomes start of next command")
+        << QList<QByteArray>{"FA;\r\n", "IF;"} << Pieces{"FA;", "\r\nIF;"} << QByteArray();
+    QTest::newRow("bytes 0x80-0xFF pass")
+        << QList<QByteArray>{QByteArray("IC\x80\xff\x01\x02\x03;")}
+        << Pieces{QByteArray("IC\x80\xff\x01\x02\x03;")} << QByteArray();
+}
+
+void TestCatFraming::feed() {
+    QFETCH(QList<QByteArray>, arrivals);
+    QFETCH(Pieces, pieces);
+    QFETCH(QByteArray, left);
+    CatFramer framer;
+    Pieces got;
+    for (const QByteArray &a : arrivals)
+        got += framer.feed(a).pieces;
+    QCOMPARE(got, pieces);
+    QCOMPARE(framer.pending(), left);
+}
+
+void TestCatFraming::everyCutGivesTheSameReplies() {
+    const QByteArray stream = "FA00014060000;FB00007040000;IF00014060000     +000000 0002000001 ;"
+                              "OM AP-S----4---;TQ0;;?;";
+    const Pieces whole = CatFramer::split(stream);
+    QCOMPARE(whole.size(), 7);
+    for (qsizetype a = 0; a <= stream.size(); ++a) {
+        for (qsizetype b = a; b <= stream.size(); b += 7) {
+            CatFramer framer;
+            Pieces got = framer.feed(stream.left(a)).pieces;
+            got += framer.feed(stream.mid(a, b - a)).pieces;
+            got += framer.feed(stream.mid(b)).pieces;
+            QVERIFY2(got == whole, qPrintable(QStringLiteral("cut at %1 and %2").arg(a).arg(b)));
+            QVERIFY(framer.pending().isEmpty());
+        }
+    }
+}
+
+void TestCatFraming::garbageWithoutTerminatorStaysBounded() {
+    CatFramer framer;
+    const QByteArray chunk(4096, 'x');
+    qsizetype discarded = 0;
+    for (int i = 0; i < 256; ++i) { // 1 MiB
+        discarded += framer.feed(chunk).discarded;
+        QVERIFY(framer.pending().size() <= CatFramer::kMaxPending + chunk.size());
+    }
+    QVERIFY(discarded > 900 * 1024);
+    // The next real reply comes through clean once the garbage is gone.
+    framer.clear();
+    QCOMPARE(framer.feed("FA00014060000;").pieces, Pieces{"FA00014060000;"});
+}
+
+void TestCatFraming::overflowKeepsCompleteCommandsAndShortTail() {
+    CatFramer framer;
+    QByteArray many;
+    while (many.size() <= CatFramer::kMaxPending)
+        many += "FA;";
+    many += "I"; // a real command cut short: kept for the next arrival
+    const CatFramer::Result r = framer.feed(many);
+    QCOMPARE(r.pieces.size(), (many.size() - 1) / 3);
+    QCOMPARE(r.discarded, 0);
+    QCOMPARE(framer.feed("F;").pieces, Pieces{"IF;"});
+}
+
+QTEST_GUILESS_MAIN(TestCatFraming)
+#include "tst_cat_framing.moc"

@@ -1,0 +1,147 @@
+#include "rig/reply_routing.h"
+
+#include <QTest>
+
+// Every routing row under every rig type: which entry keeps the reply and what follows, or that
+// the reply falls through to application port 1.
+class TestReplyRouting : public QObject {
+    Q_OBJECT
+private slots:
+    void route_data();
+    void route();
+};
+
+namespace {
+
+QString actionsOf(const RoutingRow *row) {
+    if (!row)
+        return QStringLiteral("PORT1");
+    QStringList names;
+    for (RigAction a : row->then) {
+        switch (a) {
+        case RigAction::None:
+            break;
+        case RigAction::AI1:
+            names << QStringLiteral("AI1");
+            break;
+        case RigAction::AI2:
+            names << QStringLiteral("AI2");
+            break;
+        case RigAction::Sdr:
+            names << QStringLiteral("SDR");
+            break;
+        case RigAction::SdrIfYaesu:
+            names << QStringLiteral("SDR if Yaesu");
+            break;
+        case RigAction::Out:
+            names << QStringLiteral("OUT");
+            break;
+        case RigAction::Text8:
+            names << QStringLiteral("Text8");
+            break;
+        case RigAction::TxIndicator:
+            names << QStringLiteral("TX");
+            break;
+        }
+    }
+    return names.join(QLatin1Char(','));
+}
+
+} // namespace
+
+void TestReplyRouting::route_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("rigType");
+    QTest::addColumn<QString>("stored"); // mnemonic of the entry, or empty
+    QTest::addColumn<QString>("actions");
+
+    // The routing rows as the design lists them: reply start, rig types ("n" = no selection),
+    // entry, actions.
+    const struct {
+        const char *reply;
+        const char *types;
+        const char *entry;
+        const char *actions;
+    } rows[] = {
+        {"BG05R;", "03", "BG", "AI2"},
+        {"BW0240;", "0", "BW", "AI2,SDR"},
+        {"CW60;", "0", "CW", "AI2,SDR"},
+        {"DT0;", "0", "DT", "AI2,SDR"},
+        {"FA00014060000;", "0123n", "FA", "AI2,SDR,Text8"},
+        {"FB00007040000;", "0123n", "FB", "SDR"},
+        {"FI5000;", "0", "FI", "AI2,SDR"},
+        {"FR0;", "0123n", "FR", "AI2,OUT"},
+        {"FT0;", "0123n", "FT", "AI2,OUT,SDR if Yaesu"},
+        {"FW$0240;", "0", "FW$", "AI2"},
+        {"FW0240;", "023n", "FW", "AI2"},
+        {"IC\x80\x01\x02\x03\x04;", "0", "IC", "AI2"},
+        {"ID017;", "0123n", "ID", ""},
+        {"IF00014060000     +000000 0002000001 ;", "0123n", "IF", "AI1,SDR"},
+        {"IS 0000;", "0", "IS", "AI2,SDR"},
+        {"KP25;", "1", "KP", "AI2"},
+        {"MD$2;", "0", "MD$", "AI1,AI2"},
+        {"MD2;", "023n", "MD", "AI1,AI2"},
+        {"OM AP-S----4---;", "0", "OM", ""},
+        {"PA$0;", "0", "PA$", "AI2"},
+        {"PA0;", "023n", "PA", "SDR"},
+        {"RA$00;", "0", "RA$", "AI2"},
+        {"RA00;", "023n", "RA", "AI2,SDR"},
+        {"SM$0005;", "0", "SM$", "AI2"},
+        {"SM0005;", "023n", "SM", "AI2"},
+        {"TX0;", "1", "TX", "AI2,SDR"},
+        {"TQ1;", "03", "TQ", "AI2,TX"},
+    };
+    const auto find = [&](const char *entry) {
+        for (const auto &r : rows) {
+            if (qstrcmp(r.entry, entry) == 0)
+                return &r;
+        }
+        return static_cast<decltype(&rows[0])>(nullptr);
+    };
+    for (const auto &r : rows) {
+        for (int rigType = -1; rigType <= 3; ++rigType) {
+            const char key = rigType < 0 ? 'n' : char('0' + rigType);
+            QString stored, actions = QStringLiteral("PORT1");
+            if (std::strchr(r.types, key)) {
+                stored = QLatin1String(r.entry);
+                actions = QLatin1String(r.actions);
+            } else if (std::strchr(r.entry, '$')) {
+                // A '$' reply the K3 row refuses is tried against its plain mnemonic.
+                const auto *plain = find(QByteArray(r.entry).chopped(1).constData());
+                if (plain && std::strchr(plain->types, key)) {
+                    stored = QLatin1String(plain->entry);
+                    actions = QLatin1String(plain->actions);
+                }
+            }
+            QTest::addRow("%s type %d", r.entry, rigType)
+                << QByteArray(r.reply) << rigType << stored << actions;
+        }
+    }
+    QTest::newRow("Yaesu BG") << QByteArray("BG05R;") << 1 << QString() << QStringLiteral("PORT1");
+    QTest::newRow("K3 KP") << QByteArray("KP25;") << 0 << QString() << QStringLiteral("PORT1");
+    QTest::newRow("K3 OM of 15") << QByteArray("OM AP-S----4--;") << 0 << QString()
+                                 << QStringLiteral("PORT1");
+    QTest::newRow("K3 OM of 17") << QByteArray("OM AP-S----4----;") << 0 << QString()
+                                 << QStringLiteral("PORT1");
+    QTest::newRow("error reply") << QByteArray("?;") << 0 << QString() << QStringLiteral("PORT1");
+    QTest::newRow("lone ;") << QByteArray(";") << 0 << QString() << QStringLiteral("PORT1");
+    QTest::newRow("Kenwood SM$") << QByteArray("SM$0005;") << 2 << QStringLiteral("SM")
+                                 << QStringLiteral("AI2");
+    QTest::newRow("garbage before FA")
+        << QByteArray("xxFA00014060000;") << 0 << QString() << QStringLiteral("PORT1");
+    QTest::newRow("lower case") << QByteArray("fa00014060000;") << 0 << QString()
+                                << QStringLiteral("PORT1");
+}
+
+void TestReplyRouting::route() {
+    QFETCH(QByteArray, reply);
+    QFETCH(int, rigType);
+    QFETCH(QString, stored);
+    QFETCH(QString, actions);
+    const RoutingRow *row = routeReply(reply, rigType);
+    QCOMPARE(row ? QString::fromLatin1(entryRow(row->entry).mnemonic.data()) : QString(), stored);
+    QCOMPARE(actionsOf(row), actions);
+}
+
+QTEST_GUILESS_MAIN(TestReplyRouting)
+#include "tst_reply_routing.moc"
