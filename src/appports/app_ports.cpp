@@ -16,12 +16,14 @@
 
 namespace {
 // Ports 3 to 5 were meant for programs that need the K3's extended commands.
-const char *refusalText(int n) {
+const char *refusalText(int n)
+{
     return n <= 2 ? "Connect to rig first" : "Connect to K3 first";
 }
 } // namespace
 
-AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
+{
     for (int n = 1; n <= kCount; ++n) {
         Port &p = port(n);
         connect(p.frame.btnCreatePort, &QPushButton::clicked, this,
@@ -35,7 +37,8 @@ AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(de
     }
 }
 
-void AppPorts::btnCreatePort_Click(int n) {
+void AppPorts::btnCreatePort_Click(int n)
+{
     Port &p = port(n);
     m_rx[std::size_t(n - 1)].clear();
     PortToggle toggle{p.port,
@@ -47,13 +50,15 @@ void AppPorts::btnCreatePort_Click(int n) {
     toggle.click(d.rigPort, d.messenger);
 }
 
-void AppPorts::forwardToRig(const QByteArray &command) {
+void AppPorts::forwardToRig(const QByteArray &command)
+{
     d.timer1.stop();
     d.rigPort.WriteText(command);
     d.timer1.start();
 }
 
-void AppPorts::DataReceived(int n) {
+void AppPorts::DataReceived(int n)
+{
     Port &p = port(n);
     const CatFramer::Result batch = m_rx[std::size_t(n - 1)].feed(p.port.ReadText());
     showDiscarded(p.terminal, batch.discarded);
@@ -75,28 +80,33 @@ void AppPorts::DataReceived(int n) {
     }
 }
 
-void AppPorts::SendToAppPort(int n, const QByteArray &text) {
+void AppPorts::SendToAppPort(int n, const QByteArray &text)
+{
     Port &p = port(n);
     AppendToTerminal(p.terminal, text);
     p.port.WriteText(text);
 }
 
-void AppPorts::deliverIf(int n, bool boxSet, const QByteArray &text) {
+void AppPorts::deliverIf(int n, bool boxSet, const QByteArray &text)
+{
     if (boxSet && port(n).port.IsOpenedByApp())
         SendToAppPort(n, text);
 }
 
-void AppPorts::BroadcastAutoInfo1() {
+void AppPorts::BroadcastAutoInfo1()
+{
     const QByteArray &status = d.rig.get(Entry::IF);
     for (int n = 1; n <= kCount; ++n)
         deliverIf(n, boxValue(port(n).frame.chkAI1) == 1, status);
 }
 
-void AppPorts::BroadcastAutoInfo2(const QByteArray &reply) {
+void AppPorts::BroadcastAutoInfo2(const QByteArray &reply)
+{
     for (int n = 1; n <= kCount; ++n)
         deliverIf(n, boxValue(port(n).frame.chkAI2) == 1, reply);
 }
 
-void AppPorts::DeliverToPort1(const QByteArray &reply) {
+void AppPorts::DeliverToPort1(const QByteArray &reply)
+{
     deliverIf(1, true, reply);
 }

@@ -46,6 +46,7 @@ public:
     void DeliverToPort1(const QByteArray &reply);
 
     const QByteArray &pending(int n) const { return m_rx[std::size_t(n - 1)].pending(); }
+    void ClearBuffer(int n) { m_rx[std::size_t(n - 1)].clear(); }
 
 private:
     Port &port(int n) { return d.ports[std::size_t(n - 1)]; }

@@ -2,14 +2,16 @@
 
 namespace {
 
-bool isQueryOf(const QByteArray &command, Entry e) {
+bool isQueryOf(const QByteArray &command, Entry e)
+{
     const std::string_view m = entryRow(e).mnemonic;
     return command.size() == qsizetype(m.size()) + 1 && command.endsWith(';') &&
            command.startsWith(QByteArrayView(m.data(), qsizetype(m.size())));
 }
 
 template <std::size_t N>
-const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command, int rigType) {
+const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command, int rigType)
+{
     for (const Entry &e : table) {
         if (isQueryOf(command, e) && holds(entryRow(e).storedFor, rigType))
             return &e;
@@ -18,7 +20,8 @@ const Entry *answering(const std::array<Entry, N> &table, const QByteArray &comm
 }
 
 template <std::size_t N>
-bool startsWithAny(const QByteArray &command, const std::array<std::string_view, N> &prefixes) {
+bool startsWithAny(const QByteArray &command, const std::array<std::string_view, N> &prefixes)
+{
     for (std::string_view p : prefixes) {
         if (command.startsWith(QByteArrayView(p.data(), qsizetype(p.size()))))
             return true;
@@ -27,7 +30,8 @@ bool startsWithAny(const QByteArray &command, const std::array<std::string_view,
 }
 
 template <std::size_t N>
-bool equalsAny(const QByteArray &command, const std::array<std::string_view, N> &texts) {
+bool equalsAny(const QByteArray &command, const std::array<std::string_view, N> &texts)
+{
     for (std::string_view t : texts) {
         if (command == QByteArrayView(t.data(), qsizetype(t.size())))
             return true;
@@ -37,7 +41,8 @@ bool equalsAny(const QByteArray &command, const std::array<std::string_view, N> 
 
 } // namespace
 
-CommandDecision decidePort1(const QByteArray &command, int rigType) {
+CommandDecision decidePort1(const QByteArray &command, int rigType)
+{
     if (const Entry *e = answering(kPort1Answers, command, rigType))
         return {CommandOutcome::Answer, *e};
     if (startsWithAny(command, kPort1Dropped) && !equalsAny(command, kPort1ForwardedQueries))
@@ -45,7 +50,8 @@ CommandDecision decidePort1(const QByteArray &command, int rigType) {
     return {CommandOutcome::Forward};
 }
 
-CommandDecision decidePorts2to5(const QByteArray &command, int rigType) {
+CommandDecision decidePorts2to5(const QByteArray &command, int rigType)
+{
     if (const Entry *e = answering(kPorts2to5Answers, command, rigType))
         return {CommandOutcome::Answer, *e};
     if (startsWithAny(command, kPorts2to5Forwarded))
@@ -53,7 +59,8 @@ CommandDecision decidePorts2to5(const QByteArray &command, int rigType) {
     return {CommandOutcome::Drop};
 }
 
-bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, int rigType) {
+bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, int rigType)
+{
     if (command == storedFA)
         return false;
     return !(rigType == RigType::K2 && startsWithAny(command, kSdrHeldFromK2));

@@ -8,7 +8,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-void PortToggle::click(SerialPort &rigPort, Messenger &messenger) {
+void PortToggle::click(SerialPort &rigPort, Messenger &messenger)
+{
     if (!rigPort.IsOpened()) {
         messenger.warning(refusal);
         return;
@@ -39,7 +40,8 @@ void PortToggle::click(SerialPort &rigPort, Messenger &messenger) {
     }
 }
 
-void showDiscarded(TerminalModel &terminal, qsizetype count) {
+void showDiscarded(TerminalModel &terminal, qsizetype count)
+{
     if (count > 0)
         AppendToTerminal(terminal,
                          "(" + QByteArray::number(count) + " characters without ';' discarded)");

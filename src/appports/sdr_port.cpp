@@ -13,12 +13,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-SdrPort::SdrPort(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+SdrPort::SdrPort(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
+{
     connect(d.frame.btnCreatePort7, &QPushButton::clicked, this, &SdrPort::btnCreatePort7_Click);
     connect(&d.port, &VirtualPort::DataReceived, this, &SdrPort::DataReceived);
 }
 
-void SdrPort::btnCreatePort7_Click() {
+void SdrPort::btnCreatePort7_Click()
+{
     m_rx.clear();
     PortToggle toggle{d.port,
                       *d.frame.btnCreatePort7,
@@ -29,7 +31,8 @@ void SdrPort::btnCreatePort7_Click() {
     toggle.click(d.rigPort, d.messenger);
 }
 
-void SdrPort::DataReceived() {
+void SdrPort::DataReceived()
+{
     const CatFramer::Result batch = m_rx.feed(d.port.ReadText());
     showDiscarded(d.terminal, batch.discarded);
     for (const QByteArray &command : batch.pieces) {
@@ -42,7 +45,8 @@ void SdrPort::DataReceived() {
     }
 }
 
-void SdrPort::DeliverReply(const QByteArray &reply) {
+void SdrPort::DeliverReply(const QByteArray &reply)
+{
     if (!d.port.IsOpenedByApp())
         return;
     d.port.WriteText(reply);

@@ -2,14 +2,16 @@
 
 PublishedItems::PublishedItems(QObject *parent) : QObject(parent) {}
 
-void PublishedItems::setTransmitIndicator(const QString &text) {
+void PublishedItems::setTransmitIndicator(const QString &text)
+{
     if (text == m_ovxTx)
         return;
     m_ovxTx = text;
     emit transmitIndicatorChanged(text);
 }
 
-void PublishedItems::setText8(const QByteArray &reply) {
+void PublishedItems::setText8(const QByteArray &reply)
+{
     const QString text = QString::fromLatin1(reply);
     if (text == m_text8)
         return;
@@ -17,7 +19,8 @@ void PublishedItems::setText8(const QByteArray &reply) {
     emit text8Changed(text);
 }
 
-void PublishedItems::setTrxLink(const QString &text) {
+void PublishedItems::setTrxLink(const QString &text)
+{
     m_trxLink = text;
     emit trxLinkChanged(text);
 }

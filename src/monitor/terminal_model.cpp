@@ -2,7 +2,8 @@
 
 TerminalModel::TerminalModel(QObject *parent) : QAbstractListModel(parent) {}
 
-void TerminalModel::append(const QByteArray &line) {
+void TerminalModel::append(const QByteArray &line)
+{
     const int n = int(m_lines.size());
     beginInsertRows({}, n, n);
     m_lines.append(line);
@@ -19,11 +20,13 @@ void TerminalModel::append(const QByteArray &line) {
     emit appended();
 }
 
-int TerminalModel::rowCount(const QModelIndex &parent) const {
+int TerminalModel::rowCount(const QModelIndex &parent) const
+{
     return parent.isValid() ? 0 : int(m_lines.size());
 }
 
-QVariant TerminalModel::data(const QModelIndex &index, int role) const {
+QVariant TerminalModel::data(const QModelIndex &index, int role) const
+{
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_lines.size())
         return {};
     return QString::fromLatin1(m_lines.at(index.row()));

@@ -32,6 +32,7 @@ private:
 };
 
 // The one way to show traffic.
-inline void AppendToTerminal(TerminalModel &terminal, const QByteArray &line) {
+inline void AppendToTerminal(TerminalModel &terminal, const QByteArray &line)
+{
     terminal.append(line);
 }

@@ -5,7 +5,8 @@
 #include <QTimer>
 
 TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
-    : QListView(parent), m_model(model) {
+    : QListView(parent), m_model(model)
+{
     setModel(&model);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -19,7 +20,8 @@ TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
     });
 }
 
-void TerminalView::scrollToTopLine() {
+void TerminalView::scrollToTopLine()
+{
     m_scrollPending = false;
     if (m_model.lineCount() > TerminalModel::kLinesInView)
         scrollTo(m_model.index(m_model.topLine()), QAbstractItemView::PositionAtTop);

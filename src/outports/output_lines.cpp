@@ -2,7 +2,8 @@
 
 #include "rig/virtual_rig.h"
 
-OutputLines buildOutputLines(const VirtualRigState &rig) {
+OutputLines buildOutputLines(const VirtualRigState &rig)
+{
     // VFO A transmits only when the rig said so; with no FT reply yet, VFO B is taken.
     const bool vfoA = rig.get(Entry::FT) == "FT0;";
     const QByteArray &source = rig.get(vfoA ? Entry::FA : Entry::FB);

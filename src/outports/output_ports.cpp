@@ -11,7 +11,8 @@
 #include <QTimer>
 
 OutputPorts::OutputPorts(Deps deps, QObject *parent)
-    : QObject(parent), d(std::move(deps)), m_window(new QTimer(this)) {
+    : QObject(parent), d(std::move(deps)), m_window(new QTimer(this))
+{
     m_window->setObjectName(QStringLiteral("Timer7"));
     m_window->setSingleShot(true);
     m_window->setInterval(kWindow);
@@ -26,12 +27,14 @@ OutputPorts::OutputPorts(Deps deps, QObject *parent)
     }
 }
 
-void OutputPorts::showClosed(int i) {
+void OutputPorts::showClosed(int i)
+{
     port(i).frame.ComboPort->setEnabled(true);
     port(i).frame.btnOpen->setText(QStringLiteral("Connect"));
 }
 
-void OutputPorts::btnOpen_Click(int i) {
+void OutputPorts::btnOpen_Click(int i)
+{
     Port &p = port(i);
     if (p.port.IsOpened()) {
         if (p.port.Close())
@@ -53,7 +56,8 @@ void OutputPorts::btnOpen_Click(int i) {
     sendTimer(i).start();
 }
 
-void OutputPorts::SendTick(int i) {
+void OutputPorts::SendTick(int i)
+{
     Port &p = port(i);
     if (!p.port.IsOpened() || !m_window->isActive())
         return;
@@ -64,14 +68,16 @@ void OutputPorts::SendTick(int i) {
     p.port.WriteText(lines.info);
 }
 
-void OutputPorts::StartOutputWindow() {
+void OutputPorts::StartOutputWindow()
+{
     // A start while the window runs counts its 2000 ms afresh, so the output goes on without a
     // gap for as long as the rig keeps reporting.
     if (port(1).port.IsOpened() || port(2).port.IsOpened())
         m_window->start();
 }
 
-void OutputPorts::RigDisconnected() {
+void OutputPorts::RigDisconnected()
+{
     for (int i = 1; i <= kCount; ++i) {
         if (port(i).port.IsOpened() && port(i).port.Close())
             showClosed(i);

@@ -11,23 +11,27 @@
 
 PortFolder::PortFolder() : m_path(defaultPath()) {}
 
-PortFolder::~PortFolder() {
+PortFolder::~PortFolder()
+{
     if (m_lock >= 0)
         ::close(m_lock);
 }
 
-QString PortFolder::defaultPath() {
+QString PortFolder::defaultPath()
+{
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
         return QString::fromLocal8Bit(runtime) + QStringLiteral("/ovx2");
     return QStringLiteral("/tmp/ovx2-%1").arg(::getuid());
 }
 
-QString PortFolder::linkPath(const QString &name) const {
+QString PortFolder::linkPath(const QString &name) const
+{
     return m_path + QLatin1Char('/') + name;
 }
 
-bool PortFolder::prepare() {
+bool PortFolder::prepare()
+{
     const QByteArray dir = QFile::encodeName(m_path);
     if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST) {
         m_error = QStringLiteral("Cannot create the port folder %1: %2")
@@ -70,7 +74,8 @@ bool PortFolder::prepare() {
     return true;
 }
 
-bool PortFolder::ownFolder() {
+bool PortFolder::ownFolder()
+{
     if (m_lock < 0) {
         const QByteArray lockFile = QFile::encodeName(m_path + QStringLiteral("/.lock"));
         m_lock = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -80,7 +85,8 @@ bool PortFolder::ownFolder() {
     return m_ownsLock;
 }
 
-bool PortFolder::isStaleLink(const QByteArray &link) const {
+bool PortFolder::isStaleLink(const QByteArray &link) const
+{
     char target[256];
     const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
     if (n <= 0)
@@ -96,7 +102,8 @@ bool PortFolder::isStaleLink(const QByteArray &link) const {
     return m_ownsLock;
 }
 
-bool PortFolder::publish(const QString &name, const QString &target) {
+bool PortFolder::publish(const QString &name, const QString &target)
+{
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QStringLiteral(".") ||
         name == QStringLiteral("..") || name.startsWith(QLatin1Char('.'))) {
         m_error = QStringLiteral("\"%1\" cannot be used as a port name.").arg(name);
@@ -123,7 +130,8 @@ bool PortFolder::publish(const QString &name, const QString &target) {
     return true;
 }
 
-void PortFolder::unpublish(const QString &name, const QString &target) {
+void PortFolder::unpublish(const QString &name, const QString &target)
+{
     const QByteArray link = QFile::encodeName(linkPath(name));
     char current[256];
     const ssize_t n = ::readlink(link.constData(), current, sizeof current - 1);

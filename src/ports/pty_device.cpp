@@ -19,7 +19,8 @@ constexpr qsizetype kMaxQueuedOut = 1 << 20;
 constexpr qsizetype kMaxUnreadIn = 1 << 20;
 constexpr qsizetype kReadChunk = 1 << 16;
 
-QString systemError(const char *what) {
+QString systemError(const char *what)
+{
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
                                         QString::fromLocal8Bit(std::strerror(errno)));
 }
@@ -28,11 +29,13 @@ QString systemError(const char *what) {
 
 PtyDevice::PtyDevice(QObject *parent) : QObject(parent) {}
 
-PtyDevice::~PtyDevice() {
+PtyDevice::~PtyDevice()
+{
     close();
 }
 
-bool PtyDevice::open() {
+bool PtyDevice::open()
+{
     close();
     int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master < 0) {
@@ -90,7 +93,8 @@ bool PtyDevice::open() {
     return true;
 }
 
-void PtyDevice::close() {
+void PtyDevice::close()
+{
     delete m_readNotifier;
     delete m_writeNotifier;
     delete m_watchNotifier;
@@ -108,14 +112,16 @@ void PtyDevice::close() {
     m_slavePath.clear();
 }
 
-bool PtyDevice::peerHolds() const {
+bool PtyDevice::peerHolds() const
+{
     if (m_master < 0)
         return false;
     pollfd p{m_master, 0, 0};
     return ::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
 }
 
-QByteArray PtyDevice::readAll() {
+QByteArray PtyDevice::readAll()
+{
     QByteArray text;
     text.swap(m_in);
     if (m_peer && m_readNotifier && !m_readNotifier->isEnabled())
@@ -123,7 +129,8 @@ QByteArray PtyDevice::readAll() {
     return text;
 }
 
-void PtyDevice::write(const QByteArray &text) {
+void PtyDevice::write(const QByteArray &text)
+{
     if (m_master < 0 || text.isEmpty() || !peerHolds())
         return;
     if (m_out.size() + text.size() > kMaxQueuedOut)
@@ -132,7 +139,8 @@ void PtyDevice::write(const QByteArray &text) {
     flushOut();
 }
 
-void PtyDevice::discardPending() {
+void PtyDevice::discardPending()
+{
     m_in.clear();
     m_out.clear();
     if (m_master >= 0)
@@ -141,7 +149,8 @@ void PtyDevice::discardPending() {
         m_writeNotifier->setEnabled(false);
 }
 
-void PtyDevice::flushOut() {
+void PtyDevice::flushOut()
+{
     while (!m_out.isEmpty()) {
         ssize_t n = ::write(m_master, m_out.constData(), size_t(m_out.size()));
         if (n > 0) {
@@ -161,13 +170,15 @@ void PtyDevice::flushOut() {
         m_writeNotifier->setEnabled(false);
 }
 
-void PtyDevice::onWritable() {
+void PtyDevice::onWritable()
+{
     if (!peerHolds())
         m_out.clear();
     flushOut();
 }
 
-void PtyDevice::onReadable() {
+void PtyDevice::onReadable()
+{
     bool got = false;
     bool hangup = false;
     char buf[4096];
@@ -195,14 +206,16 @@ void PtyDevice::onReadable() {
         emit readyRead();
 }
 
-void PtyDevice::onWatchEvent() {
+void PtyDevice::onWatchEvent()
+{
     char events[4096];
     while (::read(m_watch, events, sizeof events) > 0) {
     }
     checkPeer();
 }
 
-void PtyDevice::checkPeer() {
+void PtyDevice::checkPeer()
+{
     if (m_master < 0)
         return;
     pollfd p{m_master, POLLIN, 0};
@@ -217,7 +230,8 @@ void PtyDevice::checkPeer() {
         setPeer(false);
 }
 
-void PtyDevice::setPeer(bool held) {
+void PtyDevice::setPeer(bool held)
+{
     if (m_peer == held)
         return;
     m_peer = held;

@@ -5,20 +5,24 @@
 
 PtyPort::PtyPort(PortFolder &folder, QObject *parent) : VirtualPort(parent), m_folder(folder) {}
 
-PtyPort::~PtyPort() {
+PtyPort::~PtyPort()
+{
     if (m_device)
         m_folder.unpublish(m_name, m_device->slavePath());
 }
 
-bool PtyPort::IsCreated() const {
+bool PtyPort::IsCreated() const
+{
     return m_device != nullptr;
 }
 
-bool PtyPort::AttachPort(const QString &name) {
+bool PtyPort::AttachPort(const QString &name)
+{
     return m_device && name == m_name;
 }
 
-bool PtyPort::CreatePort(const QString &name) {
+bool PtyPort::CreatePort(const QString &name)
+{
     if (m_device) {
         m_error = tr("This port already exists as %1.").arg(DevicePath());
         return false;
@@ -42,37 +46,48 @@ bool PtyPort::CreatePort(const QString &name) {
     return true;
 }
 
-bool PtyPort::DeletePort() {
-    if (!m_device)
-        return true;
-    if (m_device->peerHolds())
+bool PtyPort::DeletePort()
+{
+    if (m_device && m_device->peerHolds())
         return false;
+    ForceDeletePort();
+    return true;
+}
+
+void PtyPort::ForceDeletePort()
+{
+    if (!m_device)
+        return;
     m_folder.unpublish(m_name, m_device->slavePath());
     m_device->close();
     m_device->deleteLater(); // we may be inside one of its signals
     m_device = nullptr;
     m_name.clear();
-    return true;
 }
 
-void PtyPort::ResetPort() {
+void PtyPort::ResetPort()
+{
     if (m_device)
         m_device->discardPending();
 }
 
-bool PtyPort::IsOpenedByApp() const {
+bool PtyPort::IsOpenedByApp() const
+{
     return m_device && m_device->peerHolds();
 }
 
-void PtyPort::WriteText(const QByteArray &text) {
+void PtyPort::WriteText(const QByteArray &text)
+{
     if (m_device)
         m_device->write(text);
 }
 
-QByteArray PtyPort::ReadText() {
+QByteArray PtyPort::ReadText()
+{
     return m_device ? m_device->readAll() : QByteArray();
 }
 
-QString PtyPort::DevicePath() const {
+QString PtyPort::DevicePath() const
+{
     return m_device ? m_folder.linkPath(m_name) : QString();
 }

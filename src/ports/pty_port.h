@@ -18,6 +18,7 @@ public:
     bool AttachPort(const QString &name) override;
     bool CreatePort(const QString &name) override;
     bool DeletePort() override;
+    void ForceDeletePort() override;
     void ResetPort() override;
     bool IsOpenedByApp() const override;
     void WriteText(const QByteArray &text) override;

@@ -5,11 +5,14 @@
 
 #include <poll.h>
 
-QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this)) {
+QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this))
+{
     connect(m_port, &QSerialPort::readyRead, this, [this] {
-        // ReadText pulls pending bytes in itself, which makes QSerialPort emit readyRead
-        // inside that call; the caller is already reading, so don't re-enter its handler.
-        if (!m_pulling)
+        // QSerialPort may pull pending bytes in inside our own calls (a write, a flush, a read)
+        // and emit readyRead there; the caller's handler must not run inside them.
+        if (m_pulling)
+            m_heldBack = true;
+        else
             emit DataReceived();
     });
     connect(m_port, &QSerialPort::errorOccurred, this,
@@ -18,16 +21,19 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
 
 QtSerialPort::~QtSerialPort() = default;
 
-int QtSerialPort::PortCount() const {
+int QtSerialPort::PortCount() const
+{
     return int(QSerialPortInfo::availablePorts().size());
 }
 
-QString QtSerialPort::PortName(int index) const {
+QString QtSerialPort::PortName(int index) const
+{
     const auto ports = QSerialPortInfo::availablePorts();
     return index >= 0 && index < ports.size() ? ports.at(index).portName() : QString();
 }
 
-bool QtSerialPort::parseMode(const QString &text, Mode &mode) {
+bool QtSerialPort::parseMode(const QString &text, Mode &mode)
+{
     const QStringList f = text.split(QLatin1Char(','));
     if (f.size() != 4)
         return false;
@@ -44,7 +50,8 @@ bool QtSerialPort::parseMode(const QString &text, Mode &mode) {
     return true;
 }
 
-void QtSerialPort::SetMode(const QString &mode) {
+void QtSerialPort::SetMode(const QString &mode)
+{
     Mode parsed;
     if (!parseMode(mode, parsed))
         return;
@@ -53,7 +60,8 @@ void QtSerialPort::SetMode(const QString &mode) {
         applyMode();
 }
 
-void QtSerialPort::applyMode() {
+void QtSerialPort::applyMode()
+{
     m_port->setBaudRate(m_mode.baud);
     m_port->setDataBits(QSerialPort::DataBits(m_mode.dataBits));
     m_port->setStopBits(m_mode.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
@@ -77,7 +85,8 @@ void QtSerialPort::applyMode() {
     m_port->setFlowControl(QSerialPort::NoFlowControl);
 }
 
-bool QtSerialPort::Open(const QString &name) {
+bool QtSerialPort::Open(const QString &name)
+{
     if (m_port->isOpen())
         return true;
     if (name.trimmed().isEmpty()) {
@@ -94,58 +103,92 @@ bool QtSerialPort::Open(const QString &name) {
     return true;
 }
 
-bool QtSerialPort::Close() {
+bool QtSerialPort::Close()
+{
     if (m_port->isOpen())
         m_port->close();
     return !m_port->isOpen();
 }
 
-bool QtSerialPort::IsOpened() const {
+bool QtSerialPort::IsOpened() const
+{
     return m_port->isOpen();
 }
 
-void QtSerialPort::ClearPort() {
+void QtSerialPort::ClearPort()
+{
     if (!m_port->isOpen())
         return;
     m_port->clear(QSerialPort::Input);
     m_port->readAll(); // what Qt had already pulled in
 }
 
-void QtSerialPort::WriteText(const QByteArray &text) {
-    if (m_port->isOpen() && !text.isEmpty())
-        m_port->write(text);
+void QtSerialPort::WriteText(const QByteArray &text)
+{
+    if (!m_port->isOpen() || text.isEmpty())
+        return;
+    m_pulling = true;
+    m_port->write(text);
+    endPull();
 }
 
-QByteArray QtSerialPort::ReadText() {
+QByteArray QtSerialPort::ReadText()
+{
     if (!m_port->isOpen())
         return {};
     m_pulling = true;
     m_port->waitForReadyRead(0);
     m_pulling = false;
+    m_heldBack = false;
     return m_port->readAll();
 }
 
-void QtSerialPort::SetLineA(bool on) {
+void QtSerialPort::SetLineA(bool on)
+{
     // A pseudo-terminal has no modem lines; setting them fails and the port stays open.
     if (m_port->isOpen())
         m_port->setDataTerminalReady(on);
 }
 
-void QtSerialPort::SetLineB(bool on) {
+void QtSerialPort::SetLineB(bool on)
+{
     if (m_port->isOpen())
         m_port->setRequestToSend(on);
 }
 
-void QtSerialPort::FlushWrites(int msecs) {
-    if (m_port->isOpen() && m_port->bytesToWrite() > 0)
-        m_port->waitForBytesWritten(msecs);
+void QtSerialPort::FlushWrites(int msecs)
+{
+    if (!m_port->isOpen() || m_port->bytesToWrite() == 0)
+        return;
+    m_pulling = true;
+    m_port->waitForBytesWritten(msecs);
+    endPull();
 }
 
-QString QtSerialPort::ErrorString() const {
+void QtSerialPort::endPull()
+{
+    m_pulling = false;
+    if (!m_heldBack)
+        return;
+    // What came in meanwhile is handled when the event loop runs again, as it would have been
+    // without our call.
+    m_heldBack = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_port->isOpen() && m_port->bytesAvailable() > 0)
+                emit DataReceived();
+        },
+        Qt::QueuedConnection);
+}
+
+QString QtSerialPort::ErrorString() const
+{
     return m_error;
 }
 
-void QtSerialPort::onError(int error) {
+void QtSerialPort::onError(int error)
+{
     if (error == QSerialPort::NoError)
         return;
     m_error = m_port->errorString();

@@ -38,9 +38,11 @@ public:
 private:
     void applyMode();
     void onError(int error);
+    void endPull();
 
     QSerialPort *m_port;
     Mode m_mode{9600, 'N', 8, 1};
     bool m_pulling = false;
+    bool m_heldBack = false;
     QString m_error;
 };

@@ -17,6 +17,8 @@ public:
     virtual bool CreatePort(const QString &name) = 0;
     // Refused (false) while a station program holds the port open.
     virtual bool DeletePort() = 0;
+    // Removes the port even while a program holds it (the program loses it): at shutdown.
+    virtual void ForceDeletePort() = 0;
     // Discards what is queued in both directions.
     virtual void ResetPort() = 0;
     virtual bool IsOpenedByApp() const = 0;

@@ -1,6 +1,7 @@
 #include "rig/cat_framing.h"
 
-QList<QByteArray> CatFramer::split(const QByteArray &block) {
+QList<QByteArray> CatFramer::split(const QByteArray &block)
+{
     QList<QByteArray> pieces;
     qsizetype start = 0;
     for (qsizetype i = block.indexOf(';'); i >= 0; i = block.indexOf(';', start)) {
@@ -10,7 +11,8 @@ QList<QByteArray> CatFramer::split(const QByteArray &block) {
     return pieces;
 }
 
-CatFramer::Result CatFramer::feed(const QByteArray &text) {
+CatFramer::Result CatFramer::feed(const QByteArray &text)
+{
     Result result;
     m_buffer.append(text);
     if (m_buffer.endsWith(';')) {

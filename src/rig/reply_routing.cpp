@@ -1,6 +1,7 @@
 #include "rig/reply_routing.h"
 
-const RoutingRow *routeReply(const QByteArray &reply, int rigType) {
+const RoutingRow *routeReply(const QByteArray &reply, int rigType)
+{
     for (const RoutingRow &row : kReplyRouting) {
         if (accepts(row.entry, reply, rigType))
             return &row;

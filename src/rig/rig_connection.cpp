@@ -24,12 +24,14 @@ constexpr int kSetUpWait = 50;
 constexpr int kQueryWait = 30;
 constexpr int kLoadWindow = 1000;
 
-QString title(const char *suffix) {
+QString title(const char *suffix)
+{
     return QString::fromLatin1(kAppTitle) + QLatin1String(suffix);
 }
 } // namespace
 
-RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
+{
     connect(d.frame.btnOpen, &QPushButton::clicked, this, &RigConnection::btnOpen_Click);
     connect(d.frame.cbBaudRate, &QComboBox::currentIndexChanged, this,
             &RigConnection::cbBaudRate_Change);
@@ -46,11 +48,13 @@ RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(st
     });
 }
 
-int RigConnection::rigType() const {
+int RigConnection::rigType() const
+{
     return d.frame.cbRigType->currentIndex();
 }
 
-void RigConnection::btnOpen_Click() {
+void RigConnection::btnOpen_Click()
+{
     if (!d.rigPort.IsOpened()) {
         ConnectRig();
         return;
@@ -64,20 +68,23 @@ void RigConnection::btnOpen_Click() {
     // Polling is left running; the application ports stay.
 }
 
-void RigConnection::applyBaudMode() {
+void RigConnection::applyBaudMode()
+{
     const int index = d.frame.cbBaudRate->currentIndex();
     if (index >= 0 && index < int(kBaudModes.size()))
         d.rigPort.SetMode(QString::fromLatin1(kBaudModes[std::size_t(index)].data(),
                                               qsizetype(kBaudModes[std::size_t(index)].size())));
 }
 
-void RigConnection::writeAndWait(const QByteArray &text, int msecs) {
+void RigConnection::writeAndWait(const QByteArray &text, int msecs)
+{
     d.rigPort.WriteText(text);
     d.rigPort.FlushWrites(msecs);
     QThread::msleep(ulong(msecs));
 }
 
-void RigConnection::ConnectRig() {
+void RigConnection::ConnectRig()
+{
     d.timer1.stop();
     applyBaudMode();
     if (d.rigPort.Open(d.frame.ComboPort->currentText())) {
@@ -127,13 +134,15 @@ void RigConnection::ConnectRig() {
     d.timer1.start();
 }
 
-void RigConnection::cbBaudRate_Change() {
+void RigConnection::cbBaudRate_Change()
+{
     applyBaudMode();
     if (d.saveConfig)
         d.saveConfig();
 }
 
-void RigConnection::cbRigType_Click() {
+void RigConnection::cbRigType_Click()
+{
     if (d.saveConfig)
         d.saveConfig();
 }

@@ -9,20 +9,23 @@
 #include <QScrollBar>
 #include <QTimer>
 
-RigPoller::RigPoller(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+RigPoller::RigPoller(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
+{
     d.timer1.setInterval(200);
     connect(&d.timer1, &QTimer::timeout, this, &RigPoller::Timer1_Timer);
     connect(d.controls.VScrollPoll, &QScrollBar::valueChanged, this,
             &RigPoller::VScrollPoll_Change);
 }
 
-void RigPoller::Timer1_Timer() {
+void RigPoller::Timer1_Timer()
+{
     const auto writes = pollWrites(d.transmitIndicator(), d.sdrPort.IsOpenedByApp(), d.rigType());
     for (const QByteArray &text : writes)
         d.rigPort.WriteText(text);
 }
 
-void RigPoller::VScrollPoll_Change() {
+void RigPoller::VScrollPoll_Change()
+{
     d.controls.txtPOLL->setText(QString::number(d.controls.VScrollPoll->value()));
     bool ok = false;
     const int interval = d.controls.txtPOLL->text().toInt(&ok);

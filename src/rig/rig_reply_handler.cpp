@@ -10,11 +10,13 @@
 #include "rig/reply_routing.h"
 #include "rig/virtual_rig.h"
 
-RigReplyHandler::RigReplyHandler(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps)) {
+RigReplyHandler::RigReplyHandler(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
+{
     connect(&d.rigPort, &SerialPort::DataReceived, this, &RigReplyHandler::SPortAx1_DataReceived);
 }
 
-void RigReplyHandler::SPortAx1_DataReceived() {
+void RigReplyHandler::SPortAx1_DataReceived()
+{
     const CatFramer::Result block = m_rx.feed(d.rigPort.ReadText());
     showDiscarded(d.terminal, block.discarded);
     for (const QByteArray &reply : block.pieces) {
@@ -23,7 +25,8 @@ void RigReplyHandler::SPortAx1_DataReceived() {
     }
 }
 
-void RigReplyHandler::ProcessRigReply(const QByteArray &reply) {
+void RigReplyHandler::ProcessRigReply(const QByteArray &reply)
+{
     const int rigType = d.rigType();
     const RoutingRow *row = routeReply(reply, rigType);
     if (!row) {

@@ -35,6 +35,7 @@ public:
     void ProcessRigReply(const QByteArray &reply);
 
     const QByteArray &pending() const { return m_rx.pending(); }
+    void ClearBuffer() { m_rx.clear(); }
 
 private:
     Deps d;

@@ -3,12 +3,14 @@
 #include <QString>
 
 namespace {
-QByteArray bytes(std::string_view s) {
+QByteArray bytes(std::string_view s)
+{
     return QByteArray(s.data(), qsizetype(s.size()));
 }
 } // namespace
 
-QList<QByteArray> loadQueriesFor(int rigType) {
+QList<QByteArray> loadQueriesFor(int rigType)
+{
     QList<QByteArray> queries;
     for (const LoadQuery &q : kLoadQueries) {
         if (holds(q.when, rigType))
@@ -17,7 +19,8 @@ QList<QByteArray> loadQueriesFor(int rigType) {
     return queries;
 }
 
-QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, int rigType) {
+QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, int rigType)
+{
     const bool known = rigType >= 0 && rigType < 4;
     if (transmitIndicator == QLatin1String("Off")) {
         if (!sdrHeld) {

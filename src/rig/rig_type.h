@@ -13,7 +13,8 @@ constexpr int K2 = 3;
 // index but Yaesu's, no selection included.
 enum class RigCond { Any, K3, K3orK2, Yaesu, NotYaesu, K2 };
 
-constexpr bool holds(RigCond cond, int rigType) {
+constexpr bool holds(RigCond cond, int rigType)
+{
     switch (cond) {
     case RigCond::Any:
         return true;

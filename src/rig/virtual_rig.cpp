@@ -1,11 +1,13 @@
 #include "rig/virtual_rig.h"
 
-QByteArray queryOf(Entry e) {
+QByteArray queryOf(Entry e)
+{
     const auto m = entryRow(e).mnemonic;
     return QByteArray(m.data(), qsizetype(m.size())) + ';';
 }
 
-bool accepts(Entry e, const QByteArray &reply, int rigType) {
+bool accepts(Entry e, const QByteArray &reply, int rigType)
+{
     const EntryRow &row = entryRow(e);
     return reply.startsWith(QByteArrayView(row.mnemonic.data(), qsizetype(row.mnemonic.size()))) &&
            holds(row.storedFor, rigType) &&

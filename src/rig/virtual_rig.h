@@ -65,7 +65,8 @@ inline constexpr std::array<EntryRow, kEntryCount> kEntries{{
     {Entry::TQ, "TQ", RigCond::K3orK2, 0},   {Entry::TX, "TX", RigCond::Yaesu, 0},
 }};
 
-constexpr const EntryRow &entryRow(Entry e) {
+constexpr const EntryRow &entryRow(Entry e)
+{
     return kEntries[std::size_t(e)];
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 
 class AppPortFrame;
+class ConfigStore;
+class QAction;
 class AppPorts;
 class Messenger;
 class OutputPortFrame;
@@ -34,7 +36,8 @@ class VirtualPort;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(Messenger &messenger, QWidget *parent = nullptr);
+    // configPath: where config.ini lives (empty: beside the executable).
+    explicit Form1(Messenger &messenger, const QString &configPath = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Subsystems, for start-up, shutdown and tests.
@@ -65,11 +68,38 @@ public:
     PollingControls &polling() { return *m_polling; }
 
     int rigType() const;
+    Messenger &messenger() { return m_messenger; }
+
+    // Settings.
     void SaveConfig();
+    ConfigStore &config() { return *m_config; }
+    std::array<QString, 8> &launchPaths() { return m_launchPaths; } // LaunchPaths
+    QLineEdit *pathBox(int n) { return m_pathBoxes[std::size_t(n)]; }
+    QCheckBox *chkOnTop() { return m_chkOnTop; }
+    QCheckBox *chkOVXmin() { return m_chkOVXmin; }
+    QCheckBox *chkLaunchPSDR() { return m_chkLaunchPSDR; }
+
+    // The window: the setup area shown (13500 x 9200 twips) or hidden (8800 x 6200).
+    void showSetup(bool shown);
+    bool setupShown() const;
+    void SetAlwaysOnTop(bool onTop);
+    // The window state start-up shows the window in: 0 normal, 1 minimised, 2 maximised.
+    void setStartState(int state);
+    int startState() const { return m_startState; }
+    QAction *menuItem(const QString &name) const;
+
+    // The close request runs the shutdown, which may cancel it.
+    void mnuExit_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
     void buildTestPanel(QWidget *area);
+    void buildPathFrame(QWidget *area);
+    void buildMenus();
+    void setOuterSize(int widthTwips, int heightTwips);
     TerminalModel *addTerminal(QWidget *area, const QString &name, const QString &caption, int left,
                                int top, int width);
 
@@ -93,6 +123,13 @@ private:
     QCheckBox *m_chkLaunchPSDR = nullptr;
     QLineEdit *m_text8 = nullptr;
     QLineEdit *m_ovxTx = nullptr;
+    std::array<QLineEdit *, 6> m_pathBoxes{};
+    std::array<QString, 8> m_launchPaths;
+    QAction *m_mnuShow = nullptr;
+    QAction *m_mnuHide = nullptr;
+    int m_startState = 0;
+    ConfigStore *m_config = nullptr;
+    QString m_lastSaveError;
 
     TerminalModel *m_rigTerminal = nullptr;
     std::array<TerminalModel *, 5> m_appTerminals{};

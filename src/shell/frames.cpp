@@ -9,14 +9,15 @@
 
 namespace {
 
-template <typename W>
-W *place(W *w, const QString &name, int left, int top, int width, int height) {
+template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
+{
     w->setObjectName(name);
     w->setGeometry(tw(left), tw(top), tw(width), tw(height));
     return w;
 }
 
-QComboBox *editableCombo(QWidget *parent) {
+QComboBox *editableCombo(QWidget *parent)
+{
     auto *box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -25,7 +26,8 @@ QComboBox *editableCombo(QWidget *parent) {
 
 } // namespace
 
-int boxValue(const QCheckBox *box) {
+int boxValue(const QCheckBox *box)
+{
     switch (box->checkState()) {
     case Qt::Checked:
         return 1;
@@ -36,7 +38,8 @@ int boxValue(const QCheckBox *box) {
     }
 }
 
-RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port"), parent) {
+RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port"), parent)
+{
     setObjectName(QStringLiteral("RigPortFrame"));
     cbRigType = place(new QComboBox(this), QStringLiteral("cbRigType"), 120, 300, 1335, 315);
     cbRigType->addItems({QStringLiteral("K3"), QStringLiteral("Yaesu"), QStringLiteral("Kenwood"),
@@ -53,7 +56,8 @@ RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port
                          QStringLiteral("chkConnectK3"), 120, 2040, 1395, 255);
 }
 
-PollingControls::PollingControls(QWidget *parent) : QWidget(parent) {
+PollingControls::PollingControls(QWidget *parent) : QWidget(parent)
+{
     setObjectName(QStringLiteral("PollingControls"));
     auto *label = place(new QLabel(QStringLiteral("Polling (ms)"), this), QStringLiteral("lblPoll"),
                         0, 0, 840, 285);
@@ -69,7 +73,8 @@ PollingControls::PollingControls(QWidget *parent) : QWidget(parent) {
 }
 
 AppPortFrame::AppPortFrame(int n, QWidget *parent)
-    : QGroupBox(QStringLiteral("Virtual Com Port #%1").arg(n), parent), number(n) {
+    : QGroupBox(QStringLiteral("Virtual Com Port #%1").arg(n), parent), number(n)
+{
     setObjectName(QStringLiteral("AppPortFrame%1").arg(n));
     const QString suffix = n == 1 ? QString() : QString::number(n);
     btnCreatePort = place(new QPushButton(QStringLiteral("Connect"), this),
@@ -91,7 +96,8 @@ AppPortFrame::AppPortFrame(int n, QWidget *parent)
                        QStringLiteral("txtAppName%1").arg(n), 480, 1860, 1035, 285);
 }
 
-SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port"), parent) {
+SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port"), parent)
+{
     setObjectName(QStringLiteral("SdrPortFrame"));
     ComboVPort7 = place(editableCombo(this), QStringLiteral("ComboVPort7"), 120, 300, 1095, 315);
     ComboVPort7->setEditText(QStringLiteral("COM99"));
@@ -105,7 +111,8 @@ SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port
 }
 
 OutputPortFrame::OutputPortFrame(int n, QWidget *parent)
-    : QGroupBox(QStringLiteral("Output Com Port %1").arg(n), parent) {
+    : QGroupBox(QStringLiteral("Output Com Port %1").arg(n), parent)
+{
     setObjectName(QStringLiteral("OutputPortFrame%1").arg(n));
     ComboPort =
         place(editableCombo(this), QStringLiteral("ComboPort%1").arg(n + 1), 240, 360, 975, 315);

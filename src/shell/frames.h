@@ -13,7 +13,8 @@ class QScrollBar;
 // them; the controls are the state the handlers read afresh at every decision.
 
 // Twips are 1/1440 inch; the window is laid out at 15 twips per logical pixel.
-constexpr int tw(int twips) {
+constexpr int tw(int twips)
+{
     return twips / 15;
 }
 

@@ -4,7 +4,10 @@
 
 #include <QMessageBox>
 
-bool MessageBoxMessenger::show(const Message &message) {
+bool MessageBoxMessenger::show(const Message &message)
+{
+    if (m_answerYes)
+        return true;
     QMessageBox box(m_parent);
     box.setWindowTitle(message.title.isEmpty() ? QString::fromLatin1(kAppTitle) : message.title);
     box.setText(message.text);

@@ -21,7 +21,8 @@ public:
     // True for Yes (and for OK).
     virtual bool show(const Message &message) = 0;
 
-    void warning(const QString &text) {
+    void warning(const QString &text)
+    {
         show({QStringLiteral("Warning"), text, Message::Buttons::Ok, Message::Icon::Warning});
     }
 };
@@ -31,8 +32,11 @@ class MessageBoxMessenger final : public Messenger {
 public:
     explicit MessageBoxMessenger(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
+    // From now on no box is shown and every question is answered Yes (a shutdown by signal).
+    void answerEverythingYes() { m_answerYes = true; }
     bool show(const Message &message) override;
 
 private:
     QWidget *m_parent;
+    bool m_answerYes = false;
 };

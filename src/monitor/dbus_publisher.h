@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class OvxCatAdaptor;
+class PublishedItems;
+class TerminalModel;
+
+// Offers the published items to other programs on the desktop, as org.orvex.OVX2 at /OVX_CAT on
+// the given bus. When it cannot, the bridge runs on without them and says why once in the rig
+// terminal; refused pokes are reported there too.
+class DbusPublisher : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Published, NoBus, NameTaken, Failed };
+
+    DbusPublisher(PublishedItems &items, TerminalModel &rigTerminal, const QDBusConnection &bus,
+                  QObject *parent = nullptr);
+    ~DbusPublisher() override;
+
+    Outcome outcome() const { return m_outcome; }
+    // What happened, in words.
+    QString report() const { return m_report; }
+
+private:
+    Outcome publish(PublishedItems &items);
+
+    QDBusConnection m_bus;
+    // Owned by the items (Qt D-Bus wants the adaptor to be a child of the registered object).
+    QPointer<OvxCatAdaptor> m_adaptor;
+    Outcome m_outcome = Outcome::Failed;
+    QString m_report;
+};

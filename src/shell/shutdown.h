@@ -1,0 +1,8 @@
+#pragma once
+
+class Form1;
+
+// Removes the virtual ports (asking about each one a station program still holds), switches the
+// rig port's lines off and saves the settings. False when the user answers No: the close is
+// cancelled, and the ports already removed stay removed.
+bool runShutdown(Form1 &form);

@@ -1,0 +1,524 @@
+#include "monitor/dbus_items.h"
+#include "monitor/dbus_publisher.h"
+#include "monitor/published_items.h"
+#include "monitor/terminal_model.h"
+#include "ports/pty_device.h"
+#include "ports/serial_port.h"
+#include "scripted_messenger.h"
+#include "shell/form1.h"
+#include "shell/frames.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kWait = 20000; // generous: a loaded two-core machine, sanitizers
+const QString kService = QString::fromLatin1(kOvxCatService);
+const QString kPath = QString::fromLatin1(kOvxCatPath);
+const QString kInterface = QString::fromLatin1(kOvxCatInterface);
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QByteArray kNoBus = "Published items are not available: no D-Bus session bus";
+const QByteArray kNameTaken =
+    "Another OVX2 holds org.orvex.OVX2 on this desktop; the items are not published here";
+// Written to the rig port after what a test looks at, so that "nothing else arrived" can be
+// checked without waiting for a time.
+const QByteArray kMarker = "#;";
+
+// The child mode of this executable: a bridge built in a process of its own (without a bus, or
+// second on the bus), printing what its rig terminal shows.
+constexpr char kChildVariable[] = "OVX2_TST_CHILD_BRIDGE";
+
+int runChildBridge()
+{
+    ScriptedMessenger messenger;
+    Form1 form(messenger);
+    QCoreApplication::processEvents();
+    for (const QByteArray &line : form.terminal(0).lines())
+        std::printf("%s\n", line.constData());
+    return 0;
+}
+
+// The interface element of introspection XML, one line per property and annotation, so that
+// layout and comments do not count.
+QStringList interfaceOutline(const QString &xml)
+{
+    QStringList outline;
+    QXmlStreamReader reader(xml);
+    bool inside = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == QLatin1String("interface"))
+            inside = reader.attributes().value(QLatin1String("name")) == kInterface;
+        else if (reader.isEndElement() && reader.name() == QLatin1String("interface"))
+            inside = false;
+        else if (inside && reader.isStartElement()) {
+            QStringList line{reader.name().toString()};
+            for (const QXmlStreamAttribute &a : reader.attributes())
+                line << a.name().toString() + QLatin1Char('=') + a.value().toString();
+            outline << line.join(QLatin1Char(' '));
+        }
+    }
+    if (reader.hasError())
+        outline << QStringLiteral("XML error: ") + reader.errorString();
+    return outline;
+}
+
+} // namespace
+
+// Records PropertiesChanged as a client that subscribed to it receives it.
+class ChangeRecorder : public QObject {
+    Q_OBJECT
+public:
+    QStringList changes;
+    QStringList interfaces;
+    int invalidated = 0;
+
+public slots:
+    void changed(const QString &interface, const QVariantMap &values, const QStringList &gone)
+    {
+        interfaces << interface;
+        invalidated += int(gone.size());
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            changes << it.key() + QLatin1Char('=') + it.value().toString();
+    }
+};
+
+// The published items on a private session bus: what clients read, follow and poke, and what
+// reaches the rig. The rig is the far end of a pseudo-terminal; the window is the real one.
+class TestDbusItems : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void interfaceMatchesTheXml();
+    void outsideClientReadsEachItem_data();
+    void outsideClientReadsEachItem();
+    void outsideClientPokesTheRig();
+    void subscriberSeesEachChange();
+    void pokeReachesTheRigUnchanged_data();
+    void pokeReachesTheRigUnchanged();
+    void readOnlyItemsRefuseSet_data();
+    void readOnlyItemsRefuseSet();
+    void secondPublisherFindsTheNameTaken();
+    void publisherWithoutBus();
+    void bridgeSaysOnceWhyItemsAreNotPublished_data();
+    void bridgeSaysOnceWhyItemsAreNotPublished();
+
+private:
+    QByteArray rigReceivesNext();
+    QDBusMessage clientCall(const QDBusMessage &call);
+    QDBusMessage clientSet(const QString &item, const QVariant &value);
+    QString clientGet(const QString &item);
+    struct Run {
+        int exitCode = -1;
+        QString out; // standard output
+        QString all; // both outputs, for failure messages
+    };
+    Run runTool(const QStringList &command,
+                const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+
+    QTemporaryDir m_runtime;
+    ScriptedMessenger m_messenger;
+    std::unique_ptr<Form1> m_form;
+    PtyDevice m_rig;
+    QByteArray m_received;
+    QDBusConnection m_client{QString()};
+};
+
+void TestDbusItems::initTestCase()
+{
+    QVERIFY(m_runtime.isValid());
+    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(),
+             "no session bus: run this test under dbus-run-session");
+
+    m_form = std::make_unique<Form1>(m_messenger);
+    auto *publisher = m_form->findChild<DbusPublisher *>();
+    QVERIFY(publisher);
+    QCOMPARE(publisher->outcome(), DbusPublisher::Outcome::Published);
+    QCOMPARE(m_form->terminal(0).lineCount(), 0);     // nothing to say when all is well
+    m_form->rigFrame().cbRigType->setCurrentIndex(0); // K3: TQ replies steer OVX_TX
+    QVERIFY(!m_form->timer1().isActive());
+
+    QVERIFY2(m_rig.open(), qPrintable(m_rig.errorString()));
+    connect(&m_rig, &PtyDevice::readyRead, this, [this] { m_received += m_rig.readAll(); });
+    QVERIFY(m_form->rigPort().Open(m_rig.slavePath()));
+    QCOMPARE(rigReceivesNext(), QByteArray());
+
+    m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    QVERIFY(m_client.isConnected());
+}
+
+void TestDbusItems::cleanupTestCase()
+{
+    m_form.reset();
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+}
+
+QByteArray TestDbusItems::rigReceivesNext()
+{
+    m_form->rigPort().WriteText(kMarker);
+    if (!QTest::qWaitFor([this] { return m_received.endsWith(kMarker); }, kWait))
+        return "(the rig got no marker; it got: " + m_received + ")";
+    QByteArray text = m_received.chopped(kMarker.size());
+    m_received.clear();
+    return text;
+}
+
+// Asynchronous: the bridge answers on this very thread.
+QDBusMessage TestDbusItems::clientCall(const QDBusMessage &call)
+{
+    QDBusPendingCall pending = m_client.asyncCall(call, kWait);
+    if (!QTest::qWaitFor([&pending] { return pending.isFinished(); }, kWait + 5000))
+        return QDBusMessage::createError(QStringLiteral("test.NoAnswer"), QString());
+    return pending.reply();
+}
+
+QDBusMessage TestDbusItems::clientSet(const QString &item, const QVariant &value)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kProperties, QStringLiteral("Set"));
+    call << kInterface << item << QVariant::fromValue(QDBusVariant(value));
+    return clientCall(call);
+}
+
+QString TestDbusItems::clientGet(const QString &item)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kProperties, QStringLiteral("Get"));
+    call << kInterface << item;
+    const QDBusMessage reply = clientCall(call);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return QStringLiteral("(error: ") + reply.errorName() + QLatin1Char(')');
+    return qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toString();
+}
+
+// A program run as another client of the bus; the event loop runs meanwhile, since the bridge
+// it talks to lives on this thread.
+TestDbusItems::Run TestDbusItems::runTool(const QStringList &command,
+                                          const QProcessEnvironment &env)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(command.first(), command.mid(1));
+    Run run;
+    if (!QTest::qWaitFor([&tool] { return tool.state() == QProcess::NotRunning; }, 60000)) {
+        tool.kill();
+        tool.waitForFinished();
+        run.all = command.first() + QStringLiteral(": timed out");
+        return run;
+    }
+    if (tool.error() == QProcess::FailedToStart) {
+        run.all = command.first() + QStringLiteral(": ") + tool.errorString();
+        return run;
+    }
+    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    run.out = QString::fromUtf8(tool.readAllStandardOutput());
+    run.all = run.out + QString::fromUtf8(tool.readAllStandardError());
+    return run;
+}
+
+void TestDbusItems::interfaceMatchesTheXml()
+{
+    QFile file(QStringLiteral(OVX2_CAT_XML));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList expected = interfaceOutline(QString::fromUtf8(file.readAll()));
+    QCOMPARE(expected.size(), 6); // three properties, each with its annotation
+
+    const Run run =
+        runTool({QStringLiteral("dbus-send"), QStringLiteral("--session"),
+                 QStringLiteral("--print-reply=literal"), QStringLiteral("--dest=") + kService,
+                 kPath, QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
+    QCOMPARE(interfaceOutline(run.out), expected);
+}
+
+void TestDbusItems::outsideClientReadsEachItem_data()
+{
+    QTest::addColumn<QByteArray>("rigSends");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("expected");
+    // In order: the first rows see the items as the window starts.
+    QTest::newRow("Text8 before any FA reply") << QByteArray() << QString() << "Text8"
+                                               << "Text8";
+    QTest::newRow("TRX_LINK before any poke") << QByteArray() << QString() << "TRX_LINK"
+                                              << "";
+    QTest::newRow("Text8 after an FA reply") << QByteArray("FA00014060000;") << QString() << "Text8"
+                                             << "FA00014060000;";
+    QTest::newRow("OVX_TX on TQ1;") << QByteArray("TQ1;") << QString() << "OVX_TX"
+                                    << "On";
+    QTest::newRow("OVX_TX on TQ0;") << QByteArray("TQ0;") << QString() << "OVX_TX"
+                                    << "Off";
+    QTest::newRow("OVX_TX by the TX button") << QByteArray() << "cmdTX"
+                                             << "OVX_TX"
+                                             << "On";
+    QTest::newRow("OVX_TX by the RX button") << QByteArray() << "cmdRX"
+                                             << "OVX_TX"
+                                             << "Off";
+}
+
+void TestDbusItems::outsideClientReadsEachItem()
+{
+    QFETCH(QByteArray, rigSends);
+    QFETCH(QString, button);
+    QFETCH(QString, item);
+    QFETCH(QString, expected);
+    if (!rigSends.isEmpty()) {
+        const int lines = m_form->terminal(0).lineCount();
+        m_rig.write(rigSends);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->terminal(0).lineCount(), lines + 1, kWait);
+    }
+    if (!button.isEmpty())
+        m_form->findChild<QPushButton *>(button)->click();
+
+    const Run run = runTool(
+        {QStringLiteral("dbus-send"), QStringLiteral("--session"), QStringLiteral("--print-reply"),
+         QStringLiteral("--dest=") + kService, kPath, kProperties + QStringLiteral(".Get"),
+         QStringLiteral("string:") + kInterface, QStringLiteral("string:") + item});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
+    // The line after the header: |   variant       string "On"|
+    const QString variant = run.out.section(QLatin1Char('\n'), 1).trimmed();
+    QCOMPARE(variant.section(QLatin1Char('"'), 0, 0).simplified(),
+             QStringLiteral("variant string"));
+    QCOMPARE(variant.section(QLatin1Char('"'), 1, -2), expected);
+}
+
+void TestDbusItems::outsideClientPokesTheRig()
+{
+    QSignalSpy forwarded(&m_form->items(), &PublishedItems::trxLinkChanged);
+    const Run run =
+        runTool({QStringLiteral("dbus-send"), QStringLiteral("--session"),
+                 QStringLiteral("--print-reply"), QStringLiteral("--dest=") + kService, kPath,
+                 kProperties + QStringLiteral(".Set"), QStringLiteral("string:") + kInterface,
+                 QStringLiteral("string:TRX_LINK"), QStringLiteral("variant:string:TX;")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
+    QCOMPARE(forwarded.size(), 1);
+    QCOMPARE(rigReceivesNext(), QByteArray("TX;"));
+    QCOMPARE(m_form->items().trxLink(), QStringLiteral("TX;"));
+    QCOMPARE(m_form->terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
+}
+
+void TestDbusItems::subscriberSeesEachChange()
+{
+    m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"))->click();
+    ChangeRecorder recorder;
+    QVERIFY(m_client.connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"),
+                             &recorder, SLOT(changed(QString, QVariantMap, QStringList))));
+    // A round trip after the subscription: the bus has the match rule once this answers.
+    QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("Off"));
+
+    auto *tx = m_form->findChild<QPushButton *>(QStringLiteral("cmdTX"));
+    auto *rx = m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"));
+    tx->click();
+    tx->click(); // the same text again: no change
+    rx->click();
+    rx->click();
+    // Polling brings the same FA reply over and over; clients hear of it once.
+    const int lines = m_form->terminal(0).lineCount();
+    m_rig.write("FA00014070000;FA00014070000;");
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->terminal(0).lineCount(), lines + 2, kWait);
+    // A client poking the same text twice means it twice.
+    QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("RX;")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("RX;")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(rigReceivesNext(), QByteArray("RX;RX;"));
+    tx->click(); // the last change: every signal before it has arrived once this one has
+
+    const QStringList expected{QStringLiteral("OVX_TX=On"),
+                               QStringLiteral("OVX_TX=Off"),
+                               QStringLiteral("Text8=FA00014070000;"),
+                               QStringLiteral("TRX_LINK=RX;"),
+                               QStringLiteral("TRX_LINK=RX;"),
+                               QStringLiteral("OVX_TX=On")};
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.changes.size(), expected.size(), kWait);
+    QCOMPARE(recorder.changes, expected);
+    QCOMPARE(recorder.interfaces, QStringList(expected.size(), kInterface));
+    QCOMPARE(recorder.invalidated, 0);
+    rx->click();
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.changes.size(), expected.size() + 1, kWait);
+    QCOMPARE(recorder.changes.last(), QStringLiteral("OVX_TX=Off"));
+}
+
+void TestDbusItems::pokeReachesTheRigUnchanged_data()
+{
+    QTest::addColumn<QVariantList>("pokes");
+    QTest::addColumn<QByteArray>("rig");
+    QTest::addColumn<int>("forwarded");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("refused");
+
+    const QString rx = QStringLiteral("RX;");
+    QTest::newRow("a command") << QVariantList{"TX;"} << QByteArray("TX;") << 1 << "TX;" << false;
+    QTest::newRow("the same text again")
+        << QVariantList{rx, rx} << QByteArray("RX;RX;") << 2 << "RX;" << false;
+    QTest::newRow("empty after text")
+        << QVariantList{"TX;", ""} << QByteArray("TX;") << 2 << "" << false;
+    QTest::newRow("several commands, not split, nothing added")
+        << QVariantList{"FA00014070000;MD3;"} << QByteArray("FA00014070000;MD3;") << 1
+        << "FA00014070000;MD3;" << false;
+    QTest::newRow("8-bit characters, one byte each")
+        << QVariantList{QString::fromLatin1("\xe9\xff")} << QByteArray("\xe9\xff") << 1
+        << QString::fromLatin1("\xe9\xff") << false;
+    const QString atBound(OvxCatAdaptor::kMaxPoke, QLatin1Char('F'));
+    QTest::newRow("at the size bound")
+        << QVariantList{atBound} << atBound.toLatin1() << 1 << atBound << false;
+    QTest::newRow("over the size bound")
+        << QVariantList{rx, QString(OvxCatAdaptor::kMaxPoke + 1, QLatin1Char('F'))}
+        << QByteArray("RX;") << 1 << rx << true;
+    QTest::newRow("1 MB") << QVariantList{rx, QString(1 << 20, QLatin1Char('F'))}
+                          << QByteArray("RX;") << 1 << rx << true;
+    QTest::newRow("beyond 8-bit text")
+        << QVariantList{rx, QStringLiteral("FA\u20ac;")} << QByteArray("RX;") << 1 << rx << true;
+    QTest::newRow("bytes that are not UTF-8")
+        << QVariantList{rx, QByteArray("FA\xff\xfe;")} << QByteArray("RX;") << 1 << rx << true;
+    QTest::newRow("bytes of UTF-8 text")
+        << QVariantList{QByteArray("TX;")} << QByteArray("TX;") << 1 << "TX;" << false;
+}
+
+void TestDbusItems::pokeReachesTheRigUnchanged()
+{
+    QFETCH(QVariantList, pokes);
+    QFETCH(QByteArray, rig);
+    QFETCH(int, forwarded);
+    QFETCH(QString, after);
+    QFETCH(bool, refused);
+
+    QSignalSpy forwards(&m_form->items(), &PublishedItems::trxLinkChanged);
+    const int lines = m_form->terminal(0).lineCount();
+    for (const QVariant &poke : pokes) {
+        const QDBusMessage reply = clientSet(QStringLiteral("TRX_LINK"), poke);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    }
+    QCOMPARE(rigReceivesNext(), rig);
+    QCOMPARE(forwards.size(), forwarded);
+    QCOMPARE(clientGet(QStringLiteral("TRX_LINK")), after);
+    QCOMPARE(m_form->items().trxLink(), after);
+    // A refused poke is said once in the rig terminal; a forwarded one shows nowhere.
+    QCOMPARE(m_form->terminal(0).lineCount(), lines + (refused ? 1 : 0));
+    if (refused)
+        QVERIFY2(m_form->terminal(0).lines().last().startsWith("TRX_LINK poke refused: "),
+                 m_form->terminal(0).lines().last().constData());
+}
+
+void TestDbusItems::readOnlyItemsRefuseSet_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::newRow("OVX_TX") << "OVX_TX";
+    QTest::newRow("Text8") << "Text8";
+}
+
+void TestDbusItems::readOnlyItemsRefuseSet()
+{
+    QFETCH(QString, item);
+    const QString before = clientGet(item);
+    const QDBusMessage reply = clientSet(item, QStringLiteral("On"));
+    QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+    QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
+    QCOMPARE(clientGet(item), before);
+}
+
+void TestDbusItems::secondPublisherFindsTheNameTaken()
+{
+    const QString name = QStringLiteral("second bridge");
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+        QVERIFY(bus.isConnected());
+        PublishedItems items;
+        TerminalModel terminal;
+        DbusPublisher second(items, terminal, bus);
+        QCOMPARE(second.outcome(), DbusPublisher::Outcome::NameTaken);
+        QCOMPARE(terminal.lines(), QList<QByteArray>{kNameTaken});
+        items.setTransmitIndicator(QStringLiteral("On"));
+        QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("Off")); // the first's
+    }
+    QDBusConnection::disconnectFromBus(name);
+    // The second one, gone, has not taken the first one's name with it.
+    const QDBusReply<QString> owner = m_client.interface()->serviceOwner(kService);
+    QCOMPARE(owner.value(), QDBusConnection::sessionBus().baseService());
+    m_form->findChild<QPushButton *>(QStringLiteral("cmdTX"))->click();
+    QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("On"));
+    QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("TX;")).type(),
+             QDBusMessage::ReplyMessage);
+    QCOMPARE(rigReceivesNext(), QByteArray("TX;"));
+    m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"))->click();
+}
+
+void TestDbusItems::publisherWithoutBus()
+{
+    const QString name = QStringLiteral("nowhere");
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=") + m_runtime.path() + QStringLiteral("/no-bus"), name);
+        QVERIFY(!bus.isConnected());
+        PublishedItems items;
+        TerminalModel terminal;
+        DbusPublisher publisher(items, terminal, bus);
+        QCOMPARE(publisher.outcome(), DbusPublisher::Outcome::NoBus);
+        QCOMPARE(terminal.lines(), QList<QByteArray>{kNoBus});
+        items.setTransmitIndicator(QStringLiteral("On")); // the items work on without a bus
+        QCOMPARE(items.transmitIndicator(), QStringLiteral("On"));
+    }
+    QDBusConnection::disconnectFromBus(name);
+}
+
+void TestDbusItems::bridgeSaysOnceWhyItemsAreNotPublished_data()
+{
+    QTest::addColumn<QString>("busAddress"); // empty: none at all
+    QTest::addColumn<QByteArray>("said");
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    QTest::newRow("no session bus") << QString() << kNoBus;
+    QTest::newRow("a bus address that leads nowhere")
+        << QStringLiteral("unix:path=") + m_runtime.path() + QStringLiteral("/no-bus") << kNoBus;
+    QTest::newRow("another bridge holds the name") << address << kNameTaken;
+}
+
+// A window of its own in a child process, as a second bridge on the desktop would be.
+void TestDbusItems::bridgeSaysOnceWhyItemsAreNotPublished()
+{
+    QFETCH(QString, busAddress);
+    QFETCH(QByteArray, said);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("DISPLAY")); // or the D-Bus library may start a bus of its own
+    if (busAddress.isEmpty())
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    else
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+    const Run run = runTool({QCoreApplication::applicationFilePath()}, env);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
+    QCOMPARE(run.out.toUtf8(), said + '\n');
+    QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("Off")); // the first runs on
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        return runChildBridge();
+    TestDbusItems test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_dbus_items.moc"

@@ -1,0 +1,184 @@
+#include "monitor/terminal_model.h"
+#include "ports/serial_port.h"
+#include "rig_sim_server.h"
+#include "rig_sim_thread.h"
+#include "scripted_messenger.h"
+#include "shell/form1.h"
+#include "shell/frames.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+// Connecting the rig through the real window, with the simulator as the rig.
+class TestRigConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void k3GetsProbeSetUpAndLoadQueries();
+    void kenwoodGetsItsSevenQueries();
+    void silentRigIsReported();
+    void portThatCannotOpen();
+    void slowRigAt4800Connects();
+
+private:
+    void startRig(SimRig type);
+    void connectAndRecord(int chunks, QStringList &received);
+
+    QTemporaryDir m_runtime;
+    ScriptedMessenger m_messenger;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<RigSimThread> m_sim;
+};
+
+void TestRigConnection::initTestCase()
+{
+    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
+
+void TestRigConnection::init()
+{
+    m_messenger.shown.clear();
+    m_form = std::make_unique<Form1>(m_messenger);
+    m_form->show();
+}
+
+void TestRigConnection::cleanup()
+{
+    m_form.reset();
+    m_sim.reset();
+}
+
+void TestRigConnection::startRig(SimRig type)
+{
+    m_sim = std::make_unique<RigSimThread>(type, 38400);
+    const QString path = m_sim->start();
+    QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
+    m_form->rigFrame().ComboPort->setEditText(path);
+    m_form->rigFrame().cbBaudRate->setCurrentIndex(3);
+}
+
+void TestRigConnection::connectAndRecord(int chunks, QStringList &received)
+{
+    connect(m_sim.get(), &RigSimThread::received, this,
+            [&](const QByteArray &chunk) { received << QString::fromLatin1(chunk); });
+    m_form->rigFrame().btnOpen->click();
+    QTRY_VERIFY_WITH_TIMEOUT(received.size() >= chunks, 5000);
+    received = received.mid(0, chunks);
+}
+
+void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
+{
+    startRig(SimRig::K3);
+    m_form->rigFrame().cbRigType->setCurrentIndex(0);
+    QStringList titles;
+    QByteArray faAtDone;
+    bool timerRanDuringSequence = false;
+    connect(m_form.get(), &QWidget::windowTitleChanged, this, [&](const QString &title) {
+        titles << title;
+        timerRanDuringSequence |= m_form->timer1().isActive();
+        if (title.endsWith(QLatin1String("Done")))
+            faAtDone = m_form->rig().get(Entry::FA);
+    });
+    const QStringList expected{"FA;", "FA;",  "AI0;", "K31;", "AI2;", "K22;", // probe and set-up
+                               "FA;", "FB;",  "ID;",  "IF;",  "FR;",  "FT;",  "FW;", "OM;", "BG;",
+                               "BW;", "CW;",  "DT;",  "FI;",  "FW$;", "IC;",  "IS;", "MD;", "MD$;",
+                               "PA;", "PA$;", "RA;",  "RA$;", "SM;",  "SM$;", "TQ;"};
+    QStringList received;
+    connectAndRecord(int(expected.size()), received);
+    QCOMPARE(received, expected);
+
+    QCOMPARE(titles,
+             (QStringList{"OVX2 v0.9.0.7  Initializing", "OVX2 v0.9.0.7  Done", "OVX2 v0.9.0.7"}));
+    QVERIFY(!timerRanDuringSequence);
+    QVERIFY(m_form->timer1().isActive());
+    QVERIFY(m_form->rigPort().IsOpened());
+    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!m_form->rigFrame().ComboPort->isEnabled());
+
+    // The probe's two FA replies, as read back, until the next FA reply replaces them.
+    QCOMPARE(faAtDone, QByteArray("FA00014074000;FA00014074000;"));
+    const QList<QByteArray> lines = m_form->terminal(0).lines();
+    const qsizetype loading = lines.indexOf("Loading Virtual Rig");
+    QVERIFY(loading >= 0);
+    QCOMPARE(lines.value(loading + 1), QByteArray("Virtual K3 Loaded"));
+    QTRY_COMPARE(m_form->rig().get(Entry::FA), QByteArray("FA00014074000;"));
+
+    // Disconnect closes the port; polling goes on.
+    m_form->rigFrame().btnOpen->click();
+    QVERIFY(!m_form->rigPort().IsOpened());
+    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
+    QVERIFY(m_form->rigFrame().ComboPort->isEnabled());
+    QVERIFY(m_form->timer1().isActive());
+    QVERIFY(m_messenger.shown.isEmpty());
+}
+
+void TestRigConnection::kenwoodGetsItsSevenQueries()
+{
+    startRig(SimRig::Kenwood);
+    m_form->rigFrame().cbRigType->setCurrentIndex(2);
+    const QStringList expected{"FA;", "FA;", "FA;", "FB;", "ID;", "IF;", "FR;", "FT;", "FW;"};
+    QStringList received;
+    connectAndRecord(int(expected.size()), received);
+    QCOMPARE(received, expected);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
+    QTRY_VERIFY(m_form->rig().get(Entry::FW).startsWith("FW"));
+}
+
+void TestRigConnection::silentRigIsReported()
+{
+    startRig(SimRig::K3);
+    m_sim->invoke([](RigSimServer &s) { s.setSilent(true); });
+    m_form->rigFrame().btnOpen->click();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    const Message &m = m_messenger.shown.first();
+    QCOMPARE(m.text, QStringLiteral("Can't connect to rig\r\nPlease check rig com port settings."));
+    QCOMPARE(m.buttons, Message::Buttons::Ok);
+    QVERIFY(m.title.isEmpty()); // the application's title
+    QVERIFY(!m_form->rigPort().IsOpened());
+    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
+    QVERIFY(m_form->rigFrame().ComboPort->isEnabled());
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7  Initializing"));
+    QVERIFY(!m_form->timer1().isActive());
+    QVERIFY(m_form->rig().get(Entry::FA).isEmpty());
+}
+
+void TestRigConnection::portThatCannotOpen()
+{
+    m_form->rigFrame().ComboPort->setEditText(m_runtime.path() + QStringLiteral("/no-such-port"));
+    m_form->rigFrame().btnOpen->click();
+    QVERIFY(m_messenger.shown.isEmpty());
+    QVERIFY(!m_form->rigPort().IsOpened());
+    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
+    QVERIFY(m_form->timer1().isActive());
+    // The reason is in the rig terminal, not in a message.
+    const TerminalModel &rig = m_form->terminal(0);
+    QVERIFY(rig.line(rig.lineCount() - 1).contains("no-such-port"));
+}
+
+void TestRigConnection::slowRigAt4800Connects()
+{
+    // Every baud choice the list offers gives a mode the port takes; the simulator at 4800 still
+    // answers the probe when the bridge runs at 4800 too.
+    m_sim = std::make_unique<RigSimThread>(SimRig::K3, 4800);
+    const QString path = m_sim->start();
+    QVERIFY(!path.isEmpty());
+    m_form->rigFrame().ComboPort->setEditText(path);
+    m_form->rigFrame().cbBaudRate->setCurrentIndex(0);
+    m_form->rigFrame().btnOpen->click();
+    QVERIFY(m_messenger.shown.isEmpty());
+    QVERIFY(m_form->rigPort().IsOpened());
+}
+
+QTEST_MAIN(TestRigConnection)
+#include "tst_rig_connection.moc"

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "rig_model.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+
+#include <functional>
+
+class PtyDevice;
+class QTimer;
+
+// Serves a RigModel on a pseudo-terminal, the way the radio would on its CAT port: replies leave
+// at the speed of the configured baud rate. Works in any thread; create the device with start()
+// in the thread the server lives in.
+class RigSimServer : public QObject {
+    Q_OBJECT
+public:
+    // Replies waiting for the line beyond this are dropped, like a real radio's full buffer; a
+    // program that floods queries without reading cannot make the simulator grow.
+    static constexpr qsizetype kMaxQueuedOut = 64 * 1024;
+
+    explicit RigSimServer(SimRig type = SimRig::K3, int baud = 38400, QObject *parent = nullptr);
+    ~RigSimServer() override;
+
+    // The path to open: the published link if there is one, else the pseudo-terminal.
+    QString devicePath() const;
+    QString slavePath() const;
+    QString errorString() const { return m_error; }
+    int baud() const { return m_baud; }
+    bool isRunning() const { return m_device != nullptr; }
+
+    // Direct access for state that raises no auto-information (S-meter, icon bytes, ...).
+    RigModel &model() { return m_model; }
+
+    // Publishes the device under `path` as a symlink, replacing an earlier symlink there; any
+    // other file is left alone and false is returned. Removed again by stop().
+    bool publishLink(const QString &path);
+
+    // Runs a front-panel event on the model and sends the auto-information it produces.
+    void panel(const std::function<QByteArrayList(RigModel &)> &event);
+
+public slots:
+    bool start();
+    void stop();
+    void setSilent(bool silent);
+    void turnVfoA(qint64 hz);
+    void turnVfoB(qint64 hz);
+    void selectMode(char mode);
+    void setTransmit(bool on);
+    void setFilterWidth(int hz);
+
+signals:
+    // Each chunk as read from the pseudo-terminal, after the model has acted on it.
+    void received(const QByteArray &chunk);
+    // Each reply once its last character has gone out.
+    void sent(const QByteArray &reply);
+
+private:
+    struct Outgoing {
+        QByteArray text;
+        qint64 startNs; // when its first character starts on the line
+        qsizetype written = 0;
+    };
+
+    void onReadyRead();
+    void enqueue(const QByteArrayList &replies);
+    void release();
+    void removeLink();
+
+    RigModel m_model;
+    int m_baud;
+    qint64 m_charNs;
+    PtyDevice *m_device = nullptr;
+    QTimer *m_pacer = nullptr;
+    QElapsedTimer m_clock;
+    QQueue<Outgoing> m_out;
+    qsizetype m_queuedBytes = 0;
+    qint64 m_lineFreeNs = 0; // when the last queued character will have gone out
+    QString m_link;
+    QString m_error;
+};
