@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-OvxCatAdaptor::OvxCatAdaptor(PublishedItems &items, const QDBusConnection &bus)
-    : QDBusAbstractAdaptor(&items), m_items(items), m_bus(bus)
+OvxCatAdaptor::OvxCatAdaptor(PublishedItems &items, const QDBusConnection &bus, Refusal refused)
+    : QDBusAbstractAdaptor(&items), m_items(items), m_bus(bus), m_refused(std::move(refused))
 {
     connect(&items, &PublishedItems::transmitIndicatorChanged, this,
             [this](const QString &text) { announce(QStringLiteral("OVX_TX"), text); });
@@ -36,9 +36,9 @@ QString OvxCatAdaptor::trxLink() const
 
 void OvxCatAdaptor::setTrxLink(const QString &text)
 {
-    const QString why;
+    const QString why = pokeRefusal(text);
     if (!why.isEmpty()) {
-        emit pokeRefused(why);
+        m_refused(why);
         return;
     }
     m_items.setTrxLink(text);
@@ -68,5 +68,5 @@ void OvxCatAdaptor::announce(const QString &item, const QString &text)
         QString::fromLatin1(kOvxCatPath), QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("PropertiesChanged"));
     signal << QString::fromLatin1(kOvxCatInterface) << QVariantMap{{item, text}} << QStringList{};
-    if (item != QStringLiteral("TRX_LINK")) m_bus.send(signal);
+    m_bus.send(signal);
 }

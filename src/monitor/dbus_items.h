@@ -4,6 +4,8 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <functional>
+
 class PublishedItems;
 
 // Where other programs on the desktop find the published items: they replace the Windows
@@ -15,6 +17,7 @@ inline constexpr char kOvxCatInterface[] = "org.orvex.OVX_CAT";
 // The published items as D-Bus properties: OVX_TX and Text8 to read, TRX_LINK to read and to
 // poke. Every change goes out as org.freedesktop.DBus.Properties.PropertiesChanged. The
 // introspection text must match org.orvex.OVX_CAT.xml beside this file (a test compares them).
+// No Qt signals here: Qt D-Bus would send each one to every client as a member of the interface.
 class OvxCatAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.orvex.OVX_CAT")
@@ -43,8 +46,12 @@ public:
     // whole: half a command could retune or key the rig.
     static constexpr qsizetype kMaxPoke = 4096;
 
+    // Qt D-Bus gives a property setter no way to answer the Set with an error, so a refused
+    // poke is told to the bridge's user through refused (the rig terminal).
+    using Refusal = std::function<void(const QString &why)>;
+
     // Becomes a child of items, which is the object to register at kOvxCatPath on bus.
-    OvxCatAdaptor(PublishedItems &items, const QDBusConnection &bus);
+    OvxCatAdaptor(PublishedItems &items, const QDBusConnection &bus, Refusal refused);
 
     QString transmitIndicator() const;
     QString text8() const;
@@ -56,14 +63,10 @@ public:
     // per character, the character's code (Latin-1), so only characters up to U+00FF can be sent.
     static QString pokeRefusal(const QString &text);
 
-signals:
-    // Qt D-Bus gives a property setter no way to answer the Set with an error, so the bridge
-    // says it here, for the rig terminal.
-    void pokeRefused(const QString &why);
-
 private:
     void announce(const QString &item, const QString &text);
 
     PublishedItems &m_items;
     QDBusConnection m_bus;
+    Refusal m_refused;
 };

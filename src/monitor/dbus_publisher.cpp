@@ -12,13 +12,9 @@ DbusPublisher::DbusPublisher(PublishedItems &items, TerminalModel &rigTerminal,
                              const QDBusConnection &bus, QObject *parent)
     : QObject(parent), m_bus(bus)
 {
-    m_outcome = publish(items);
-    if (m_outcome != Outcome::Published) {
+    m_outcome = publish(items, rigTerminal);
+    if (m_outcome != Outcome::Published)
         AppendToTerminal(rigTerminal, m_report.toLatin1());
-        return;
-    }
-    connect(m_adaptor, &OvxCatAdaptor::pokeRefused, this,
-            [&rigTerminal](const QString &why) { AppendToTerminal(rigTerminal, why.toLatin1()); });
 }
 
 DbusPublisher::~DbusPublisher()
@@ -32,14 +28,16 @@ DbusPublisher::~DbusPublisher()
     delete m_adaptor;
 }
 
-DbusPublisher::Outcome DbusPublisher::publish(PublishedItems &items)
+DbusPublisher::Outcome DbusPublisher::publish(PublishedItems &items, TerminalModel &rigTerminal)
 {
     const QString service = QString::fromLatin1(kOvxCatService);
     if (!m_bus.isConnected() || !m_bus.interface()) {
         m_report = QStringLiteral("Published items are not available: no D-Bus session bus");
         return Outcome::NoBus;
     }
-    auto *adaptor = new OvxCatAdaptor(items, m_bus);
+    auto *adaptor = new OvxCatAdaptor(items, m_bus, [&rigTerminal](const QString &why) {
+        AppendToTerminal(rigTerminal, why.toLatin1());
+    });
     // The object goes first, so that a client that sees the name appear finds the items there.
     if (!m_bus.registerObject(QString::fromLatin1(kOvxCatPath), &items,
                               QDBusConnection::ExportAdaptors)) {

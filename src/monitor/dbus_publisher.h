@@ -26,7 +26,7 @@ public:
     QString report() const { return m_report; }
 
 private:
-    Outcome publish(PublishedItems &items);
+    Outcome publish(PublishedItems &items, TerminalModel &rigTerminal);
 
     QDBusConnection m_bus;
     // Owned by the items (Qt D-Bus wants the adaptor to be a child of the registered object).

@@ -15,19 +15,20 @@ CatFramer::Result CatFramer::feed(const QByteArray &text)
 {
     Result result;
     m_buffer.append(text);
+    // No CAT text is this long: an unterminated run past it is garbage, dropped at once so that
+    // the next real command comes through clean.
+    const qsizetype complete = m_buffer.lastIndexOf(';') + 1;
+    if (m_buffer.size() - complete > kMaxCommand) {
+        result.discarded = m_buffer.size() - complete;
+        m_buffer.truncate(complete);
+    }
     if (m_buffer.endsWith(';')) {
         result.pieces = split(m_buffer);
         m_buffer.clear();
-        return result;
-    }
-    if (m_buffer.size() <= kMaxPending)
-        return result;
-    const qsizetype last = m_buffer.lastIndexOf(';');
-    result.pieces = split(m_buffer.left(last + 1));
-    m_buffer.remove(0, last + 1);
-    if (m_buffer.size() > kMaxCommand) {
-        result.discarded = m_buffer.size();
-        m_buffer.clear();
+    } else if (m_buffer.size() > kMaxPending) {
+        // Complete commands waiting behind a short tail are handed on early rather than piling up.
+        result.pieces = split(m_buffer.left(complete));
+        m_buffer.remove(0, complete);
     }
     return result;
 }

@@ -5,9 +5,9 @@
 
 // Receive buffer of a CAT port. Text waits until the buffer ends with ';'; then the whole buffer
 // is cut at every ';' and each piece is handed on with its ';' restored (an empty piece gives ";"
-// alone). A peer that never ends its text with ';' must not grow memory without bound: past
-// kMaxPending bytes the complete commands are handed on early, and an unterminated tail longer
-// than any real CAT text is discarded.
+// alone). A peer that never ends its text with ';' must not grow memory without bound: an
+// unterminated run longer than any real CAT text is discarded, and past kMaxPending bytes the
+// complete commands waiting behind a short tail are handed on early.
 class CatFramer {
 public:
     static constexpr qsizetype kMaxPending = 64 * 1024;

@@ -7,7 +7,8 @@
 // Records every message and answers from a script (Yes when the script runs out).
 class ScriptedMessenger final : public Messenger {
 public:
-    bool show(const Message &message) override {
+    bool show(const Message &message) override
+    {
         shown.append(message);
         return answers.isEmpty() ? true : answers.takeFirst();
     }

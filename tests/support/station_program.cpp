@@ -4,11 +4,11 @@
 #include <QSocketNotifier>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
-bool StationProgram::open(const QString &path) {
+bool StationProgram::open(const QString &path)
+{
     close();
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0)
@@ -20,33 +20,44 @@ bool StationProgram::open(const QString &path) {
     }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StationProgram::onReadable);
+    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &StationProgram::flush);
     return true;
 }
 
-void StationProgram::close() {
+void StationProgram::close()
+{
     delete m_notifier;
-    m_notifier = nullptr;
+    delete m_writeNotifier;
+    m_notifier = m_writeNotifier = nullptr;
+    m_out.clear();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
 }
 
-void StationProgram::write(const QByteArray &text) {
-    qsizetype done = 0;
-    int attempts = 0;
-    while (m_fd >= 0 && done < text.size() && attempts < 1000) {
-        const ssize_t n = ::write(m_fd, text.constData() + done, size_t(text.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        ++attempts;
-        pollfd p{m_fd, POLLOUT, 0};
-        ::poll(&p, 1, 5);
-    }
+void StationProgram::write(const QByteArray &text)
+{
+    // Never blocks: the bridge under test runs on this thread and must get to read.
+    m_out += text;
+    flush();
 }
 
-void StationProgram::onReadable() {
+void StationProgram::flush()
+{
+    while (m_fd >= 0 && !m_out.isEmpty()) {
+        const ssize_t n = ::write(m_fd, m_out.constData(), size_t(m_out.size()));
+        if (n <= 0)
+            break;
+        m_out.remove(0, n);
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_out.isEmpty());
+}
+
+void StationProgram::onReadable()
+{
     char buf[4096];
     for (;;) {
         const ssize_t n = ::read(m_fd, buf, sizeof buf);

@@ -19,9 +19,12 @@ public:
     bool open(const QString &path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    // Queued and written as the device takes it.
     void write(const QByteArray &text);
+    qsizetype unwritten() const { return m_out.size(); }
     const QByteArray &received() const { return m_received; }
-    QByteArray take() {
+    QByteArray take()
+    {
         QByteArray text;
         text.swap(m_received);
         return text;
@@ -32,8 +35,11 @@ signals:
 
 private:
     void onReadable();
+    void flush();
 
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
     QByteArray m_received;
+    QByteArray m_out;
 };

@@ -41,27 +41,31 @@ private:
 };
 
 namespace {
-QByteArray allBytes() {
+QByteArray allBytes()
+{
     QByteArray bytes;
     for (int i = 0; i < 256; ++i)
         bytes.append(char(i));
     return bytes;
 }
 
-double cpuSeconds() {
+double cpuSeconds()
+{
     timespec ts{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 } // namespace
 
-void TestPortComponents::init() {
+void TestPortComponents::init()
+{
     m_runtime = std::make_unique<QTemporaryDir>();
     ::chmod(QFile::encodeName(m_runtime->path()).constData(), 0700);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
 }
 
-void TestPortComponents::programOpeningThePortIsSeen() {
+void TestPortComponents::programOpeningThePortIsSeen()
+{
     PortFolder folder;
     PtyPort port(folder);
     QVERIFY(!port.AttachPort(QStringLiteral("COM11")));
@@ -85,7 +89,8 @@ void TestPortComponents::programOpeningThePortIsSeen() {
     QCOMPARE(held.at(1).at(0).toBool(), false);
 }
 
-void TestPortComponents::deleteRefusedWhileHeld() {
+void TestPortComponents::deleteRefusedWhileHeld()
+{
     PortFolder folder;
     PtyPort port(folder);
     QVERIFY(port.CreatePort(QStringLiteral("COM11")));
@@ -105,7 +110,8 @@ void TestPortComponents::deleteRefusedWhileHeld() {
     QVERIFY(port.DeletePort()); // nothing to delete is not a failure
 }
 
-void TestPortComponents::textPassesUnchangedBothWays() {
+void TestPortComponents::textPassesUnchangedBothWays()
+{
     PortFolder folder;
     PtyPort port(folder);
     QVERIFY(port.CreatePort(QStringLiteral("COM11")));
@@ -122,7 +128,8 @@ void TestPortComponents::textPassesUnchangedBothWays() {
     QTRY_COMPARE(program.received(), bytes);
 }
 
-void TestPortComponents::textForNobodyIsDropped() {
+void TestPortComponents::textForNobodyIsDropped()
+{
     PortFolder folder;
     PtyPort port(folder);
     QVERIFY(port.CreatePort(QStringLiteral("COM11")));
@@ -133,7 +140,8 @@ void TestPortComponents::textForNobodyIsDropped() {
     QTRY_COMPARE(program.received(), QByteArray("FB00007040000;"));
 }
 
-void TestPortComponents::staleLinkReplacedOtherFileLeftAlone() {
+void TestPortComponents::staleLinkReplacedOtherFileLeftAlone()
+{
     PortFolder folder;
     QVERIFY(folder.prepare());
     const QString dir = folder.path();
@@ -155,7 +163,8 @@ void TestPortComponents::staleLinkReplacedOtherFileLeftAlone() {
     QVERIFY(!b.CreatePort(QStringLiteral("../COM1")));
 }
 
-void TestPortComponents::unsafeFolderRefused_data() {
+void TestPortComponents::unsafeFolderRefused_data()
+{
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("says");
     QTest::newRow("symlink") << QStringLiteral("symlink") << QStringLiteral("symbolic link");
@@ -164,7 +173,8 @@ void TestPortComponents::unsafeFolderRefused_data() {
     QTest::newRow("someone else's") << QStringLiteral("owner") << QStringLiteral("another user");
 }
 
-void TestPortComponents::unsafeFolderRefused() {
+void TestPortComponents::unsafeFolderRefused()
+{
     QFETCH(QString, kind);
     QFETCH(QString, says);
     const QString path = m_runtime->path() + QStringLiteral("/ovx2");
@@ -192,12 +202,14 @@ void TestPortComponents::unsafeFolderRefused() {
     QVERIFY(!port.IsCreated());
 }
 
-void TestPortComponents::folderWithoutRuntimeDir() {
+void TestPortComponents::folderWithoutRuntimeDir()
+{
     qunsetenv("XDG_RUNTIME_DIR");
     QCOMPARE(PortFolder::defaultPath(), QStringLiteral("/tmp/ovx2-%1").arg(::getuid()));
 }
 
-void TestPortComponents::idlePortsUseNoCpu() {
+void TestPortComponents::idlePortsUseNoCpu()
+{
     PortFolder folder;
     std::vector<std::unique_ptr<PtyPort>> ports;
     for (int i = 0; i < 6; ++i) {
@@ -205,7 +217,9 @@ void TestPortComponents::idlePortsUseNoCpu() {
         QVERIFY(ports.back()->CreatePort(QStringLiteral("COM%1").arg(11 + i)));
     }
     // A program came and went on one of them: its master now reports hang-up.
-    { StationProgram program(ports.front()->DevicePath()); }
+    {
+        StationProgram program(ports.front()->DevicePath());
+    }
     const double start = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -217,7 +231,8 @@ void TestPortComponents::idlePortsUseNoCpu() {
     QVERIFY2(used < 0.1, qPrintable(QStringLiteral("%1 s of CPU").arg(used)));
 }
 
-void TestPortComponents::serialModeParsing_data() {
+void TestPortComponents::serialModeParsing_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("baud");
@@ -232,7 +247,8 @@ void TestPortComponents::serialModeParsing_data() {
     QTest::newRow("empty") << QString() << false << 0 << QChar();
 }
 
-void TestPortComponents::serialModeParsing() {
+void TestPortComponents::serialModeParsing()
+{
     QFETCH(QString, text);
     QFETCH(bool, ok);
     QFETCH(int, baud);
@@ -245,7 +261,8 @@ void TestPortComponents::serialModeParsing() {
     }
 }
 
-void TestPortComponents::serialPortOnPseudoTerminal() {
+void TestPortComponents::serialPortOnPseudoTerminal()
+{
     PtyDevice rig; // the far end, as the rig simulator holds it
     QVERIFY(rig.open());
     QtSerialPort port;
@@ -284,7 +301,8 @@ void TestPortComponents::serialPortOnPseudoTerminal() {
     QVERIFY(port.Open(rig.slavePath())); // and again
 }
 
-void TestPortComponents::vanishedDeviceNoticed() {
+void TestPortComponents::vanishedDeviceNoticed()
+{
     auto rig = std::make_unique<PtyDevice>();
     QVERIFY(rig->open());
     QtSerialPort port;

@@ -20,30 +20,35 @@ constexpr int kWaitMs = 10000; // only ever reached when something is broken
 // A station program's end of the CAT line.
 class Station {
 public:
-    explicit Station(const QString &path) {
+    explicit Station(const QString &path)
+    {
         m_port.setPortName(path);
         m_port.setBaudRate(QSerialPort::Baud38400);
         m_opened = m_port.open(QIODevice::ReadWrite);
     }
     bool isOpen() const { return m_opened; }
-    void write(const QByteArray &text) {
+    void write(const QByteArray &text)
+    {
         m_port.write(text);
         m_port.waitForBytesWritten(kWaitMs);
     }
     // Everything received so far, including what arrives while waiting.
-    QByteArray received() {
+    QByteArray received()
+    {
         m_buffer += m_port.readAll();
         return m_buffer;
     }
     // Waits until `size` bytes have arrived, reading them all.
-    QByteArray waitFor(qsizetype size) {
+    QByteArray waitFor(qsizetype size)
+    {
         QElapsedTimer clock;
         clock.start();
         while (received().size() < size && clock.elapsed() < kWaitMs)
             m_port.waitForReadyRead(100);
         return m_buffer;
     }
-    void clear() {
+    void clear()
+    {
         received();
         m_buffer.clear();
     }
@@ -71,7 +76,8 @@ private slots:
     void programRejectsBadArguments();
 };
 
-void TestRigSim::answersQueries() {
+void TestRigSim::answersQueries()
+{
     RigSimThread sim(SimRig::K3);
     const QString path = sim.start();
     QVERIFY2(!path.isEmpty(), qPrintable(sim.errorString()));
@@ -84,7 +90,8 @@ void TestRigSim::answersQueries() {
     QCOMPARE(station.waitFor(14), QByteArray("FA00007074000;"));
 }
 
-void TestRigSim::pacing_data() {
+void TestRigSim::pacing_data()
+{
     QTest::addColumn<int>("baud");
     QTest::addColumn<QByteArray>("queries");
     QTest::addColumn<int>("replyLength");
@@ -95,7 +102,8 @@ void TestRigSim::pacing_data() {
 
 // A reply never arrives before a real line could have carried it. No upper bound: a loaded
 // machine may always be late.
-void TestRigSim::pacing() {
+void TestRigSim::pacing()
+{
     QFETCH(int, baud);
     QFETCH(QByteArray, queries);
     QFETCH(int, replyLength);
@@ -111,7 +119,8 @@ void TestRigSim::pacing() {
              qPrintable(QStringLiteral("%1 ns < %2 ns").arg(clock.nsecsElapsed()).arg(lineNs)));
 }
 
-void TestRigSim::oneReceivedChunkPerWrite() {
+void TestRigSim::oneReceivedChunkPerWrite()
+{
     RigSimThread sim;
     QSignalSpy received(&sim, &RigSimThread::received);
     QSignalSpy sent(&sim, &RigSimThread::sent);
@@ -128,7 +137,8 @@ void TestRigSim::oneReceivedChunkPerWrite() {
     QCOMPARE(sent.at(1).at(0).toByteArray(), QByteArray("FB00014080000;"));
 }
 
-void TestRigSim::reportsFrontPanelChangeUnasked() {
+void TestRigSim::reportsFrontPanelChangeUnasked()
+{
     RigSimThread sim;
     Station station(sim.start());
     QVERIFY(station.isOpen());
@@ -142,7 +152,8 @@ void TestRigSim::reportsFrontPanelChangeUnasked() {
     QCOMPARE(station.waitFor(4), QByteArray("TQ1;"));
 }
 
-void TestRigSim::silentAtRunTime() {
+void TestRigSim::silentAtRunTime()
+{
     RigSimThread sim;
     QSignalSpy received(&sim, &RigSimThread::received);
     Station station(sim.start());
@@ -156,7 +167,8 @@ void TestRigSim::silentAtRunTime() {
     QCOMPARE(station.waitFor(14), QByteArray("FB00014080000;"));
 }
 
-void TestRigSim::publishLink() {
+void TestRigSim::publishLink()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString link = dir.filePath(QStringLiteral("rig"));
@@ -190,7 +202,8 @@ void TestRigSim::publishLink() {
     QCOMPARE(notes.readAll(), QByteArray("73"));
 }
 
-void TestRigSim::program() {
+void TestRigSim::program()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString link = dir.filePath(QStringLiteral("kenwood"));
@@ -220,7 +233,8 @@ void TestRigSim::program() {
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-void TestRigSim::programRejectsBadArguments_data() {
+void TestRigSim::programRejectsBadArguments_data()
+{
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("rig") << QStringList{"--rig", "ic7300"} << "unknown rig type 'ic7300'";
@@ -228,7 +242,8 @@ void TestRigSim::programRejectsBadArguments_data() {
     QTest::newRow("link over a file") << QStringList{"--link", "FILE"} << "is not a link";
 }
 
-void TestRigSim::programRejectsBadArguments() {
+void TestRigSim::programRejectsBadArguments()
+{
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     QTemporaryDir dir;

@@ -1,0 +1,108 @@
+#include "appports/app_ports.h"
+#include "monitor/terminal_model.h"
+#include "ports/pty_device.h"
+#include "ports/serial_port.h"
+#include "ports/virtual_port.h"
+#include "rig/cat_framing.h"
+#include "rig/rig_reply_handler.h"
+#include "scripted_messenger.h"
+#include "shell/form1.h"
+#include "shell/frames.h"
+#include "station_program.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+// Garbage from the rig or from a station program: the bridge stays responsive and bounded.
+class TestBadInput : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void rigSendingAMegabyteWithoutTerminator();
+    void programSendingAMegabyteWithoutTerminator();
+
+private:
+    static long residentKiB();
+
+    QTemporaryDir m_runtime;
+    ScriptedMessenger m_messenger;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<PtyDevice> m_rig;
+};
+
+long TestBadInput::residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+void TestBadInput::initTestCase()
+{
+    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    m_form = std::make_unique<Form1>(m_messenger, m_runtime.path() + QStringLiteral("/config.ini"));
+    m_form->show();
+    // A rig that talks nonsense: the rig port opened on a pseudo-terminal the test drives.
+    m_rig = std::make_unique<PtyDevice>();
+    QVERIFY(m_rig->open());
+    QVERIFY(m_form->rigPort().Open(m_rig->slavePath()));
+    QTRY_VERIFY(m_rig->peerHolds());
+    m_form->appFrame(1).btnCreatePort->click();
+    QVERIFY(m_form->appPort(1).IsCreated());
+}
+
+void TestBadInput::cleanupTestCase()
+{
+    m_form.reset();
+    m_rig.reset();
+}
+
+void TestBadInput::rigSendingAMegabyteWithoutTerminator()
+{
+    const long before = residentKiB();
+    const QByteArray chunk(16 * 1024, 'x');
+    for (int i = 0; i < 64; ++i) {
+        m_rig->write(chunk);
+        QTest::qWait(5); // let the bridge read it as a rig would deliver it
+        QVERIFY(m_form->rigReplies().pending().size() <= CatFramer::kMaxCommand);
+    }
+    QTRY_VERIFY(m_form->terminal(0).lines().last().contains("discarded"));
+    // Still answering: the next real reply is stored.
+    m_rig->write("FA00014060000;");
+    QTRY_COMPARE(m_form->rig().get(Entry::FA), QByteArray("FA00014060000;"));
+    const long grown = residentKiB() - before;
+    qInfo("resident memory grew by %ld KiB for 1 MiB of garbage", grown);
+    QVERIFY2(grown < 8 * 1024, qPrintable(QString::number(grown)));
+}
+
+void TestBadInput::programSendingAMegabyteWithoutTerminator()
+{
+    StationProgram program(m_form->appPort(1).DevicePath());
+    QTRY_VERIFY(m_form->appPort(1).IsOpenedByApp());
+    QByteArray atRig;
+    connect(m_rig.get(), &PtyDevice::readyRead, this, [&] { atRig += m_rig->readAll(); });
+    const QByteArray chunk(16 * 1024, 'y');
+    for (int i = 0; i < 64; ++i) {
+        program.write(chunk);
+        QTRY_COMPARE(program.unwritten(), 0);
+        QVERIFY(m_form->appPorts().pending(1).size() <= CatFramer::kMaxCommand);
+    }
+    QTRY_VERIFY(m_form->terminal(1).lines().last().contains("discarded"));
+    QVERIFY(atRig.size() < 1024); // the garbage was not passed on
+    program.write("FA;");
+    QTRY_COMPARE(program.received(), QByteArray("FA00014060000;"));
+}
+
+QTEST_MAIN(TestBadInput)
+#include "tst_bad_input.moc"
