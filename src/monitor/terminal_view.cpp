@@ -9,6 +9,7 @@ TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
 {
     setModel(&model);
     setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     connect(&model, &TerminalModel::appended, this, [this] {

@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 
 Form1::Form1(Messenger &messenger, const QString &configPath, QWidget *parent)
@@ -229,7 +230,7 @@ void Form1::buildPathFrame(QWidget *area)
     example->setGeometry(tw(120), tw(300), tw(840), tw(255));
     auto *line = new QLabel(QStringLiteral("/usr/bin/cqrlog"), frame);
     line->setObjectName(QStringLiteral("lblExample"));
-    line->setGeometry(tw(840), tw(300), tw(3255), tw(255));
+    line->setGeometry(tw(840), tw(540), tw(3255), tw(255));
     line->setToolTip(QStringLiteral("The full path of the program, then its arguments if any"));
     const QStringList labels{QStringLiteral("App 1"), QStringLiteral("App 2"),
                              QStringLiteral("App 3"), QStringLiteral("App 4"),
@@ -275,9 +276,8 @@ void Form1::buildLayout()
     auto *area = new QWidget(this);
     area->setObjectName(QStringLiteral("clientArea"));
     QFont small = font();
-    small.setPointSizeF(8);
+    small.setPixelSize(10);
     area->setFont(small);
-    setCentralWidget(area);
 
     m_rigFrame = new RigPortFrame(area);
     m_rigFrame->setGeometry(tw(120), tw(120), tw(1575), tw(2415));
@@ -333,7 +333,15 @@ void Form1::buildLayout()
 
     buildPathFrame(area);
     buildTestPanel(area);
-    area->setMinimumSize(tw(16560) + 200, tw(9200));
+    // The area is as large as its contents; the window shows the part its size allows, so the
+    // test panel at the right stays out of view in both sizes.
+    area->setMinimumSize(tw(19000), tw(9200));
+    auto *scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setWidget(area);
+    setCentralWidget(scroller);
     resize(tw(8800), tw(6200));
 }
 
