@@ -82,6 +82,7 @@ bool ConfigStore::SaveConfig()
         return false;
     }
     m_error.clear();
+    emit saved();
     return true;
 }
 
@@ -159,8 +160,13 @@ void ConfigStore::apply(const ConfigLine &line, const QString &value, bool isDef
     }
     case ConfigKind::Selection: {
         auto *list = m_form.findChild<QComboBox *>(name);
-        if (number && *number >= -1 && *number < list->count())
-            list->setCurrentIndex(*number);
+        if (!number || *number < -1 || *number >= list->count())
+            break;
+        // Selecting a rig type saves the settings even when the list already showed it, so a
+        // start leaves the file written from everything it loaded.
+        if (list->currentIndex() == *number && list == m_form.rigFrame().cbRigType)
+            m_form.SaveConfig();
+        list->setCurrentIndex(*number);
         break;
     }
     case ConfigKind::Path: {

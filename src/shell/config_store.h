@@ -25,6 +25,9 @@ public:
     bool isLoading() const { return m_loading; }
     QString errorString() const { return m_error; }
 
+signals:
+    void saved();
+
 private:
     QString valueOf(const ConfigLine &line) const;
     void apply(const ConfigLine &line, const QString &value, bool isDefault);

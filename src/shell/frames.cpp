@@ -62,14 +62,15 @@ PollingControls::PollingControls(QWidget *parent) : QWidget(parent)
     auto *label = place(new QLabel(QStringLiteral("Polling (ms)"), this), QStringLiteral("lblPoll"),
                         0, 0, 840, 285);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtPOLL = place(new QLineEdit(QStringLiteral("200"), this), QStringLiteral("txtPOLL"), 840, 0,
+    txtPOLL = place(new QLineEdit(QStringLiteral("250"), this), QStringLiteral("txtPOLL"), 840, 0,
                     480, 285);
     VScrollPoll =
         place(new QScrollBar(Qt::Vertical, this), QStringLiteral("VScrollPoll"), 1320, 0, 255, 315);
     VScrollPoll->setRange(100, 5000);
     VScrollPoll->setSingleStep(50);
     VScrollPoll->setPageStep(50);
-    VScrollPoll->setValue(200);
+    // The polling timer's own interval stays 200 ms until the bar or config.ini moves it.
+    VScrollPoll->setValue(250);
 }
 
 AppPortFrame::AppPortFrame(int n, QWidget *parent)

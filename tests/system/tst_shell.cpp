@@ -1,0 +1,531 @@
+#include "monitor/published_items.h"
+#include "monitor/terminal_model.h"
+#include "ports/virtual_port.h"
+#include "scripted_messenger.h"
+#include "shell/config_store.h"
+#include "shell/config_table.h"
+#include "shell/form1.h"
+#include "shell/frames.h"
+#include "shell/option_coupling.h"
+#include "shell/startup.h"
+#include "station_program.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+// The application shell: config.ini, start-up without a rig, shutdown, menus and coupling.
+#include "ports/pty_device.h"
+#include "ports/serial_port.h"
+
+#include <QDir>
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void firstStartWritesTheFile();
+    void secondStartFillsEmptyPaths();
+    void shortFileGetsItsDefaults();
+    void emptyValueAtPosition21();
+    void valuesApplied_data();
+    void valuesApplied();
+    void brokenFilesStartCleanly_data();
+    void brokenFilesStartCleanly();
+    void unwritableFolderIsSaid();
+    void negativeLeftEdgeSavedAsZero();
+    void setupMenu();
+    void helpMenu();
+    void coupling_data();
+    void coupling();
+    void pathBoxesKeepTheLaunchTable();
+    void shutdownNoPortHeld();
+    void shutdownAnsweredNo();
+    void shutdownAnsweredYesTwice();
+    void exitSavesTwice();
+
+private:
+    QString configPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
+    QList<QByteArray> fileLines() const;
+    void writeFile(const QList<QByteArray> &lines);
+    QList<QByteArray> completeFile() const;
+    Form1 &start(); // a window with its start-up run
+    void connectRigStandIn();
+
+    QTemporaryDir m_runtime;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedMessenger m_messenger;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<PtyDevice> m_rig;
+};
+
+void TestShell::initTestCase()
+{
+    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
+
+void TestShell::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_messenger.shown.clear();
+    m_messenger.answers.clear();
+}
+
+void TestShell::cleanup()
+{
+    m_form.reset();
+    m_rig.reset();
+}
+
+QList<QByteArray> TestShell::fileLines() const
+{
+    QFile file(configPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = file.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        if (!line.endsWith('\r'))
+            line += "<no CR>";
+        line.chop(1);
+    }
+    return lines;
+}
+
+void TestShell::writeFile(const QList<QByteArray> &lines)
+{
+    QFile file(configPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QByteArray &line : lines)
+        file.write(line + "\r\n");
+}
+
+QList<QByteArray> TestShell::completeFile() const
+{
+    QList<QByteArray> lines;
+    for (const ConfigLine &line : kConfigLines) {
+        QByteArray value = "0";
+        if (line.kind == ConfigKind::NameBox || line.kind == ConfigKind::Text ||
+            line.kind == ConfigKind::Path || line.kind == ConfigKind::Poll ||
+            line.kind == ConfigKind::Setup)
+            value = QByteArray(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
+        if (line.kind == ConfigKind::Setup)
+            value = "False";
+        lines << QByteArray(line.key.data(), qsizetype(line.key.size())) + value;
+    }
+    lines[20] = "RigBaudRate(0,1,2,3,4..4800 to 57600)=3";
+    return lines;
+}
+
+Form1 &TestShell::start()
+{
+    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    runStartup(*m_form);
+    return *m_form;
+}
+
+void TestShell::firstStartWritesTheFile()
+{
+    Form1 &form = start();
+    const QList<QByteArray> lines = fileLines();
+    QCOMPARE(lines.size(), 51);
+    for (const char *expected : {"Setup=False", "RigPort=COM1", "VirPort1=COM11", "VirPort5=COM15",
+                                 "Pgm_1_Name=Enter Name", "Poll=250",
+                                 "VPort1 App Path=", "PowerSDR App Path=", "VirPort7=COM99",
+                                 "RigBaudRate(0,1,2,3,4..4800 to 57600)=3",
+                                 "Rig Type(0,1,2..K3, Yaesu, Ken)=0", "Position-Left=0"})
+        QVERIFY2(lines.contains(expected), expected);
+    for (const QByteArray &line : lines) {
+        if (line.contains("AutoConnect=") || line.contains("AutoLaunch=") ||
+            line.contains("AutoInfo2=") || line.startsWith("On_Top=") ||
+            line.startsWith("StartOVXminimized="))
+            QVERIFY2(line.endsWith("=0"), line.constData());
+    }
+    // Nothing else happened: no connection, no polling, the indicator untouched.
+    QVERIFY(!form.rigPort().IsOpened());
+    QVERIFY(!form.timer1().isActive());
+    QVERIFY(form.items().transmitIndicator().isEmpty());
+    QCOMPARE(form.appFrame(3).ComboVPort->count(), 20);
+    QCOMPARE(form.appFrame(3).ComboVPort->itemText(19), QStringLiteral("COM20"));
+    QCOMPARE(form.sdrFrame().ComboVPort7->count(), 1);
+    QVERIFY(m_messenger.shown.isEmpty());
+}
+
+void TestShell::secondStartFillsEmptyPaths()
+{
+    start();
+    m_form.reset();
+    Form1 &form = start();
+    for (int n = 0; n < 5; ++n)
+        QCOMPARE(form.pathBox(n)->text(), QStringLiteral("Enter Name"));
+    QCOMPARE(form.pathBox(5)->text(),
+             QStringLiteral("C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe"));
+    QCOMPARE(form.launchPaths()[0], QStringLiteral("Enter Name"));
+    QVERIFY(form.timer1().isActive());
+    QCOMPARE(form.items().transmitIndicator(), QStringLiteral("Off"));
+    // The launch slots were written back, so the file now names the defaults.
+    QVERIFY(fileLines().contains("VPort1 App Path=Enter Name"));
+}
+
+void TestShell::shortFileGetsItsDefaults()
+{
+    QList<QByteArray> lines = completeFile().mid(0, 20);
+    lines[19] = "VirPort1AutoInfo2=1";
+    lines[17] = "VirPort2AutoInfo2=0";
+    writeFile(lines);
+    Form1 &form = start();
+    QCOMPARE(fileLines().size(), 51);
+    QCOMPARE(form.rigFrame().cbBaudRate->currentIndex(), 3);
+    QCOMPARE(form.rigFrame().cbRigType->currentIndex(), 0);
+    QVERIFY(!form.appFrame(2).chkAI2->isChecked());
+    QVERIFY(form.appFrame(1).chkAI2->isChecked());
+}
+
+void TestShell::emptyValueAtPosition21()
+{
+    QList<QByteArray> lines = completeFile();
+    lines[20] = "RigBaudRate(0,1,2,3,4..4800 to 57600)=";
+    lines[21] = "VirPort2AutoInfo2=1";
+    lines[47] = "VirPort5=COM7";
+    writeFile(lines);
+    QList<QList<QByteArray>> written;
+    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    connect(&m_form->config(), &ConfigStore::saved, this, [&] { written << fileLines(); });
+    runStartup(*m_form);
+    // The rewrite at position 21 wrote the later positions from the window as it was then...
+    QVERIFY(!written.isEmpty());
+    QCOMPARE(written.first().value(21), QByteArray("VirPort2AutoInfo2=0"));
+    QCOMPARE(written.first().value(47), QByteArray("VirPort5=COM15"));
+    // ...the controls still got what was read, and the last rewrite put it back in the file.
+    QVERIFY(m_form->appFrame(2).chkAI2->isChecked());
+    QCOMPARE(fileLines().value(21), QByteArray("VirPort2AutoInfo2=1"));
+    QCOMPARE(fileLines().value(47), QByteArray("VirPort5=COM7"));
+}
+
+void TestShell::valuesApplied_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("expected"); // text, box value, index, or "setup shown"
+
+    QTest::newRow("Setup=true hides") << 3 << QByteArray("true") << "setup"
+                                      << "hidden";
+    QTest::newRow("Setup=True shows") << 3 << QByteArray("True") << "setup"
+                                      << "shown";
+    QTest::newRow("leading blank kept") << 4 << QByteArray(" COM3") << "ComboPort"
+                                        << " COM3";
+    QTest::newRow("A=B") << 12 << QByteArray("A=B") << "txtAppName1"
+                         << "A=B";
+    QTest::newRow("box x leaves it") << 9 << QByteArray("x") << "chkConnect1"
+                                     << "0";
+    QTest::newRow("box 3 leaves it") << 9 << QByteArray("3") << "chkConnect1"
+                                     << "0";
+    QTest::newRow("grey box") << 10 << QByteArray("2") << "chkConnect2"
+                              << "2";
+    QTest::newRow("on top 2 becomes 1") << 15 << QByteArray("2") << "chkOnTop"
+                                        << "1";
+    QTest::newRow("poll") << 16 << QByteArray("1000") << "txtPOLL"
+                          << "1000";
+    QTest::newRow("poll out of range") << 16 << QByteArray("50") << "txtPOLL"
+                                       << "250";
+    QTest::newRow("poll not a number") << 16 << QByteArray("fast") << "txtPOLL"
+                                       << "250";
+    QTest::newRow("baud index") << 21 << QByteArray("1") << "cbBaudRate"
+                                << "1";
+    QTest::newRow("baud outside the list") << 21 << QByteArray("9") << "cbBaudRate"
+                                           << "3";
+    QTest::newRow("rig type Kenwood") << 51 << QByteArray("2") << "cbRigType"
+                                      << "2";
+    QTest::newRow("no rig type") << 51 << QByteArray("-1") << "cbRigType"
+                                 << "-1";
+    QTest::newRow("launch box sets connect") << 29 << QByteArray("1") << "chkConnect2"
+                                             << "1";
+    QTest::newRow("path") << 37 << QByteArray("/usr/bin/cqrlog --x") << "launch0"
+                          << "/usr/bin/cqrlog --x";
+}
+
+void TestShell::valuesApplied()
+{
+    QFETCH(int, position);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, control);
+    QFETCH(QString, expected);
+    QList<QByteArray> lines = completeFile();
+    const ConfigLine &line = kConfigLines[std::size_t(position - 1)];
+    lines[position - 1] = QByteArray(line.key.data(), qsizetype(line.key.size())) + value;
+    lines << "VirPort1AutoConnect=1"; // a 52nd line is read and ignored
+    writeFile(lines);
+    Form1 &form = start();
+    QString got;
+    if (control == QLatin1String("setup"))
+        got = form.setupShown() ? QStringLiteral("shown") : QStringLiteral("hidden");
+    else if (control == QLatin1String("launch0"))
+        got = form.launchPaths()[0];
+    else if (auto *box = form.findChild<QCheckBox *>(control))
+        got = QString::number(boxValue(box));
+    else if (auto *edit = form.findChild<QLineEdit *>(control))
+        got = edit->text();
+    else if (auto *list = form.findChild<QComboBox *>(control))
+        got = list->isEditable() && control != QLatin1String("cbBaudRate")
+                  ? list->currentText()
+                  : QString::number(list->currentIndex());
+    QCOMPARE(got, expected);
+    QVERIFY(!form.appFrame(1).chkConnect->isChecked()); // the extra line did nothing
+    // Later positions still applied.
+    QCOMPARE(form.rigFrame().cbBaudRate->currentIndex(), position == 21 ? expected.toInt() : 3);
+    QCOMPARE(fileLines().size(), 51);
+}
+
+void TestShell::brokenFilesStartCleanly_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QByteArray random;
+    quint32 x = 99;
+    for (int i = 0; i < 20000; ++i) {
+        x = x * 1664525u + 1013904223u;
+        random.append(char(x >> 24));
+    }
+    QTest::newRow("random bytes") << random;
+    QTest::newRow("10 MB line") << QByteArray("Position-Left=") + QByteArray(10 << 20, '7');
+    QTest::newRow("no line ends") << QByteArray("Setup=True") + QByteArray(3000, '=');
+    QTest::newRow("both AI boxes of port 1") << QByteArray("a=0\r\n").repeated(16) +
+                                                    "VirPort1AutoInfo2=1\r\n"
+                                                    "b=0\r\nc=0\r\nVirPort1AutoInfo2=1\r\n";
+}
+
+void TestShell::brokenFilesStartCleanly()
+{
+    QFETCH(QByteArray, contents);
+    QFile file(configPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    file.close();
+    Form1 &form = start();
+    QCOMPARE(fileLines().size(), 51);
+    QVERIFY(form.frameGeometry().x() < 100000);
+    if (QByteArray(QTest::currentDataTag()).startsWith("both")) {
+        QVERIFY(!form.appFrame(1).chkAI1->isChecked());
+        QVERIFY(form.appFrame(1).chkAI2->isChecked());
+    }
+}
+
+void TestShell::unwritableFolderIsSaid()
+{
+    // A folder that cannot hold the file, even for root: its "folder" is a plain file.
+    QFile blocker(m_dir->path() + QStringLiteral("/blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = blocker.fileName() + QStringLiteral("/config.ini");
+    m_form = std::make_unique<Form1>(m_messenger, path);
+    QVERIFY(!runStartup(*m_form)); // start-up goes on without a word
+    QVERIFY(m_messenger.shown.isEmpty());
+    m_form->menuItem(QStringLiteral("mnuShow"))->trigger();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    QVERIFY(m_messenger.shown.first().text.startsWith(
+        QStringLiteral("Settings could not be saved to ") + path));
+    m_form->menuItem(QStringLiteral("mnuHide"))->trigger(); // said once, then only in the terminal
+    QCOMPARE(m_messenger.shown.size(), 1);
+    QVERIFY(m_form->terminal(0).lines().last().startsWith("Settings not saved"));
+}
+
+void TestShell::negativeLeftEdgeSavedAsZero()
+{
+    Form1 &form = start();
+    form.move(-200, 30);
+    form.SaveConfig();
+    QCOMPARE(fileLines().value(0), QByteArray("Position-Left=0"));
+    QCOMPARE(fileLines().value(1), QByteArray("Position-Top=450"));
+}
+
+void TestShell::setupMenu()
+{
+    Form1 &form = start();
+    QSignalSpy saves(&form.config(), &ConfigStore::saved);
+    form.menuItem(QStringLiteral("mnuShow"))->trigger();
+    QCOMPARE(form.frameGeometry().size(), QSize(900, 613)); // 13500 x 9200 twips
+    QVERIFY(form.menuItem(QStringLiteral("mnuShow"))->isChecked());
+    QVERIFY(!form.menuItem(QStringLiteral("mnuHide"))->isChecked());
+    QVERIFY(fileLines().contains("Setup=True"));
+    form.menuItem(QStringLiteral("mnuShow"))->trigger(); // again: same size, saved again
+    QCOMPARE(saves.size(), 2);
+    form.menuItem(QStringLiteral("mnuHide"))->trigger();
+    QCOMPARE(form.frameGeometry().size(), QSize(586, 413)); // 8800 x 6200 twips
+    QVERIFY(!form.menuItem(QStringLiteral("mnuShow"))->isChecked());
+    QVERIFY(form.menuItem(QStringLiteral("mnuHide"))->isChecked());
+    QVERIFY(fileLines().contains("Setup=False"));
+}
+
+void TestShell::helpMenu()
+{
+    Form1 &form = start();
+    form.menuItem(QStringLiteral("mnuIndex"))->trigger();
+    form.menuItem(QStringLiteral("mnuAbout"))->trigger();
+    QCOMPARE(m_messenger.shown.size(), 2);
+    QVERIFY(m_messenger.shown[0].text.startsWith(QString(18, QLatin1Char(' ')) +
+                                                 QStringLiteral("Orvex \r\nManual online at ")));
+    QVERIFY(m_messenger.shown[1].text.startsWith(QString(23, QLatin1Char(' ')) +
+                                                 QStringLiteral("OVX2 v0.9.0.7\r\n")));
+    QVERIFY(m_messenger.shown[0].title.isEmpty());
+}
+
+void TestShell::coupling_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("before"); // connect, launch, AI1, AI2 as digits
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("AI1 clears AI2") << 2 << "0001"
+                                    << "AI1" << 1 << "0010";
+    QTest::newRow("AI2 clears AI1") << 2 << "0010"
+                                    << "AI2" << 1 << "0001";
+    QTest::newRow("clearing AI1 touches nothing") << 2 << "0010"
+                                                  << "AI1" << 0 << "0000";
+    QTest::newRow("launch sets connect") << 4 << "0000"
+                                         << "launch" << 1 << "1100";
+    QTest::newRow("clearing connect clears launch") << 4 << "1100"
+                                                    << "connect" << 0 << "0000";
+    QTest::newRow("clearing launch keeps connect") << 4 << "1100"
+                                                   << "launch" << 0 << "1000";
+    QTest::newRow("setting connect touches nothing") << 5 << "0000"
+                                                     << "connect" << 1 << "1000";
+}
+
+void TestShell::coupling()
+{
+    QFETCH(int, port);
+    QFETCH(QString, before);
+    QFETCH(QString, box);
+    QFETCH(int, value);
+    QFETCH(QString, after);
+    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    AppPortFrame &f = m_form->appFrame(port);
+    QCheckBox *boxes[] = {f.chkConnect, f.chkLaunch, f.chkAI1, f.chkAI2};
+    for (int i = 0; i < 4; ++i)
+        boxes[i]->setChecked(before[i] == QLatin1Char('1'));
+    QCheckBox *target = box == QLatin1String("connect")  ? f.chkConnect
+                        : box == QLatin1String("launch") ? f.chkLaunch
+                        : box == QLatin1String("AI1")    ? f.chkAI1
+                                                         : f.chkAI2;
+    target->setChecked(value == 1);
+    QString state;
+    for (QCheckBox *b : boxes)
+        state += QString::number(boxValue(b));
+    QCOMPARE(state, after);
+    // Other ports never move.
+    for (int n = 1; n <= 5; ++n) {
+        if (n != port)
+            QVERIFY(!m_form->appFrame(n).chkAI1->isChecked() &&
+                    !m_form->appFrame(n).chkAI2->isChecked());
+    }
+}
+
+void TestShell::pathBoxesKeepTheLaunchTable()
+{
+    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    QLineEdit *box = m_form->pathBox(2);
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("/usr/bin/wsjtx"));
+    QCOMPARE(m_form->launchPaths()[2], QStringLiteral("/usr/bin/wsjtx"));
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(m_form->launchPaths()[2], QStringLiteral("/usr/bin/wsjt"));
+    QVERIFY(m_form->launchPaths()[6].isEmpty() && m_form->launchPaths()[7].isEmpty());
+}
+
+void TestShell::connectRigStandIn()
+{
+    m_rig = std::make_unique<PtyDevice>();
+    QVERIFY(m_rig->open());
+    QVERIFY(m_form->rigPort().Open(m_rig->slavePath()));
+    for (int n = 1; n <= 5; ++n)
+        m_form->appFrame(n).btnCreatePort->click();
+    m_form->sdrFrame().btnCreatePort7->click();
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(m_form->appPort(n).IsCreated());
+    QVERIFY(m_form->sdrPort().IsCreated());
+}
+
+void TestShell::shutdownNoPortHeld()
+{
+    start();
+    m_form->show();
+    connectRigStandIn();
+    QFile::remove(configPath());
+    QVERIFY(m_form->close());
+    QVERIFY(m_messenger.shown.isEmpty());
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(!m_form->appPort(n).IsCreated());
+    QVERIFY(!m_form->sdrPort().IsCreated());
+    QCOMPARE(fileLines().size(), 51);
+    QVERIFY(QDir(m_runtime.path() + QStringLiteral("/ovx2")).entryList(QDir::System).isEmpty());
+}
+
+void TestShell::shutdownAnsweredNo()
+{
+    start();
+    m_form->show();
+    connectRigStandIn();
+    StationProgram three(m_form->appPort(3).DevicePath());
+    QTRY_VERIFY(m_form->appPort(3).IsOpenedByApp());
+    QFile::remove(configPath());
+    m_messenger.answers = {false};
+    QVERIFY(!m_form->close());
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(m_messenger.shown.size(), 1);
+    const Message &m = m_messenger.shown.first();
+    QCOMPARE(m.title, QStringLiteral("Error"));
+    QCOMPARE(m.text, QStringLiteral("Virtual Serial Port is still used by other application\r\n"
+                                    "Do you want to exit anyway ?"));
+    QCOMPARE(m.buttons, Message::Buttons::YesNo);
+    QCOMPARE(m.icon, Message::Icon::Stop);
+    QVERIFY(!m_form->appPort(1).IsCreated() && !m_form->appPort(2).IsCreated());
+    QVERIFY(m_form->appPort(3).IsCreated() && m_form->appPort(4).IsCreated() &&
+            m_form->appPort(5).IsCreated() && m_form->sdrPort().IsCreated());
+    QVERIFY(!QFile::exists(configPath())); // not saved
+    // The buttons still show the ports as created, as the shutdown left them.
+    QCOMPARE(m_form->appFrame(1).btnCreatePort->text(), QStringLiteral("Disconnect"));
+}
+
+void TestShell::shutdownAnsweredYesTwice()
+{
+    start();
+    m_form->show();
+    connectRigStandIn();
+    StationProgram two(m_form->appPort(2).DevicePath());
+    StationProgram four(m_form->appPort(4).DevicePath());
+    QTRY_VERIFY(m_form->appPort(2).IsOpenedByApp() && m_form->appPort(4).IsOpenedByApp());
+    m_messenger.answers = {true, true};
+    QVERIFY(m_form->close());
+    QCOMPARE(m_messenger.shown.size(), 2);
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(!m_form->appPort(n).IsCreated());
+    QVERIFY(!m_form->sdrPort().IsCreated());
+}
+
+void TestShell::exitSavesTwice()
+{
+    start();
+    m_form->show();
+    QSignalSpy saves(&m_form->config(), &ConfigStore::saved);
+    m_form->menuItem(QStringLiteral("mnuExit"))->trigger();
+    QCOMPARE(saves.size(), 2);
+    QVERIFY(!m_form->isVisible());
+}
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
