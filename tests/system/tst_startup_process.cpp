@@ -1,0 +1,162 @@
+#include "ports/pty_device.h"
+#include "shell/config_table.h"
+#include "station_program.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The real ovx2 executable started from a folder whose config.ini connects everything.
+class TestStartupProcess : public QObject {
+    Q_OBJECT
+private slots:
+    void startsInOrderServesAndStopsOnSigterm();
+};
+
+namespace {
+
+QByteArray configWith(const QMap<QByteArray, QByteArray> &values)
+{
+    QByteArray file;
+    for (const ConfigLine &line : kConfigLines) {
+        const QByteArray key(line.key.data(), qsizetype(line.key.size()));
+        QByteArray value = "0";
+        if (line.kind == ConfigKind::NameBox || line.kind == ConfigKind::Text ||
+            line.kind == ConfigKind::Poll)
+            value = QByteArray(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
+        if (line.kind == ConfigKind::Path)
+            value.clear();
+        if (line.kind == ConfigKind::Setup)
+            value = "False";
+        file += key + values.value(key, value) + "\r\n";
+    }
+    return file;
+}
+
+} // namespace
+
+void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
+{
+    QTemporaryDir dir;
+    const QString run = dir.path() + QStringLiteral("/run");
+    const QString ports = run + QStringLiteral("/ovx2");
+    QVERIFY(QDir().mkpath(ports));
+    ::chmod(QFile::encodeName(run).constData(), 0700);
+    ::chmod(QFile::encodeName(ports).constData(), 0700);
+
+    // The bridge as installed: its own folder, config.ini beside it.
+    const QString exe = dir.path() + QStringLiteral("/ovx2");
+    QVERIFY(QFile::copy(QStringLiteral(OVX2_EXE), exe));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+
+    QProcess sim;
+    const QString rigLink = dir.path() + QStringLiteral("/rig");
+    sim.start(QStringLiteral(OVX2_RIGSIM_EXE), {QStringLiteral("--link"), rigLink});
+    QVERIFY(sim.waitForReadyRead(5000));
+    const QString rigDevice = QFileInfo(rigLink).symLinkTarget();
+    QVERIFY(rigDevice.startsWith(QStringLiteral("/dev/pts/")));
+
+    PtyDevice out1, out2; // the equipment on the output ports
+    QVERIFY(out1.open() && out2.open());
+
+    QFile config(dir.path() + QStringLiteral("/config.ini"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(configWith({
+        {"RigPort=", rigLink.toUtf8()},
+        {"RigPortAutoConnect=", "1"},
+        {"VirPort1AutoConnect=", "1"},
+        {"VirPort2AutoConnect=", "1"},
+        {"VirPort3AutoConnect=", "1"},
+        {"VirPort4AutoConnect=", "1"},
+        {"VirPort5AutoConnect=", "1"},
+        {"VirPort7AutoConnect=", "1"},
+        {"VirPort4=", "COM14"},
+        {"VirPort5=", "COM15"},
+        {"VirPort1=", "COM11"},
+        {"VirPort2=", "COM12"},
+        {"VirPort3=", "COM13"},
+        {"VirPort7=", "COM99"},
+        {"OutputPort1=", out1.slavePath().toUtf8()},
+        {"OutputPort2=", out2.slavePath().toUtf8()},
+        {"OutputPort1AutoConnect=", "1"},
+        {"OutputPort2AutoConnect=", "1"},
+    }));
+    config.close();
+
+    // Watch the openings: the rig's and output ports' devices opened, the links created.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QMap<int, QString> names;
+    names[::inotify_add_watch(watch, QFile::encodeName(rigDevice).constData(), IN_OPEN)] =
+        QStringLiteral("rig");
+    names[::inotify_add_watch(watch, QFile::encodeName(out1.slavePath()).constData(), IN_OPEN)] =
+        QStringLiteral("output 1");
+    names[::inotify_add_watch(watch, QFile::encodeName(out2.slavePath()).constData(), IN_OPEN)] =
+        QStringLiteral("output 2");
+    const int folderWatch =
+        ::inotify_add_watch(watch, QFile::encodeName(ports).constData(), IN_CREATE);
+    QStringList order;
+    QSocketNotifier notifier(watch, QSocketNotifier::Read);
+    connect(&notifier, &QSocketNotifier::activated, this, [&] {
+        alignas(inotify_event) char buf[4096];
+        ssize_t n;
+        while ((n = ::read(watch, buf, sizeof buf)) > 0) {
+            for (char *p = buf; p < buf + n;) {
+                auto *e = reinterpret_cast<inotify_event *>(p);
+                const QString what =
+                    e->wd == folderWatch ? QString::fromLocal8Bit(e->name) : names.value(e->wd);
+                if (!what.startsWith(QLatin1Char('.')) && !order.contains(what))
+                    order << what;
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+    });
+
+    QProcess bridge;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    bridge.setProcessEnvironment(env);
+    bridge.setProcessChannelMode(QProcess::ForwardedChannels);
+    bridge.start(exe, {});
+    QVERIFY(bridge.waitForStarted(5000));
+
+    const QStringList expected{
+        QStringLiteral("rig"),   QStringLiteral("COM11"),    QStringLiteral("COM12"),
+        QStringLiteral("COM13"), QStringLiteral("COM14"),    QStringLiteral("COM15"),
+        QStringLiteral("COM99"), QStringLiteral("output 1"), QStringLiteral("output 2")};
+    QTRY_COMPARE_WITH_TIMEOUT(order, expected, 15000);
+
+    // A station program can use port 3 at once.
+    StationProgram three(ports + QStringLiteral("/COM13"));
+    QVERIFY(three.isOpen());
+    three.write("FA;");
+    QTRY_COMPARE_WITH_TIMEOUT(three.received(), QByteArray("FA00014074000;"), 5000);
+    three.close();
+
+    // SIGTERM: every link removed, the settings saved.
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bridge.exitCode(), 0);
+    QCOMPARE(QDir(ports).entryList(QDir::System | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray saved = config.readAll();
+    QCOMPARE(saved.count("\r\n"), 51);
+    QVERIFY(saved.contains("VirPort3AutoConnect=1\r\n"));
+    ::close(watch);
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+}
+
+QTEST_GUILESS_MAIN(TestStartupProcess)
+#include "tst_startup_process.moc"
