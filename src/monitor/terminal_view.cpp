@@ -2,28 +2,33 @@
 
 #include "monitor/terminal_model.h"
 
-#include <QTimer>
+#include <QStringListModel>
 
 TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
-    : QListView(parent), m_model(model)
+    : QListView(parent), m_model(model), m_shown(new QStringListModel(this))
 {
-    setModel(&model);
+    setModel(m_shown);
     setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &TerminalView::refresh);
+    // A burst of traffic is shown once, after the burst or kRefreshMs into it.
     connect(&model, &TerminalModel::appended, this, [this] {
-        // A burst of traffic scrolls once, after the burst.
-        if (!m_scrollPending) {
-            m_scrollPending = true;
-            QTimer::singleShot(0, this, &TerminalView::scrollToTopLine);
-        }
+        if (!m_refresh.isActive())
+            m_refresh.start();
     });
+    refresh();
 }
 
-void TerminalView::scrollToTopLine()
+void TerminalView::refresh()
 {
-    m_scrollPending = false;
+    QStringList lines;
+    lines.reserve(m_model.lineCount());
+    for (int i = 0; i < m_model.lineCount(); ++i)
+        lines.append(m_model.data(m_model.index(i), Qt::DisplayRole).toString());
+    m_shown->setStringList(lines);
     if (m_model.lineCount() > TerminalModel::kLinesInView)
-        scrollTo(m_model.index(m_model.topLine()), QAbstractItemView::PositionAtTop);
+        scrollTo(m_shown->index(m_model.topLine()), QAbstractItemView::PositionAtTop);
 }

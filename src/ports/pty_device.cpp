@@ -43,8 +43,13 @@ bool PtyDevice::open()
         return false;
     }
     char name[128];
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name, sizeof name) != 0) {
+    int error = 0;
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        error = errno;
+    else
+        error = ::ptsname_r(master, name, sizeof name); // returns its error, errno untouched
+    if (error != 0) {
+        errno = error;
         m_error = systemError("pseudo-terminal set-up");
         ::close(master);
         return false;

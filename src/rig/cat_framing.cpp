@@ -15,12 +15,20 @@ CatFramer::Result CatFramer::feed(const QByteArray &text)
 {
     Result result;
     m_buffer.append(text);
-    // No CAT text is this long: an unterminated run past it is garbage, dropped at once so that
-    // the next real command comes through clean.
+    if (m_resync) {
+        // The end of a garbage run cannot be told from the start of the text after it: all up to
+        // the next ';' goes with the garbage, and what follows is clean again.
+        const qsizetype end = m_buffer.indexOf(';');
+        result.discarded = end < 0 ? m_buffer.size() : end + 1;
+        m_buffer.remove(0, result.discarded);
+        m_resync = end < 0;
+    }
+    // No CAT text is this long: an unterminated run past it is garbage.
     const qsizetype complete = m_buffer.lastIndexOf(';') + 1;
     if (m_buffer.size() - complete > kMaxCommand) {
-        result.discarded = m_buffer.size() - complete;
+        result.discarded += m_buffer.size() - complete;
         m_buffer.truncate(complete);
+        m_resync = true;
     }
     if (m_buffer.endsWith(';')) {
         result.pieces = split(m_buffer);

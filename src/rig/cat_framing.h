@@ -6,8 +6,9 @@
 // Receive buffer of a CAT port. Text waits until the buffer ends with ';'; then the whole buffer
 // is cut at every ';' and each piece is handed on with its ';' restored (an empty piece gives ";"
 // alone). A peer that never ends its text with ';' must not grow memory without bound: an
-// unterminated run longer than any real CAT text is discarded, and past kMaxPending bytes the
-// complete commands waiting behind a short tail are handed on early.
+// unterminated run longer than any real CAT text is discarded up to the next ';' (the one
+// command glued to its end is lost with it), and past kMaxPending bytes the complete commands
+// waiting behind a short tail are handed on early.
 class CatFramer {
 public:
     static constexpr qsizetype kMaxPending = 64 * 1024;
@@ -19,7 +20,11 @@ public:
     };
 
     Result feed(const QByteArray &text);
-    void clear() { m_buffer.clear(); }
+    void clear()
+    {
+        m_buffer.clear();
+        m_resync = false;
+    }
     const QByteArray &pending() const { return m_buffer; }
 
     // Cuts a block ending with ';' into pieces, each with its ';'.
@@ -27,4 +32,5 @@ public:
 
 private:
     QByteArray m_buffer;
+    bool m_resync = false; // inside a garbage run: drop up to the next ';'
 };

@@ -22,6 +22,16 @@ int main(int argc, char *argv[])
     });
 
     runStartup(window);
-    window.show();
+    switch (window.startState()) {
+    case 1:
+        window.showMinimized();
+        break;
+    case 2:
+        window.showMaximized();
+        break;
+    default:
+        window.show();
+        break;
+    }
     return app.exec();
 }

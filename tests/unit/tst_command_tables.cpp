@@ -31,11 +31,13 @@ const char *const kPorts2to5Rows[][2] = {
     {"PA;", "023n"},  {"RA;", "023n"},  {"SM;", "023n"},  {"TX;", "1"},
 };
 
-char key(int rigType) {
+char key(int rigType)
+{
     return rigType < 0 ? 'n' : char('0' + rigType);
 }
 
-QString outcomeName(CommandDecision d) {
+QString outcomeName(CommandDecision d)
+{
     switch (d.outcome) {
     case CommandOutcome::Answer:
         return QStringLiteral("answer ") + QLatin1String(entryRow(d.entry).mnemonic.data());
@@ -47,7 +49,8 @@ QString outcomeName(CommandDecision d) {
     return {};
 }
 
-void addColumns() {
+void addColumns()
+{
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<int>("rigType");
     QTest::addColumn<QString>("outcome");
@@ -55,7 +58,8 @@ void addColumns() {
 
 } // namespace
 
-void TestCommandTables::port1_data() {
+void TestCommandTables::port1_data()
+{
     addColumns();
     for (const auto &row : kPort1Rows) {
         for (int t = -1; t <= 3; ++t) {
@@ -92,14 +96,16 @@ void TestCommandTables::port1_data() {
     }
 }
 
-void TestCommandTables::port1() {
+void TestCommandTables::port1()
+{
     QFETCH(QByteArray, command);
     QFETCH(int, rigType);
     QFETCH(QString, outcome);
     QCOMPARE(outcomeName(decidePort1(command, rigType)), outcome);
 }
 
-void TestCommandTables::ports2to5_data() {
+void TestCommandTables::ports2to5_data()
+{
     addColumns();
     for (const auto &row : kPorts2to5Rows) {
         for (int t = -1; t <= 3; ++t) {
@@ -138,14 +144,16 @@ void TestCommandTables::ports2to5_data() {
     }
 }
 
-void TestCommandTables::ports2to5() {
+void TestCommandTables::ports2to5()
+{
     QFETCH(QByteArray, command);
     QFETCH(int, rigType);
     QFETCH(QString, outcome);
     QCOMPARE(outcomeName(decidePorts2to5(command, rigType)), outcome);
 }
 
-void TestCommandTables::sdr_data() {
+void TestCommandTables::sdr_data()
+{
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("storedFA");
     QTest::addColumn<int>("rigType");
@@ -165,7 +173,8 @@ void TestCommandTables::sdr_data() {
     }
 }
 
-void TestCommandTables::sdr() {
+void TestCommandTables::sdr()
+{
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, storedFA);
     QFETCH(int, rigType);

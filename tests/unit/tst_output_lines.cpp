@@ -10,7 +10,8 @@ private slots:
     void build();
 };
 
-void TestOutputLines::build_data() {
+void TestOutputLines::build_data()
+{
     QTest::addColumn<QByteArray>("fa");
     QTest::addColumn<QByteArray>("fb");
     QTest::addColumn<QByteArray>("ft");
@@ -38,7 +39,8 @@ void TestOutputLines::build_data() {
         << QByteArray("FA0001;") << QByteArray("IF0001;");
 }
 
-void TestOutputLines::build() {
+void TestOutputLines::build()
+{
     QFETCH(QByteArray, fa);
     QFETCH(QByteArray, fb);
     QFETCH(QByteArray, ft);

@@ -13,7 +13,8 @@ private slots:
 
 namespace {
 
-QString actionsOf(const RoutingRow *row) {
+QString actionsOf(const RoutingRow *row)
+{
     if (!row)
         return QStringLiteral("PORT1");
     QStringList names;
@@ -49,7 +50,8 @@ QString actionsOf(const RoutingRow *row) {
 
 } // namespace
 
-void TestReplyRouting::route_data() {
+void TestReplyRouting::route_data()
+{
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<int>("rigType");
     QTest::addColumn<QString>("stored"); // mnemonic of the entry, or empty
@@ -133,7 +135,8 @@ void TestReplyRouting::route_data() {
                                 << QStringLiteral("PORT1");
 }
 
-void TestReplyRouting::route() {
+void TestReplyRouting::route()
+{
     QFETCH(QByteArray, reply);
     QFETCH(int, rigType);
     QFETCH(QString, stored);

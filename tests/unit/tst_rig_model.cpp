@@ -11,16 +11,19 @@ namespace {
 
 constexpr SimRig kTypes[] = {SimRig::K3, SimRig::K2, SimRig::Kenwood, SimRig::Yaesu};
 
-QByteArray joined(const QByteArrayList &replies) {
+QByteArray joined(const QByteArrayList &replies)
+{
     return replies.join();
 }
 
-QByteArray feedAll(RigModel &rig, const QByteArray &text) {
+QByteArray feedAll(RigModel &rig, const QByteArray &text)
+{
     return joined(rig.feed(text));
 }
 
 // K3 IF reply with VFO A at `freq`, otherwise the state at power-on.
-QByteArray k3If(const char *freq, const char *tail = "0002000001") {
+QByteArray k3If(const char *freq, const char *tail = "0002000001")
+{
     return QByteArray("IF") + freq + "     +000000 " + tail + " ;";
 }
 
@@ -47,7 +50,8 @@ private slots:
 
 // Every query of the bridge, for every radio: the reply's exact shape, or "?;" where the radio
 // lacks the command. "" means the command sets something and the radio answers nothing.
-void TestRigModel::queryFormats_data() {
+void TestRigModel::queryFormats_data()
+{
     QTest::addColumn<SimRig>("type");
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QString>("pattern");
@@ -111,7 +115,8 @@ void TestRigModel::queryFormats_data() {
     }
 }
 
-void TestRigModel::queryFormats() {
+void TestRigModel::queryFormats()
+{
     QFETCH(SimRig, type);
     QFETCH(QByteArray, query);
     QFETCH(QString, pattern);
@@ -121,7 +126,8 @@ void TestRigModel::queryFormats() {
     QVERIFY2(re.match(reply).hasMatch(), qPrintable(reply.toUtf8().toPercentEncoding(" ;$")));
 }
 
-void TestRigModel::settings_data() {
+void TestRigModel::settings_data()
+{
     QTest::addColumn<SimRig>("type");
     QTest::addColumn<QByteArray>("commands");
     QTest::addColumn<QByteArray>("query");
@@ -193,7 +199,8 @@ void TestRigModel::settings_data() {
     row("yaesu AI1", Ya, "AI1;", "AI;", "AI1;");
 }
 
-void TestRigModel::settings() {
+void TestRigModel::settings()
+{
     QFETCH(SimRig, type);
     QFETCH(QByteArray, commands);
     QFETCH(QByteArray, query);
@@ -204,7 +211,8 @@ void TestRigModel::settings() {
 }
 
 // Malformed settings and commands a radio lacks: one "?;" and nothing changes.
-void TestRigModel::rejected_data() {
+void TestRigModel::rejected_data()
+{
     QTest::addColumn<SimRig>("type");
     QTest::addColumn<QByteArray>("command");
 
@@ -257,7 +265,8 @@ void TestRigModel::rejected_data() {
     }
 }
 
-void TestRigModel::rejected() {
+void TestRigModel::rejected()
+{
     QFETCH(SimRig, type);
     QFETCH(QByteArray, command);
     RigModel rig(type);
@@ -268,7 +277,8 @@ void TestRigModel::rejected() {
 }
 
 // What each radio sends unasked after the operator changes something, at each AI level.
-void TestRigModel::frontPanelReports_data() {
+void TestRigModel::frontPanelReports_data()
+{
     QTest::addColumn<SimRig>("type");
     QTest::addColumn<QByteArray>("setup");
     QTest::addColumn<QString>("event");
@@ -294,7 +304,8 @@ void TestRigModel::frontPanelReports_data() {
     row("yaesu AI1 VFO A", SimRig::Yaesu, "AI1;", "vfoA", "IF001007074000+000000200000;");
 }
 
-void TestRigModel::frontPanelReports() {
+void TestRigModel::frontPanelReports()
+{
     QFETCH(SimRig, type);
     QFETCH(QByteArray, setup);
     QFETCH(QString, event);
@@ -318,7 +329,8 @@ void TestRigModel::frontPanelReports() {
 }
 
 // Changes made by command: AI1 reports frequency and mode changes, AI2 does not echo them.
-void TestRigModel::commandReports_data() {
+void TestRigModel::commandReports_data()
+{
     QTest::addColumn<QByteArray>("setup");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("expected");
@@ -334,7 +346,8 @@ void TestRigModel::commandReports_data() {
     QTest::newRow("AI0 MD") << QByteArray("AI0;") << QByteArray("MD3;") << QByteArray();
 }
 
-void TestRigModel::commandReports() {
+void TestRigModel::commandReports()
+{
     QFETCH(QByteArray, setup);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, expected);
@@ -343,7 +356,8 @@ void TestRigModel::commandReports() {
     QCOMPARE(feedAll(rig, command), expected);
 }
 
-void TestRigModel::framing_data() {
+void TestRigModel::framing_data()
+{
     QTest::addColumn<QByteArrayList>("chunks");
     QTest::addColumn<QByteArray>("expected");
     QTest::addColumn<qsizetype>("pending");
@@ -359,7 +373,8 @@ void TestRigModel::framing_data() {
     QTest::newRow("error then good") << QByteArrayList{"QQ;FA;"} << "?;" + fa << qsizetype(0);
 }
 
-void TestRigModel::framing() {
+void TestRigModel::framing()
+{
     QFETCH(QByteArrayList, chunks);
     QFETCH(QByteArray, expected);
     QFETCH(qsizetype, pending);
@@ -371,7 +386,8 @@ void TestRigModel::framing() {
     QCOMPARE(rig.pendingLength(), pending);
 }
 
-void TestRigModel::garbageIsBounded() {
+void TestRigModel::garbageIsBounded()
+{
     RigModel rig;
     const QByteArray junk(4096, 'x');
     for (int i = 0; i < 256; ++i) {
@@ -383,7 +399,8 @@ void TestRigModel::garbageIsBounded() {
     QCOMPARE(rig.pendingLength(), 0);
 }
 
-void TestRigModel::silent() {
+void TestRigModel::silent()
+{
     RigModel rig;
     rig.feed("AI2;F");
     rig.setSilent(true);

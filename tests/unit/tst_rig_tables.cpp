@@ -11,7 +11,8 @@ private slots:
     void pollWrites();
 };
 
-void TestRigTables::loadQueries_data() {
+void TestRigTables::loadQueries_data()
+{
     QTest::addColumn<int>("rigType");
     QTest::addColumn<QString>("queries");
     const QString common = QStringLiteral("FA;FB;ID;IF;FR;FT;");
@@ -24,7 +25,8 @@ void TestRigTables::loadQueries_data() {
     QTest::newRow("none") << -1 << common + QStringLiteral("FW;");
 }
 
-void TestRigTables::loadQueries() {
+void TestRigTables::loadQueries()
+{
     QFETCH(int, rigType);
     QFETCH(QString, queries);
     const QList<QByteArray> got = loadQueriesFor(rigType);
@@ -37,7 +39,8 @@ void TestRigTables::loadQueries() {
         QCOMPARE(got.size(), 13);
 }
 
-void TestRigTables::pollWrites_data() {
+void TestRigTables::pollWrites_data()
+{
     QTest::addColumn<QString>("tx");
     QTest::addColumn<bool>("sdr");
     QTest::addColumn<int>("rigType");
@@ -64,7 +67,8 @@ void TestRigTables::pollWrites_data() {
         << QStringLiteral("off") << false << 0 << QStringList{};
 }
 
-void TestRigTables::pollWrites() {
+void TestRigTables::pollWrites()
+{
     QFETCH(QString, tx);
     QFETCH(bool, sdr);
     QFETCH(int, rigType);

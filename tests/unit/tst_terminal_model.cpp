@@ -10,7 +10,8 @@ private slots:
     void terminalsAreIndependent();
 };
 
-void TestTerminalModel::bound_data() {
+void TestTerminalModel::bound_data()
+{
     QTest::addColumn<int>("appended");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("top");
@@ -25,7 +26,8 @@ void TestTerminalModel::bound_data() {
     QTest::newRow("1000") << 1000 << 100 << 96 << 901;
 }
 
-void TestTerminalModel::bound() {
+void TestTerminalModel::bound()
+{
     QFETCH(int, appended);
     QFETCH(int, count);
     QFETCH(int, top);
@@ -43,7 +45,8 @@ void TestTerminalModel::bound() {
         QCOMPARE(t.line(t.topLine() + 3), QByteArray::number(appended));
 }
 
-void TestTerminalModel::terminalsAreIndependent() {
+void TestTerminalModel::terminalsAreIndependent()
+{
     TerminalModel a, b;
     AppendToTerminal(a, "FA;");
     AppendToTerminal(a, QByteArray()); // an empty line counts

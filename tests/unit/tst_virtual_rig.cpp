@@ -13,7 +13,8 @@ private slots:
     void entriesStartEmptyAndHoldTheWholeReply();
 };
 
-void TestVirtualRig::storing_data() {
+void TestVirtualRig::storing_data()
+{
     QTest::addColumn<int>("entry");
     QTest::addColumn<QString>("keptBy"); // rig types, as digits; 'n' for no selection
 
@@ -33,7 +34,8 @@ void TestVirtualRig::storing_data() {
         QTest::newRow(entryRow(r.e).mnemonic.data()) << int(r.e) << QString::fromLatin1(r.keptBy);
 }
 
-void TestVirtualRig::storing() {
+void TestVirtualRig::storing()
+{
     QFETCH(int, entry);
     QFETCH(QString, keptBy);
     const Entry e = Entry(entry);
@@ -45,7 +47,8 @@ void TestVirtualRig::storing() {
     }
 }
 
-void TestVirtualRig::omOnlyWithSixteenCharacters_data() {
+void TestVirtualRig::omOnlyWithSixteenCharacters_data()
+{
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<int>("rigType");
     QTest::addColumn<bool>("kept");
@@ -55,14 +58,16 @@ void TestVirtualRig::omOnlyWithSixteenCharacters_data() {
     QTest::newRow("16 on a K2") << QByteArray("OM AP-S----4---;") << 3 << false;
 }
 
-void TestVirtualRig::omOnlyWithSixteenCharacters() {
+void TestVirtualRig::omOnlyWithSixteenCharacters()
+{
     QFETCH(QByteArray, reply);
     QFETCH(int, rigType);
     QFETCH(bool, kept);
     QCOMPARE(accepts(Entry::OM, reply, rigType), kept);
 }
 
-void TestVirtualRig::entriesStartEmptyAndHoldTheWholeReply() {
+void TestVirtualRig::entriesStartEmptyAndHoldTheWholeReply()
+{
     VirtualRigState rig;
     for (const EntryRow &row : kEntries)
         QVERIFY(rig.get(row.entry).isEmpty());

@@ -16,13 +16,15 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
-void onSignal(int) {
+void onSignal(int)
+{
     const char byte = 1;
     [[maybe_unused]] auto n = ::write(g_signalPipe[1], &byte, 1); // async-signal-safe
 }
 
 // SIGTERM and SIGINT end the event loop, so the link is removed on the normal way out.
-bool installSignalHandlers(QCoreApplication &app) {
+bool installSignalHandlers(QCoreApplication &app)
+{
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         return false;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
@@ -40,7 +42,8 @@ bool installSignalHandlers(QCoreApplication &app) {
 }
 
 // One line per chunk: printable ASCII as it is, anything else as \xNN.
-QByteArray escaped(const QByteArray &text) {
+QByteArray escaped(const QByteArray &text)
+{
     QByteArray out;
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
@@ -52,20 +55,23 @@ QByteArray escaped(const QByteArray &text) {
     return out;
 }
 
-void printLine(const QByteArray &line) {
+void printLine(const QByteArray &line)
+{
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
-int fail(const QString &message) {
+int fail(const QString &message)
+{
     std::fprintf(stderr, "ovx2-rigsim: %s\n", qPrintable(message));
     return 1;
 }
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ovx2-rigsim"));
 

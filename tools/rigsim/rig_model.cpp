@@ -17,7 +17,8 @@ enum TypeMask : unsigned {
     MAll = MK3 | MK2 | MKenwood | MYaesu,
 };
 
-unsigned maskOf(SimRig type) {
+unsigned maskOf(SimRig type)
+{
     switch (type) {
     case SimRig::K3:
         return MK3;
@@ -32,7 +33,8 @@ unsigned maskOf(SimRig type) {
 }
 
 // Exactly `count` decimal digits, nothing else.
-std::optional<qint64> digits(QByteArrayView p, qsizetype count) {
+std::optional<qint64> digits(QByteArrayView p, qsizetype count)
+{
     if (p.size() != count)
         return std::nullopt;
     qint64 value = 0;
@@ -45,7 +47,8 @@ std::optional<qint64> digits(QByteArrayView p, qsizetype count) {
 }
 
 // Every reply is a short fixed-width text.
-[[gnu::format(printf, 1, 2)]] QByteArray format(const char *pattern, ...) {
+[[gnu::format(printf, 1, 2)]] QByteArray format(const char *pattern, ...)
+{
     char text[128];
     va_list args;
     va_start(args, pattern);
@@ -56,7 +59,8 @@ std::optional<qint64> digits(QByteArrayView p, qsizetype count) {
 
 } // namespace
 
-std::optional<SimRig> simRigFromName(const QString &name) {
+std::optional<SimRig> simRigFromName(const QString &name)
+{
     const QString n = name.toLower();
     if (n == u"k3")
         return SimRig::K3;
@@ -69,7 +73,8 @@ std::optional<SimRig> simRigFromName(const QString &name) {
     return std::nullopt;
 }
 
-QString simRigName(SimRig type) {
+QString simRigName(SimRig type)
+{
     switch (type) {
     case SimRig::K3:
         return QStringLiteral("K3");
@@ -92,7 +97,8 @@ struct RigModel::Command {
     std::optional<unsigned> (*set)(RigModel &, QByteArrayView p); // null: query only
 };
 
-const RigModel::Command *RigModel::findCommand(QByteArrayView name) {
+const RigModel::Command *RigModel::findCommand(QByteArrayView name)
+{
     using M = RigModel;
     using V = QByteArrayView;
     static constexpr Command kCommands[] = {
@@ -153,13 +159,15 @@ const RigModel::Command *RigModel::findCommand(QByteArrayView name) {
 
 RigModel::RigModel(SimRig type) : m_type(type) {}
 
-void RigModel::setSilent(bool silent) {
+void RigModel::setSilent(bool silent)
+{
     m_silent = silent;
     m_pending.clear();
     m_overflow = false;
 }
 
-QByteArrayList RigModel::feed(QByteArrayView bytes) {
+QByteArrayList RigModel::feed(QByteArrayView bytes)
+{
     QByteArrayList out;
     if (m_silent)
         return out;
@@ -188,7 +196,8 @@ QByteArrayList RigModel::feed(QByteArrayView bytes) {
     return out;
 }
 
-void RigModel::execute(QByteArrayView raw, QByteArrayList &out) {
+void RigModel::execute(QByteArrayView raw, QByteArrayList &out)
+{
     // Terminal programs add line ends and the K3 takes lower-case commands too.
     const QByteArray text = raw.toByteArray().trimmed().toUpper();
     if (text.isEmpty())
@@ -237,7 +246,8 @@ void RigModel::execute(QByteArrayView raw, QByteArrayList &out) {
         out.append(queryIf());
 }
 
-QByteArrayList RigModel::report(unsigned changes) const {
+QByteArrayList RigModel::report(unsigned changes) const
+{
     QByteArrayList out;
     if (m_silent || m_ai == 0 || changes == NoChange)
         return out;
@@ -266,7 +276,8 @@ QByteArrayList RigModel::report(unsigned changes) const {
     return out;
 }
 
-bool RigModel::validMode(char mode) const {
+bool RigModel::validMode(char mode) const
+{
     switch (m_type) {
     case SimRig::K3:
     case SimRig::Kenwood:
@@ -281,103 +292,124 @@ bool RigModel::validMode(char mode) const {
 
 // Front-panel events ---------------------------------------------------------------------
 
-QByteArrayList RigModel::turnVfoA(qint64 hz) {
+QByteArrayList RigModel::turnVfoA(qint64 hz)
+{
     m_vfoA = std::clamp<qint64>(hz, 0, m_type == SimRig::Yaesu ? 999999999 : 99999999999);
     return report(FreqA);
 }
 
-QByteArrayList RigModel::turnVfoB(qint64 hz) {
+QByteArrayList RigModel::turnVfoB(qint64 hz)
+{
     m_vfoB = std::clamp<qint64>(hz, 0, m_type == SimRig::Yaesu ? 999999999 : 99999999999);
     return report(FreqB);
 }
 
-QByteArrayList RigModel::selectMode(char mode) {
+QByteArrayList RigModel::selectMode(char mode)
+{
     if (!validMode(mode))
         return {};
     m_main.mode = mode;
     return report(Mode);
 }
 
-QByteArrayList RigModel::setTransmit(bool on) {
+QByteArrayList RigModel::setTransmit(bool on)
+{
     if (m_transmit == on)
         return {};
     m_transmit = on;
     return report(Transmit);
 }
 
-QByteArrayList RigModel::setFilterWidth(int hz) {
+QByteArrayList RigModel::setFilterWidth(int hz)
+{
     m_main.widthHz = std::clamp(hz, 0, 9999);
     return report(Width);
 }
 
-QByteArrayList RigModel::setPreamp(bool on) {
+QByteArrayList RigModel::setPreamp(bool on)
+{
     m_main.preamp = on ? 1 : 0;
     return report(Preamp);
 }
 
-QByteArrayList RigModel::setAttenuator(bool on) {
+QByteArrayList RigModel::setAttenuator(bool on)
+{
     m_main.attenuator = on ? 1 : 0;
     return report(Attenuator);
 }
 
-void RigModel::setSMeter(int level) {
+void RigModel::setSMeter(int level)
+{
     m_main.sMeter = std::clamp(level, 0, 21);
 }
 
-void RigModel::setBarGraph(int level) {
+void RigModel::setBarGraph(int level)
+{
     m_barGraph = std::clamp(level, 0, 21);
 }
 
-void RigModel::setIconBytes(const QByteArray &fiveBytes) {
+void RigModel::setIconBytes(const QByteArray &fiveBytes)
+{
     if (fiveBytes.size() == 5 && !fiveBytes.contains(';'))
         m_icons = fiveBytes;
 }
 
 // Queries --------------------------------------------------------------------------------
 
-QByteArray RigModel::queryAi() const {
+QByteArray RigModel::queryAi() const
+{
     return format("AI%d;", m_ai);
 }
 
-QByteArray RigModel::queryBg() const {
+QByteArray RigModel::queryBg() const
+{
     if (m_type == SimRig::K2)
         return format("BG%02d;", std::min(m_barGraph, 10));
     return format("BG%02d%c;", m_barGraph, m_transmit ? 'T' : 'R');
 }
 
-QByteArray RigModel::queryBw(bool sub) const {
+QByteArray RigModel::queryBw(bool sub) const
+{
     return format(sub ? "BW$%04d;" : "BW%04d;", receiver(sub).widthHz / 10);
 }
 
-QByteArray RigModel::queryCw() const {
+QByteArray RigModel::queryCw() const
+{
     return format("CW%02d;", m_sidetonePitch);
 }
 
-QByteArray RigModel::queryDt() const {
+QByteArray RigModel::queryDt() const
+{
     return format("DT%d;", m_dataSubMode);
 }
 
-QByteArray RigModel::queryFa() const {
+QByteArray RigModel::queryFa() const
+{
     return m_type == SimRig::Yaesu ? format("FA%09lld;", m_vfoA) : format("FA%011lld;", m_vfoA);
 }
 
-QByteArray RigModel::queryFb() const {
+QByteArray RigModel::queryFb() const
+{
     return m_type == SimRig::Yaesu ? format("FB%09lld;", m_vfoB) : format("FB%011lld;", m_vfoB);
 }
 
-QByteArray RigModel::queryFi() const {
+QByteArray RigModel::queryFi() const
+{
     return format("FI%04d;", m_ifCentre % 10000);
 }
 
-QByteArray RigModel::queryFr() const {
+QByteArray RigModel::queryFr() const
+{
     return format("FR%d;", m_rxVfo);
 }
 
-QByteArray RigModel::queryFt() const {
+QByteArray RigModel::queryFt() const
+{
     return format("FT%d;", m_txVfo);
 }
 
-QByteArray RigModel::queryFw(bool sub) const {
+QByteArray RigModel::queryFw(bool sub) const
+{
     const int hz = receiver(sub).widthHz;
     const char *name = sub ? "FW$" : "FW";
     if (m_type == SimRig::K3 && m_k3 >= 1)
@@ -391,11 +423,13 @@ QByteArray RigModel::queryFw(bool sub) const {
     return format("%s%04d;", name, hz);
 }
 
-QByteArray RigModel::queryIc() const {
+QByteArray RigModel::queryIc() const
+{
     return "IC" + m_icons + ';';
 }
 
-QByteArray RigModel::queryId() const {
+QByteArray RigModel::queryId() const
+{
     switch (m_type) {
     case SimRig::K3:
     case SimRig::K2:
@@ -408,7 +442,8 @@ QByteArray RigModel::queryId() const {
     return {};
 }
 
-QByteArray RigModel::queryIf() const {
+QByteArray RigModel::queryIf() const
+{
     const qint64 hz = m_rxVfo == 0 ? m_vfoA : m_vfoB;
     const int split = m_rxVfo != m_txVfo ? 1 : 0;
     if (m_type == SimRig::Yaesu) {
@@ -428,33 +463,40 @@ QByteArray RigModel::queryIf() const {
     return text;
 }
 
-QByteArray RigModel::queryIs() const {
+QByteArray RigModel::queryIs() const
+{
     return format("IS %04d;", m_ifShift);
 }
 
-QByteArray RigModel::queryK2() const {
+QByteArray RigModel::queryK2() const
+{
     return format("K2%d;", m_k2);
 }
 
-QByteArray RigModel::queryK3() const {
+QByteArray RigModel::queryK3() const
+{
     return format("K3%d;", m_k3);
 }
 
-QByteArray RigModel::queryKp() const {
+QByteArray RigModel::queryKp() const
+{
     return format("KP%02d;", m_keyPitch);
 }
 
-QByteArray RigModel::queryMd(bool sub) const {
+QByteArray RigModel::queryMd(bool sub) const
+{
     if (m_type == SimRig::Yaesu)
         return {}; // the FT-991 wants "MD0;"
     return format(sub ? "MD$%c;" : "MD%c;", receiver(sub).mode);
 }
 
-QByteArray RigModel::queryOm() const {
+QByteArray RigModel::queryOm() const
+{
     return m_options;
 }
 
-QByteArray RigModel::queryPa(bool sub) const {
+QByteArray RigModel::queryPa(bool sub) const
+{
     switch (m_type) {
     case SimRig::K3:
     case SimRig::K2:
@@ -467,7 +509,8 @@ QByteArray RigModel::queryPa(bool sub) const {
     return {};
 }
 
-QByteArray RigModel::queryRa(bool sub) const {
+QByteArray RigModel::queryRa(bool sub) const
+{
     switch (m_type) {
     case SimRig::K3:
     case SimRig::K2:
@@ -480,7 +523,8 @@ QByteArray RigModel::queryRa(bool sub) const {
     return {};
 }
 
-QByteArray RigModel::querySm(bool sub) const {
+QByteArray RigModel::querySm(bool sub) const
+{
     if (!isElecraft())
         return {}; // Kenwood and Yaesu want the receiver number: "SM0;"
     const int raw = m_transmit ? 0 : receiver(sub).sMeter;
@@ -488,17 +532,20 @@ QByteArray RigModel::querySm(bool sub) const {
     return format(sub ? "SM$%04d;" : "SM%04d;", shown);
 }
 
-QByteArray RigModel::queryTq() const {
+QByteArray RigModel::queryTq() const
+{
     return format("TQ%d;", m_transmit ? 1 : 0);
 }
 
-QByteArray RigModel::queryTx() const {
+QByteArray RigModel::queryTx() const
+{
     if (m_type != SimRig::Yaesu)
         return {}; // elsewhere TX; keys the transmitter
     return format("TX%d;", m_transmit ? 1 : 0);
 }
 
-QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) const {
+QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) const
+{
     if (m_type == SimRig::Kenwood && name == "SM" && (p == "0" || p == "1")) {
         const int raw = m_transmit || p == "1" ? 0 : m_main.sMeter;
         return format("SM%c%04d;", p.front(), raw * 30 / 21);
@@ -534,7 +581,8 @@ QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) 
 
 // Settings -------------------------------------------------------------------------------
 
-std::optional<unsigned> RigModel::setAi(QByteArrayView p) {
+std::optional<unsigned> RigModel::setAi(QByteArrayView p)
+{
     const auto level = digits(p, 1);
     const int highest = m_type == SimRig::Yaesu ? 1 : 2;
     if (!level || *level > highest)
@@ -543,7 +591,8 @@ std::optional<unsigned> RigModel::setAi(QByteArrayView p) {
     return m_ai == 1 ? unsigned(AutoInfoOn) : unsigned(NoChange); // AI1 sends one IF at once
 }
 
-std::optional<unsigned> RigModel::setBw(QByteArrayView p, bool sub) {
+std::optional<unsigned> RigModel::setBw(QByteArrayView p, bool sub)
+{
     const auto width = digits(p, 4);
     if (!width)
         return std::nullopt;
@@ -551,7 +600,8 @@ std::optional<unsigned> RigModel::setBw(QByteArrayView p, bool sub) {
     return unsigned(Width);
 }
 
-std::optional<unsigned> RigModel::setDt(QByteArrayView p) {
+std::optional<unsigned> RigModel::setDt(QByteArrayView p)
+{
     const auto subMode = digits(p, 1);
     if (!subMode || *subMode > 3)
         return std::nullopt;
@@ -559,7 +609,8 @@ std::optional<unsigned> RigModel::setDt(QByteArrayView p) {
     return unsigned(Mode);
 }
 
-std::optional<unsigned> RigModel::setFrequency(qint64 &vfo, QByteArrayView p, unsigned change) {
+std::optional<unsigned> RigModel::setFrequency(qint64 &vfo, QByteArrayView p, unsigned change)
+{
     const auto hz = digits(p, m_type == SimRig::Yaesu ? 9 : 11);
     if (!hz)
         return std::nullopt;
@@ -567,15 +618,18 @@ std::optional<unsigned> RigModel::setFrequency(qint64 &vfo, QByteArrayView p, un
     return change;
 }
 
-std::optional<unsigned> RigModel::setFa(QByteArrayView p) {
+std::optional<unsigned> RigModel::setFa(QByteArrayView p)
+{
     return setFrequency(m_vfoA, p, FreqA);
 }
 
-std::optional<unsigned> RigModel::setFb(QByteArrayView p) {
+std::optional<unsigned> RigModel::setFb(QByteArrayView p)
+{
     return setFrequency(m_vfoB, p, FreqB);
 }
 
-std::optional<unsigned> RigModel::setFr(QByteArrayView p) {
+std::optional<unsigned> RigModel::setFr(QByteArrayView p)
+{
     const auto vfo = digits(p, 1);
     if (!vfo || *vfo > 1)
         return std::nullopt;
@@ -585,7 +639,8 @@ std::optional<unsigned> RigModel::setFr(QByteArrayView p) {
     return unsigned(VfoSelect);
 }
 
-std::optional<unsigned> RigModel::setFt(QByteArrayView p) {
+std::optional<unsigned> RigModel::setFt(QByteArrayView p)
+{
     const auto vfo = digits(p, 1);
     if (!vfo || *vfo > (m_type == SimRig::Yaesu ? 3 : 1))
         return std::nullopt;
@@ -593,7 +648,8 @@ std::optional<unsigned> RigModel::setFt(QByteArrayView p) {
     return unsigned(VfoSelect);
 }
 
-std::optional<unsigned> RigModel::setFw(QByteArrayView p, bool sub) {
+std::optional<unsigned> RigModel::setFw(QByteArrayView p, bool sub)
+{
     // K22 lets an Elecraft radio add the filter number (and the K2 its audio filter).
     const qsizetype extra = isElecraft() && m_k2 >= 2 && !(m_type == SimRig::K3 && m_k3 >= 1)
                                 ? std::min<qsizetype>(p.size() - 4, 2)
@@ -607,7 +663,8 @@ std::optional<unsigned> RigModel::setFw(QByteArrayView p, bool sub) {
     return unsigned(Width);
 }
 
-std::optional<unsigned> RigModel::setIs(QByteArrayView p) {
+std::optional<unsigned> RigModel::setIs(QByteArrayView p)
+{
     if (p.size() == 5 && (p.front() == ' ' || p.front() == '+'))
         p = p.sliced(1);
     const auto shift = digits(p, 4);
@@ -617,7 +674,8 @@ std::optional<unsigned> RigModel::setIs(QByteArrayView p) {
     return unsigned(NoChange);
 }
 
-std::optional<unsigned> RigModel::setK2(QByteArrayView p) {
+std::optional<unsigned> RigModel::setK2(QByteArrayView p)
+{
     const auto level = digits(p, 1);
     if (!level || *level > 3)
         return std::nullopt;
@@ -625,7 +683,8 @@ std::optional<unsigned> RigModel::setK2(QByteArrayView p) {
     return unsigned(NoChange);
 }
 
-std::optional<unsigned> RigModel::setK3(QByteArrayView p) {
+std::optional<unsigned> RigModel::setK3(QByteArrayView p)
+{
     const auto level = digits(p, 1);
     if (!level || *level > 1)
         return std::nullopt;
@@ -633,7 +692,8 @@ std::optional<unsigned> RigModel::setK3(QByteArrayView p) {
     return unsigned(NoChange);
 }
 
-std::optional<unsigned> RigModel::setKp(QByteArrayView p) {
+std::optional<unsigned> RigModel::setKp(QByteArrayView p)
+{
     const auto pitch = digits(p, 2);
     if (!pitch || *pitch > 75)
         return std::nullopt;
@@ -641,7 +701,8 @@ std::optional<unsigned> RigModel::setKp(QByteArrayView p) {
     return unsigned(NoChange);
 }
 
-std::optional<unsigned> RigModel::setMd(QByteArrayView p, bool sub) {
+std::optional<unsigned> RigModel::setMd(QByteArrayView p, bool sub)
+{
     if (m_type == SimRig::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
@@ -653,7 +714,8 @@ std::optional<unsigned> RigModel::setMd(QByteArrayView p, bool sub) {
     return unsigned(Mode);
 }
 
-std::optional<unsigned> RigModel::setPa(QByteArrayView p, bool sub) {
+std::optional<unsigned> RigModel::setPa(QByteArrayView p, bool sub)
+{
     if (m_type == SimRig::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
@@ -666,7 +728,8 @@ std::optional<unsigned> RigModel::setPa(QByteArrayView p, bool sub) {
     return unsigned(Preamp);
 }
 
-std::optional<unsigned> RigModel::setRa(QByteArrayView p, bool sub) {
+std::optional<unsigned> RigModel::setRa(QByteArrayView p, bool sub)
+{
     if (m_type == SimRig::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
@@ -679,14 +742,16 @@ std::optional<unsigned> RigModel::setRa(QByteArrayView p, bool sub) {
     return unsigned(Attenuator);
 }
 
-std::optional<unsigned> RigModel::setRx(QByteArrayView p) {
+std::optional<unsigned> RigModel::setRx(QByteArrayView p)
+{
     if (!p.isEmpty())
         return std::nullopt;
     m_transmit = false;
     return unsigned(Transmit);
 }
 
-std::optional<unsigned> RigModel::setTx(QByteArrayView p) {
+std::optional<unsigned> RigModel::setTx(QByteArrayView p)
+{
     if (p.isEmpty() && m_type != SimRig::Yaesu) {
         m_transmit = true;
         return unsigned(Transmit);

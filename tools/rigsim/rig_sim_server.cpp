@@ -17,21 +17,27 @@ constexpr qint64 kBitsPerCharacter = 10;
 
 RigSimServer::RigSimServer(SimRig type, int baud, QObject *parent)
     : QObject(parent), m_model(type), m_baud(std::max(baud, 1)),
-      m_charNs(kBitsPerCharacter * 1'000'000'000 / m_baud) {}
+      m_charNs(kBitsPerCharacter * 1'000'000'000 / m_baud)
+{
+}
 
-RigSimServer::~RigSimServer() {
+RigSimServer::~RigSimServer()
+{
     stop();
 }
 
-QString RigSimServer::devicePath() const {
+QString RigSimServer::devicePath() const
+{
     return m_link.isEmpty() ? slavePath() : m_link;
 }
 
-QString RigSimServer::slavePath() const {
+QString RigSimServer::slavePath() const
+{
     return m_device ? m_device->slavePath() : QString();
 }
 
-bool RigSimServer::start() {
+bool RigSimServer::start()
+{
     if (m_device)
         return true;
     auto *device = new PtyDevice(this);
@@ -51,7 +57,8 @@ bool RigSimServer::start() {
     return true;
 }
 
-void RigSimServer::stop() {
+void RigSimServer::stop()
+{
     removeLink();
     // Deleted here, not by ~QObject, so that a server stopped in its own thread can be destroyed
     // from another one after that thread has ended.
@@ -63,7 +70,8 @@ void RigSimServer::stop() {
     m_queuedBytes = 0;
 }
 
-bool RigSimServer::publishLink(const QString &path) {
+bool RigSimServer::publishLink(const QString &path)
+{
     if (!m_device) {
         m_error = QStringLiteral("The simulator is not running.");
         return false;
@@ -87,7 +95,8 @@ bool RigSimServer::publishLink(const QString &path) {
     return true;
 }
 
-void RigSimServer::removeLink() {
+void RigSimServer::removeLink()
+{
     if (m_link.isEmpty())
         return;
     // Only our own link: another simulator may have taken the name over since.
@@ -97,11 +106,13 @@ void RigSimServer::removeLink() {
     m_link.clear();
 }
 
-void RigSimServer::panel(const std::function<QByteArrayList(RigModel &)> &event) {
+void RigSimServer::panel(const std::function<QByteArrayList(RigModel &)> &event)
+{
     enqueue(event(m_model));
 }
 
-void RigSimServer::setSilent(bool silent) {
+void RigSimServer::setSilent(bool silent)
+{
     m_model.setSilent(silent);
     if (silent) {
         // A radio switched off mid-reply stops at once.
@@ -112,27 +123,33 @@ void RigSimServer::setSilent(bool silent) {
     }
 }
 
-void RigSimServer::turnVfoA(qint64 hz) {
+void RigSimServer::turnVfoA(qint64 hz)
+{
     enqueue(m_model.turnVfoA(hz));
 }
 
-void RigSimServer::turnVfoB(qint64 hz) {
+void RigSimServer::turnVfoB(qint64 hz)
+{
     enqueue(m_model.turnVfoB(hz));
 }
 
-void RigSimServer::selectMode(char mode) {
+void RigSimServer::selectMode(char mode)
+{
     enqueue(m_model.selectMode(mode));
 }
 
-void RigSimServer::setTransmit(bool on) {
+void RigSimServer::setTransmit(bool on)
+{
     enqueue(m_model.setTransmit(on));
 }
 
-void RigSimServer::setFilterWidth(int hz) {
+void RigSimServer::setFilterWidth(int hz)
+{
     enqueue(m_model.setFilterWidth(hz));
 }
 
-void RigSimServer::onReadyRead() {
+void RigSimServer::onReadyRead()
+{
     const QByteArray chunk = m_device->readAll();
     if (chunk.isEmpty())
         return;
@@ -140,7 +157,8 @@ void RigSimServer::onReadyRead() {
     emit received(chunk);
 }
 
-void RigSimServer::enqueue(const QByteArrayList &replies) {
+void RigSimServer::enqueue(const QByteArrayList &replies)
+{
     if (!m_device || replies.isEmpty())
         return;
     const qint64 now = m_clock.nsecsElapsed();
@@ -156,10 +174,12 @@ void RigSimServer::enqueue(const QByteArrayList &replies) {
         release();
 }
 
-// Writes every character whose last bit would have left the radio by now, then sleeps until
-// the next one is due. Characters are handed over in batches of about a millisecond, so a
-// reader never sees a character before a real line would have delivered it.
-void RigSimServer::release() {
+// Writes every character whose last bit would have left the radio by now, then sleeps until the
+// head reply's last character is due: a reply is handed over whole, as a USB serial adapter
+// hands over what it has gathered, and a reader never sees a character before a real line
+// would have delivered it.
+void RigSimServer::release()
+{
     const qint64 now = m_clock.nsecsElapsed();
     QByteArray batch;
     QByteArrayList finished;
@@ -179,7 +199,7 @@ void RigSimServer::release() {
         m_device->write(batch);
     if (!m_out.isEmpty()) {
         const Outgoing &head = m_out.head();
-        const qint64 nextDueNs = head.startNs + (head.written + 1) * m_charNs;
+        const qint64 nextDueNs = head.startNs + head.text.size() * m_charNs;
         const qint64 waitMs = std::max<qint64>(1, (nextDueNs - now + 999'999) / 1'000'000);
         m_pacer->start(std::chrono::milliseconds(waitMs));
     }

@@ -3,14 +3,16 @@
 #include "rig_sim_server.h"
 
 RigSimThread::RigSimThread(SimRig type, int baud, QObject *parent)
-    : QObject(parent), m_server(new RigSimServer(type, baud)) {
+    : QObject(parent), m_server(new RigSimServer(type, baud))
+{
     m_thread.setObjectName(QStringLiteral("rigsim"));
     m_server->moveToThread(&m_thread);
     connect(m_server, &RigSimServer::received, this, &RigSimThread::received);
     connect(m_server, &RigSimServer::sent, this, &RigSimThread::sent);
 }
 
-RigSimThread::~RigSimThread() {
+RigSimThread::~RigSimThread()
+{
     if (m_thread.isRunning()) {
         invoke([](RigSimServer &server) { server.stop(); });
         m_thread.quit();
@@ -20,7 +22,8 @@ RigSimThread::~RigSimThread() {
     delete m_server;
 }
 
-QString RigSimThread::start() {
+QString RigSimThread::start()
+{
     if (!m_thread.isRunning())
         m_thread.start();
     bool ok = false;
@@ -32,7 +35,8 @@ QString RigSimThread::start() {
     return ok ? m_path : QString();
 }
 
-void RigSimThread::invoke(const std::function<void(RigSimServer &)> &fn) {
+void RigSimThread::invoke(const std::function<void(RigSimServer &)> &fn)
+{
     Q_ASSERT(QThread::currentThread() != &m_thread); // a blocking call into itself would hang
     RigSimServer *server = m_server;
     QMetaObject::invokeMethod(
