@@ -291,7 +291,7 @@ void Bench::idleCpu()
     setPollInterval(200);
     IdleLoop plain(0);
     IdleLoop ticking(200);
-    serveFor(std::chrono::milliseconds(500)); // let the new interval settle
+    serveFor(std::chrono::seconds(2)); // let the new interval settle and the first paints pass
 
     QElapsedTimer wall;
     const int atRig0 = m_pollsAtRig;

@@ -3,6 +3,7 @@
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "rig/cat_framing.h"
 #include "rig/rig_reply_handler.h"
 #include "scripted_messenger.h"
@@ -49,8 +50,7 @@ long TestBadInput::residentKiB()
 
 void TestBadInput::initTestCase()
 {
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
     m_form = std::make_unique<Form1>(m_messenger, m_runtime.path() + QStringLiteral("/config.ini"));
     m_form->show();
     // A rig that talks nonsense: the rig port opened on a pseudo-terminal the test drives.

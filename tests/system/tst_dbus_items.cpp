@@ -4,6 +4,7 @@
 #include "monitor/terminal_model.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
+#include "private_runtime.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
 #include "shell/frames.h"
@@ -154,8 +155,7 @@ private:
 void TestDbusItems::initTestCase()
 {
     QVERIFY(m_runtime.isValid());
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
     QVERIFY2(QDBusConnection::sessionBus().isConnected(),
              "no session bus: run this test under dbus-run-session");
 

@@ -2,6 +2,7 @@
 #include "ports/pty_device.h"
 #include "ports/pty_port.h"
 #include "ports/qt_serial_port.h"
+#include "private_runtime.h"
 #include "station_program.h"
 
 #include <QDir>
@@ -60,8 +61,7 @@ double cpuSeconds()
 void TestPortComponents::init()
 {
     m_runtime = std::make_unique<QTemporaryDir>();
-    ::chmod(QFile::encodeName(m_runtime->path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    usePrivateRuntimeDir(*m_runtime);
 }
 
 void TestPortComponents::programOpeningThePortIsSeen()

@@ -1,5 +1,6 @@
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
+#include "private_runtime.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
@@ -41,8 +42,7 @@ private:
 
 void TestRigConnection::initTestCase()
 {
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
 }
 
 void TestRigConnection::init()

@@ -3,6 +3,7 @@
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "rig/cat_framing.h"
 #include "rig/rig_reply_handler.h"
 #include "rig_sim_server.h"
@@ -49,8 +50,7 @@ private:
 
 void TestRigLink::initTestCase()
 {
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
     m_form = std::make_unique<Form1>(m_messenger);
     m_form->show();
 

@@ -1,6 +1,7 @@
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "scripted_messenger.h"
 #include "shell/config_store.h"
 #include "shell/config_table.h"
@@ -44,6 +45,7 @@ private slots:
     void valuesApplied();
     void brokenFilesStartCleanly_data();
     void brokenFilesStartCleanly();
+    void programsLaunchedAtStart();
     void unwritableFolderIsSaid();
     void negativeLeftEdgeSavedAsZero();
     void setupMenu();
@@ -73,8 +75,7 @@ private:
 
 void TestShell::initTestCase()
 {
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
 }
 
 void TestShell::init()
@@ -322,6 +323,32 @@ void TestShell::brokenFilesStartCleanly()
         QVERIFY(!form.appFrame(1).chkAI1->isChecked());
         QVERIFY(form.appFrame(1).chkAI2->isChecked());
     }
+}
+
+void TestShell::programsLaunchedAtStart()
+{
+    // Port 3 connects and launches its program; the SDR program starts though its port does
+    // not. With the rig port closed, port 3 is refused, and its program starts all the same.
+    QList<QByteArray> lines = completeFile();
+    const QByteArray logger = QFile::encodeName(m_dir->path() + QStringLiteral("/logger ran"));
+    const QByteArray sdr = QFile::encodeName(m_dir->path() + QStringLiteral("/sdr ran"));
+    lines[10] = "VirPort3AutoConnect=1";
+    lines[29] = "VirPort3AutoLaunch=1";
+    lines[38] = "VPort3 App Path=/bin/sh -c \"touch '" + logger + "'\"";
+    lines[43] = "PowerSDRAutoLaunch=1";
+    lines[45] = "PowerSDR App Path=/usr/bin/touch \"" + sdr + "\"";
+    lines[27] = "VirPort1AutoLaunch=0";
+    writeFile(lines);
+    Form1 &form = start();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    QCOMPARE(m_messenger.shown.first().text, QStringLiteral("Connect to K3 first"));
+    QVERIFY(!form.sdrPort().IsCreated());
+    QTRY_VERIFY(QFile::exists(QFile::decodeName(logger)));
+    QTRY_VERIFY(QFile::exists(QFile::decodeName(sdr)));
+    // A path that names no program does nothing, and says nothing.
+    launchProgram(QStringLiteral("Enter Name"));
+    launchProgram(QString());
+    QCOMPARE(m_messenger.shown.size(), 1);
 }
 
 void TestShell::unwritableFolderIsSaid()

@@ -4,6 +4,7 @@
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
@@ -52,8 +53,7 @@ private:
 
 void TestStationPrograms::initTestCase()
 {
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    usePrivateRuntimeDir(m_runtime);
     m_form = std::make_unique<Form1>(m_messenger, m_runtime.path() + QStringLiteral("/config.ini"));
     m_form->show();
     m_form->items().setTransmitIndicator(QStringLiteral("Off"));
