@@ -1,5 +1,7 @@
 #include "station_client.h"
 
+#include "station_program.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -28,15 +30,8 @@ StationClient::~StationClient()
 bool StationClient::open(const QString &path)
 {
     close();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_fd < 0)
-        return false;
-    termios tio{};
-    if (::tcgetattr(m_fd, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_fd, TCSANOW, &tio);
-    }
-    return true;
+    m_fd = openRawDevice(path, false);
+    return m_fd >= 0;
 }
 
 void StationClient::close()

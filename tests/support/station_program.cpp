@@ -7,17 +7,26 @@
 #include <termios.h>
 #include <unistd.h>
 
+int openRawDevice(const QString &path, bool nonBlocking)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_NOCTTY | O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0));
+    if (fd < 0)
+        return -1;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    return fd;
+}
+
 bool StationProgram::open(const QString &path)
 {
     close();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_fd = openRawDevice(path, true);
     if (m_fd < 0)
         return false;
-    termios tio{};
-    if (::tcgetattr(m_fd, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_fd, TCSANOW, &tio);
-    }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StationProgram::onReadable);
     m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);

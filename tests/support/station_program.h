@@ -6,6 +6,9 @@
 
 class QSocketNotifier;
 
+// Opens a serial device as a station program does, raw: -1 when it cannot be opened.
+int openRawDevice(const QString &path, bool nonBlocking);
+
 // A station program on a published port: opens the device raw and non-blocking, as a logger
 // would. What arrives is collected from the event loop (the bridge runs on the same thread), so
 // tests wait for it with QTRY_COMPARE.
