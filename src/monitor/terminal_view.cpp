@@ -9,6 +9,7 @@ TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
 {
     setModel(m_shown);
     setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     m_refresh.setSingleShot(true);
