@@ -109,6 +109,11 @@ bool PortFolder::publish(const QString &name, const QString &target)
         m_error = QStringLiteral("\"%1\" cannot be used as a port name.").arg(name);
         return false;
     }
+    if (m_published.contains(name)) {
+        m_error = QStringLiteral("%1 is already published by another port of this bridge.")
+                      .arg(linkPath(name));
+        return false;
+    }
     if (!prepare())
         return false;
     const QByteArray link = QFile::encodeName(linkPath(name));
@@ -127,11 +132,13 @@ bool PortFolder::publish(const QString &name, const QString &target)
                       .arg(linkPath(name), QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
+    m_published.insert(name);
     return true;
 }
 
 void PortFolder::unpublish(const QString &name, const QString &target)
 {
+    m_published.remove(name);
     const QByteArray link = QFile::encodeName(linkPath(name));
     char current[256];
     const ssize_t n = ::readlink(link.constData(), current, sizeof current - 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // The private folder where the virtual ports are published as links:
@@ -32,6 +33,7 @@ private:
 
     QString m_path;
     QString m_error;
+    QSet<QString> m_published; // names this bridge's own ports hold now
     int m_lock = -1; // held while this bridge runs: every other link into /dev/pts is stale then
     bool m_ownsLock = false;
 };

@@ -78,9 +78,10 @@ void RigConnection::applyBaudMode()
 
 void RigConnection::writeAndWait(const QByteArray &text, int msecs)
 {
+    const QDeadlineTimer wait(msecs);
     d.rigPort.WriteText(text);
     d.rigPort.FlushWrites(msecs);
-    QThread::msleep(ulong(msecs));
+    QThread::msleep(ulong(std::max<qint64>(0, wait.remainingTime())));
 }
 
 void RigConnection::ConnectRig()

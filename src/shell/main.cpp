@@ -1,5 +1,6 @@
 #include "shell/form1.h"
 #include "shell/messenger.h"
+#include "shell/shutdown.h"
 #include "shell/startup.h"
 #include "shell/termination_signals.h"
 
@@ -15,13 +16,25 @@ int main(int argc, char *argv[])
 
     // Logout or Ctrl+C: the same shutdown as closing the window, every question answered Yes,
     // so no port is left published and no setting is lost.
+    // A signal during start-up (which lets events run while it connects the rig) waits until
+    // start-up is done, so that nothing is created after the ports were removed.
     TerminationSignals termination;
+    bool startingUp = true;
+    bool stopRequested = false;
     QObject::connect(&termination, &TerminationSignals::received, &window, [&] {
         messenger.answerEverythingYes();
-        window.close();
+        if (startingUp)
+            stopRequested = true;
+        else
+            window.close();
     });
 
     runStartup(window);
+    startingUp = false;
+    if (stopRequested) {
+        runShutdown(window);
+        return 0;
+    }
     switch (window.startState()) {
     case 1:
         window.showMinimized();

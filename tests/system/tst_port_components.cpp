@@ -161,6 +161,13 @@ void TestPortComponents::staleLinkReplacedOtherFileLeftAlone()
     QVERIFY(other.open(QIODevice::ReadOnly));
     QCOMPARE(other.readAll(), QByteArray("mine"));
     QVERIFY(!b.CreatePort(QStringLiteral("../COM1")));
+    // Two ports of this bridge under one name: the second is refused, the first keeps its link.
+    const QString first = QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget();
+    QVERIFY(!b.CreatePort(QStringLiteral("COM12")));
+    QVERIFY(b.ErrorString().contains(QStringLiteral("another port")));
+    QCOMPARE(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget(), first);
+    QVERIFY(a.DeletePort());
+    QVERIFY(b.CreatePort(QStringLiteral("COM12"))); // free again once the first is gone
 }
 
 void TestPortComponents::unsafeFolderRefused_data()

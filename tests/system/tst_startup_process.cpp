@@ -19,6 +19,7 @@ class TestStartupProcess : public QObject {
     Q_OBJECT
 private slots:
     void startsInOrderServesAndStopsOnSigterm();
+    void sigtermDuringStartUpLeavesNothingBehind();
 };
 
 namespace {
@@ -154,6 +155,51 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     QCOMPARE(saved.count("\r\n"), 51);
     QVERIFY(saved.contains("VirPort3AutoConnect=1\r\n"));
     ::close(watch);
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+}
+
+void TestStartupProcess::sigtermDuringStartUpLeavesNothingBehind()
+{
+    QTemporaryDir dir;
+    const QString run = dir.path() + QStringLiteral("/run");
+    const QString ports = run + QStringLiteral("/ovx2");
+    QVERIFY(QDir().mkpath(ports));
+    ::chmod(QFile::encodeName(run).constData(), 0700);
+    ::chmod(QFile::encodeName(ports).constData(), 0700);
+    const QString exe = dir.path() + QStringLiteral("/ovx2");
+    QVERIFY(QFile::copy(QStringLiteral(OVX2_EXE), exe));
+    QProcess sim;
+    const QString rigLink = dir.path() + QStringLiteral("/rig");
+    sim.start(QStringLiteral(OVX2_RIGSIM_EXE), {QStringLiteral("--link"), rigLink});
+    QVERIFY(sim.waitForReadyRead(5000));
+    QFile config(dir.path() + QStringLiteral("/config.ini"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(configWith({{"RigPort=", rigLink.toUtf8()},
+                             {"RigPortAutoConnect=", "1"},
+                             {"VirPort1AutoConnect=", "1"},
+                             {"VirPort2AutoConnect=", "1"},
+                             {"VirPort1=", "COM11"},
+                             {"VirPort2=", "COM12"}}));
+    config.close();
+
+    QProcess bridge;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    bridge.setProcessEnvironment(env);
+    bridge.start(exe, {});
+    QVERIFY(bridge.waitForStarted(5000));
+    // The connection sequence takes over two seconds: the signal lands in the middle of it.
+    QTest::qWait(1500);
+    QCOMPARE(bridge.state(), QProcess::Running);
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(15000));
+    QCOMPARE(bridge.exitCode(), 0);
+    QCOMPARE(QDir(ports).entryList(QDir::System | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll().count("\r\n"), 51);
     sim.terminate();
     QVERIFY(sim.waitForFinished(5000));
 }

@@ -261,7 +261,7 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
     QTest::qWait(1200);
     QVERIFY2(last1 - silentAt == stopped, "output went on after the window closed");
     qInfo("output stopped %lld ms after the rig fell silent", stopped);
-    QVERIFY(stopped <= 2600);
+    QVERIFY(stopped <= 5000); // about 2 s by design; generous for a loaded machine
     m_sim->invoke([](RigSimServer &s) { s.setSilent(false); });
 
     // Disconnect of the rig closes both output ports.

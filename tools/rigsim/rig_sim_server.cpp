@@ -186,6 +186,8 @@ void RigSimServer::release()
     while (!m_out.isEmpty()) {
         Outgoing &head = m_out.head();
         const qint64 due = std::min<qint64>((now - head.startNs) / m_charNs, head.text.size());
+        if (due < head.text.size())
+            break; // not all of it has arrived yet: a reply goes out whole
         if (due > head.written) {
             batch.append(head.text.sliced(head.written, due - head.written));
             head.written = due;
