@@ -10,10 +10,14 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
     connect(m_port, &QSerialPort::readyRead, this, [this] {
         // QSerialPort may pull pending bytes in inside our own calls (a write, a flush, a read)
         // and emit readyRead there; the caller's handler must not run inside them.
-        if (m_pulling)
+        if (m_pulling) {
             m_heldBack = true;
-        else
-            emit DataReceived();
+            return;
+        }
+        // Qt has just read what there was: the handler's ReadText need not look again.
+        m_justRead = true;
+        emit DataReceived();
+        m_justRead = false;
     });
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError e) { onError(int(e)); });
@@ -136,10 +140,14 @@ QByteArray QtSerialPort::ReadText()
 {
     if (!m_port->isOpen())
         return {};
-    m_pulling = true;
-    m_port->waitForReadyRead(0);
-    m_pulling = false;
-    m_heldBack = false;
+    // After the thread was blocked (the connection sequence) the bytes are still in the device:
+    // pull them in without waiting.
+    if (!m_justRead) {
+        m_pulling = true;
+        m_port->waitForReadyRead(0);
+        m_pulling = false;
+        m_heldBack = false;
+    }
     return m_port->readAll();
 }
 

@@ -44,5 +44,6 @@ private:
     Mode m_mode{9600, 'N', 8, 1};
     bool m_pulling = false;
     bool m_heldBack = false;
+    bool m_justRead = false;
     QString m_error;
 };
