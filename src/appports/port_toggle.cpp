@@ -39,10 +39,3 @@ void PortToggle::click(SerialPort &rigPort, Messenger &messenger)
         messenger.warning(QStringLiteral("Port cannot be created"));
     }
 }
-
-void showDiscarded(TerminalModel &terminal, qsizetype count)
-{
-    if (count > 0)
-        AppendToTerminal(terminal,
-                         "(" + QByteArray::number(count) + " characters without ';' discarded)");
-}

@@ -21,6 +21,3 @@ struct PortToggle {
 
     void click(SerialPort &rigPort, Messenger &messenger);
 };
-
-// A terminal line for text a peer sent that never ended with ';'.
-void showDiscarded(TerminalModel &terminal, qsizetype count);

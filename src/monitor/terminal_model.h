@@ -36,3 +36,10 @@ inline void AppendToTerminal(TerminalModel &terminal, const QByteArray &line)
 {
     terminal.append(line);
 }
+
+// A line for text a peer sent that never ended with ';' and was thrown away; nothing for none.
+inline void showDiscarded(TerminalModel &terminal, qsizetype count)
+{
+    if (count > 0)
+        terminal.append("(" + QByteArray::number(count) + " characters without ';' discarded)");
+}

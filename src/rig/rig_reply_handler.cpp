@@ -1,7 +1,6 @@
 #include "rig/rig_reply_handler.h"
 
 #include "appports/app_ports.h"
-#include "appports/port_toggle.h"
 #include "appports/sdr_port.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
