@@ -246,7 +246,7 @@ bool Bench::connectBridge()
 {
     m_form.show();
     m_form.items().setTransmitIndicator(QStringLiteral("Off"));
-    m_sim = std::make_unique<RigSimThread>(SimRig::K3, 38400);
+    m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString rig = m_sim->start();
     if (rig.isEmpty()) {
         std::fprintf(stderr, "simulator: %s\n", qPrintable(m_sim->errorString()));

@@ -64,7 +64,7 @@ void AppPorts::DataReceived(int n)
     showDiscarded(p.terminal, batch.discarded);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(p.terminal, command);
-        const int rigType = d.rigType();
+        const RigType rigType = d.rigType();
         const CommandDecision decision =
             n == 1 ? decidePort1(command, rigType) : decidePorts2to5(command, rigType);
         switch (decision.outcome) {

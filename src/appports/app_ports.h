@@ -2,6 +2,8 @@
 
 #include "rig/cat_framing.h"
 
+#include "rig/rig_type.h"
+
 #include <QObject>
 
 #include <array>
@@ -32,7 +34,7 @@ public:
         VirtualRigState &rig;
         QTimer &timer1;
         Messenger &messenger;
-        std::function<int()> rigType;
+        std::function<RigType()> rigType;
     };
     explicit AppPorts(Deps deps, QObject *parent = nullptr);
 

@@ -10,7 +10,8 @@ bool isQueryOf(const QByteArray &command, Entry e)
 }
 
 template <std::size_t N>
-const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command, int rigType)
+const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command,
+                       RigType rigType)
 {
     for (const Entry &e : table) {
         if (isQueryOf(command, e) && holds(entryRow(e).storedFor, rigType))
@@ -41,7 +42,7 @@ bool equalsAny(const QByteArray &command, const std::array<std::string_view, N> 
 
 } // namespace
 
-CommandDecision decidePort1(const QByteArray &command, int rigType)
+CommandDecision decidePort1(const QByteArray &command, RigType rigType)
 {
     if (const Entry *e = answering(kPort1Answers, command, rigType))
         return {CommandOutcome::Answer, *e};
@@ -50,7 +51,7 @@ CommandDecision decidePort1(const QByteArray &command, int rigType)
     return {CommandOutcome::Forward};
 }
 
-CommandDecision decidePorts2to5(const QByteArray &command, int rigType)
+CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType)
 {
     if (const Entry *e = answering(kPorts2to5Answers, command, rigType))
         return {CommandOutcome::Answer, *e};
@@ -59,7 +60,7 @@ CommandDecision decidePorts2to5(const QByteArray &command, int rigType)
     return {CommandOutcome::Drop};
 }
 
-bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, int rigType)
+bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType)
 {
     if (command == storedFA)
         return false;

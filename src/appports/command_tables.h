@@ -41,7 +41,7 @@ inline constexpr std::array<std::string_view, 3> kPorts2to5Forwarded{"FA", "FB",
 // on application port 1.
 inline constexpr std::array<std::string_view, 6> kSdrHeldFromK2{"DT", "FI", "BW", "IS", "CW", "IC"};
 
-CommandDecision decidePort1(const QByteArray &command, int rigType);
-CommandDecision decidePorts2to5(const QByteArray &command, int rigType);
+CommandDecision decidePort1(const QByteArray &command, RigType rigType);
+CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType);
 // True when the SDR program's command goes to the rig.
-bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, int rigType);
+bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType);

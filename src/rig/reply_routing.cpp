@@ -1,6 +1,6 @@
 #include "rig/reply_routing.h"
 
-const RoutingRow *routeReply(const QByteArray &reply, int rigType)
+const RoutingRow *routeReply(const QByteArray &reply, RigType rigType)
 {
     for (const RoutingRow &row : kReplyRouting) {
         if (accepts(row.entry, reply, rigType))

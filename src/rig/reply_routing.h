@@ -58,4 +58,4 @@ inline constexpr std::array<RoutingRow, 27> kReplyRouting{{
 }};
 
 // The row that takes a reply under this rig type; nullptr sends it to application port 1.
-const RoutingRow *routeReply(const QByteArray &reply, int rigType);
+const RoutingRow *routeReply(const QByteArray &reply, RigType rigType);

@@ -48,9 +48,9 @@ RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(st
     });
 }
 
-int RigConnection::rigType() const
+RigType RigConnection::rigType() const
 {
-    return d.frame.cbRigType->currentIndex();
+    return rigTypeFromIndex(d.frame.cbRigType->currentIndex());
 }
 
 void RigConnection::btnOpen_Click()

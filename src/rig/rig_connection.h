@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rig/rig_type.h"
+
 #include <QObject>
 
 #include <functional>
@@ -36,7 +38,7 @@ public:
     void cbBaudRate_Change();
     void cbRigType_Click();
 
-    int rigType() const;
+    RigType rigType() const;
 
 private:
     // Flushes the write first, so the rig gets it during the wait.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rig/rig_type.h"
+
 #include <QObject>
 
 #include <functional>
@@ -18,7 +20,7 @@ public:
         QTimer &timer1;
         SerialPort &rigPort;
         VirtualPort &sdrPort;
-        std::function<int()> rigType;
+        std::function<RigType()> rigType;
         std::function<QString()> transmitIndicator;
     };
     explicit RigPoller(Deps deps, QObject *parent = nullptr);

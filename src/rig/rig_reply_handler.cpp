@@ -26,7 +26,7 @@ void RigReplyHandler::SPortAx1_DataReceived()
 
 void RigReplyHandler::ProcessRigReply(const QByteArray &reply)
 {
-    const int rigType = d.rigType();
+    const RigType rigType = d.rigType();
     const RoutingRow *row = routeReply(reply, rigType);
     if (!row) {
         d.appPorts.DeliverToPort1(reply);

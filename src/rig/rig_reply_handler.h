@@ -2,6 +2,8 @@
 
 #include "rig/cat_framing.h"
 
+#include "rig/rig_type.h"
+
 #include <QObject>
 
 #include <functional>
@@ -23,7 +25,7 @@ public:
         SerialPort &rigPort;
         VirtualRigState &rig;
         TerminalModel &terminal;
-        std::function<int()> rigType;
+        std::function<RigType()> rigType;
         AppPorts &appPorts;
         SdrPort &sdr;
         OutputPorts &outputs;

@@ -9,7 +9,7 @@ QByteArray bytes(std::string_view s)
 }
 } // namespace
 
-QList<QByteArray> loadQueriesFor(int rigType)
+QList<QByteArray> loadQueriesFor(RigType rigType)
 {
     QList<QByteArray> queries;
     for (const LoadQuery &q : kLoadQueries) {
@@ -19,18 +19,19 @@ QList<QByteArray> loadQueriesFor(int rigType)
     return queries;
 }
 
-QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, int rigType)
+QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, RigType rigType)
 {
-    const bool known = rigType >= 0 && rigType < 4;
+    const bool known = rigType != RigType::None;
+    const auto column = std::size_t(rigTypeIndex(rigType));
     if (transmitIndicator == QLatin1String("Off")) {
         if (!sdrHeld) {
             QList<QByteArray> writes{bytes(kPollReceiveCommon)};
             if (known)
-                writes.append(bytes(kPollReceive.byRigType[std::size_t(rigType)]));
+                writes.append(bytes(kPollReceive.byRigType[column]));
             return writes;
         }
         if (known)
-            return {bytes(kPollReceiveWithSdr.byRigType[std::size_t(rigType)])};
+            return {bytes(kPollReceiveWithSdr.byRigType[column])};
         return {};
     }
     if (transmitIndicator == QLatin1String("On"))

@@ -55,7 +55,7 @@ inline constexpr std::array<LoadQuery, 32> kLoadQueries{{
     {"TQ;", RigCond::K3},
 }};
 
-QList<QByteArray> loadQueriesFor(int rigType);
+QList<QByteArray> loadQueriesFor(RigType rigType);
 
 // Baud-rate list index to the rig port's mode; any other index applies no mode.
 inline constexpr std::array<std::string_view, 5> kBaudModes{
@@ -76,4 +76,4 @@ inline constexpr std::string_view kPollTransmit = "BG;SM;TQ;";
 
 // The writes of one poll tick, from the transmit indicator's text, whether a program holds the
 // SDR port, and the rig type.
-QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, int rigType);
+QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, RigType rigType);

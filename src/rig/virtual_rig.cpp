@@ -6,7 +6,7 @@ QByteArray queryOf(Entry e)
     return QByteArray(m.data(), qsizetype(m.size())) + ';';
 }
 
-bool accepts(Entry e, const QByteArray &reply, int rigType)
+bool accepts(Entry e, const QByteArray &reply, RigType rigType)
 {
     const EntryRow &row = entryRow(e);
     return reply.startsWith(QByteArrayView(row.mnemonic.data(), qsizetype(row.mnemonic.size()))) &&

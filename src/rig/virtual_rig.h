@@ -74,7 +74,7 @@ constexpr const EntryRow &entryRow(Entry e)
 QByteArray queryOf(Entry e);
 
 // Whether a reply belongs to an entry and may be kept under this rig type.
-bool accepts(Entry e, const QByteArray &reply, int rigType);
+bool accepts(Entry e, const QByteArray &reply, RigType rigType);
 
 // The rig's last accepted reply per entry, exactly as sent, ';' included. Empty at start and
 // never cleared: entries survive Disconnect and a change of rig type.

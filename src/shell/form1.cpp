@@ -104,9 +104,9 @@ Form1::~Form1()
         delete port;
 }
 
-int Form1::rigType() const
+RigType Form1::rigType() const
 {
-    return m_rigFrame->cbRigType->currentIndex();
+    return rigTypeFromIndex(m_rigFrame->cbRigType->currentIndex());
 }
 
 void Form1::SaveConfig()

@@ -67,7 +67,7 @@ public:
     OutputPortFrame &outputFrame(int i) { return *m_outFrames[std::size_t(i - 1)]; }
     PollingControls &polling() { return *m_polling; }
 
-    int rigType() const;
+    RigType rigType() const;
     Messenger &messenger() { return m_messenger; }
 
     // Settings.

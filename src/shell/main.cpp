@@ -1,8 +1,8 @@
+#include "platform/termination_signals.h"
 #include "shell/form1.h"
 #include "shell/messenger.h"
 #include "shell/shutdown.h"
 #include "shell/startup.h"
-#include "shell/termination_signals.h"
 
 #include <QApplication>
 

@@ -31,7 +31,7 @@ private slots:
     void slowRigAt4800Connects();
 
 private:
-    void startRig(SimRig type);
+    void startRig(RigType type);
     void connectAndRecord(int chunks, QStringList &received);
 
     QTemporaryDir m_runtime;
@@ -58,7 +58,7 @@ void TestRigConnection::cleanup()
     m_sim.reset();
 }
 
-void TestRigConnection::startRig(SimRig type)
+void TestRigConnection::startRig(RigType type)
 {
     m_sim = std::make_unique<RigSimThread>(type, 38400);
     const QString path = m_sim->start();
@@ -78,7 +78,7 @@ void TestRigConnection::connectAndRecord(int chunks, QStringList &received)
 
 void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
 {
-    startRig(SimRig::K3);
+    startRig(RigType::K3);
     m_form->rigFrame().cbRigType->setCurrentIndex(0);
     QStringList titles;
     QByteArray faAtDone;
@@ -124,7 +124,7 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
 
 void TestRigConnection::kenwoodGetsItsSevenQueries()
 {
-    startRig(SimRig::Kenwood);
+    startRig(RigType::Kenwood);
     m_form->rigFrame().cbRigType->setCurrentIndex(2);
     const QStringList expected{"FA;", "FA;", "FA;", "FB;", "ID;", "IF;", "FR;", "FT;", "FW;"};
     QStringList received;
@@ -136,7 +136,7 @@ void TestRigConnection::kenwoodGetsItsSevenQueries()
 
 void TestRigConnection::silentRigIsReported()
 {
-    startRig(SimRig::K3);
+    startRig(RigType::K3);
     m_sim->invoke([](RigSimServer &s) { s.setSilent(true); });
     m_form->rigFrame().btnOpen->click();
     QCOMPARE(m_messenger.shown.size(), 1);
@@ -170,7 +170,7 @@ void TestRigConnection::slowRigAt4800Connects()
 {
     // Every baud choice the list offers gives a mode the port takes; the simulator at 4800 still
     // answers the probe when the bridge runs at 4800 too.
-    m_sim = std::make_unique<RigSimThread>(SimRig::K3, 4800);
+    m_sim = std::make_unique<RigSimThread>(RigType::K3, 4800);
     const QString path = m_sim->start();
     QVERIFY(!path.isEmpty());
     m_form->rigFrame().ComboPort->setEditText(path);

@@ -65,7 +65,7 @@ void TestRigLink::initTestCase()
     }
     m_messenger.shown.clear();
 
-    m_sim = std::make_unique<RigSimThread>(SimRig::K3, 38400);
+    m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
     m_form->rigFrame().ComboPort->setEditText(path);

@@ -78,7 +78,7 @@ private slots:
 
 void TestRigSim::answersQueries()
 {
-    RigSimThread sim(SimRig::K3);
+    RigSimThread sim(RigType::K3);
     const QString path = sim.start();
     QVERIFY2(!path.isEmpty(), qPrintable(sim.errorString()));
     Station station(path);
@@ -107,7 +107,7 @@ void TestRigSim::pacing()
     QFETCH(int, baud);
     QFETCH(QByteArray, queries);
     QFETCH(int, replyLength);
-    RigSimThread sim(SimRig::K3, baud);
+    RigSimThread sim(RigType::K3, baud);
     Station station(sim.start());
     QVERIFY(station.isOpen());
     QElapsedTimer clock;

@@ -57,7 +57,7 @@ void TestStationPrograms::initTestCase()
     m_form = std::make_unique<Form1>(m_messenger, m_runtime.path() + QStringLiteral("/config.ini"));
     m_form->show();
     m_form->items().setTransmitIndicator(QStringLiteral("Off"));
-    m_sim = std::make_unique<RigSimThread>(SimRig::K3, 38400);
+    m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
     connect(m_sim.get(), &RigSimThread::received, this,

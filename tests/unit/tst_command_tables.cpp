@@ -101,7 +101,7 @@ void TestCommandTables::port1()
     QFETCH(QByteArray, command);
     QFETCH(int, rigType);
     QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePort1(command, rigType)), outcome);
+    QCOMPARE(outcomeName(decidePort1(command, rigTypeFromIndex(rigType))), outcome);
 }
 
 void TestCommandTables::ports2to5_data()
@@ -149,7 +149,7 @@ void TestCommandTables::ports2to5()
     QFETCH(QByteArray, command);
     QFETCH(int, rigType);
     QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePorts2to5(command, rigType)), outcome);
+    QCOMPARE(outcomeName(decidePorts2to5(command, rigTypeFromIndex(rigType))), outcome);
 }
 
 void TestCommandTables::sdr_data()
@@ -179,7 +179,7 @@ void TestCommandTables::sdr()
     QFETCH(QByteArray, storedFA);
     QFETCH(int, rigType);
     QFETCH(bool, forwarded);
-    QCOMPARE(sdrForwards(command, storedFA, rigType), forwarded);
+    QCOMPARE(sdrForwards(command, storedFA, rigTypeFromIndex(rigType)), forwarded);
 }
 
 QTEST_GUILESS_MAIN(TestCommandTables)

@@ -48,7 +48,7 @@ void TestLineMirroring::latestChangeWins()
     auto port = [&](int i) { return AppPorts::Port{*frames[i], app[i], terminals[i]}; };
     AppPorts ports_(
         {{port(0), port(1), port(2), port(3), port(4)}, rig, state, timer1, messenger, [] {
-             return 0;
+             return RigType::K3;
          }});
     for (int i = 0; i < ports.size(); ++i) {
         FakeVirtualPort &p = app[std::size_t(ports[i] - 1)];

@@ -141,7 +141,7 @@ void TestReplyRouting::route()
     QFETCH(int, rigType);
     QFETCH(QString, stored);
     QFETCH(QString, actions);
-    const RoutingRow *row = routeReply(reply, rigType);
+    const RoutingRow *row = routeReply(reply, rigTypeFromIndex(rigType));
     QCOMPARE(row ? QString::fromLatin1(entryRow(row->entry).mnemonic.data()) : QString(), stored);
     QCOMPARE(actionsOf(row), actions);
 }

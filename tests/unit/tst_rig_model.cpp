@@ -5,11 +5,11 @@
 #include <QRegularExpression>
 #include <QTest>
 
-Q_DECLARE_METATYPE(SimRig)
+Q_DECLARE_METATYPE(RigType)
 
 namespace {
 
-constexpr SimRig kTypes[] = {SimRig::K3, SimRig::K2, SimRig::Kenwood, SimRig::Yaesu};
+constexpr RigType kTypes[] = {RigType::K3, RigType::K2, RigType::Kenwood, RigType::Yaesu};
 
 QByteArray joined(const QByteArrayList &replies)
 {
@@ -52,7 +52,7 @@ private slots:
 // lacks the command. "" means the command sets something and the radio answers nothing.
 void TestRigModel::queryFormats_data()
 {
-    QTest::addColumn<SimRig>("type");
+    QTest::addColumn<RigType>("type");
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QString>("pattern");
 
@@ -109,7 +109,7 @@ void TestRigModel::queryFormats_data()
     for (const Row &row : rows) {
         const char *patterns[] = {row.k3, row.k2, row.kenwood, row.yaesu};
         for (int i = 0; i < 4; ++i) {
-            QTest::addRow("%s %s", qPrintable(simRigName(kTypes[i])), row.query)
+            QTest::addRow("%s %s", qPrintable(simRadioName(kTypes[i])), row.query)
                 << kTypes[i] << QByteArray(row.query) << QString::fromLatin1(patterns[i]);
         }
     }
@@ -117,7 +117,7 @@ void TestRigModel::queryFormats_data()
 
 void TestRigModel::queryFormats()
 {
-    QFETCH(SimRig, type);
+    QFETCH(RigType, type);
     QFETCH(QByteArray, query);
     QFETCH(QString, pattern);
     RigModel rig(type);
@@ -128,16 +128,16 @@ void TestRigModel::queryFormats()
 
 void TestRigModel::settings_data()
 {
-    QTest::addColumn<SimRig>("type");
+    QTest::addColumn<RigType>("type");
     QTest::addColumn<QByteArray>("commands");
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QByteArray>("expected");
 
-    auto row = [](const char *name, SimRig type, const char *commands, const char *query,
+    auto row = [](const char *name, RigType type, const char *commands, const char *query,
                   const QByteArray &expected) {
         QTest::newRow(name) << type << QByteArray(commands) << QByteArray(query) << expected;
     };
-    const auto K3 = SimRig::K3;
+    const auto K3 = RigType::K3;
     row("k3 power-on IF", K3, "", "IF;", k3If("00014074000"));
     row("k3 FA moves VFO A", K3, "FA00014060000;", "FA;", "FA00014060000;");
     row("k3 FA shows in IF", K3, "FA00007074000;", "IF;", k3If("00007074000"));
@@ -176,18 +176,18 @@ void TestRigModel::settings_data()
     row("k3 K2 level", K3, "K22;", "K2;", "K22;");
     row("k3 K3 level", K3, "K31;", "K3;", "K31;");
     row("k3 OM is 16 characters", K3, "", "OM;", "OM AP-S----4---;");
-    row("k2 FW in Hz", SimRig::K2, "FW1800;", "FW;", "FW1800;");
-    row("k2 FW with K22", SimRig::K2, "K22;", "FW;", "FW240010;");
-    row("k2 MD", SimRig::K2, "MD6;", "MD;", "MD6;");
-    row("k2 K23", SimRig::K2, "K23;", "K2;", "K23;");
-    const auto Kw = SimRig::Kenwood;
+    row("k2 FW in Hz", RigType::K2, "FW1800;", "FW;", "FW1800;");
+    row("k2 FW with K22", RigType::K2, "K22;", "FW;", "FW240010;");
+    row("k2 MD", RigType::K2, "MD6;", "MD;", "MD6;");
+    row("k2 K23", RigType::K2, "K23;", "K2;", "K23;");
+    const auto Kw = RigType::Kenwood;
     row("kenwood FA", Kw, "FA00007074000;", "FA;", "FA00007074000;");
     row("kenwood MD", Kw, "MD7;", "MD;", "MD7;");
     row("kenwood TX in IF", Kw, "TX;", "IF;", "IF00014074000     +000000000120000000;");
     row("kenwood PA main and sub", Kw, "PA1;", "PA;", "PA10;");
     row("kenwood RA", Kw, "RA01;", "RA;", "RA0100;");
     row("kenwood FW", Kw, "FW0500;", "FW;", "FW0500;");
-    const auto Ya = SimRig::Yaesu;
+    const auto Ya = RigType::Yaesu;
     row("yaesu power-on IF", Ya, "", "IF;", "IF001014074000+000000200000;");
     row("yaesu FA", Ya, "FA007074000;", "FA;", "FA007074000;");
     row("yaesu MD", Ya, "MD0C;", "MD0;", "MD0C;");
@@ -201,7 +201,7 @@ void TestRigModel::settings_data()
 
 void TestRigModel::settings()
 {
-    QFETCH(SimRig, type);
+    QFETCH(RigType, type);
     QFETCH(QByteArray, commands);
     QFETCH(QByteArray, query);
     QFETCH(QByteArray, expected);
@@ -213,53 +213,53 @@ void TestRigModel::settings()
 // Malformed settings and commands a radio lacks: one "?;" and nothing changes.
 void TestRigModel::rejected_data()
 {
-    QTest::addColumn<SimRig>("type");
+    QTest::addColumn<RigType>("type");
     QTest::addColumn<QByteArray>("command");
 
     const struct {
-        SimRig type;
+        RigType type;
         const char *command;
     } rows[] = {
-        {SimRig::K3, "FA123;"},
-        {SimRig::K3, "FA0001406000X;"},
-        {SimRig::K3, "FA000140600000;"},
-        {SimRig::K3, "MD8;"},
-        {SimRig::K3, "MD0;"},
-        {SimRig::K3, "MD33;"},
-        {SimRig::K3, "DT4;"},
-        {SimRig::K3, "FR2;"},
-        {SimRig::K3, "AI3;"},
-        {SimRig::K3, "K24;"},
-        {SimRig::K3, "K32;"},
-        {SimRig::K3, "TX1;"},
-        {SimRig::K3, "RX1;"},
-        {SimRig::K3, "BW12;"},
-        {SimRig::K3, "FW00500;"},
-        {SimRig::K3, "CW60;"},
-        {SimRig::K3, "SM0005;"},
-        {SimRig::K3, "IF00014074000;"},
-        {SimRig::K3, "RV;"},
-        {SimRig::K3, "RVX;"},
-        {SimRig::K3, "F;"},
-        {SimRig::K3, "$;"},
-        {SimRig::K3, "FA$;"},
-        {SimRig::K3, "KP10;"},
-        {SimRig::K3, "\x01\xff;"},
-        {SimRig::K2, "BW0200;"},
-        {SimRig::K2, "K31;"},
-        {SimRig::K2, "MD4;"},
-        {SimRig::Kenwood, "SM;"},
-        {SimRig::Kenwood, "TQ;"},
-        {SimRig::Kenwood, "TX3;"},
-        {SimRig::Yaesu, "AI2;"},
-        {SimRig::Yaesu, "MD2;"},
-        {SimRig::Yaesu, "FR0;"},
-        {SimRig::Yaesu, "TX5;"},
-        {SimRig::Yaesu, "RX;"},
-        {SimRig::Yaesu, "FA00014060000;"},
+        {RigType::K3, "FA123;"},
+        {RigType::K3, "FA0001406000X;"},
+        {RigType::K3, "FA000140600000;"},
+        {RigType::K3, "MD8;"},
+        {RigType::K3, "MD0;"},
+        {RigType::K3, "MD33;"},
+        {RigType::K3, "DT4;"},
+        {RigType::K3, "FR2;"},
+        {RigType::K3, "AI3;"},
+        {RigType::K3, "K24;"},
+        {RigType::K3, "K32;"},
+        {RigType::K3, "TX1;"},
+        {RigType::K3, "RX1;"},
+        {RigType::K3, "BW12;"},
+        {RigType::K3, "FW00500;"},
+        {RigType::K3, "CW60;"},
+        {RigType::K3, "SM0005;"},
+        {RigType::K3, "IF00014074000;"},
+        {RigType::K3, "RV;"},
+        {RigType::K3, "RVX;"},
+        {RigType::K3, "F;"},
+        {RigType::K3, "$;"},
+        {RigType::K3, "FA$;"},
+        {RigType::K3, "KP10;"},
+        {RigType::K3, "\x01\xff;"},
+        {RigType::K2, "BW0200;"},
+        {RigType::K2, "K31;"},
+        {RigType::K2, "MD4;"},
+        {RigType::Kenwood, "SM;"},
+        {RigType::Kenwood, "TQ;"},
+        {RigType::Kenwood, "TX3;"},
+        {RigType::Yaesu, "AI2;"},
+        {RigType::Yaesu, "MD2;"},
+        {RigType::Yaesu, "FR0;"},
+        {RigType::Yaesu, "TX5;"},
+        {RigType::Yaesu, "RX;"},
+        {RigType::Yaesu, "FA00014060000;"},
     };
     for (const auto &row : rows) {
-        QTest::addRow("%s %s", qPrintable(simRigName(row.type)),
+        QTest::addRow("%s %s", qPrintable(simRadioName(row.type)),
                       QByteArray(row.command).toPercentEncoding(";$").constData())
             << row.type << QByteArray(row.command);
     }
@@ -267,10 +267,10 @@ void TestRigModel::rejected_data()
 
 void TestRigModel::rejected()
 {
-    QFETCH(SimRig, type);
+    QFETCH(RigType, type);
     QFETCH(QByteArray, command);
     RigModel rig(type);
-    const QByteArray status = type == SimRig::Yaesu ? "IF;FB;FT;TX;KP;" : "IF;FB;FW;PA;RA;";
+    const QByteArray status = type == RigType::Yaesu ? "IF;FB;FT;TX;KP;" : "IF;FB;FW;PA;RA;";
     const QByteArray before = feedAll(rig, status);
     QCOMPARE(feedAll(rig, command), QByteArray("?;"));
     QCOMPARE(feedAll(rig, status), before);
@@ -279,16 +279,16 @@ void TestRigModel::rejected()
 // What each radio sends unasked after the operator changes something, at each AI level.
 void TestRigModel::frontPanelReports_data()
 {
-    QTest::addColumn<SimRig>("type");
+    QTest::addColumn<RigType>("type");
     QTest::addColumn<QByteArray>("setup");
     QTest::addColumn<QString>("event");
     QTest::addColumn<QByteArray>("expected");
 
-    auto row = [](const char *name, SimRig type, const char *setup, const char *event,
+    auto row = [](const char *name, RigType type, const char *setup, const char *event,
                   const QByteArray &expected) {
         QTest::newRow(name) << type << QByteArray(setup) << QString::fromLatin1(event) << expected;
     };
-    const auto K3 = SimRig::K3;
+    const auto K3 = RigType::K3;
     row("k3 AI0 is quiet", K3, "AI0;", "vfoA", "");
     row("k3 AI1 sends IF", K3, "AI1;", "vfoA", k3If("00007074000"));
     row("k3 AI1 ignores TX", K3, "AI1;", "tx", "");
@@ -298,15 +298,15 @@ void TestRigModel::frontPanelReports_data()
     row("k3 AI2 transmit", K3, "AI2;", "tx", "TQ1;");
     row("k3 AI2 width gives FW and IS", K3, "AI2;K31;", "width", "FW0180;IS 0000;");
     row("k3 AI2 attenuator", K3, "AI2;", "att", "RA01;");
-    row("k2 AI2 VFO A", SimRig::K2, "AI2;", "vfoA", "FA00007074000;");
-    row("kenwood AI2 transmit", SimRig::Kenwood, "AI2;", "tx",
+    row("k2 AI2 VFO A", RigType::K2, "AI2;", "vfoA", "FA00007074000;");
+    row("kenwood AI2 transmit", RigType::Kenwood, "AI2;", "tx",
         "IF00014074000     +000000000120000000;");
-    row("yaesu AI1 VFO A", SimRig::Yaesu, "AI1;", "vfoA", "IF001007074000+000000200000;");
+    row("yaesu AI1 VFO A", RigType::Yaesu, "AI1;", "vfoA", "IF001007074000+000000200000;");
 }
 
 void TestRigModel::frontPanelReports()
 {
-    QFETCH(SimRig, type);
+    QFETCH(RigType, type);
     QFETCH(QByteArray, setup);
     QFETCH(QString, event);
     QFETCH(QByteArray, expected);
@@ -351,7 +351,7 @@ void TestRigModel::commandReports()
     QFETCH(QByteArray, setup);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, expected);
-    RigModel rig(SimRig::K3);
+    RigModel rig(RigType::K3);
     rig.feed(setup);
     QCOMPARE(feedAll(rig, command), expected);
 }

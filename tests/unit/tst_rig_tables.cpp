@@ -29,7 +29,7 @@ void TestRigTables::loadQueries()
 {
     QFETCH(int, rigType);
     QFETCH(QString, queries);
-    const QList<QByteArray> got = loadQueriesFor(rigType);
+    const QList<QByteArray> got = loadQueriesFor(rigTypeFromIndex(rigType));
     QCOMPARE(QString::fromLatin1(got.join()), queries);
     for (const QByteArray &q : got)
         QCOMPARE(q.count(';'), 1); // every query is a write of its own
@@ -74,7 +74,7 @@ void TestRigTables::pollWrites()
     QFETCH(int, rigType);
     QFETCH(QStringList, writes);
     QStringList got;
-    for (const QByteArray &w : ::pollWrites(tx, sdr, rigType))
+    for (const QByteArray &w : ::pollWrites(tx, sdr, rigTypeFromIndex(rigType)))
         got << QString::fromLatin1(w);
     QCOMPARE(got, writes);
 }

@@ -1,45 +1,15 @@
 // ovx2-rigsim: a transceiver's CAT port on a pseudo-terminal, for trying the bridge and station
 // programs without a radio.
 
+#include "platform/termination_signals.h"
 #include "rig_sim_server.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &byte, 1); // async-signal-safe
-}
-
-// SIGTERM and SIGINT end the event loop, so the link is removed on the normal way out.
-bool installSignalHandlers(QCoreApplication &app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
-        return false;
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte;
-        [[maybe_unused]] auto n = ::read(g_signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 &&
-           ::sigaction(SIGINT, &action, nullptr) == 0;
-}
 
 // One line per chunk: printable ASCII as it is, anything else as \xNN.
 QByteArray escaped(const QByteArray &text)
@@ -97,7 +67,7 @@ int main(int argc, char *argv[])
     parser.addOptions({rigOption, baudOption, linkOption, silentOption, verboseOption});
     parser.process(app);
 
-    const std::optional<SimRig> type = simRigFromName(parser.value(rigOption));
+    const std::optional<RigType> type = rigTypeFromName(parser.value(rigOption));
     if (!type)
         return fail(QStringLiteral("unknown rig type '%1'; choose k3, k2, kenwood or yaesu.")
                         .arg(parser.value(rigOption)));
@@ -106,8 +76,9 @@ int main(int argc, char *argv[])
     if (!baudOk || baud < 50 || baud > 4'000'000)
         return fail(QStringLiteral("baud rate '%1' is not a number from 50 to 4000000.")
                         .arg(parser.value(baudOption)));
-    if (!installSignalHandlers(app))
-        return fail(QStringLiteral("cannot install the signal handlers."));
+    // SIGTERM and SIGINT end the event loop, so the link is removed on the normal way out.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
 
     RigSimServer server(*type, baud);
     if (!server.start())
@@ -125,7 +96,7 @@ int main(int argc, char *argv[])
 
     printLine(server.devicePath().toLocal8Bit());
     std::fprintf(stderr, "ovx2-rigsim: %s at %d baud on %s%s; stop with Ctrl+C.\n",
-                 qPrintable(simRigName(*type)), baud, qPrintable(server.devicePath()),
+                 qPrintable(simRadioName(*type)), baud, qPrintable(server.devicePath()),
                  parser.isSet(silentOption) ? " (silent)" : "");
 
     const int status = QCoreApplication::exec();

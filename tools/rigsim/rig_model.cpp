@@ -17,17 +17,19 @@ enum TypeMask : unsigned {
     MAll = MK3 | MK2 | MKenwood | MYaesu,
 };
 
-unsigned maskOf(SimRig type)
+unsigned maskOf(RigType type)
 {
     switch (type) {
-    case SimRig::K3:
+    case RigType::K3:
         return MK3;
-    case SimRig::K2:
+    case RigType::K2:
         return MK2;
-    case SimRig::Kenwood:
+    case RigType::Kenwood:
         return MKenwood;
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return MYaesu;
+    case RigType::None:
+        break;
     }
     return 0;
 }
@@ -59,31 +61,33 @@ std::optional<qint64> digits(QByteArrayView p, qsizetype count)
 
 } // namespace
 
-std::optional<SimRig> simRigFromName(const QString &name)
+std::optional<RigType> rigTypeFromName(const QString &name)
 {
     const QString n = name.toLower();
     if (n == u"k3")
-        return SimRig::K3;
+        return RigType::K3;
     if (n == u"k2")
-        return SimRig::K2;
+        return RigType::K2;
     if (n == u"kenwood")
-        return SimRig::Kenwood;
+        return RigType::Kenwood;
     if (n == u"yaesu")
-        return SimRig::Yaesu;
+        return RigType::Yaesu;
     return std::nullopt;
 }
 
-QString simRigName(SimRig type)
+QString simRadioName(RigType type)
 {
     switch (type) {
-    case SimRig::K3:
+    case RigType::K3:
         return QStringLiteral("K3");
-    case SimRig::K2:
+    case RigType::K2:
         return QStringLiteral("K2");
-    case SimRig::Kenwood:
+    case RigType::Kenwood:
         return QStringLiteral("Kenwood TS-2000");
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return QStringLiteral("Yaesu FT-991");
+    case RigType::None:
+        break;
     }
     return {};
 }
@@ -157,7 +161,7 @@ const RigModel::Command *RigModel::findCommand(QByteArrayView name)
     return nullptr;
 }
 
-RigModel::RigModel(SimRig type) : m_type(type) {}
+RigModel::RigModel(RigType type) : m_type(type) {}
 
 void RigModel::setSilent(bool silent)
 {
@@ -264,7 +268,7 @@ QByteArrayList RigModel::report(unsigned changes) const
         out.append(queryMd(false));
     if (changes & Width) {
         out.append(queryFw(false));
-        if (m_type == SimRig::K3)
+        if (m_type == RigType::K3)
             out.append(queryIs()); // the K3 reports width and shift together
     }
     if (changes & Transmit)
@@ -279,13 +283,15 @@ QByteArrayList RigModel::report(unsigned changes) const
 bool RigModel::validMode(char mode) const
 {
     switch (m_type) {
-    case SimRig::K3:
-    case SimRig::Kenwood:
+    case RigType::K3:
+    case RigType::Kenwood:
         return QByteArrayView("12345679").contains(mode);
-    case SimRig::K2:
+    case RigType::K2:
         return QByteArrayView("123679").contains(mode);
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return QByteArrayView("123456789ABCDE").contains(mode);
+    case RigType::None:
+        break;
     }
     return false;
 }
@@ -294,13 +300,13 @@ bool RigModel::validMode(char mode) const
 
 QByteArrayList RigModel::turnVfoA(qint64 hz)
 {
-    m_vfoA = std::clamp<qint64>(hz, 0, m_type == SimRig::Yaesu ? 999999999 : 99999999999);
+    m_vfoA = std::clamp<qint64>(hz, 0, m_type == RigType::Yaesu ? 999999999 : 99999999999);
     return report(FreqA);
 }
 
 QByteArrayList RigModel::turnVfoB(qint64 hz)
 {
-    m_vfoB = std::clamp<qint64>(hz, 0, m_type == SimRig::Yaesu ? 999999999 : 99999999999);
+    m_vfoB = std::clamp<qint64>(hz, 0, m_type == RigType::Yaesu ? 999999999 : 99999999999);
     return report(FreqB);
 }
 
@@ -363,7 +369,7 @@ QByteArray RigModel::queryAi() const
 
 QByteArray RigModel::queryBg() const
 {
-    if (m_type == SimRig::K2)
+    if (m_type == RigType::K2)
         return format("BG%02d;", std::min(m_barGraph, 10));
     return format("BG%02d%c;", m_barGraph, m_transmit ? 'T' : 'R');
 }
@@ -385,12 +391,12 @@ QByteArray RigModel::queryDt() const
 
 QByteArray RigModel::queryFa() const
 {
-    return m_type == SimRig::Yaesu ? format("FA%09lld;", m_vfoA) : format("FA%011lld;", m_vfoA);
+    return m_type == RigType::Yaesu ? format("FA%09lld;", m_vfoA) : format("FA%011lld;", m_vfoA);
 }
 
 QByteArray RigModel::queryFb() const
 {
-    return m_type == SimRig::Yaesu ? format("FB%09lld;", m_vfoB) : format("FB%011lld;", m_vfoB);
+    return m_type == RigType::Yaesu ? format("FB%09lld;", m_vfoB) : format("FB%011lld;", m_vfoB);
 }
 
 QByteArray RigModel::queryFi() const
@@ -412,7 +418,7 @@ QByteArray RigModel::queryFw(bool sub) const
 {
     const int hz = receiver(sub).widthHz;
     const char *name = sub ? "FW$" : "FW";
-    if (m_type == SimRig::K3 && m_k3 >= 1)
+    if (m_type == RigType::K3 && m_k3 >= 1)
         return format("%s%04d;", name, hz / 10); // K31 overrides the K2 formats
     if (isElecraft() && m_k2 >= 2) {
         // The K2 adds its crystal filter (1-4) and audio filter (0-2); the K3 keeps the filter
@@ -431,13 +437,15 @@ QByteArray RigModel::queryIc() const
 QByteArray RigModel::queryId() const
 {
     switch (m_type) {
-    case SimRig::K3:
-    case SimRig::K2:
+    case RigType::K3:
+    case RigType::K2:
         return QByteArrayLiteral("ID017;");
-    case SimRig::Kenwood:
+    case RigType::Kenwood:
         return QByteArrayLiteral("ID019;"); // TS-2000
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return QByteArrayLiteral("ID0570;"); // FT-991
+    case RigType::None:
+        break;
     }
     return {};
 }
@@ -446,17 +454,17 @@ QByteArray RigModel::queryIf() const
 {
     const qint64 hz = m_rxVfo == 0 ? m_vfoA : m_vfoB;
     const int split = m_rxVfo != m_txVfo ? 1 : 0;
-    if (m_type == SimRig::Yaesu) {
+    if (m_type == RigType::Yaesu) {
         // 28 characters: memory channel, frequency, clarifier, mode, VFO, CTCSS, shift.
         return format("IF001%09lld+000000%c00000;", hz, m_main.mode);
     }
     QByteArray text = format("IF%011lld     +000000", hz); // 0-24: frequency, RIT/XIT
-    if (m_type == SimRig::Kenwood) {
+    if (m_type == RigType::Kenwood) {
         // memory bank and channel, tx, mode, rx VFO, scan, split, tone, tone number, shift
         text += format("000%d%c%d0%d0000;", m_transmit ? 1 : 0, m_main.mode, m_rxVfo, split);
     } else {
         // tx, mode, rx VFO, scan, split, band change, data sub-mode (K31 only), '1'
-        const int dataSubMode = m_type == SimRig::K3 && m_k3 >= 1 ? m_dataSubMode : 0;
+        const int dataSubMode = m_type == RigType::K3 && m_k3 >= 1 ? m_dataSubMode : 0;
         text += format(" 00%d%c%d0%d0%d1 ;", m_transmit ? 1 : 0, m_main.mode, m_rxVfo, split,
                        dataSubMode);
     }
@@ -485,7 +493,7 @@ QByteArray RigModel::queryKp() const
 
 QByteArray RigModel::queryMd(bool sub) const
 {
-    if (m_type == SimRig::Yaesu)
+    if (m_type == RigType::Yaesu)
         return {}; // the FT-991 wants "MD0;"
     return format(sub ? "MD$%c;" : "MD%c;", receiver(sub).mode);
 }
@@ -498,13 +506,15 @@ QByteArray RigModel::queryOm() const
 QByteArray RigModel::queryPa(bool sub) const
 {
     switch (m_type) {
-    case SimRig::K3:
-    case SimRig::K2:
+    case RigType::K3:
+    case RigType::K2:
         return format(sub ? "PA$%d;" : "PA%d;", receiver(sub).preamp);
-    case SimRig::Kenwood:
+    case RigType::Kenwood:
         return format("PA%d0;", m_main.preamp); // main and sub receiver
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return {};
+    case RigType::None:
+        break;
     }
     return {};
 }
@@ -512,13 +522,15 @@ QByteArray RigModel::queryPa(bool sub) const
 QByteArray RigModel::queryRa(bool sub) const
 {
     switch (m_type) {
-    case SimRig::K3:
-    case SimRig::K2:
+    case RigType::K3:
+    case RigType::K2:
         return format(sub ? "RA$%02d;" : "RA%02d;", receiver(sub).attenuator);
-    case SimRig::Kenwood:
+    case RigType::Kenwood:
         return format("RA%02d00;", m_main.attenuator);
-    case SimRig::Yaesu:
+    case RigType::Yaesu:
         return {};
+    case RigType::None:
+        break;
     }
     return {};
 }
@@ -528,7 +540,7 @@ QByteArray RigModel::querySm(bool sub) const
     if (!isElecraft())
         return {}; // Kenwood and Yaesu want the receiver number: "SM0;"
     const int raw = m_transmit ? 0 : receiver(sub).sMeter;
-    const int shown = m_type == SimRig::K3 && m_k3 >= 1 ? raw : raw * 15 / 21;
+    const int shown = m_type == RigType::K3 && m_k3 >= 1 ? raw : raw * 15 / 21;
     return format(sub ? "SM$%04d;" : "SM%04d;", shown);
 }
 
@@ -539,18 +551,18 @@ QByteArray RigModel::queryTq() const
 
 QByteArray RigModel::queryTx() const
 {
-    if (m_type != SimRig::Yaesu)
+    if (m_type != RigType::Yaesu)
         return {}; // elsewhere TX; keys the transmitter
     return format("TX%d;", m_transmit ? 1 : 0);
 }
 
 QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) const
 {
-    if (m_type == SimRig::Kenwood && name == "SM" && (p == "0" || p == "1")) {
+    if (m_type == RigType::Kenwood && name == "SM" && (p == "0" || p == "1")) {
         const int raw = m_transmit || p == "1" ? 0 : m_main.sMeter;
         return format("SM%c%04d;", p.front(), raw * 30 / 21);
     }
-    if (m_type == SimRig::Yaesu && p == "0") {
+    if (m_type == RigType::Yaesu && p == "0") {
         if (name == "MD")
             return format("MD0%c;", m_main.mode);
         if (name == "PA")
@@ -560,7 +572,7 @@ QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) 
         if (name == "SM")
             return format("SM0%03d;", (m_transmit ? 0 : m_main.sMeter) * 255 / 21);
     }
-    if (m_type == SimRig::K3 && name == "RV" && p.size() == 1) {
+    if (m_type == RigType::K3 && name == "RV" && p.size() == 1) {
         switch (p.front()) {
         case 'M':
             return QByteArrayLiteral("RVM04.67;");
@@ -584,7 +596,7 @@ QByteArray RigModel::answerWithParameter(QByteArrayView name, QByteArrayView p) 
 std::optional<unsigned> RigModel::setAi(QByteArrayView p)
 {
     const auto level = digits(p, 1);
-    const int highest = m_type == SimRig::Yaesu ? 1 : 2;
+    const int highest = m_type == RigType::Yaesu ? 1 : 2;
     if (!level || *level > highest)
         return std::nullopt;
     m_ai = int(*level);
@@ -611,7 +623,7 @@ std::optional<unsigned> RigModel::setDt(QByteArrayView p)
 
 std::optional<unsigned> RigModel::setFrequency(qint64 &vfo, QByteArrayView p, unsigned change)
 {
-    const auto hz = digits(p, m_type == SimRig::Yaesu ? 9 : 11);
+    const auto hz = digits(p, m_type == RigType::Yaesu ? 9 : 11);
     if (!hz)
         return std::nullopt;
     vfo = *hz;
@@ -642,7 +654,7 @@ std::optional<unsigned> RigModel::setFr(QByteArrayView p)
 std::optional<unsigned> RigModel::setFt(QByteArrayView p)
 {
     const auto vfo = digits(p, 1);
-    if (!vfo || *vfo > (m_type == SimRig::Yaesu ? 3 : 1))
+    if (!vfo || *vfo > (m_type == RigType::Yaesu ? 3 : 1))
         return std::nullopt;
     m_txVfo = int(*vfo % 2); // the FT-991 sets with FT2 (A) and FT3 (B)
     return unsigned(VfoSelect);
@@ -651,7 +663,7 @@ std::optional<unsigned> RigModel::setFt(QByteArrayView p)
 std::optional<unsigned> RigModel::setFw(QByteArrayView p, bool sub)
 {
     // K22 lets an Elecraft radio add the filter number (and the K2 its audio filter).
-    const qsizetype extra = isElecraft() && m_k2 >= 2 && !(m_type == SimRig::K3 && m_k3 >= 1)
+    const qsizetype extra = isElecraft() && m_k2 >= 2 && !(m_type == RigType::K3 && m_k3 >= 1)
                                 ? std::min<qsizetype>(p.size() - 4, 2)
                                 : 0;
     if (extra < 0 || !digits(p.sliced(4, extra), extra))
@@ -659,7 +671,7 @@ std::optional<unsigned> RigModel::setFw(QByteArrayView p, bool sub)
     const auto width = digits(p.first(4), 4);
     if (!width || p.size() != 4 + extra)
         return std::nullopt;
-    receiver(sub).widthHz = m_type == SimRig::K3 && m_k3 >= 1 ? int(*width) * 10 : int(*width);
+    receiver(sub).widthHz = m_type == RigType::K3 && m_k3 >= 1 ? int(*width) * 10 : int(*width);
     return unsigned(Width);
 }
 
@@ -703,7 +715,7 @@ std::optional<unsigned> RigModel::setKp(QByteArrayView p)
 
 std::optional<unsigned> RigModel::setMd(QByteArrayView p, bool sub)
 {
-    if (m_type == SimRig::Yaesu) {
+    if (m_type == RigType::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
         p = p.sliced(1);
@@ -716,13 +728,13 @@ std::optional<unsigned> RigModel::setMd(QByteArrayView p, bool sub)
 
 std::optional<unsigned> RigModel::setPa(QByteArrayView p, bool sub)
 {
-    if (m_type == SimRig::Yaesu) {
+    if (m_type == RigType::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
         p = p.sliced(1);
     }
     const auto on = digits(p, 1);
-    if (!on || *on > (m_type == SimRig::Yaesu ? 2 : 1))
+    if (!on || *on > (m_type == RigType::Yaesu ? 2 : 1))
         return std::nullopt;
     receiver(sub).preamp = int(*on);
     return unsigned(Preamp);
@@ -730,13 +742,13 @@ std::optional<unsigned> RigModel::setPa(QByteArrayView p, bool sub)
 
 std::optional<unsigned> RigModel::setRa(QByteArrayView p, bool sub)
 {
-    if (m_type == SimRig::Yaesu) {
+    if (m_type == RigType::Yaesu) {
         if (p.size() != 2 || p.front() != '0')
             return std::nullopt;
         p = p.sliced(1);
     }
-    const auto on = digits(p, m_type == SimRig::Yaesu ? 1 : 2);
-    if (!on || *on > (m_type == SimRig::Yaesu ? 3 : 1))
+    const auto on = digits(p, m_type == RigType::Yaesu ? 1 : 2);
+    if (!on || *on > (m_type == RigType::Yaesu ? 3 : 1))
         return std::nullopt;
     receiver(sub).attenuator = int(*on);
     return unsigned(Attenuator);
@@ -752,16 +764,16 @@ std::optional<unsigned> RigModel::setRx(QByteArrayView p)
 
 std::optional<unsigned> RigModel::setTx(QByteArrayView p)
 {
-    if (p.isEmpty() && m_type != SimRig::Yaesu) {
+    if (p.isEmpty() && m_type != RigType::Yaesu) {
         m_transmit = true;
         return unsigned(Transmit);
     }
     const auto state = digits(p, 1);
-    if (m_type == SimRig::Kenwood && state && *state <= 2) {
+    if (m_type == RigType::Kenwood && state && *state <= 2) {
         m_transmit = true; // TX0/1/2 choose the audio source, all key the transmitter
         return unsigned(Transmit);
     }
-    if (m_type == SimRig::Yaesu && state && *state <= 1) {
+    if (m_type == RigType::Yaesu && state && *state <= 1) {
         m_transmit = *state == 1;
         return unsigned(Transmit);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rig/rig_type.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QByteArrayView>
@@ -8,11 +10,8 @@
 #include <array>
 #include <optional>
 
-// The radio types the simulator can stand in for.
-enum class SimRig { K3, K2, Kenwood, Yaesu };
-
-std::optional<SimRig> simRigFromName(const QString &name); // "k3", "k2", "kenwood", "yaesu"
-QString simRigName(SimRig type);
+std::optional<RigType> rigTypeFromName(const QString &name); // "k3", "k2", "kenwood", "yaesu"
+QString simRadioName(RigType type);
 
 // The state of one simulated transceiver and its CAT dialect, with no I/O: bytes from the CAT
 // port go in, the exact texts the radio would send back come out. Front-panel events (the
@@ -23,9 +22,9 @@ public:
     // are about 30 characters); anything longer is garbage and is answered with one "?;".
     static constexpr qsizetype kMaxCommandLength = 64;
 
-    explicit RigModel(SimRig type = SimRig::K3);
+    explicit RigModel(RigType type = RigType::K3);
 
-    SimRig type() const { return m_type; }
+    RigType type() const { return m_type; }
 
     // Frames the bytes at ';' (a command may be split over several calls) and returns the
     // replies, each a complete reply with its ';', in the order the radio would send them.
@@ -88,7 +87,7 @@ private:
 
     void execute(QByteArrayView text, QByteArrayList &out);
     QByteArrayList report(unsigned changes) const; // what the AI level sends for a panel event
-    bool isElecraft() const { return m_type == SimRig::K3 || m_type == SimRig::K2; }
+    bool isElecraft() const { return m_type == RigType::K3 || m_type == RigType::K2; }
     bool validMode(char mode) const;
     Receiver &receiver(bool sub) { return sub ? m_sub : m_main; }
     const Receiver &receiver(bool sub) const { return sub ? m_sub : m_main; }
@@ -144,7 +143,7 @@ private:
     // Parameterised queries with answers of their own (Kenwood SM0;, Yaesu MD0;, K3 RVM;, ...).
     QByteArray answerWithParameter(QByteArrayView name, QByteArrayView p) const;
 
-    SimRig m_type;
+    RigType m_type;
     bool m_silent = false;
     QByteArray m_pending;
     bool m_overflow = false; // the pending command grew too long and is being skipped

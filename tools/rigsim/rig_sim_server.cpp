@@ -15,7 +15,7 @@ constexpr qint64 kBitsPerCharacter = 10;
 
 } // namespace
 
-RigSimServer::RigSimServer(SimRig type, int baud, QObject *parent)
+RigSimServer::RigSimServer(RigType type, int baud, QObject *parent)
     : QObject(parent), m_model(type), m_baud(std::max(baud, 1)),
       m_charNs(kBitsPerCharacter * 1'000'000'000 / m_baud)
 {

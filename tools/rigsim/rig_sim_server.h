@@ -22,7 +22,7 @@ public:
     // program that floods queries without reading cannot make the simulator grow.
     static constexpr qsizetype kMaxQueuedOut = 64 * 1024;
 
-    explicit RigSimServer(SimRig type = SimRig::K3, int baud = 38400, QObject *parent = nullptr);
+    explicit RigSimServer(RigType type = RigType::K3, int baud = 38400, QObject *parent = nullptr);
     ~RigSimServer() override;
 
     // The path to open: the published link if there is one, else the pseudo-terminal.

@@ -2,7 +2,7 @@
 
 #include "rig_sim_server.h"
 
-RigSimThread::RigSimThread(SimRig type, int baud, QObject *parent)
+RigSimThread::RigSimThread(RigType type, int baud, QObject *parent)
     : QObject(parent), m_server(new RigSimServer(type, baud))
 {
     m_thread.setObjectName(QStringLiteral("rigsim"));

@@ -15,7 +15,7 @@ class RigSimServer;
 class RigSimThread : public QObject {
     Q_OBJECT
 public:
-    explicit RigSimThread(SimRig type = SimRig::K3, int baud = 38400, QObject *parent = nullptr);
+    explicit RigSimThread(RigType type = RigType::K3, int baud = 38400, QObject *parent = nullptr);
     ~RigSimThread() override; // stops the server and the thread
 
     // Starts the thread and the server; the device path, or empty (see errorString()).

@@ -1,4 +1,4 @@
-#include "shell/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <QSocketNotifier>
 
