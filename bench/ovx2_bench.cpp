@@ -4,6 +4,8 @@
 // simulated K3 runs in its own thread; every station program is a thread of its own doing
 // blocking poll()/read()/write() on its port, so the bridge thread is measured alone.
 
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "figures.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
@@ -14,7 +16,6 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 #include "station_client.h"
 #include "thread_cpu.h"
 
@@ -222,14 +223,14 @@ public:
     void reportMessages() const;
 
 private:
-    QString appPath(int n) { return m_form.appPort(n).DevicePath(); }
+    QString appPath(int n) { return m_form.bridge().appPort(n).DevicePath(); }
     std::int64_t simCpuNs()
     {
         std::int64_t ns = 0;
         m_sim->invoke([&ns](RigSimServer &) { ns = threadCpuNs(); });
         return ns;
     }
-    void setPollInterval(int ms) { m_form.polling().VScrollPoll->setValue(ms); }
+    void setPollInterval(int ms) { m_form.controls().polling->VScrollPoll->setValue(ms); }
 
     Options m_options;
     ScriptedMessenger m_messenger;
@@ -245,7 +246,7 @@ private:
 bool Bench::connectBridge()
 {
     m_form.show();
-    m_form.items().setTransmitIndicator(QStringLiteral("Off"));
+    m_form.bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString rig = m_sim->start();
     if (rig.isEmpty()) {
@@ -259,27 +260,27 @@ bool Bench::connectBridge()
         QObject::disconnect(&server, nullptr, m_sim.get(), nullptr);
         QObject::connect(&server, &RigSimServer::received, &server, [this] { ++m_pollsAtRig; });
     });
-    m_form.rigFrame().ComboPort->setEditText(rig);
-    m_form.rigFrame().btnOpen->click(); // the connection sequence, about 2.5 s
-    if (!m_form.rigPort().IsOpened()) {
+    m_form.controls().rig->ComboPort->setEditText(rig);
+    m_form.controls().rig->btnOpen->click(); // the connection sequence, about 2.5 s
+    if (!m_form.bridge().rigPort().IsOpened()) {
         std::fprintf(stderr, "the bridge did not connect to the simulated K3\n");
         return false;
     }
     for (int n = 1; n <= kAppPorts; ++n)
-        m_form.appFrame(n).btnCreatePort->click();
-    m_form.sdrFrame().btnCreatePort7->click();
+        m_form.controls().appFrame(n)->btnCreatePort->click();
+    m_form.controls().sdr->btnCreatePort7->click();
     for (int n = 1; n <= kAppPorts; ++n) {
-        if (!m_form.appPort(n).IsCreated()) {
+        if (!m_form.bridge().appPort(n).IsCreated()) {
             std::fprintf(stderr, "application port %d was not created\n", n);
             return false;
         }
     }
-    if (!m_form.sdrPort().IsCreated() ||
-        !QTest::qWaitFor([&] { return !m_form.rig().get(Entry::FA).isEmpty(); }, 5000)) {
+    if (!m_form.bridge().sdrPort().IsCreated() ||
+        !QTest::qWaitFor([&] { return !m_form.bridge().rig().get(Entry::FA).isEmpty(); }, 5000)) {
         std::fprintf(stderr, "the SDR port was not created or the rig never answered\n");
         return false;
     }
-    m_fa = m_form.rig().get(Entry::FA);
+    m_fa = m_form.bridge().rig().get(Entry::FA);
     std::printf("Bridge connected to a simulated K3 at 38400 baud; ports 1-5 and SDR published.\n"
                 "Query \"%s\" answered from the virtual rig with \"%s\".\n",
                 m_query.constData(), m_fa.constData());
@@ -395,7 +396,7 @@ void Bench::latencyUnderLoad()
     std::atomic<bool> stopSdr{false};
     std::atomic<std::uint64_t> sdrBytes{0};
     std::atomic<bool> sdrOpen{false};
-    std::thread sdr([&, path = m_form.sdrPort().DevicePath()] {
+    std::thread sdr([&, path = m_form.bridge().sdrPort().DevicePath()] {
         StationClient client;
         sdrOpen = client.open(path);
         while (sdrOpen && !stopSdr)
@@ -461,7 +462,7 @@ void Bench::throughput()
     const QString port1 = appPath(1);
     runWhileServing(
         {[&] { bridge = pipelined(port1, m_query, m_fa, m_options.throughputSeconds); }});
-    const QList<QByteArray> lines = m_form.terminal(1).lines();
+    const QList<QByteArray> lines = m_form.bridge().terminal(1).lines();
     const bool terminalShows = m_form.isVisible() && lines.size() >= 2 && lines.last() == m_fa &&
                                lines.at(lines.size() - 2) == m_query;
 

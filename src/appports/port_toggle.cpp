@@ -1,9 +1,9 @@
 #include "appports/port_toggle.h"
 
+#include "controls/messenger.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
-#include "shell/messenger.h"
 
 #include <QComboBox>
 #include <QPushButton>

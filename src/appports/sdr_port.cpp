@@ -2,12 +2,12 @@
 
 #include "appports/command_tables.h"
 #include "appports/port_toggle.h"
+#include "controls/frames.h"
+#include "controls/messenger.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "rig/virtual_rig.h"
-#include "shell/frames.h"
-#include "shell/messenger.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QAbstractListModel>
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 
 // The traffic of one port: at most 100 lines, oldest first, and the index of the top line in view
 // so that the newest four lines fill the view.
-class TerminalModel : public QAbstractListModel {
+class TerminalModel : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxLines = 100;
@@ -18,10 +18,7 @@ public:
     int topLine() const { return m_top; }
     int lineCount() const { return int(m_lines.size()); }
     const QByteArray &line(int i) const { return m_lines.at(i); }
-    QList<QByteArray> lines() const { return m_lines; }
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
+    const QList<QByteArray> &lines() const { return m_lines; }
 
 signals:
     void appended();

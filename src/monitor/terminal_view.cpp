@@ -28,7 +28,7 @@ void TerminalView::refresh()
     QStringList lines;
     lines.reserve(m_model.lineCount());
     for (int i = 0; i < m_model.lineCount(); ++i)
-        lines.append(m_model.data(m_model.index(i), Qt::DisplayRole).toString());
+        lines.append(QString::fromLatin1(m_model.line(i)));
     m_shown->setStringList(lines);
     if (m_model.lineCount() > TerminalModel::kLinesInView)
         scrollTo(m_shown->index(m_model.topLine()), QAbstractItemView::PositionAtTop);

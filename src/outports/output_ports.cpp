@@ -1,27 +1,22 @@
 #include "outports/output_ports.h"
 
+#include "controls/frames.h"
+#include "controls/messenger.h"
 #include "monitor/terminal_model.h"
 #include "outports/output_lines.h"
 #include "ports/serial_port.h"
-#include "shell/frames.h"
-#include "shell/messenger.h"
 
 #include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 
-OutputPorts::OutputPorts(Deps deps, QObject *parent)
-    : QObject(parent), d(std::move(deps)), m_window(new QTimer(this))
+OutputPorts::OutputPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
-    m_window->setObjectName(QStringLiteral("Timer7"));
-    m_window->setSingleShot(true);
-    m_window->setInterval(kWindow);
+    d.outputWindow.setSingleShot(true);
+    d.outputWindow.setInterval(kWindow);
     for (int i = 1; i <= kCount; ++i) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(i == 1 ? QStringLiteral("Timer3") : QStringLiteral("Timer4"));
-        timer->setInterval(kSendInterval);
-        connect(timer, &QTimer::timeout, this, [this, i] { SendTick(i); });
-        m_send[std::size_t(i - 1)] = timer;
+        sendTimer(i).setInterval(kSendInterval);
+        connect(&sendTimer(i), &QTimer::timeout, this, [this, i] { SendTick(i); });
         connect(port(i).frame.btnOpen, &QPushButton::clicked, this,
                 [this, i] { btnOpen_Click(i); });
     }
@@ -59,7 +54,7 @@ void OutputPorts::btnOpen_Click(int i)
 void OutputPorts::SendTick(int i)
 {
     Port &p = port(i);
-    if (!p.port.IsOpened() || !m_window->isActive())
+    if (!p.port.IsOpened() || !d.outputWindow.isActive())
         return;
     const OutputLines lines = buildOutputLines(d.rig);
     AppendToTerminal(p.terminal, lines.fa);
@@ -73,7 +68,7 @@ void OutputPorts::StartOutputWindow()
     // A start while the window runs counts its 2000 ms afresh, so the output goes on without a
     // gap for as long as the rig keeps reporting.
     if (port(1).port.IsOpened() || port(2).port.IsOpened())
-        m_window->start();
+        d.outputWindow.start();
 }
 
 void OutputPorts::RigDisconnected()

@@ -30,6 +30,8 @@ public:
         SerialPort &rigPort;
         VirtualRigState &rig;
         Messenger &messenger;
+        std::array<QTimer *, kCount> sendTimers; // Timer3, Timer4
+        QTimer &outputWindow;                    // Timer7
     };
     explicit OutputPorts(Deps deps, QObject *parent = nullptr);
 
@@ -41,14 +43,12 @@ public:
     // The rig port has closed: the output ports close too; their send timers run on.
     void RigDisconnected();
 
-    QTimer &sendTimer(int i) { return *m_send[std::size_t(i - 1)]; }
-    QTimer &outputWindow() { return *m_window; }
+    QTimer &sendTimer(int i) { return *d.sendTimers[std::size_t(i - 1)]; }
+    QTimer &outputWindow() { return d.outputWindow; }
 
 private:
     Port &port(int i) { return d.ports[std::size_t(i - 1)]; }
     void showClosed(int i);
 
     Deps d;
-    std::array<QTimer *, kCount> m_send{}; // Timer3, Timer4
-    QTimer *m_window;                      // Timer7
 };

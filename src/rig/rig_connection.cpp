@@ -1,19 +1,17 @@
 #include "rig/rig_connection.h"
 
+#include "controls/frames.h"
+#include "controls/messenger.h"
+#include "controls/version.h"
 #include "monitor/terminal_model.h"
-#include "outports/output_ports.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "rig/rig_tables.h"
 #include "rig/virtual_rig.h"
-#include "shell/frames.h"
-#include "shell/messenger.h"
-#include "shell/version.h"
 
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -43,8 +41,7 @@ RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(st
                              " has gone away: " + d.rigPort.ErrorString().toLocal8Bit());
         d.frame.ComboPort->setEnabled(true);
         d.frame.btnOpen->setText(QStringLiteral("Connect"));
-        if (m_outputs)
-            m_outputs->RigDisconnected();
+        emit rigClosed();
     });
 }
 
@@ -63,8 +60,7 @@ void RigConnection::btnOpen_Click()
         return;
     d.frame.ComboPort->setEnabled(true);
     d.frame.btnOpen->setText(QStringLiteral("Connect"));
-    if (m_outputs)
-        m_outputs->RigDisconnected();
+    emit rigClosed();
     // Polling is left running; the application ports stay.
 }
 
@@ -81,7 +77,7 @@ void RigConnection::writeAndWait(const QByteArray &text, int msecs)
     const QDeadlineTimer wait(msecs);
     d.rigPort.WriteText(text);
     d.rigPort.FlushWrites(msecs);
-    QThread::msleep(ulong(std::max<qint64>(0, wait.remainingTime())));
+    d.clock.sleep(int(std::max<qint64>(0, wait.remainingTime())));
 }
 
 void RigConnection::ConnectRig()
@@ -121,12 +117,7 @@ void RigConnection::ConnectRig()
         AppendToTerminal(d.terminal, "Virtual K3 Loaded");
 
         // Let the replies to the load queries be handled (and the user click) for a second.
-        QDeadlineTimer deadline(kLoadWindow);
-        while (!deadline.hasExpired()) {
-            QEventLoop loop;
-            QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
-            loop.exec();
-        }
+        d.clock.runEvents(kLoadWindow);
     } else if (!d.rigPort.ErrorString().isEmpty()) {
         AppendToTerminal(d.terminal, d.frame.ComboPort->currentText().toLocal8Bit() + ": " +
                                          d.rigPort.ErrorString().toLocal8Bit());

@@ -6,8 +6,8 @@
 
 #include <functional>
 
+class Clock;
 class Messenger;
-class OutputPorts;
 class QTimer;
 class QWidget;
 class RigPortFrame;
@@ -28,10 +28,10 @@ public:
         TerminalModel &terminal;
         QTimer &timer1;
         Messenger &messenger;
+        Clock &clock;
         std::function<void()> saveConfig;
     };
     explicit RigConnection(Deps deps, QObject *parent = nullptr);
-    void setOutputPorts(OutputPorts *outputs) { m_outputs = outputs; }
 
     void btnOpen_Click();
     void ConnectRig();
@@ -40,11 +40,14 @@ public:
 
     RigType rigType() const;
 
+signals:
+    // The rig port has closed: by Disconnect, or because its device went away.
+    void rigClosed();
+
 private:
     // Flushes the write first, so the rig gets it during the wait.
     void writeAndWait(const QByteArray &text, int msecs);
     void applyBaudMode();
 
     Deps d;
-    OutputPorts *m_outputs = nullptr;
 };

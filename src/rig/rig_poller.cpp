@@ -1,9 +1,9 @@
 #include "rig/rig_poller.h"
 
+#include "controls/frames.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "rig/rig_tables.h"
-#include "shell/frames.h"
 
 #include <QLineEdit>
 #include <QScrollBar>

@@ -1,9 +1,11 @@
 #include "shell/config_store.h"
 
-#include "shell/form1.h"
-#include "shell/frames.h"
+#include "controls/controls.h"
+#include "controls/frames.h"
+#include "controls/messenger.h"
+#include "monitor/terminal_model.h"
+#include "shell/window_state.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,9 +28,51 @@ QString text(std::string_view s)
 }
 } // namespace
 
-ConfigStore::ConfigStore(Form1 &form, QString filePath, QObject *parent)
-    : QObject(parent), m_form(form), m_path(std::move(filePath))
+ConfigStore::ConfigStore(const Controls &controls, WindowState &window, Messenger &messenger,
+                         TerminalModel &rigTerminal, QString filePath, QObject *parent)
+    : QObject(parent), m_window(window), m_messenger(messenger), m_rigTerminal(rigTerminal),
+      m_rigTypeList(controls.rig->cbRigType), m_polling(controls.polling),
+      m_path(std::move(filePath))
 {
+    for (std::size_t i = 0; i < kConfigLines.size(); ++i)
+        m_bound[i] = bind(kConfigLines[i], controls);
+}
+
+ConfigStore::Bound ConfigStore::bind(const ConfigLine &line, const Controls &controls) const
+{
+    const QString name = text(line.control);
+    Bound bound;
+    auto find = [&](auto *&target) {
+        target = controls.window->findChild<std::remove_reference_t<decltype(*target)> *>(name);
+        if (!target)
+            qFatal("config.ini line \"%s\": the window has no %s named %s", line.key.data(),
+                   std::remove_reference_t<decltype(*target)>::staticMetaObject.className(),
+                   qPrintable(name));
+    };
+    switch (line.kind) {
+    case ConfigKind::LeftEdge:
+    case ConfigKind::TopEdge:
+    case ConfigKind::Setup:
+    case ConfigKind::Poll:
+        break; // the window's own state, or the polling controls
+    case ConfigKind::NameBox:
+    case ConfigKind::Selection:
+        find(bound.list);
+        break;
+    case ConfigKind::Text:
+        find(bound.text);
+        break;
+    case ConfigKind::Box:
+    case ConfigKind::OnTopBox:
+    case ConfigKind::MinimizedBox:
+        find(bound.box);
+        break;
+    case ConfigKind::Path:
+        find(bound.text);
+        bound.slot = name.back().digitValue();
+        break;
+    }
+    return bound;
 }
 
 QString ConfigStore::defaultPath()
@@ -41,39 +85,39 @@ QString ConfigStore::defaultPath()
            QStringLiteral("/ovx2/config.ini");
 }
 
-QString ConfigStore::valueOf(const ConfigLine &line) const
+QString ConfigStore::valueOf(std::size_t i) const
 {
-    const QString name = text(line.control);
-    switch (line.kind) {
+    const Bound &bound = m_bound[i];
+    switch (kConfigLines[i].kind) {
     case ConfigKind::LeftEdge:
-        return edgeText(m_form.frameGeometry().x() * kTwipsPerPixel);
+        return edgeText(m_window.outerPosition().x() * kTwipsPerPixel);
     case ConfigKind::TopEdge:
-        return edgeText(m_form.frameGeometry().y() * kTwipsPerPixel);
+        return edgeText(m_window.outerPosition().y() * kTwipsPerPixel);
     case ConfigKind::Setup:
-        return m_form.setupShown() ? QStringLiteral("True") : QStringLiteral("False");
+        return m_window.setupShown() ? QStringLiteral("True") : QStringLiteral("False");
     case ConfigKind::NameBox:
-        return m_form.findChild<QComboBox *>(name)->currentText();
+        return bound.list->currentText();
     case ConfigKind::Text:
-        return m_form.findChild<QLineEdit *>(name)->text();
+        return bound.text->text();
     case ConfigKind::Box:
     case ConfigKind::OnTopBox:
     case ConfigKind::MinimizedBox:
-        return QString::number(boxValue(m_form.findChild<QCheckBox *>(name)));
+        return QString::number(boxValue(bound.box));
     case ConfigKind::Poll:
-        return m_form.polling().txtPOLL->text();
+        return m_polling->txtPOLL->text();
     case ConfigKind::Selection:
-        return QString::number(m_form.findChild<QComboBox *>(name)->currentIndex());
+        return QString::number(bound.list->currentIndex());
     case ConfigKind::Path:
-        return m_form.launchPaths()[std::size_t(name.back().digitValue())];
+        return m_window.launchPaths()[std::size_t(bound.slot)];
     }
     return {};
 }
 
-bool ConfigStore::SaveConfig()
+bool ConfigStore::write()
 {
     std::array<QString, kConfigLines.size()> values;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i)
-        values[i] = valueOf(kConfigLines[i]);
+        values[i] = valueOf(i);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(formatConfig(values)) < 0 ||
@@ -84,6 +128,21 @@ bool ConfigStore::SaveConfig()
     m_error.clear();
     emit saved();
     return true;
+}
+
+bool ConfigStore::SaveConfig()
+{
+    if (write())
+        return true;
+    if (m_loading)
+        return false; // at start-up a file that cannot be written does not stop anything
+    AppendToTerminal(m_rigTerminal, "Settings not saved: " + m_error.toLocal8Bit());
+    if (m_error != m_lastReportedError) {
+        m_lastReportedError = m_error;
+        m_messenger.warning(
+            QStringLiteral("Settings could not be saved to %1: %2").arg(m_path, m_error));
+    }
+    return false;
 }
 
 bool ConfigStore::LoadConfig()
@@ -102,12 +161,12 @@ bool ConfigStore::LoadConfig()
     for (std::size_t i = 0; i < kConfigLines.size(); ++i) {
         const ConfigLine &line = kConfigLines[i];
         if (!read[i].isEmpty()) {
-            apply(line, read[i], false);
+            apply(i, read[i], false);
             continue;
         }
         if (line.emptyDefault.empty())
             continue;
-        apply(line, text(line.emptyDefault), true);
+        apply(i, text(line.emptyDefault), true);
         if (line.rewrite)
             SaveConfig();
     }
@@ -115,68 +174,65 @@ bool ConfigStore::LoadConfig()
     return true;
 }
 
-void ConfigStore::apply(const ConfigLine &line, const QString &value, bool isDefault)
+void ConfigStore::apply(std::size_t i, const QString &value, bool isDefault)
 {
-    const QString name = text(line.control);
+    const ConfigLine &line = kConfigLines[i];
+    const Bound &bound = m_bound[i];
     const std::optional<int> number = wholeNumber(value);
-    auto setBox = [&](QCheckBox *box, int state) {
-        box->setCheckState(state == 0   ? Qt::Unchecked
-                           : state == 1 ? Qt::Checked
-                                        : Qt::PartiallyChecked);
-    };
     switch (line.kind) {
     case ConfigKind::LeftEdge:
-        m_form.move(int(std::lround(leadingNumber(value) / kTwipsPerPixel)), m_form.y());
+        m_window.moveOuterTo({int(std::lround(leadingNumber(value) / kTwipsPerPixel)),
+                              m_window.outerPosition().y()});
         break;
     case ConfigKind::TopEdge:
-        m_form.move(m_form.x(), int(std::lround(leadingNumber(value) / kTwipsPerPixel)));
+        m_window.moveOuterTo({m_window.outerPosition().x(),
+                              int(std::lround(leadingNumber(value) / kTwipsPerPixel))});
         break;
     case ConfigKind::Setup:
-        m_form.showSetup(value == QLatin1String("True"));
+        m_window.showSetup(value == QLatin1String("True"));
         break;
     case ConfigKind::NameBox:
-        m_form.findChild<QComboBox *>(name)->setEditText(value);
+        bound.list->setEditText(value);
         break;
     case ConfigKind::Text:
-        m_form.findChild<QLineEdit *>(name)->setText(value);
+        bound.text->setText(value);
         break;
     case ConfigKind::Box:
     case ConfigKind::OnTopBox:
-    case ConfigKind::MinimizedBox:
+    case ConfigKind::MinimizedBox: {
         if (!number || *number < 0 || *number > 2)
             break; // a value that cannot be converted leaves the box as it was
-        setBox(m_form.findChild<QCheckBox *>(name),
-               line.kind == ConfigKind::OnTopBox && *number != 0 ? 1 : *number);
+        const int state = line.kind == ConfigKind::OnTopBox && *number != 0 ? 1 : *number;
+        bound.box->setCheckState(state == 0   ? Qt::Unchecked
+                                 : state == 1 ? Qt::Checked
+                                              : Qt::PartiallyChecked);
         if (line.kind == ConfigKind::MinimizedBox)
-            m_form.setStartState(*number);
+            m_window.setStartState(*number);
         break;
+    }
     case ConfigKind::Poll: {
-        QScrollBar *bar = m_form.polling().VScrollPoll;
+        QScrollBar *bar = m_polling->VScrollPoll;
         if (!number || *number < bar->minimum() || *number > bar->maximum())
             break;
-        m_form.polling().txtPOLL->setText(value);
+        m_polling->txtPOLL->setText(value);
         bar->setValue(*number);
         break;
     }
-    case ConfigKind::Selection: {
-        auto *list = m_form.findChild<QComboBox *>(name);
-        if (!number || *number < -1 || *number >= list->count())
+    case ConfigKind::Selection:
+        if (!number || *number < -1 || *number >= bound.list->count())
             break;
         // Selecting a rig type saves the settings even when the list already showed it, so a
         // start leaves the file written from everything it loaded.
-        if (list->currentIndex() == *number && list == m_form.rigFrame().cbRigType)
-            m_form.SaveConfig();
-        list->setCurrentIndex(*number);
+        if (bound.list->currentIndex() == *number && bound.list == m_rigTypeList)
+            SaveConfig();
+        bound.list->setCurrentIndex(*number);
         break;
-    }
-    case ConfigKind::Path: {
+    case ConfigKind::Path:
         // The box's change handler keeps the launch slot; a value read from the file is the
         // launch path even when the box already showed that text.
-        const int n = name.back().digitValue();
-        m_form.pathBox(n)->setText(value);
+        bound.text->setText(value);
         if (!isDefault)
-            m_form.launchPaths()[std::size_t(n)] = value;
+            m_window.launchPaths()[std::size_t(bound.slot)] = value;
         break;
-    }
     }
 }

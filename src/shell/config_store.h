@@ -5,20 +5,33 @@
 #include <QObject>
 #include <QString>
 
-class Form1;
+#include <array>
+
+struct Controls;
+class Messenger;
+class PollingControls;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class TerminalModel;
+class WindowState;
 
 // Reads config.ini into the window's controls at start, and writes it whole from them.
 class ConfigStore : public QObject {
     Q_OBJECT
 public:
-    ConfigStore(Form1 &form, QString filePath, QObject *parent = nullptr);
+    // Finds the control of every line of the table at once: a name that names no control of the
+    // right kind is a programming error and stops the program here, not at some later save.
+    ConfigStore(const Controls &controls, WindowState &window, Messenger &messenger,
+                TerminalModel &rigTerminal, QString filePath, QObject *parent = nullptr);
 
     // config.ini beside the executable; where that folder cannot be written (a system-wide
     // install), the user's own configuration folder.
     static QString defaultPath();
 
     QString filePath() const { return m_path; }
-    // False, with errorString(), when the file could not be written; the previous file stays.
+    // Writes the file whole; the previous file stays when that fails. Outside start-up a failure
+    // is told in the rig terminal, and once per distinct reason in a message. False on failure.
     bool SaveConfig();
     // Whether the file existed. A missing file is written from the window as it is.
     bool LoadConfig();
@@ -29,11 +42,26 @@ signals:
     void saved();
 
 private:
-    QString valueOf(const ConfigLine &line) const;
-    void apply(const ConfigLine &line, const QString &value, bool isDefault);
+    // The control a line of the table reads and writes: one of these is set, as its kind says.
+    struct Bound {
+        QCheckBox *box = nullptr;
+        QComboBox *list = nullptr;
+        QLineEdit *text = nullptr;
+        int slot = -1; // launch path slot
+    };
+    Bound bind(const ConfigLine &line, const Controls &controls) const;
+    QString valueOf(std::size_t i) const;
+    void apply(std::size_t i, const QString &value, bool isDefault);
+    bool write();
 
-    Form1 &m_form;
+    WindowState &m_window;
+    Messenger &m_messenger;
+    TerminalModel &m_rigTerminal;
+    QComboBox *m_rigTypeList;
+    PollingControls *m_polling;
+    std::array<Bound, kConfigLines.size()> m_bound;
     QString m_path;
     QString m_error;
+    QString m_lastReportedError;
     bool m_loading = false;
 };

@@ -1,25 +1,14 @@
 #include "shell/form1.h"
 
-#include "appports/app_ports.h"
-#include "appports/sdr_port.h"
-#include "monitor/dbus_publisher.h"
-#include "monitor/published_items.h"
-#include "monitor/terminal_model.h"
+#include "bridge/bridge.h"
+#include "controls/frames.h"
+#include "controls/messenger.h"
+#include "controls/version.h"
 #include "monitor/terminal_view.h"
-#include "outports/output_ports.h"
-#include "ports/port_folder.h"
-#include "ports/pty_port.h"
-#include "ports/qt_serial_port.h"
-#include "ports/virtual_port.h"
-#include "rig/rig_connection.h"
-#include "rig/rig_poller.h"
-#include "rig/rig_reply_handler.h"
+#include "platform/clock.h"
 #include "shell/config_store.h"
-#include "shell/frames.h"
-#include "shell/messenger.h"
 #include "shell/option_coupling.h"
 #include "shell/shutdown.h"
-#include "shell/version.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,94 +21,52 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
 
-Form1::Form1(Messenger &messenger, const QString &configPath, QWidget *parent)
-    : QMainWindow(parent), m_messenger(messenger), m_folder(std::make_unique<PortFolder>()),
-      m_rigPort(new QtSerialPort(this)), m_sdrPort(new PtyPort(*m_folder, this)),
-      m_timer1(new QTimer(this)), m_items(new PublishedItems(this))
+Form1::Form1(Messenger &messenger, const QString &configPath)
+    : Form1(messenger, configPath, systemClock())
+{
+}
+
+Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWidget *parent)
+    : QMainWindow(parent), m_messenger(messenger)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    for (auto &port : m_outPorts)
-        port = new QtSerialPort(this);
-    for (auto &port : m_appPorts_)
-        port = new PtyPort(*m_folder, this);
-
+    m_controls.window = this;
     buildLayout();
     buildMenus();
-    m_config = new ConfigStore(
-        *this, configPath.isEmpty() ? ConfigStore::defaultPath() : configPath, this);
-    for (AppPortFrame *frame : m_appFrames)
+    m_bridge = std::make_unique<Bridge>(m_controls, messenger, clock);
+    buildTerminals(centralWidget()->findChild<QWidget *>(QStringLiteral("clientArea")));
+    m_config = std::make_unique<ConfigStore>(m_controls, *this, messenger, m_bridge->terminal(0),
+                                             configPath.isEmpty() ? ConfigStore::defaultPath()
+                                                                  : configPath);
+    m_bridge->setSaveConfig([this] { m_config->SaveConfig(); });
+
+    for (AppPortFrame *frame : m_controls.appPorts)
         coupleBoxes(*frame);
-    connect(m_chkOnTop, &QCheckBox::stateChanged, this,
-            [this] { SetAlwaysOnTop(boxValue(m_chkOnTop) == 1); });
-
-    auto rigType = [this] { return this->rigType(); };
-    m_outputs = new OutputPorts({{{{*m_outFrames[0], *m_outPorts[0], *m_outTerminals[0]},
-                                   {*m_outFrames[1], *m_outPorts[1], *m_outTerminals[1]}}},
-                                 *m_rigPort,
-                                 m_rig,
-                                 m_messenger},
-                                this);
-    m_rigConnection = new RigConnection({*this, *m_rigFrame, *m_rigPort, m_rig, *m_rigTerminal,
-                                         *m_timer1, m_messenger, [this] { SaveConfig(); }},
-                                        this);
-    m_rigConnection->setOutputPorts(m_outputs);
-
-    auto appPort = [this](int i) {
-        return AppPorts::Port{*m_appFrames[std::size_t(i)], *m_appPorts_[std::size_t(i)],
-                              *m_appTerminals[std::size_t(i)]};
-    };
-    m_appPorts = new AppPorts({{appPort(0), appPort(1), appPort(2), appPort(3), appPort(4)},
-                               *m_rigPort,
-                               m_rig,
-                               *m_timer1,
-                               m_messenger,
-                               rigType},
-                              this);
-    m_sdr = new SdrPort({*m_sdrFrame, *m_sdrPort, *m_sdrTerminal, *m_rigPort, m_rig, *m_timer1,
-                         m_messenger, rigType},
-                        this);
-    m_rigReplies = new RigReplyHandler(
-        {*m_rigPort, m_rig, *m_rigTerminal, rigType, *m_appPorts, *m_sdr, *m_outputs, *m_items},
-        this);
-    m_poller = new RigPoller({*m_polling, *m_timer1, *m_rigPort, *m_sdrPort, rigType,
-                              [this] { return m_items->transmitIndicator(); }},
-                             this);
-
-    connect(m_items, &PublishedItems::text8Changed, m_text8, &QLineEdit::setText);
-    connect(m_items, &PublishedItems::transmitIndicatorChanged, m_ovxTx, &QLineEdit::setText);
-    connect(m_items, &PublishedItems::trxLinkChanged, this,
-            [this](const QString &text) { m_rigPort->WriteText(text.toLatin1()); });
-    new DbusPublisher(*m_items, *m_rigTerminal, QDBusConnection::sessionBus(), this);
+    connect(m_controls.chkOnTop, &QCheckBox::stateChanged, this,
+            [this] { SetAlwaysOnTop(boxValue(m_controls.chkOnTop) == 1); });
+    for (std::size_t n = 0; n < m_controls.pathBoxes.size(); ++n)
+        connect(m_controls.pathBoxes[n], &QLineEdit::textChanged, this,
+                [this, n](const QString &text) { m_launchPaths[n] = text; });
 }
 
 Form1::~Form1()
 {
-    // The virtual ports unpublish their links through the port folder: they go first.
-    delete m_sdrPort;
-    for (VirtualPort *port : m_appPorts_)
-        delete port;
+    // The bridge goes first: its ports unpublish their links while the window's controls, which
+    // it reads, still exist.
+    m_config.reset();
+    m_bridge.reset();
 }
 
-RigType Form1::rigType() const
+QPoint Form1::outerPosition() const
 {
-    return rigTypeFromIndex(m_rigFrame->cbRigType->currentIndex());
+    return frameGeometry().topLeft();
 }
 
-void Form1::SaveConfig()
+void Form1::moveOuterTo(QPoint position)
 {
-    if (m_config->SaveConfig() || m_config->isLoading())
-        return; // at start-up a file that cannot be written does not stop anything
-    const QString error = m_config->errorString();
-    AppendToTerminal(*m_rigTerminal, "Settings not saved: " + error.toLocal8Bit());
-    if (error == m_lastSaveError)
-        return; // said once already
-    m_lastSaveError = error;
-    m_messenger.warning(
-        QStringLiteral("Settings could not be saved to %1: %2").arg(m_config->filePath(), error));
+    move(position);
 }
 
 QAction *Form1::menuItem(const QString &name) const
@@ -170,13 +117,13 @@ void Form1::setStartState(int state)
 
 void Form1::mnuExit_Click()
 {
-    SaveConfig();
+    m_config->SaveConfig();
     close();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (runShutdown(*this))
+    if (runShutdown(*m_bridge, [this] { m_config->SaveConfig(); }))
         event->accept();
     else
         event->ignore();
@@ -199,11 +146,11 @@ void Form1::buildMenus()
     m_mnuHide->setCheckable(true);
     connect(m_mnuShow, &QAction::triggered, this, [this] {
         showSetup(true);
-        SaveConfig();
+        m_config->SaveConfig();
     });
     connect(m_mnuHide, &QAction::triggered, this, [this] {
         showSetup(false);
-        SaveConfig();
+        m_config->SaveConfig();
     });
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     connect(item(help, QStringLiteral("mnuIndex"), QStringLiteral("Manual")), &QAction::triggered,
@@ -242,33 +189,8 @@ void Form1::buildPathFrame(QWidget *area)
         auto *box = new QLineEdit(QStringLiteral("Enter Full Path Per Above Example"), frame);
         box->setObjectName(QStringLiteral("txtVportAppPath%1").arg(n));
         box->setGeometry(tw(840), tw(top), tw(3255), tw(285));
-        connect(box, &QLineEdit::textChanged, this,
-                [this, n](const QString &text) { m_launchPaths[std::size_t(n)] = text; });
-        m_pathBoxes[std::size_t(n)] = box;
+        m_controls.pathBoxes[std::size_t(n)] = box;
     }
-}
-
-TerminalModel &Form1::terminal(int n)
-{
-    if (n == 0)
-        return *m_rigTerminal;
-    if (n == 7)
-        return *m_sdrTerminal;
-    return *m_appTerminals[std::size_t(n - 1)];
-}
-
-TerminalModel *Form1::addTerminal(QWidget *area, const QString &name, const QString &caption,
-                                  int left, int top, int width)
-{
-    auto *model = new TerminalModel(this);
-    model->setObjectName(name);
-    auto *label = new QLabel(caption, area);
-    label->setObjectName(QStringLiteral("lbl") + name);
-    label->setGeometry(tw(left), tw(top - 240), tw(width), tw(240));
-    auto *view = new TerminalView(*model, area);
-    view->setObjectName(name);
-    view->setGeometry(tw(left), tw(top), tw(width), tw(840));
-    return model;
 }
 
 void Form1::buildLayout()
@@ -279,11 +201,11 @@ void Form1::buildLayout()
     small.setPixelSize(10);
     area->setFont(small);
 
-    m_rigFrame = new RigPortFrame(area);
-    m_rigFrame->setGeometry(tw(120), tw(120), tw(1575), tw(2415));
+    m_controls.rig = new RigPortFrame(area);
+    m_controls.rig->setGeometry(tw(120), tw(120), tw(1575), tw(2415));
 
-    m_polling = new PollingControls(area);
-    m_polling->setGeometry(tw(1800), tw(120), tw(1575), tw(315));
+    m_controls.polling = new PollingControls(area);
+    m_controls.polling->setGeometry(tw(1800), tw(120), tw(1575), tw(315));
 
     auto option = [&](const QString &name, const QString &text, int top) {
         auto *box = new QCheckBox(text, area);
@@ -291,45 +213,34 @@ void Form1::buildLayout()
         box->setGeometry(tw(1800), tw(top), tw(1935), tw(255));
         return box;
     };
-    m_chkOnTop = option(QStringLiteral("chkOnTop"), QStringLiteral("AlwaysOn Top"), 480);
-    m_chkOVXmin = option(QStringLiteral("chkOVXmin"), QStringLiteral("Start Minimized"), 765);
-    m_chkLaunchPSDR =
+    m_controls.chkOnTop = option(QStringLiteral("chkOnTop"), QStringLiteral("AlwaysOn Top"), 480);
+    m_controls.chkOVXmin =
+        option(QStringLiteral("chkOVXmin"), QStringLiteral("Start Minimized"), 765);
+    m_controls.chkLaunchPSDR =
         option(QStringLiteral("chkLaunchPSDR"), QStringLiteral("AutoLaunch SDR"), 1050);
 
-    m_rigTerminal = addTerminal(area, QStringLiteral("ListTerminal"),
-                                QStringLiteral("Rig Port Terminal"), 1800, 1680, 2055);
-    m_text8 = new QLineEdit(QStringLiteral("Text8"), area);
-    m_text8->setObjectName(QStringLiteral("Text8"));
-    m_text8->setReadOnly(true);
-    m_text8->setGeometry(tw(1920), tw(2520), tw(1695), tw(285));
+    m_controls.text8 = new QLineEdit(QStringLiteral("Text8"), area);
+    m_controls.text8->setObjectName(QStringLiteral("Text8"));
+    m_controls.text8->setReadOnly(true);
+    m_controls.text8->setGeometry(tw(1920), tw(2520), tw(1695), tw(285));
 
-    m_sdrFrame = new SdrPortFrame(area);
-    m_sdrFrame->setGeometry(tw(3960), tw(120), tw(1335), tw(2415));
+    m_controls.sdr = new SdrPortFrame(area);
+    m_controls.sdr->setGeometry(tw(3960), tw(120), tw(1335), tw(2415));
     for (int i = 0; i < 2; ++i) {
-        m_outFrames[std::size_t(i)] = new OutputPortFrame(i + 1, area);
-        m_outFrames[std::size_t(i)]->setGeometry(tw(5400 + 1560 * i), tw(120), tw(1455), tw(2415));
+        auto *frame = new OutputPortFrame(i + 1, area);
+        frame->setGeometry(tw(5400 + 1560 * i), tw(120), tw(1455), tw(2415));
+        m_controls.outputs[std::size_t(i)] = frame;
     }
     constexpr std::array<int, 5> frameLeft{120, 1800, 3480, 5160, 6840};
-    constexpr std::array<int, 5> terminalLeft{120, 2640, 5160, 7680, 10200};
     for (int i = 0; i < 5; ++i) {
         auto *frame = new AppPortFrame(i + 1, area);
         frame->setGeometry(tw(frameLeft[std::size_t(i)]), tw(2760), tw(1575), tw(2535));
-        m_appFrames[std::size_t(i)] = frame;
-        m_appTerminals[std::size_t(i)] =
-            addTerminal(area, QStringLiteral("ListTerminal%1").arg(i + 1),
-                        QStringLiteral("VPort %1 Terminal").arg(i + 1),
-                        terminalLeft[std::size_t(i)], 6120, 2415);
         for (int n = 1; n <= 20; ++n)
             frame->ComboVPort->addItem(QStringLiteral("COM%1").arg(n));
         frame->ComboVPort->setEditText(QStringLiteral("COM%1").arg(11 + i));
+        m_controls.appPorts[std::size_t(i)] = frame;
     }
-    m_sdrFrame->ComboVPort7->addItem(QStringLiteral("COM99"));
-    m_sdrTerminal = addTerminal(area, QStringLiteral("ListTerminal7"),
-                                QStringLiteral("SDRTerminal"), 120, 7320, 2415);
-    m_outTerminals[0] = addTerminal(area, QStringLiteral("ListTerminalOut1"),
-                                    QStringLiteral("Output Terminal #1"), 2640, 7320, 2415);
-    m_outTerminals[1] = addTerminal(area, QStringLiteral("ListTerminalOut2"),
-                                    QStringLiteral("Output Terminal #2"), 5160, 7320, 2415);
+    m_controls.sdr->ComboVPort7->addItem(QStringLiteral("COM99"));
 
     buildPathFrame(area);
     buildTestPanel(area);
@@ -345,23 +256,45 @@ void Form1::buildLayout()
     resize(tw(8800), tw(6200));
 }
 
+void Form1::buildTerminals(QWidget *area)
+{
+    auto add = [&](TerminalModel &model, const QString &name, const QString &caption, int left,
+                   int top, int width) {
+        auto *label = new QLabel(caption, area);
+        label->setObjectName(QStringLiteral("lbl") + name);
+        label->setGeometry(tw(left), tw(top - 240), tw(width), tw(240));
+        auto *view = new TerminalView(model, area);
+        view->setObjectName(name);
+        view->setGeometry(tw(left), tw(top), tw(width), tw(840));
+    };
+    add(m_bridge->terminal(0), QStringLiteral("ListTerminal"), QStringLiteral("Rig Port Terminal"),
+        1800, 1680, 2055);
+    constexpr std::array<int, 5> terminalLeft{120, 2640, 5160, 7680, 10200};
+    for (int n = 1; n <= 5; ++n)
+        add(m_bridge->terminal(n), QStringLiteral("ListTerminal%1").arg(n),
+            QStringLiteral("VPort %1 Terminal").arg(n), terminalLeft[std::size_t(n - 1)], 6120,
+            2415);
+    add(m_bridge->terminal(7), QStringLiteral("ListTerminal7"), QStringLiteral("SDRTerminal"), 120,
+        7320, 2415);
+    add(m_bridge->outputTerminal(1), QStringLiteral("ListTerminalOut1"),
+        QStringLiteral("Output Terminal #1"), 2640, 7320, 2415);
+    add(m_bridge->outputTerminal(2), QStringLiteral("ListTerminalOut2"),
+        QStringLiteral("Output Terminal #2"), 5160, 7320, 2415);
+}
+
 void Form1::buildTestPanel(QWidget *area)
 {
     // Outside both window sizes: the transmit indicator field and its two test buttons.
     auto *title = new QLabel(QStringLiteral("DDE TEST"), area);
     title->setGeometry(tw(16560), tw(120), tw(1500), tw(255));
-    m_ovxTx = new QLineEdit(area);
-    m_ovxTx->setObjectName(QStringLiteral("OVX_TX"));
-    m_ovxTx->setReadOnly(true);
-    m_ovxTx->setGeometry(tw(16560), tw(480), tw(1000), tw(285));
-    auto *tx = new QPushButton(QStringLiteral("TX"), area);
-    tx->setObjectName(QStringLiteral("cmdTX"));
-    tx->setGeometry(tw(16560), tw(840), tw(600), tw(345));
-    auto *rx = new QPushButton(QStringLiteral("RX"), area);
-    rx->setObjectName(QStringLiteral("cmdRX"));
-    rx->setGeometry(tw(17280), tw(840), tw(600), tw(345));
-    connect(tx, &QPushButton::clicked, this,
-            [this] { m_items->setTransmitIndicator(QStringLiteral("On")); });
-    connect(rx, &QPushButton::clicked, this,
-            [this] { m_items->setTransmitIndicator(QStringLiteral("Off")); });
+    m_controls.ovxTx = new QLineEdit(area);
+    m_controls.ovxTx->setObjectName(QStringLiteral("OVX_TX"));
+    m_controls.ovxTx->setReadOnly(true);
+    m_controls.ovxTx->setGeometry(tw(16560), tw(480), tw(1000), tw(285));
+    m_controls.cmdTX = new QPushButton(QStringLiteral("TX"), area);
+    m_controls.cmdTX->setObjectName(QStringLiteral("cmdTX"));
+    m_controls.cmdTX->setGeometry(tw(16560), tw(840), tw(600), tw(345));
+    m_controls.cmdRX = new QPushButton(QStringLiteral("RX"), area);
+    m_controls.cmdRX->setObjectName(QStringLiteral("cmdRX"));
+    m_controls.cmdRX->setGeometry(tw(17280), tw(840), tw(600), tw(345));
 }

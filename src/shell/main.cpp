@@ -1,6 +1,8 @@
+#include "bridge/bridge.h"
+#include "controls/messenger.h"
 #include "platform/termination_signals.h"
+#include "shell/config_store.h"
 #include "shell/form1.h"
-#include "shell/messenger.h"
 #include "shell/shutdown.h"
 #include "shell/startup.h"
 
@@ -32,7 +34,7 @@ int main(int argc, char *argv[])
     runStartup(window);
     startingUp = false;
     if (stopRequested) {
-        runShutdown(window);
+        runShutdown(window.bridge(), [&window] { window.config().SaveConfig(); });
         return 0;
     }
     switch (window.startState()) {

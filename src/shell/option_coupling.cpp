@@ -1,6 +1,6 @@
 #include "shell/option_coupling.h"
 
-#include "shell/frames.h"
+#include "controls/frames.h"
 
 #include <QCheckBox>
 

@@ -1,17 +1,17 @@
 #include "shell/shutdown.h"
 
+#include "bridge/bridge.h"
+#include "controls/messenger.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
-#include "shell/form1.h"
-#include "shell/messenger.h"
 
-bool runShutdown(Form1 &form)
+bool runShutdown(Bridge &bridge, const std::function<void()> &saveConfig)
 {
-    VirtualPort *ports[] = {&form.appPort(1), &form.appPort(2), &form.appPort(3),
-                            &form.appPort(4), &form.appPort(5), &form.sdrPort()};
+    VirtualPort *ports[] = {&bridge.appPort(1), &bridge.appPort(2), &bridge.appPort(3),
+                            &bridge.appPort(4), &bridge.appPort(5), &bridge.sdrPort()};
     for (VirtualPort *port : ports) {
         if (port->IsOpenedByApp()) {
-            const bool yes = form.messenger().show(
+            const bool yes = bridge.messenger().show(
                 {QStringLiteral("Error"),
                  QStringLiteral("Virtual Serial Port is still used by other application\r\n"
                                 "Do you want to exit anyway ?"),
@@ -21,8 +21,8 @@ bool runShutdown(Form1 &form)
         }
         port->ForceDeletePort();
     }
-    form.rigPort().SetLineB(false);
-    form.rigPort().SetLineA(false);
-    form.SaveConfig();
+    bridge.rigPort().SetLineB(false);
+    bridge.rigPort().SetLineA(false);
+    saveConfig();
     return true;
 }

@@ -1,20 +1,20 @@
 #include "shell/startup.h"
 
 #include "appports/app_ports.h"
-#include "appports/sdr_port.h"
+#include "bridge/bridge.h"
+#include "controls/frames.h"
+#include "controls/version.h"
 #include "monitor/published_items.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "rig/rig_reply_handler.h"
 #include "shell/config_store.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
-#include "shell/version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 void launchProgram(const QString &commandLine)
@@ -36,11 +36,13 @@ bool isSet(const QCheckBox *box)
 
 bool runStartup(Form1 &form)
 {
+    Bridge &bridge = form.bridge();
+    const Controls &controls = form.controls();
     form.setWindowTitle(QString::fromLatin1(kAppTitle));
     // The application port name lists ("COM1" to "COM20", "COM99") are filled by the window.
-    QComboBox *realLists[] = {form.rigFrame().ComboPort, form.outputFrame(1).ComboPort,
-                              form.outputFrame(2).ComboPort};
-    SerialPort *realPorts[] = {&form.rigPort(), &form.outputPort(1), &form.outputPort(2)};
+    QComboBox *realLists[] = {controls.rig->ComboPort, controls.outputs[0]->ComboPort,
+                              controls.outputs[1]->ComboPort};
+    SerialPort *realPorts[] = {&bridge.rigPort(), &bridge.outputPort(1), &bridge.outputPort(2)};
     for (int i = 0; i < 3; ++i) {
         const QString shown = realLists[i]->currentText();
         for (int p = 0; p < realPorts[i]->PortCount(); ++p)
@@ -51,18 +53,18 @@ bool runStartup(Form1 &form)
     if (!form.config().LoadConfig())
         return false;
 
-    form.rigPort().SetLineB(false);
-    form.rigPort().SetLineA(false);
-    form.outputPort(1).SetMode(QStringLiteral("4800,N,8,1"));
-    form.outputPort(2).SetMode(QStringLiteral("4800,N,8,1"));
-    form.rigReplies().ClearBuffer();
+    bridge.rigPort().SetLineB(false);
+    bridge.rigPort().SetLineA(false);
+    bridge.outputPort(1).SetMode(QStringLiteral("4800,N,8,1"));
+    bridge.outputPort(2).SetMode(QStringLiteral("4800,N,8,1"));
+    bridge.rigReplies().ClearBuffer();
     for (int n = 1; n <= 5; ++n)
-        form.appPorts().ClearBuffer(n);
+        bridge.appPorts().ClearBuffer(n);
 
-    if (isSet(form.rigFrame().chkConnectK3))
-        form.rigFrame().btnOpen->click();
+    if (isSet(controls.rig->chkConnectK3))
+        controls.rig->btnOpen->click();
     for (int n = 1; n <= 5; ++n) {
-        AppPortFrame &frame = form.appFrame(n);
+        const AppPortFrame &frame = *controls.appPorts[std::size_t(n - 1)];
         if (isSet(frame.chkConnect)) {
             frame.btnCreatePort->click();
             if (isSet(frame.chkLaunch))
@@ -70,17 +72,17 @@ bool runStartup(Form1 &form)
         }
         // The first program gets a moment to open its port before the others start.
         if (n == 1)
-            QThread::msleep(500);
+            bridge.clock().sleep(500);
     }
-    if (isSet(form.sdrFrame().chkConnect7))
-        form.sdrFrame().btnCreatePort7->click();
-    if (isSet(form.outputFrame(1).chkConnect))
-        form.outputFrame(1).btnOpen->click();
-    if (isSet(form.outputFrame(2).chkConnect))
-        form.outputFrame(2).btnOpen->click();
-    if (isSet(form.chkLaunchPSDR()))
+    if (isSet(controls.sdr->chkConnect7))
+        controls.sdr->btnCreatePort7->click();
+    if (isSet(controls.outputs[0]->chkConnect))
+        controls.outputs[0]->btnOpen->click();
+    if (isSet(controls.outputs[1]->chkConnect))
+        controls.outputs[1]->btnOpen->click();
+    if (isSet(controls.chkLaunchPSDR))
         launchProgram(form.launchPaths()[5]);
-    form.items().setTransmitIndicator(QStringLiteral("Off"));
-    form.timer1().start();
+    bridge.items().setTransmitIndicator(QStringLiteral("Off"));
+    bridge.timer1().start();
     return true;
 }

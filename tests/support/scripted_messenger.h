@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/messenger.h"
+#include "controls/messenger.h"
 
 #include <QList>
 

@@ -1,4 +1,6 @@
 #include "appports/app_ports.h"
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/terminal_model.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
@@ -8,7 +10,6 @@
 #include "rig/rig_reply_handler.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 #include "station_program.h"
 
 #include <QFile>
@@ -56,10 +57,10 @@ void TestBadInput::initTestCase()
     // A rig that talks nonsense: the rig port opened on a pseudo-terminal the test drives.
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open());
-    QVERIFY(m_form->rigPort().Open(m_rig->slavePath()));
+    QVERIFY(m_form->bridge().rigPort().Open(m_rig->slavePath()));
     QTRY_VERIFY(m_rig->peerHolds());
-    m_form->appFrame(1).btnCreatePort->click();
-    QVERIFY(m_form->appPort(1).IsCreated());
+    m_form->controls().appFrame(1)->btnCreatePort->click();
+    QVERIFY(m_form->bridge().appPort(1).IsCreated());
 }
 
 void TestBadInput::cleanupTestCase()
@@ -75,14 +76,14 @@ void TestBadInput::rigSendingAMegabyteWithoutTerminator()
     for (int i = 0; i < 64; ++i) {
         m_rig->write(chunk);
         QTest::qWait(5); // let the bridge read it as a rig would deliver it
-        QVERIFY(m_form->rigReplies().pending().size() <= CatFramer::kMaxCommand);
+        QVERIFY(m_form->bridge().rigReplies().pending().size() <= CatFramer::kMaxCommand);
     }
-    QTRY_VERIFY(m_form->terminal(0).lines().last().contains("discarded"));
+    QTRY_VERIFY(m_form->bridge().terminal(0).lines().last().contains("discarded"));
     // Still answering: the text up to the next ';' goes with the garbage, the reply after it is
     // stored.
     m_rig->write("FA00014050000;FA00014060000;");
-    QTRY_COMPARE(m_form->rig().get(Entry::FA), QByteArray("FA00014060000;"));
-    QVERIFY(!m_form->terminal(0).lines().contains("FA00014050000;"));
+    QTRY_COMPARE(m_form->bridge().rig().get(Entry::FA), QByteArray("FA00014060000;"));
+    QVERIFY(!m_form->bridge().terminal(0).lines().contains("FA00014050000;"));
     // The receive buffer is the bound that matters; this only catches growth of the order of
     // the input many times over.
     const long grown = residentKiB() - before;
@@ -92,17 +93,17 @@ void TestBadInput::rigSendingAMegabyteWithoutTerminator()
 
 void TestBadInput::programSendingAMegabyteWithoutTerminator()
 {
-    StationProgram program(m_form->appPort(1).DevicePath());
-    QTRY_VERIFY(m_form->appPort(1).IsOpenedByApp());
+    StationProgram program(m_form->bridge().appPort(1).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(1).IsOpenedByApp());
     QByteArray atRig;
     connect(m_rig.get(), &PtyDevice::readyRead, this, [&] { atRig += m_rig->readAll(); });
     const QByteArray chunk(16 * 1024, 'y');
     for (int i = 0; i < 64; ++i) {
         program.write(chunk);
         QTRY_COMPARE(program.unwritten(), 0);
-        QVERIFY(m_form->appPorts().pending(1).size() <= CatFramer::kMaxCommand);
+        QVERIFY(m_form->bridge().appPorts().pending(1).size() <= CatFramer::kMaxCommand);
     }
-    QTRY_VERIFY(m_form->terminal(1).lines().last().contains("discarded"));
+    QTRY_VERIFY(m_form->bridge().terminal(1).lines().last().contains("discarded"));
     QVERIFY(atRig.size() < 1024); // the garbage was not passed on
     program.write("FA;FA;");
     QTRY_COMPARE(program.received(), QByteArray("FA00014060000;"));

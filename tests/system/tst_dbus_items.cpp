@@ -1,3 +1,5 @@
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/dbus_items.h"
 #include "monitor/dbus_publisher.h"
 #include "monitor/published_items.h"
@@ -7,7 +9,6 @@
 #include "private_runtime.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,7 +54,7 @@ int runChildBridge()
     QTemporaryDir scratch;
     Form1 form(messenger, scratch.filePath(QStringLiteral("config.ini")));
     QCoreApplication::processEvents();
-    for (const QByteArray &line : form.terminal(0).lines())
+    for (const QByteArray &line : form.bridge().terminal(0).lines())
         std::printf("%s\n", line.constData());
     return 0;
 }
@@ -161,16 +162,14 @@ void TestDbusItems::initTestCase()
 
     // A config.ini of its own, so that no other test's settings reach this window.
     m_form = std::make_unique<Form1>(m_messenger, m_runtime.filePath(QStringLiteral("config.ini")));
-    auto *publisher = m_form->findChild<DbusPublisher *>();
-    QVERIFY(publisher);
-    QCOMPARE(publisher->outcome(), DbusPublisher::Outcome::Published);
-    QCOMPARE(m_form->terminal(0).lineCount(), 0);     // nothing to say when all is well
-    m_form->rigFrame().cbRigType->setCurrentIndex(0); // K3: TQ replies steer OVX_TX
-    QVERIFY(!m_form->timer1().isActive());
+    QCOMPARE(m_form->bridge().dbus().outcome(), DbusPublisher::Outcome::Published);
+    QCOMPARE(m_form->bridge().terminal(0).lineCount(), 0); // nothing to say when all is well
+    m_form->controls().rig->cbRigType->setCurrentIndex(0); // K3: TQ replies steer OVX_TX
+    QVERIFY(!m_form->bridge().timer1().isActive());
 
     QVERIFY2(m_rig.open(), qPrintable(m_rig.errorString()));
     connect(&m_rig, &PtyDevice::readyRead, this, [this] { m_received += m_rig.readAll(); });
-    QVERIFY(m_form->rigPort().Open(m_rig.slavePath()));
+    QVERIFY(m_form->bridge().rigPort().Open(m_rig.slavePath()));
     QCOMPARE(rigReceivesNext(), QByteArray());
 
     m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
@@ -191,7 +190,7 @@ void TestDbusItems::cleanupTestCase()
 
 QByteArray TestDbusItems::rigReceivesNext()
 {
-    m_form->rigPort().WriteText(kMarker);
+    m_form->bridge().rigPort().WriteText(kMarker);
     if (!QTest::qWaitFor([this] { return m_received.endsWith(kMarker); }, kWait))
         return "(the rig got no marker; it got: " + m_received + ")";
     QByteArray text = m_received.chopped(kMarker.size());
@@ -203,9 +202,9 @@ QByteArray TestDbusItems::rigReceivesNext()
 // bus keeps the bridge's signals in order, so all before them have arrived once they have.
 QStringList TestDbusItems::clientHeardSoFar()
 {
-    const QString before = m_form->items().transmitIndicator();
-    m_form->items().setTransmitIndicator(QStringLiteral("end mark"));
-    m_form->items().setTransmitIndicator(before);
+    const QString before = m_form->bridge().items().transmitIndicator();
+    m_form->bridge().items().setTransmitIndicator(QStringLiteral("end mark"));
+    m_form->bridge().items().setTransmitIndicator(before);
     const QStringList mark{QStringLiteral("OVX_TX=end mark"), QStringLiteral("OVX_TX=") + before};
     if (!QTest::qWaitFor(
             [&] {
@@ -320,9 +319,9 @@ void TestDbusItems::outsideClientReadsEachItem()
     QFETCH(QString, item);
     QFETCH(QString, expected);
     if (!rigSends.isEmpty()) {
-        const int lines = m_form->terminal(0).lineCount();
+        const int lines = m_form->bridge().terminal(0).lineCount();
         m_rig.write(rigSends);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->terminal(0).lineCount(), lines + 1, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->bridge().terminal(0).lineCount(), lines + 1, kWait);
     }
     if (!button.isEmpty())
         m_form->findChild<QPushButton *>(button)->click();
@@ -341,7 +340,7 @@ void TestDbusItems::outsideClientReadsEachItem()
 
 void TestDbusItems::outsideClientPokesTheRig()
 {
-    QSignalSpy forwarded(&m_form->items(), &PublishedItems::trxLinkChanged);
+    QSignalSpy forwarded(&m_form->bridge().items(), &PublishedItems::trxLinkChanged);
     const Run run =
         runTool({QStringLiteral("dbus-send"), QStringLiteral("--session"),
                  QStringLiteral("--print-reply"), QStringLiteral("--dest=") + kService, kPath,
@@ -350,8 +349,8 @@ void TestDbusItems::outsideClientPokesTheRig()
     QVERIFY2(run.exitCode == 0, qPrintable(run.all));
     QCOMPARE(forwarded.size(), 1);
     QCOMPARE(rigReceivesNext(), QByteArray("TX;"));
-    QCOMPARE(m_form->items().trxLink(), QStringLiteral("TX;"));
-    QCOMPARE(m_form->terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
+    QCOMPARE(m_form->bridge().items().trxLink(), QStringLiteral("TX;"));
+    QCOMPARE(m_form->bridge().terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
 }
 
 void TestDbusItems::subscriberSeesEachChange()
@@ -367,9 +366,9 @@ void TestDbusItems::subscriberSeesEachChange()
     rx->click();
     rx->click();
     // Polling brings the same FA reply over and over; clients hear of it once.
-    const int lines = m_form->terminal(0).lineCount();
+    const int lines = m_form->bridge().terminal(0).lineCount();
     m_rig.write("FA00014070000;FA00014070000;");
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->terminal(0).lineCount(), lines + 2, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->bridge().terminal(0).lineCount(), lines + 2, kWait);
     // A client poking the same text twice means it twice.
     QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("RX;")).type(),
              QDBusMessage::ReplyMessage);
@@ -429,8 +428,8 @@ void TestDbusItems::pokeReachesTheRigUnchanged()
     QFETCH(QString, after);
     QFETCH(bool, refused);
 
-    QSignalSpy forwards(&m_form->items(), &PublishedItems::trxLinkChanged);
-    const int lines = m_form->terminal(0).lineCount();
+    QSignalSpy forwards(&m_form->bridge().items(), &PublishedItems::trxLinkChanged);
+    const int lines = m_form->bridge().terminal(0).lineCount();
     for (const QVariant &poke : pokes) {
         const QDBusMessage reply = clientSet(QStringLiteral("TRX_LINK"), poke);
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
@@ -443,12 +442,12 @@ void TestDbusItems::pokeReachesTheRigUnchanged()
         expected << QStringLiteral("TRX_LINK=") + pokes.at(i).toString();
     QCOMPARE(clientHeardSoFar(), expected);
     QCOMPARE(clientGet(QStringLiteral("TRX_LINK")), after);
-    QCOMPARE(m_form->items().trxLink(), after);
+    QCOMPARE(m_form->bridge().items().trxLink(), after);
     // A refused poke is said once in the rig terminal; a forwarded one shows nowhere.
-    QCOMPARE(m_form->terminal(0).lineCount(), lines + (refused ? 1 : 0));
+    QCOMPARE(m_form->bridge().terminal(0).lineCount(), lines + (refused ? 1 : 0));
     if (refused)
-        QVERIFY2(m_form->terminal(0).lines().last().startsWith("TRX_LINK poke refused: "),
-                 m_form->terminal(0).lines().last().constData());
+        QVERIFY2(m_form->bridge().terminal(0).lines().last().startsWith("TRX_LINK poke refused: "),
+                 m_form->bridge().terminal(0).lines().last().constData());
 }
 
 void TestDbusItems::readOnlyItemsRefuseSet_data()
@@ -541,7 +540,7 @@ void TestDbusItems::bridgeSaysOnceWhyItemsAreNotPublished()
     QVERIFY2(run.exitCode == 0, qPrintable(run.all));
     QCOMPARE(run.out.toUtf8(), said + '\n');
     // The first one runs on.
-    QCOMPARE(clientGet(QStringLiteral("OVX_TX")), m_form->items().transmitIndicator());
+    QCOMPARE(clientGet(QStringLiteral("OVX_TX")), m_form->bridge().items().transmitIndicator());
 }
 
 int main(int argc, char *argv[])

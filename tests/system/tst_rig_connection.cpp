@@ -1,3 +1,5 @@
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "private_runtime.h"
@@ -5,7 +7,6 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -63,15 +64,15 @@ void TestRigConnection::startRig(RigType type)
     m_sim = std::make_unique<RigSimThread>(type, 38400);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
-    m_form->rigFrame().ComboPort->setEditText(path);
-    m_form->rigFrame().cbBaudRate->setCurrentIndex(3);
+    m_form->controls().rig->ComboPort->setEditText(path);
+    m_form->controls().rig->cbBaudRate->setCurrentIndex(3);
 }
 
 void TestRigConnection::connectAndRecord(int chunks, QStringList &received)
 {
     connect(m_sim.get(), &RigSimThread::received, this,
             [&](const QByteArray &chunk) { received << QString::fromLatin1(chunk); });
-    m_form->rigFrame().btnOpen->click();
+    m_form->controls().rig->btnOpen->click();
     QTRY_VERIFY_WITH_TIMEOUT(received.size() >= chunks, 5000);
     received = received.mid(0, chunks);
 }
@@ -79,15 +80,15 @@ void TestRigConnection::connectAndRecord(int chunks, QStringList &received)
 void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
 {
     startRig(RigType::K3);
-    m_form->rigFrame().cbRigType->setCurrentIndex(0);
+    m_form->controls().rig->cbRigType->setCurrentIndex(0);
     QStringList titles;
     QByteArray faAtDone;
     bool timerRanDuringSequence = false;
     connect(m_form.get(), &QWidget::windowTitleChanged, this, [&](const QString &title) {
         titles << title;
-        timerRanDuringSequence |= m_form->timer1().isActive();
+        timerRanDuringSequence |= m_form->bridge().timer1().isActive();
         if (title.endsWith(QLatin1String("Done")))
-            faAtDone = m_form->rig().get(Entry::FA);
+            faAtDone = m_form->bridge().rig().get(Entry::FA);
     });
     const QStringList expected{"FA;", "FA;",  "AI0;", "K31;", "AI2;", "K22;", // probe and set-up
                                "FA;", "FB;",  "ID;",  "IF;",  "FR;",  "FT;",  "FW;", "OM;", "BG;",
@@ -100,69 +101,70 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
     QCOMPARE(titles,
              (QStringList{"OVX2 v0.9.0.7  Initializing", "OVX2 v0.9.0.7  Done", "OVX2 v0.9.0.7"}));
     QVERIFY(!timerRanDuringSequence);
-    QVERIFY(m_form->timer1().isActive());
-    QVERIFY(m_form->rigPort().IsOpened());
-    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!m_form->rigFrame().ComboPort->isEnabled());
+    QVERIFY(m_form->bridge().timer1().isActive());
+    QVERIFY(m_form->bridge().rigPort().IsOpened());
+    QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!m_form->controls().rig->ComboPort->isEnabled());
 
     // The probe's two FA replies, as read back, until the next FA reply replaces them.
     QCOMPARE(faAtDone, QByteArray("FA00014074000;FA00014074000;"));
-    const QList<QByteArray> lines = m_form->terminal(0).lines();
+    const QList<QByteArray> lines = m_form->bridge().terminal(0).lines();
     const qsizetype loading = lines.indexOf("Loading Virtual Rig");
     QVERIFY(loading >= 0);
     QCOMPARE(lines.value(loading + 1), QByteArray("Virtual K3 Loaded"));
-    QTRY_COMPARE(m_form->rig().get(Entry::FA), QByteArray("FA00014074000;"));
+    QTRY_COMPARE(m_form->bridge().rig().get(Entry::FA), QByteArray("FA00014074000;"));
 
     // Disconnect closes the port; polling goes on.
-    m_form->rigFrame().btnOpen->click();
-    QVERIFY(!m_form->rigPort().IsOpened());
-    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
-    QVERIFY(m_form->rigFrame().ComboPort->isEnabled());
-    QVERIFY(m_form->timer1().isActive());
+    m_form->controls().rig->btnOpen->click();
+    QVERIFY(!m_form->bridge().rigPort().IsOpened());
+    QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
+    QVERIFY(m_form->controls().rig->ComboPort->isEnabled());
+    QVERIFY(m_form->bridge().timer1().isActive());
     QVERIFY(m_messenger.shown.isEmpty());
 }
 
 void TestRigConnection::kenwoodGetsItsSevenQueries()
 {
     startRig(RigType::Kenwood);
-    m_form->rigFrame().cbRigType->setCurrentIndex(2);
+    m_form->controls().rig->cbRigType->setCurrentIndex(2);
     const QStringList expected{"FA;", "FA;", "FA;", "FB;", "ID;", "IF;", "FR;", "FT;", "FW;"};
     QStringList received;
     connectAndRecord(int(expected.size()), received);
     QCOMPARE(received, expected);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
-    QTRY_VERIFY(m_form->rig().get(Entry::FW).startsWith("FW"));
+    QTRY_VERIFY(m_form->bridge().rig().get(Entry::FW).startsWith("FW"));
 }
 
 void TestRigConnection::silentRigIsReported()
 {
     startRig(RigType::K3);
     m_sim->invoke([](RigSimServer &s) { s.setSilent(true); });
-    m_form->rigFrame().btnOpen->click();
+    m_form->controls().rig->btnOpen->click();
     QCOMPARE(m_messenger.shown.size(), 1);
     const Message &m = m_messenger.shown.first();
     QCOMPARE(m.text, QStringLiteral("Can't connect to rig\r\nPlease check rig com port settings."));
     QCOMPARE(m.buttons, Message::Buttons::Ok);
     QVERIFY(m.title.isEmpty()); // the application's title
-    QVERIFY(!m_form->rigPort().IsOpened());
-    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
-    QVERIFY(m_form->rigFrame().ComboPort->isEnabled());
+    QVERIFY(!m_form->bridge().rigPort().IsOpened());
+    QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
+    QVERIFY(m_form->controls().rig->ComboPort->isEnabled());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7  Initializing"));
-    QVERIFY(!m_form->timer1().isActive());
-    QVERIFY(m_form->rig().get(Entry::FA).isEmpty());
+    QVERIFY(!m_form->bridge().timer1().isActive());
+    QVERIFY(m_form->bridge().rig().get(Entry::FA).isEmpty());
 }
 
 void TestRigConnection::portThatCannotOpen()
 {
-    m_form->rigFrame().ComboPort->setEditText(m_runtime.path() + QStringLiteral("/no-such-port"));
-    m_form->rigFrame().btnOpen->click();
+    m_form->controls().rig->ComboPort->setEditText(m_runtime.path() +
+                                                   QStringLiteral("/no-such-port"));
+    m_form->controls().rig->btnOpen->click();
     QVERIFY(m_messenger.shown.isEmpty());
-    QVERIFY(!m_form->rigPort().IsOpened());
-    QCOMPARE(m_form->rigFrame().btnOpen->text(), QStringLiteral("Connect"));
+    QVERIFY(!m_form->bridge().rigPort().IsOpened());
+    QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
-    QVERIFY(m_form->timer1().isActive());
+    QVERIFY(m_form->bridge().timer1().isActive());
     // The reason is in the rig terminal, not in a message.
-    const TerminalModel &rig = m_form->terminal(0);
+    const TerminalModel &rig = m_form->bridge().terminal(0);
     QVERIFY(rig.line(rig.lineCount() - 1).contains("no-such-port"));
 }
 
@@ -173,11 +175,11 @@ void TestRigConnection::slowRigAt4800Connects()
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 4800);
     const QString path = m_sim->start();
     QVERIFY(!path.isEmpty());
-    m_form->rigFrame().ComboPort->setEditText(path);
-    m_form->rigFrame().cbBaudRate->setCurrentIndex(0);
-    m_form->rigFrame().btnOpen->click();
+    m_form->controls().rig->ComboPort->setEditText(path);
+    m_form->controls().rig->cbBaudRate->setCurrentIndex(0);
+    m_form->controls().rig->btnOpen->click();
     QVERIFY(m_messenger.shown.isEmpty());
-    QVERIFY(m_form->rigPort().IsOpened());
+    QVERIFY(m_form->bridge().rigPort().IsOpened());
 }
 
 QTEST_MAIN(TestRigConnection)

@@ -1,4 +1,6 @@
 #include "appports/app_ports.h"
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
@@ -10,7 +12,6 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 #include "station_program.h"
 
 #include <QCheckBox>
@@ -56,23 +57,23 @@ void TestRigLink::initTestCase()
 
     // Refused while the rig port is closed, with each port's own text.
     for (int n = 1; n <= 5; ++n) {
-        m_form->appFrame(n).btnCreatePort->click();
+        m_form->controls().appFrame(n)->btnCreatePort->click();
         QCOMPARE(m_messenger.shown.size(), n);
         QCOMPARE(m_messenger.shown.last().title, QStringLiteral("Warning"));
         QCOMPARE(m_messenger.shown.last().text, n <= 2 ? QStringLiteral("Connect to rig first")
                                                        : QStringLiteral("Connect to K3 first"));
-        QVERIFY(!m_form->appPort(n).IsCreated());
+        QVERIFY(!m_form->bridge().appPort(n).IsCreated());
     }
     m_messenger.shown.clear();
 
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
-    m_form->rigFrame().ComboPort->setEditText(path);
-    m_form->rigFrame().cbRigType->setCurrentIndex(0);
-    m_form->rigFrame().btnOpen->click();
-    QVERIFY(m_form->rigPort().IsOpened());
-    QTRY_COMPARE(m_form->items().transmitIndicator(), QStringLiteral("Off"));
+    m_form->controls().rig->ComboPort->setEditText(path);
+    m_form->controls().rig->cbRigType->setCurrentIndex(0);
+    m_form->controls().rig->btnOpen->click();
+    QVERIFY(m_form->bridge().rigPort().IsOpened());
+    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("Off"));
 }
 
 void TestRigLink::cleanupTestCase()
@@ -83,12 +84,12 @@ void TestRigLink::cleanupTestCase()
 
 void TestRigLink::createPort(int n)
 {
-    if (m_form->appPort(n).IsCreated())
+    if (m_form->bridge().appPort(n).IsCreated())
         return;
-    m_form->appFrame(n).btnCreatePort->click();
-    QVERIFY(m_form->appPort(n).IsCreated());
-    QCOMPARE(m_form->appFrame(n).btnCreatePort->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!m_form->appFrame(n).ComboVPort->isEnabled());
+    m_form->controls().appFrame(n)->btnCreatePort->click();
+    QVERIFY(m_form->bridge().appPort(n).IsCreated());
+    QCOMPARE(m_form->controls().appFrame(n)->btnCreatePort->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!m_form->controls().appFrame(n)->ComboVPort->isEnabled());
 }
 
 QByteArray TestRigLink::simReply(const QByteArray &query)
@@ -103,10 +104,10 @@ void TestRigLink::everyEntryTheK3KeepsIsFilled()
     for (const EntryRow &row : kEntries) {
         const QByteArray query = queryOf(row.entry);
         if (row.entry == Entry::KP || row.entry == Entry::TX) {
-            QVERIFY(m_form->rig().get(row.entry).isEmpty()); // a K3 keeps neither
+            QVERIFY(m_form->bridge().rig().get(row.entry).isEmpty()); // a K3 keeps neither
             continue;
         }
-        QTRY_COMPARE(m_form->rig().get(row.entry), simReply(query));
+        QTRY_COMPARE(m_form->bridge().rig().get(row.entry), simReply(query));
     }
 }
 
@@ -115,40 +116,41 @@ void TestRigLink::autoInformationReachesOnlyHeldPorts()
     createPort(2);
     createPort(3);
     createPort(4);
-    m_form->appFrame(2).chkAI2->setChecked(true);
-    m_form->appFrame(3).chkAI1->setChecked(true);
-    m_form->appFrame(4).chkAI2->setChecked(true); // nobody holds port 4
-    StationProgram two(m_form->appPort(2).DevicePath());
-    StationProgram three(m_form->appPort(3).DevicePath());
-    QTRY_VERIFY(m_form->appPort(2).IsOpenedByApp() && m_form->appPort(3).IsOpenedByApp());
-    const int port4Lines = m_form->terminal(4).lineCount();
+    m_form->controls().appFrame(2)->chkAI2->setChecked(true);
+    m_form->controls().appFrame(3)->chkAI1->setChecked(true);
+    m_form->controls().appFrame(4)->chkAI2->setChecked(true); // nobody holds port 4
+    StationProgram two(m_form->bridge().appPort(2).DevicePath());
+    StationProgram three(m_form->bridge().appPort(3).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(2).IsOpenedByApp() &&
+                m_form->bridge().appPort(3).IsOpenedByApp());
+    const int port4Lines = m_form->bridge().terminal(4).lineCount();
 
     // VFO A turned on the rig's panel: the K3 in AI2 reports it unasked.
     m_sim->invoke([](RigSimServer &s) { s.turnVfoA(14070000); });
     QTRY_VERIFY(two.received().contains("FA00014070000;"));
-    QTRY_VERIFY(m_form->terminal(2).lines().contains("FA00014070000;"));
+    QTRY_VERIFY(m_form->bridge().terminal(2).lines().contains("FA00014070000;"));
     // Port 3 gets the stored IF reply after IF (polling) and MD replies, never the FA reply.
-    QTRY_VERIFY(three.received().contains(m_form->rig().get(Entry::IF)));
-    QTRY_VERIFY(m_form->rig().get(Entry::IF).mid(2, 11) == "00014070000");
+    QTRY_VERIFY(three.received().contains(m_form->bridge().rig().get(Entry::IF)));
+    QTRY_VERIFY(m_form->bridge().rig().get(Entry::IF).mid(2, 11) == "00014070000");
     QVERIFY(!three.received().contains("FA"));
     QVERIFY(!two.received().contains("IF"));
-    QCOMPARE(m_form->terminal(4).lineCount(), port4Lines);
+    QCOMPARE(m_form->bridge().terminal(4).lineCount(), port4Lines);
 
-    m_form->appFrame(2).chkAI2->setChecked(false);
-    m_form->appFrame(3).chkAI1->setChecked(false);
-    m_form->appFrame(4).chkAI2->setChecked(false);
+    m_form->controls().appFrame(2)->chkAI2->setChecked(false);
+    m_form->controls().appFrame(3)->chkAI1->setChecked(false);
+    m_form->controls().appFrame(4)->chkAI2->setChecked(false);
 }
 
 void TestRigLink::unclaimedReplyGoesToPort1()
 {
     createPort(1);
-    StationProgram one(m_form->appPort(1).DevicePath());
-    QTRY_VERIFY(m_form->appPort(1).IsOpenedByApp());
+    StationProgram one(m_form->bridge().appPort(1).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(1).IsOpenedByApp());
     // Port 1 passes an unknown command to the rig; the K3's "?;" matches no routing row.
     one.write("ZZ;");
     QTRY_VERIFY(one.received().contains("?;"));
-    QTRY_VERIFY(m_form->terminal(1).lines().contains("?;"));
-    QVERIFY(m_form->terminal(0).lines().contains("?;"));
+    QTRY_VERIFY(m_form->bridge().terminal(1).lines().contains("?;"));
+    QVERIFY(m_form->bridge().terminal(0).lines().contains("?;"));
 }
 
 void TestRigLink::pollingFollowsTheTransmitState()
@@ -160,13 +162,13 @@ void TestRigLink::pollingFollowsTheTransmitState()
     QTRY_VERIFY_WITH_TIMEOUT(stream.count(receive) >= 3, 5000);
 
     m_sim->invoke([](RigSimServer &s) { s.setTransmit(true); });
-    QTRY_COMPARE(m_form->items().transmitIndicator(), QStringLiteral("On"));
+    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("On"));
     stream.clear();
     QTRY_VERIFY_WITH_TIMEOUT(stream.count("BG;SM;TQ;") >= 3, 5000);
     QVERIFY(!stream.contains("IF;"));
 
     m_sim->invoke([](RigSimServer &s) { s.setTransmit(false); });
-    QTRY_COMPARE(m_form->items().transmitIndicator(), QStringLiteral("Off"));
+    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("Off"));
     stream.clear();
     QTRY_VERIFY_WITH_TIMEOUT(stream.count(receive) >= 2, 5000);
     disconnect(c);
@@ -174,37 +176,37 @@ void TestRigLink::pollingFollowsTheTransmitState()
 
 void TestRigLink::pollIntervalAppliesAtOnce()
 {
-    QScrollBar *bar = m_form->polling().VScrollPoll;
+    QScrollBar *bar = m_form->controls().polling->VScrollPoll;
     bar->setValue(5000);
-    QCOMPARE(m_form->polling().txtPOLL->text(), QStringLiteral("5000"));
-    QCOMPARE(m_form->timer1().interval(), 5000);
-    QVERIFY(m_form->timer1().isActive());
+    QCOMPARE(m_form->controls().polling->txtPOLL->text(), QStringLiteral("5000"));
+    QCOMPARE(m_form->bridge().timer1().interval(), 5000);
+    QVERIFY(m_form->bridge().timer1().isActive());
     bar->setValue(100);
-    QCOMPARE(m_form->polling().txtPOLL->text(), QStringLiteral("100"));
-    QCOMPARE(m_form->timer1().interval(), 100);
+    QCOMPARE(m_form->controls().polling->txtPOLL->text(), QStringLiteral("100"));
+    QCOMPARE(m_form->bridge().timer1().interval(), 100);
     bar->setValue(200);
 }
 
 void TestRigLink::removalRefusedWhileHeld()
 {
     createPort(5);
-    StationProgram five(m_form->appPort(5).DevicePath());
-    QTRY_VERIFY(m_form->appPort(5).IsOpenedByApp());
+    StationProgram five(m_form->bridge().appPort(5).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(5).IsOpenedByApp());
     m_messenger.shown.clear();
-    m_form->appFrame(5).btnCreatePort->click();
+    m_form->controls().appFrame(5)->btnCreatePort->click();
     QCOMPARE(m_messenger.shown.size(), 1);
     QCOMPARE(m_messenger.shown.first().title, QStringLiteral("Warning"));
     QCOMPARE(m_messenger.shown.first().text,
              QStringLiteral("Port cannot be deleted: the port is open."));
-    QCOMPARE(m_form->appFrame(5).btnCreatePort->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(m_form->controls().appFrame(5)->btnCreatePort->text(), QStringLiteral("Disconnect"));
     // The port keeps working.
     five.write("FA;");
     QTRY_VERIFY(five.received().startsWith("FA000"));
     five.close();
-    m_form->appFrame(5).btnCreatePort->click();
-    QVERIFY(!m_form->appPort(5).IsCreated());
-    QCOMPARE(m_form->appFrame(5).btnCreatePort->text(), QStringLiteral("Connect"));
-    QVERIFY(m_form->appFrame(5).ComboVPort->isEnabled());
+    m_form->controls().appFrame(5)->btnCreatePort->click();
+    QVERIFY(!m_form->bridge().appPort(5).IsCreated());
+    QCOMPARE(m_form->controls().appFrame(5)->btnCreatePort->text(), QStringLiteral("Connect"));
+    QVERIFY(m_form->controls().appFrame(5)->ComboVPort->isEnabled());
 }
 
 QTEST_MAIN(TestRigLink)

@@ -1,3 +1,5 @@
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "ports/virtual_port.h"
@@ -6,7 +8,6 @@
 #include "shell/config_store.h"
 #include "shell/config_table.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 #include "shell/option_coupling.h"
 #include "shell/startup.h"
 #include "station_program.h"
@@ -157,12 +158,12 @@ void TestShell::firstStartWritesTheFile()
             QVERIFY2(line.endsWith("=0"), line.constData());
     }
     // Nothing else happened: no connection, no polling, the indicator untouched.
-    QVERIFY(!form.rigPort().IsOpened());
-    QVERIFY(!form.timer1().isActive());
-    QVERIFY(form.items().transmitIndicator().isEmpty());
-    QCOMPARE(form.appFrame(3).ComboVPort->count(), 20);
-    QCOMPARE(form.appFrame(3).ComboVPort->itemText(19), QStringLiteral("COM20"));
-    QCOMPARE(form.sdrFrame().ComboVPort7->count(), 1);
+    QVERIFY(!form.bridge().rigPort().IsOpened());
+    QVERIFY(!form.bridge().timer1().isActive());
+    QVERIFY(form.bridge().items().transmitIndicator().isEmpty());
+    QCOMPARE(form.controls().appFrame(3)->ComboVPort->count(), 20);
+    QCOMPARE(form.controls().appFrame(3)->ComboVPort->itemText(19), QStringLiteral("COM20"));
+    QCOMPARE(form.controls().sdr->ComboVPort7->count(), 1);
     QVERIFY(m_messenger.shown.isEmpty());
 }
 
@@ -172,12 +173,12 @@ void TestShell::secondStartFillsEmptyPaths()
     m_form.reset();
     Form1 &form = start();
     for (int n = 0; n < 5; ++n)
-        QCOMPARE(form.pathBox(n)->text(), QStringLiteral("Enter Name"));
-    QCOMPARE(form.pathBox(5)->text(),
+        QCOMPARE(form.controls().pathBoxes[std::size_t(n)]->text(), QStringLiteral("Enter Name"));
+    QCOMPARE(form.controls().pathBoxes[std::size_t(5)]->text(),
              QStringLiteral("C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe"));
     QCOMPARE(form.launchPaths()[0], QStringLiteral("Enter Name"));
-    QVERIFY(form.timer1().isActive());
-    QCOMPARE(form.items().transmitIndicator(), QStringLiteral("Off"));
+    QVERIFY(form.bridge().timer1().isActive());
+    QCOMPARE(form.bridge().items().transmitIndicator(), QStringLiteral("Off"));
     // The launch slots were written back, so the file now names the defaults.
     QVERIFY(fileLines().contains("VPort1 App Path=Enter Name"));
 }
@@ -190,10 +191,10 @@ void TestShell::shortFileGetsItsDefaults()
     writeFile(lines);
     Form1 &form = start();
     QCOMPARE(fileLines().size(), 51);
-    QCOMPARE(form.rigFrame().cbBaudRate->currentIndex(), 3);
-    QCOMPARE(form.rigFrame().cbRigType->currentIndex(), 0);
-    QVERIFY(!form.appFrame(2).chkAI2->isChecked());
-    QVERIFY(form.appFrame(1).chkAI2->isChecked());
+    QCOMPARE(form.controls().rig->cbBaudRate->currentIndex(), 3);
+    QCOMPARE(form.controls().rig->cbRigType->currentIndex(), 0);
+    QVERIFY(!form.controls().appFrame(2)->chkAI2->isChecked());
+    QVERIFY(form.controls().appFrame(1)->chkAI2->isChecked());
 }
 
 void TestShell::emptyValueAtPosition21()
@@ -212,7 +213,7 @@ void TestShell::emptyValueAtPosition21()
     QCOMPARE(written.first().value(21), QByteArray("VirPort2AutoInfo2=0"));
     QCOMPARE(written.first().value(47), QByteArray("VirPort5=COM15"));
     // ...the controls still got what was read, and the last rewrite put it back in the file.
-    QVERIFY(m_form->appFrame(2).chkAI2->isChecked());
+    QVERIFY(m_form->controls().appFrame(2)->chkAI2->isChecked());
     QCOMPARE(fileLines().value(21), QByteArray("VirPort2AutoInfo2=1"));
     QCOMPARE(fileLines().value(47), QByteArray("VirPort5=COM7"));
 }
@@ -286,9 +287,10 @@ void TestShell::valuesApplied()
                   ? list->currentText()
                   : QString::number(list->currentIndex());
     QCOMPARE(got, expected);
-    QVERIFY(!form.appFrame(1).chkConnect->isChecked()); // the extra line did nothing
+    QVERIFY(!form.controls().appFrame(1)->chkConnect->isChecked()); // the extra line did nothing
     // Later positions still applied.
-    QCOMPARE(form.rigFrame().cbBaudRate->currentIndex(), position == 21 ? expected.toInt() : 3);
+    QCOMPARE(form.controls().rig->cbBaudRate->currentIndex(),
+             position == 21 ? expected.toInt() : 3);
     QCOMPARE(fileLines().size(), 51);
 }
 
@@ -320,8 +322,8 @@ void TestShell::brokenFilesStartCleanly()
     QCOMPARE(fileLines().size(), 51);
     QVERIFY(form.frameGeometry().x() < 100000);
     if (QByteArray(QTest::currentDataTag()).startsWith("both")) {
-        QVERIFY(!form.appFrame(1).chkAI1->isChecked());
-        QVERIFY(form.appFrame(1).chkAI2->isChecked());
+        QVERIFY(!form.controls().appFrame(1)->chkAI1->isChecked());
+        QVERIFY(form.controls().appFrame(1)->chkAI2->isChecked());
     }
 }
 
@@ -342,7 +344,7 @@ void TestShell::programsLaunchedAtStart()
     Form1 &form = start();
     QCOMPARE(m_messenger.shown.size(), 1);
     QCOMPARE(m_messenger.shown.first().text, QStringLiteral("Connect to K3 first"));
-    QVERIFY(!form.sdrPort().IsCreated());
+    QVERIFY(!form.bridge().sdrPort().IsCreated());
     QTRY_VERIFY(QFile::exists(QFile::decodeName(logger)));
     QTRY_VERIFY(QFile::exists(QFile::decodeName(sdr)));
     // A path that names no program does nothing, and says nothing.
@@ -367,14 +369,14 @@ void TestShell::unwritableFolderIsSaid()
         QStringLiteral("Settings could not be saved to ") + path));
     m_form->menuItem(QStringLiteral("mnuHide"))->trigger(); // said once, then only in the terminal
     QCOMPARE(m_messenger.shown.size(), 1);
-    QVERIFY(m_form->terminal(0).lines().last().startsWith("Settings not saved"));
+    QVERIFY(m_form->bridge().terminal(0).lines().last().startsWith("Settings not saved"));
 }
 
 void TestShell::negativeLeftEdgeSavedAsZero()
 {
     Form1 &form = start();
     form.move(-200, 30);
-    form.SaveConfig();
+    form.config().SaveConfig();
     QCOMPARE(fileLines().value(0), QByteArray("Position-Left=0"));
     QCOMPARE(fileLines().value(1), QByteArray("Position-Top=450"));
 }
@@ -441,7 +443,7 @@ void TestShell::coupling()
     QFETCH(int, value);
     QFETCH(QString, after);
     m_form = std::make_unique<Form1>(m_messenger, configPath());
-    AppPortFrame &f = m_form->appFrame(port);
+    AppPortFrame &f = *m_form->controls().appFrame(port);
     QCheckBox *boxes[] = {f.chkConnect, f.chkLaunch, f.chkAI1, f.chkAI2};
     for (int i = 0; i < 4; ++i)
         boxes[i]->setChecked(before[i] == QLatin1Char('1'));
@@ -457,15 +459,15 @@ void TestShell::coupling()
     // Other ports never move.
     for (int n = 1; n <= 5; ++n) {
         if (n != port)
-            QVERIFY(!m_form->appFrame(n).chkAI1->isChecked() &&
-                    !m_form->appFrame(n).chkAI2->isChecked());
+            QVERIFY(!m_form->controls().appFrame(n)->chkAI1->isChecked() &&
+                    !m_form->controls().appFrame(n)->chkAI2->isChecked());
     }
 }
 
 void TestShell::pathBoxesKeepTheLaunchTable()
 {
     m_form = std::make_unique<Form1>(m_messenger, configPath());
-    QLineEdit *box = m_form->pathBox(2);
+    QLineEdit *box = m_form->controls().pathBoxes[std::size_t(2)];
     box->clear();
     QTest::keyClicks(box, QStringLiteral("/usr/bin/wsjtx"));
     QCOMPARE(m_form->launchPaths()[2], QStringLiteral("/usr/bin/wsjtx"));
@@ -478,13 +480,13 @@ void TestShell::connectRigStandIn()
 {
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open());
-    QVERIFY(m_form->rigPort().Open(m_rig->slavePath()));
+    QVERIFY(m_form->bridge().rigPort().Open(m_rig->slavePath()));
     for (int n = 1; n <= 5; ++n)
-        m_form->appFrame(n).btnCreatePort->click();
-    m_form->sdrFrame().btnCreatePort7->click();
+        m_form->controls().appFrame(n)->btnCreatePort->click();
+    m_form->controls().sdr->btnCreatePort7->click();
     for (int n = 1; n <= 5; ++n)
-        QVERIFY(m_form->appPort(n).IsCreated());
-    QVERIFY(m_form->sdrPort().IsCreated());
+        QVERIFY(m_form->bridge().appPort(n).IsCreated());
+    QVERIFY(m_form->bridge().sdrPort().IsCreated());
 }
 
 void TestShell::shutdownNoPortHeld()
@@ -496,8 +498,8 @@ void TestShell::shutdownNoPortHeld()
     QVERIFY(m_form->close());
     QVERIFY(m_messenger.shown.isEmpty());
     for (int n = 1; n <= 5; ++n)
-        QVERIFY(!m_form->appPort(n).IsCreated());
-    QVERIFY(!m_form->sdrPort().IsCreated());
+        QVERIFY(!m_form->bridge().appPort(n).IsCreated());
+    QVERIFY(!m_form->bridge().sdrPort().IsCreated());
     QCOMPARE(fileLines().size(), 51);
     QVERIFY(QDir(m_runtime.path() + QStringLiteral("/ovx2")).entryList(QDir::System).isEmpty());
 }
@@ -507,8 +509,8 @@ void TestShell::shutdownAnsweredNo()
     start();
     m_form->show();
     connectRigStandIn();
-    StationProgram three(m_form->appPort(3).DevicePath());
-    QTRY_VERIFY(m_form->appPort(3).IsOpenedByApp());
+    StationProgram three(m_form->bridge().appPort(3).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(3).IsOpenedByApp());
     QFile::remove(configPath());
     m_messenger.answers = {false};
     QVERIFY(!m_form->close());
@@ -520,12 +522,12 @@ void TestShell::shutdownAnsweredNo()
                                     "Do you want to exit anyway ?"));
     QCOMPARE(m.buttons, Message::Buttons::YesNo);
     QCOMPARE(m.icon, Message::Icon::Stop);
-    QVERIFY(!m_form->appPort(1).IsCreated() && !m_form->appPort(2).IsCreated());
-    QVERIFY(m_form->appPort(3).IsCreated() && m_form->appPort(4).IsCreated() &&
-            m_form->appPort(5).IsCreated() && m_form->sdrPort().IsCreated());
+    QVERIFY(!m_form->bridge().appPort(1).IsCreated() && !m_form->bridge().appPort(2).IsCreated());
+    QVERIFY(m_form->bridge().appPort(3).IsCreated() && m_form->bridge().appPort(4).IsCreated() &&
+            m_form->bridge().appPort(5).IsCreated() && m_form->bridge().sdrPort().IsCreated());
     QVERIFY(!QFile::exists(configPath())); // not saved
     // The buttons still show the ports as created, as the shutdown left them.
-    QCOMPARE(m_form->appFrame(1).btnCreatePort->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(m_form->controls().appFrame(1)->btnCreatePort->text(), QStringLiteral("Disconnect"));
 }
 
 void TestShell::shutdownAnsweredYesTwice()
@@ -533,15 +535,16 @@ void TestShell::shutdownAnsweredYesTwice()
     start();
     m_form->show();
     connectRigStandIn();
-    StationProgram two(m_form->appPort(2).DevicePath());
-    StationProgram four(m_form->appPort(4).DevicePath());
-    QTRY_VERIFY(m_form->appPort(2).IsOpenedByApp() && m_form->appPort(4).IsOpenedByApp());
+    StationProgram two(m_form->bridge().appPort(2).DevicePath());
+    StationProgram four(m_form->bridge().appPort(4).DevicePath());
+    QTRY_VERIFY(m_form->bridge().appPort(2).IsOpenedByApp() &&
+                m_form->bridge().appPort(4).IsOpenedByApp());
     m_messenger.answers = {true, true};
     QVERIFY(m_form->close());
     QCOMPARE(m_messenger.shown.size(), 2);
     for (int n = 1; n <= 5; ++n)
-        QVERIFY(!m_form->appPort(n).IsCreated());
-    QVERIFY(!m_form->sdrPort().IsCreated());
+        QVERIFY(!m_form->bridge().appPort(n).IsCreated());
+    QVERIFY(!m_form->bridge().sdrPort().IsCreated());
 }
 
 void TestShell::exitSavesTwice()

@@ -1,3 +1,5 @@
+#include "bridge/bridge.h"
+#include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "outports/output_ports.h"
@@ -9,7 +11,6 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
-#include "shell/frames.h"
 #include "station_program.h"
 
 #include <QComboBox>
@@ -56,20 +57,20 @@ void TestStationPrograms::initTestCase()
     usePrivateRuntimeDir(m_runtime);
     m_form = std::make_unique<Form1>(m_messenger, m_runtime.path() + QStringLiteral("/config.ini"));
     m_form->show();
-    m_form->items().setTransmitIndicator(QStringLiteral("Off"));
+    m_form->bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
     connect(m_sim.get(), &RigSimThread::received, this,
             [this](const QByteArray &chunk) { m_atRig << chunk; });
-    m_form->rigFrame().ComboPort->setEditText(path);
-    m_form->rigFrame().btnOpen->click();
-    QVERIFY(m_form->rigPort().IsOpened());
+    m_form->controls().rig->ComboPort->setEditText(path);
+    m_form->controls().rig->btnOpen->click();
+    QVERIFY(m_form->bridge().rigPort().IsOpened());
     for (int n = 1; n <= 5; ++n) {
-        m_form->appFrame(n).btnCreatePort->click();
-        QVERIFY(m_form->appPort(n).IsCreated());
+        m_form->controls().appFrame(n)->btnCreatePort->click();
+        QVERIFY(m_form->bridge().appPort(n).IsCreated());
     }
-    QTRY_VERIFY(!m_form->rig().get(Entry::IF).isEmpty());
+    QTRY_VERIFY(!m_form->bridge().rig().get(Entry::IF).isEmpty());
 }
 
 void TestStationPrograms::cleanupTestCase()
@@ -90,7 +91,7 @@ StationProgram &TestStationPrograms::program(int n)
 {
     auto &p = m_programs[n];
     if (!p) {
-        VirtualPort &port = n == 7 ? m_form->sdrPort() : m_form->appPort(n);
+        VirtualPort &port = n == 7 ? m_form->bridge().sdrPort() : m_form->bridge().appPort(n);
         p = std::make_unique<StationProgram>(port.DevicePath());
         [&] { QTRY_VERIFY(port.IsOpenedByApp()); }();
     }
@@ -102,15 +103,17 @@ void TestStationPrograms::port1AnswersFromTheVirtualRig()
     StationProgram &one = program(1);
     one.write("FA;IF");
     one.write(";");
-    const QByteArray expected = m_form->rig().get(Entry::FA) + m_form->rig().get(Entry::IF);
+    const QByteArray expected =
+        m_form->bridge().rig().get(Entry::FA) + m_form->bridge().rig().get(Entry::IF);
     QTRY_COMPARE(one.received(), expected);
     // Answered without the rig: no "FA;" of its own reached the rig, only the polls.
     QTest::qWait(300);
     QVERIFY(!rigGot("FA;"));
     QVERIFY(!rigGot("IF;"));
-    const QList<QByteArray> lines = m_form->terminal(1).lines();
-    QCOMPARE(lines.mid(lines.size() - 4), (QList<QByteArray>{"FA;", m_form->rig().get(Entry::FA),
-                                                             "IF;", m_form->rig().get(Entry::IF)}));
+    const QList<QByteArray> lines = m_form->bridge().terminal(1).lines();
+    QCOMPARE(lines.mid(lines.size() - 4),
+             (QList<QByteArray>{"FA;", m_form->bridge().rig().get(Entry::FA), "IF;",
+                                m_form->bridge().rig().get(Entry::IF)}));
 }
 
 void TestStationPrograms::port1PassesSettingsAndGetsTheRigsAnswer()
@@ -121,7 +124,7 @@ void TestStationPrograms::port1PassesSettingsAndGetsTheRigsAnswer()
     qint64 vfoA = 0;
     m_sim->invoke([&](RigSimServer &s) { vfoA = s.model().vfoA(); });
     QCOMPARE(vfoA, 14060000);
-    QVERIFY(m_form->timer1().isActive()); // polling restarted after the write
+    QVERIFY(m_form->bridge().timer1().isActive()); // polling restarted after the write
 
     // A query the virtual rig does not keep: the rig's answer comes back by routing.
     one.write("RVM;");
@@ -155,7 +158,7 @@ void TestStationPrograms::metaCommandsAndCase()
     QFETCH(QByteArray, answer);
     StationProgram &p = program(port);
     p.write(command);
-    QTRY_VERIFY(m_form->terminal(port).lines().contains(command));
+    QTRY_VERIFY(m_form->bridge().terminal(port).lines().contains(command));
     if (reachesRig)
         QTRY_VERIFY(rigGot(command));
     if (!answer.isEmpty())
@@ -178,22 +181,22 @@ void TestStationPrograms::ports2And5AreIndependent()
     five.write("F;");
     QTest::qWait(50);
     two.write(";");
-    QTRY_COMPARE(five.received(), m_form->rig().get(Entry::IF));
-    QTRY_COMPARE(two.received(), m_form->rig().get(Entry::FA));
+    QTRY_COMPARE(five.received(), m_form->bridge().rig().get(Entry::IF));
+    QTRY_COMPARE(two.received(), m_form->bridge().rig().get(Entry::FA));
 }
 
 void TestStationPrograms::sdrProgram()
 {
-    m_form->sdrFrame().btnCreatePort7->click();
-    QVERIFY(m_form->sdrPort().IsCreated());
+    m_form->controls().sdr->btnCreatePort7->click();
+    QVERIFY(m_form->bridge().sdrPort().IsCreated());
     StationProgram &sdr = program(7);
     m_atRig.clear();
     // Polling switches to the SDR row.
     QTRY_VERIFY(rigGot("BG;IC;FA;FR;FT;TQ;"));
-    const QByteArray fa = m_form->rig().get(Entry::FA);
+    const QByteArray fa = m_form->bridge().rig().get(Entry::FA);
     sdr.write("IF;AI2;" + fa);
     QTRY_VERIFY(rigGot("IF;") || rigGot("IF;AI2;"));
-    QTRY_VERIFY(m_form->terminal(7).lines().contains(fa));
+    QTRY_VERIFY(m_form->bridge().terminal(7).lines().contains(fa));
     QTRY_VERIFY(rigGot("AI2;") || rigGot("IF;AI2;"));
     QTest::qWait(300);
     for (const QByteArray &chunk : std::as_const(m_atRig))
@@ -202,7 +205,7 @@ void TestStationPrograms::sdrProgram()
     QTRY_VERIFY(sdr.received().contains("FA000"));
     sdr.close();
     m_programs.erase(7);
-    QTRY_VERIFY(!m_form->sdrPort().IsOpenedByApp());
+    QTRY_VERIFY(!m_form->bridge().sdrPort().IsOpenedByApp());
 }
 
 void TestStationPrograms::outputPortsRefusedWithoutRig()
@@ -211,19 +214,19 @@ void TestStationPrograms::outputPortsRefusedWithoutRig()
     QTemporaryDir dir;
     ScriptedMessenger messenger;
     Form1 form(messenger, dir.path() + QStringLiteral("/config.ini"));
-    form.outputFrame(2).btnOpen->click();
+    form.controls().outputFrame(2)->btnOpen->click();
     QCOMPARE(messenger.shown.size(), 1);
     QCOMPARE(messenger.shown.first().text, QStringLiteral("Rig port must be opened first."));
     QCOMPARE(messenger.shown.first().title, QStringLiteral("Warning"));
-    QVERIFY(!form.outputPort(2).IsOpened());
+    QVERIFY(!form.bridge().outputPort(2).IsOpened());
 
     // A port that cannot be opened, with the rig connected.
     m_messenger.shown.clear();
-    m_form->outputFrame(1).ComboPort->setEditText(QStringLiteral("/dev/no-such-port"));
-    m_form->outputFrame(1).btnOpen->click();
+    m_form->controls().outputFrame(1)->ComboPort->setEditText(QStringLiteral("/dev/no-such-port"));
+    m_form->controls().outputFrame(1)->btnOpen->click();
     QCOMPARE(m_messenger.shown.size(), 1);
     QCOMPARE(m_messenger.shown.first().text, QStringLiteral("/dev/no-such-port is in use"));
-    QVERIFY(m_form->outputFrame(1).ComboPort->isEnabled());
+    QVERIFY(m_form->controls().outputFrame(1)->ComboPort->isEnabled());
 }
 
 void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
@@ -239,24 +242,25 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
         last1 = clock.elapsed();
     });
     connect(&out2, &PtyDevice::readyRead, this, [&] { got2 += out2.readAll(); });
-    m_form->outputFrame(1).ComboPort->setEditText(out1.slavePath());
-    m_form->outputFrame(2).ComboPort->setEditText(out2.slavePath());
-    m_form->outputFrame(1).btnOpen->click();
-    m_form->outputFrame(2).btnOpen->click();
-    QVERIFY(m_form->outputPort(1).IsOpened() && m_form->outputPort(2).IsOpened());
-    QCOMPARE(m_form->outputFrame(1).btnOpen->text(), QStringLiteral("Disconnect"));
+    m_form->controls().outputFrame(1)->ComboPort->setEditText(out1.slavePath());
+    m_form->controls().outputFrame(2)->ComboPort->setEditText(out2.slavePath());
+    m_form->controls().outputFrame(1)->btnOpen->click();
+    m_form->controls().outputFrame(2)->btnOpen->click();
+    QVERIFY(m_form->bridge().outputPort(1).IsOpened() && m_form->bridge().outputPort(2).IsOpened());
+    QCOMPARE(m_form->controls().outputFrame(1)->btnOpen->text(), QStringLiteral("Disconnect"));
 
     // FT0: VFO A's frequency, and the IF line built on it.
-    const QByteArray fa = m_form->rig().get(Entry::FA);
-    const QByteArray line2 = "IF" + fa.mid(2, 11) + m_form->rig().get(Entry::IF).mid(13, 25);
+    const QByteArray fa = m_form->bridge().rig().get(Entry::FA);
+    const QByteArray line2 =
+        "IF" + fa.mid(2, 11) + m_form->bridge().rig().get(Entry::IF).mid(13, 25);
     QTRY_VERIFY_WITH_TIMEOUT(got1.count(fa + line2) >= 3, 4000);
     QTRY_VERIFY(got2.count(fa + line2) >= 2);
-    QVERIFY(m_form->outputTerminal(1).lines().contains(line2));
+    QVERIFY(m_form->bridge().outputTerminal(1).lines().contains(line2));
 
     // The rig falls silent: no FR or FT replies keep the output window open.
     m_sim->invoke([](RigSimServer &s) { s.setSilent(true); });
     const qint64 silentAt = clock.elapsed();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_form->outputs().outputWindow().isActive(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_form->bridge().outputs().outputWindow().isActive(), 4000);
     const qint64 stopped = last1 - silentAt;
     QTest::qWait(1200);
     QVERIFY2(last1 - silentAt == stopped, "output went on after the window closed");
@@ -265,9 +269,10 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
     m_sim->invoke([](RigSimServer &s) { s.setSilent(false); });
 
     // Disconnect of the rig closes both output ports.
-    m_form->rigFrame().btnOpen->click();
-    QVERIFY(!m_form->outputPort(1).IsOpened() && !m_form->outputPort(2).IsOpened());
-    QCOMPARE(m_form->outputFrame(2).btnOpen->text(), QStringLiteral("Connect"));
+    m_form->controls().rig->btnOpen->click();
+    QVERIFY(!m_form->bridge().outputPort(1).IsOpened() &&
+            !m_form->bridge().outputPort(2).IsOpened());
+    QCOMPARE(m_form->controls().outputFrame(2)->btnOpen->text(), QStringLiteral("Connect"));
 }
 
 QTEST_MAIN(TestStationPrograms)

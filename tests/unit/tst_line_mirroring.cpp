@@ -1,9 +1,9 @@
 #include "appports/app_ports.h"
+#include "controls/frames.h"
 #include "fake_ports.h"
 #include "monitor/terminal_model.h"
 #include "rig/virtual_rig.h"
 #include "scripted_messenger.h"
-#include "shell/frames.h"
 
 #include <QTest>
 #include <QTimer>

@@ -36,7 +36,6 @@ void TestTerminalModel::bound()
     for (int i = 1; i <= appended; ++i)
         AppendToTerminal(t, QByteArray::number(i));
     QCOMPARE(t.lineCount(), count);
-    QCOMPARE(t.rowCount(), count);
     QCOMPARE(t.topLine(), top);
     QCOMPARE(t.line(0), QByteArray::number(firstKept));
     QCOMPARE(t.line(count - 1), QByteArray::number(appended));
@@ -52,9 +51,7 @@ void TestTerminalModel::terminalsAreIndependent()
     AppendToTerminal(a, QByteArray()); // an empty line counts
     QCOMPARE(a.lineCount(), 2);
     QCOMPARE(b.lineCount(), 0);
-    QCOMPARE(a.data(a.index(1), Qt::DisplayRole).toString(), QString());
-    AppendToTerminal(a, QByteArray("IC\xe9;"));
-    QCOMPARE(a.data(a.index(2), Qt::DisplayRole).toString(), QStringLiteral("IC\u00e9;"));
+    QCOMPARE(a.line(1), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestTerminalModel)

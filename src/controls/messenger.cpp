@@ -1,6 +1,6 @@
-#include "shell/messenger.h"
+#include "controls/messenger.h"
 
-#include "shell/version.h"
+#include "controls/version.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "shell/frames.h"
+#include "controls/frames.h"
 
 #include <QCheckBox>
 #include <QComboBox>

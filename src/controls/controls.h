@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+class AppPortFrame;
+class OutputPortFrame;
+class PollingControls;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+class RigPortFrame;
+class SdrPortFrame;
+
+// The window's controls that the bridge's handlers read and write. The window owns them; the
+// handlers read them afresh at every decision, as they are the state the user sees and sets.
+struct Controls {
+    QWidget *window = nullptr; // its title shows the progress of a rig connection
+    RigPortFrame *rig = nullptr;
+    PollingControls *polling = nullptr;
+    std::array<AppPortFrame *, 5> appPorts{}; // application ports 1 to 5
+    SdrPortFrame *sdr = nullptr;
+    std::array<OutputPortFrame *, 2> outputs{};
+    QCheckBox *chkOnTop = nullptr;
+    QCheckBox *chkOVXmin = nullptr;
+    QCheckBox *chkLaunchPSDR = nullptr;
+    std::array<QLineEdit *, 6> pathBoxes{}; // txtVportAppPath 0 to 5
+    QLineEdit *text8 = nullptr;             // the rig's last FA reply
+    QLineEdit *ovxTx = nullptr;             // the transmit indicator
+    QPushButton *cmdTX = nullptr;           // test panel: "On"
+    QPushButton *cmdRX = nullptr;           // test panel: "Off"
+
+    AppPortFrame *appFrame(int n) const { return appPorts[std::size_t(n - 1)]; }
+    OutputPortFrame *outputFrame(int i) const { return outputs[std::size_t(i - 1)]; }
+};
