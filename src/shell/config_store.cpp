@@ -77,12 +77,23 @@ ConfigStore::Bound ConfigStore::bind(const ConfigLine &line, const Controls &con
 
 QString ConfigStore::defaultPath()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini");
+    const QString exeDir = QCoreApplication::applicationDirPath(); // symlinks resolved
+    const QString beside = exeDir + QStringLiteral("/config.ini");
     const QFileInfo file(beside);
-    if (file.exists() ? file.isWritable() : QFileInfo(file.absolutePath()).isWritable())
+    const bool writable = file.exists() ? file.isWritable() : QFileInfo(exeDir).isWritable();
+    // Compared as the real folder, so /bin on a merged-/usr system is /usr/bin.
+    const QString installBinDir = QStringLiteral(OVX2_INSTALL_BINDIR);
+    const QString realBinDir = QFileInfo(installBinDir).canonicalFilePath();
+    if (keepsConfigBeside(exeDir, realBinDir.isEmpty() ? installBinDir : realBinDir, writable))
         return beside;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/ovx2/config.ini");
+}
+
+bool ConfigStore::keepsConfigBeside(const QString &exeDir, const QString &installBinDir,
+                                    bool exeDirWritable)
+{
+    return exeDirWritable && QDir::cleanPath(exeDir) != QDir::cleanPath(installBinDir);
 }
 
 QString ConfigStore::valueOf(std::size_t i) const

@@ -25,9 +25,13 @@ public:
     ConfigStore(const Controls &controls, WindowState &window, Messenger &messenger,
                 TerminalModel &rigTerminal, QString filePath, QObject *parent = nullptr);
 
-    // config.ini beside the executable; where that folder cannot be written (a system-wide
-    // install), the user's own configuration folder.
+    // config.ini beside the executable when it runs from a build or a folder of its own that
+    // can be written; for an installed executable, the user's own configuration folder.
     static QString defaultPath();
+    // The rule of defaultPath(): an executable in the install bin folder never keeps its
+    // settings beside itself, even where root could write there.
+    static bool keepsConfigBeside(const QString &exeDir, const QString &installBinDir,
+                                  bool exeDirWritable);
 
     QString filePath() const { return m_path; }
     // Writes the file whole; the previous file stays when that fails. Outside start-up a failure
