@@ -194,7 +194,7 @@ Outcome setMode(Context &c, const Replies &)
     if (!ok)
         return fail(InvalidArgument);
     QList<QByteArray> s = cat::modeSettings(c.family, *mode);
-    const QByteArray width = cat::widthSetting(c.family, std::abs(passband));
+    const QByteArray width = passband > 0 ? cat::widthSetting(c.family, passband) : QByteArray();
     if (!width.isEmpty())
         s.append(width);
     return settings(s);
