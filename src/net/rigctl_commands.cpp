@@ -193,6 +193,8 @@ Outcome setMode(Context &c, const Replies &)
     const int passband = c.args.size() > 1 ? c.args.at(1).toInt(&ok) : -1;
     if (!ok)
         return fail(InvalidArgument);
+    if (c.state.modeLocked)
+        return {};
     QList<QByteArray> s = cat::modeSettings(c.family, *mode);
     const QByteArray width = passband > 0 ? cat::widthSetting(c.family, passband) : QByteArray();
     if (!width.isEmpty())
@@ -420,6 +422,20 @@ Outcome setVfoOpt(Context &c, const Replies &)
 {
     return c.args.value(0) == "0" ? Outcome{} : fail(NotAvailable);
 }
+// Hamlib 4.5's clients ask for the lock before every M and leave the mode alone unless the
+// answer is 0.
+Outcome getLockMode(Context &c, const Replies &)
+{
+    return values({c.state.modeLocked ? "1" : "0"});
+}
+Outcome setLockMode(Context &c, const Replies &)
+{
+    const QByteArray &on = c.args.value(0);
+    if (on != "0" && on != "1")
+        return fail(InvalidArgument);
+    c.state.modeLocked = on == "1";
+    return {};
+}
 Outcome dumpStateOf(Context &c, const Replies &)
 {
     Outcome o;
@@ -434,7 +450,7 @@ Outcome dumpCapsOf(Context &c, const Replies &)
 }
 
 // Hamlib's own numbers for the long-name-only commands do not reach the wire: 0 here.
-constexpr std::array<Command, 27> kCommands{{
+constexpr std::array<Command, 29> kCommands{{
     {'F', "set_freq", 1, 1, nullptr, setFreq, 0, {"Frequency"}},
     {'f', "get_freq", 0, 0, getFreqReads, getFreq, ArgOut, {"Frequency"}},
     {'M', "set_mode", 1, 2, nullptr, setMode, 0, {"Mode", "Passband"}},
@@ -483,6 +499,8 @@ constexpr std::array<Command, 27> kCommands{{
      ArgOut | NewlineAfter | NoHeader | NeedsNoRig,
      {"ChkVFO"}},
     {0, "set_vfo_opt", 1, 1, nullptr, setVfoOpt, NeedsNoRig, {"Status"}},
+    {0, "set_lock_mode", 1, 1, nullptr, setLockMode, NeedsNoRig, {"Locked"}},
+    {0, "get_lock_mode", 0, 0, nullptr, getLockMode, NewlineAfter | NeedsNoRig, {"Locked"}},
 }};
 
 } // namespace

@@ -33,6 +33,7 @@ enum Code : int {
 struct ClientState {
     char vfo = 'A';
     bool chkVfoSeen = false; // \dump_state then adds the lines newer clients read
+    bool modeLocked = false; // \set_lock_mode 1: M is answered but changes nothing
 };
 
 // The rig's replies to the reads a command asked for, by query.

@@ -172,6 +172,8 @@ void TestRigctlServer::commands_data()
     row("chk_vfo", k3, "\\chk_vfo\n", "0\n");
     row("+chk_vfo", k3, "+\\chk_vfo\n", "ChkVFO: 0\n");
     row(";chk_vfo", k3, ";\\chk_vfo\n", "ChkVFO: 0\n\n");
+    row("lock mode", k3, "\\get_lock_mode\n\\set_lock_mode 1\nM LSB 0\n;\\get_lock_mode\n",
+        "0\nRPRT 0\nRPRT 0\nRPRT 0\nget_lock_mode:;Locked: 1\nRPRT 0\n");
     row("set_vfo_opt 0", k3, "\\set_vfo_opt 0\n", "RPRT 0\n");
     row("set_vfo_opt 1", k3, "\\set_vfo_opt 1\n", "RPRT -11\n");
     // Several commands on a line, as rigctld reads its input as a stream; CR LF line ends.
