@@ -23,7 +23,8 @@ class FakeRigAccess : public RigAccess {
 public:
     enum class Answer { Reply, Silence, Refuse, Unanswered };
 
-    explicit FakeRigAccess(RigType type, QObject *parent = nullptr) : RigAccess(parent), type(type)
+    explicit FakeRigAccess(RigType rigType, QObject *parent = nullptr)
+        : RigAccess(parent), type(rigType)
     {
     }
 
