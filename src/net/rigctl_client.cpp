@@ -41,8 +41,10 @@ RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int r
     m_deadline.setSingleShot(true);
     connect(socket, &QTcpSocket::readyRead, this, &RigctlClient::readSocket);
     connect(socket, &QTcpSocket::bytesWritten, this, [this] {
-        if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent)
+        if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent) {
+            m_stalled = false;
             schedule();
+        }
     });
     connect(socket, &QTcpSocket::disconnected, this, &RigctlClient::disconnected);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
@@ -235,8 +237,10 @@ void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &o
     const QByteArray text = rigctl::formatAnswer(parsed, outcome);
     m_socket->write(text);
     emit traffic(m_number, TrafficDirection::ToClient, shown(text));
-    if (m_socket->bytesToWrite() > kMaxUnsent)
+    if (m_socket->bytesToWrite() > kMaxUnsent && !m_stalled) {
+        m_stalled = true;
         note(QStringLiteral("is not reading its answers: its commands wait"));
+    }
 }
 
 void RigctlClient::note(const QString &text)

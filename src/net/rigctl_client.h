@@ -77,4 +77,5 @@ private:
     QTimer m_deadline;
     bool m_scheduled = false;
     bool m_closing = false;
+    bool m_stalled = false; // said once per stall that the client does not read
 };
