@@ -11,6 +11,8 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +67,10 @@ QString modelList()
 
 int main(int argc, char *argv[])
 {
+    // Started with standard input closed, the pseudo-terminal would become descriptor 0 and the
+    // front panel would read the CAT port: give it an empty input instead.
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1)
+        ::open("/dev/null", O_RDONLY);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ovx2-rigsim"));
 
