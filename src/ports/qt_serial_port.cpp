@@ -1,5 +1,6 @@
 #include "ports/qt_serial_port.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -27,13 +28,24 @@ QtSerialPort::~QtSerialPort() = default;
 
 int QtSerialPort::PortCount() const
 {
-    return int(QSerialPortInfo::availablePorts().size());
+    // Listing the machine's ports reads thousands of files under /sys and /dev. The three ports
+    // asked one after the other at start-up share one listing, and the names asked for next come
+    // from it rather than from a new listing each.
+    static QStringList listed;
+    static QElapsedTimer age;
+    if (!age.isValid() || age.hasExpired(kListingLifetimeMs)) {
+        listed.clear();
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            listed << info.portName();
+        age.start();
+    }
+    m_portNames = listed;
+    return int(m_portNames.size());
 }
 
 QString QtSerialPort::PortName(int index) const
 {
-    const auto ports = QSerialPortInfo::availablePorts();
-    return index >= 0 && index < ports.size() ? ports.at(index).portName() : QString();
+    return m_portNames.value(index);
 }
 
 bool QtSerialPort::parseMode(const QString &text, Mode &mode)

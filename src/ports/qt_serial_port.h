@@ -39,11 +39,14 @@ public:
     static bool deviceGone(int error, int pollResult, short revents);
 
 private:
+    static constexpr int kListingLifetimeMs = 1000;
+
     void applyMode();
     void onError(int error);
     void endPull();
 
     QSerialPort *m_port;
+    mutable QStringList m_portNames; // as PortCount() last listed them
     Mode m_mode{9600, 'N', 8, 1};
     bool m_pulling = false;
     bool m_heldBack = false;

@@ -11,6 +11,7 @@ class SerialPort : public QObject {
 public:
     using QObject::QObject;
 
+    // The machine's serial ports: PortCount() lists them, PortName() names one of that list.
     virtual int PortCount() const = 0;
     virtual QString PortName(int index) const = 0;
     // "38400,N,8,1": baud, parity (N E O M S), data bits, stop bits. Text that does not parse

@@ -26,6 +26,12 @@ Clock &testClock()
     return clock;
 }
 
+Clock &instantClock()
+{
+    static ScaledClock clock(1000);
+    return clock;
+}
+
 ConnectedBridge::ConnectedBridge(RigType type, int baud) : m_type(type), m_baud(baud)
 {
     usePrivateRuntimeDir(m_dir);

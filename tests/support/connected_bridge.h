@@ -20,6 +20,8 @@ struct Controls;
 // pay seconds for each connection. One test keeps the real clock and checks the real waits.
 class Clock;
 Clock &testClock();
+// For windows that never connect a rig: start-up's pause all but gone.
+Clock &instantClock();
 
 // A bridge in its window (offscreen) with its own runtime and settings folder, connected to a
 // simulated radio of the given family; station programs on its ports as a test needs them.

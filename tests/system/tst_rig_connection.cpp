@@ -1,6 +1,9 @@
 #include "bridge/bridge.h"
+#include "connected_bridge.h"
 #include "controls/frames.h"
+#include "controls/version.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "private_runtime.h"
 #include "rig_sim_server.h"
@@ -9,6 +12,7 @@
 #include "shell/form1.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -16,7 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sys/stat.h>
+#include <mutex>
 
 // Connecting the rig through the real window, with the simulator as the rig.
 class TestRigConnection : public QObject {
@@ -49,7 +53,12 @@ void TestRigConnection::initTestCase()
 void TestRigConnection::init()
 {
     m_messenger.shown.clear();
-    m_form = std::make_unique<Form1>(m_messenger);
+    // One test keeps the real waits; the others run them at a quarter of real time.
+    Clock &clock = QTest::currentTestFunction() == QLatin1String("k3GetsProbeSetUpAndLoadQueries")
+                       ? systemClock()
+                       : testClock();
+    m_form = std::make_unique<Form1>(m_messenger, m_runtime.filePath(QStringLiteral("config.ini")),
+                                     clock);
     m_form->show();
 }
 
@@ -94,12 +103,49 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
                                "FA;", "FB;",  "ID;",  "IF;",  "FR;",  "FT;",  "FW;", "OM;", "BG;",
                                "BW;", "CW;",  "DT;",  "FI;",  "FW$;", "IC;",  "IS;", "MD;", "MD$;",
                                "PA;", "PA$;", "RA;",  "RA$;", "SM;",  "SM$;", "TQ;"};
+    // When each write reached the rig, taken in the simulator's own thread: the bridge's thread
+    // is blocked through the waits being measured.
+    QElapsedTimer clock;
+    clock.start();
+    std::mutex lock;
+    QList<qint64> arrivals;
+    m_sim->invoke([&](RigSimServer &server) {
+        connect(
+            &server, &RigSimServer::received, &server,
+            [&](const QByteArray &) {
+                const std::lock_guard guard(lock);
+                arrivals << clock.elapsed();
+            },
+            Qt::DirectConnection);
+    });
+    QList<qint64> titleTimes;
+    connect(m_form.get(), &QWidget::windowTitleChanged, this,
+            [&] { titleTimes << clock.elapsed(); });
     QStringList received;
     connectAndRecord(int(expected.size()), received);
     QCOMPARE(received, expected);
 
-    QCOMPARE(titles,
-             (QStringList{"OVX2 v0.9.0.7  Initializing", "OVX2 v0.9.0.7  Done", "OVX2 v0.9.0.7"}));
+    const QString title = QString::fromLatin1(kAppTitle);
+    QCOMPARE(titles, (QStringList{title + QStringLiteral("  Initializing"),
+                                  title + QStringLiteral("  Done"), title}));
+    // The real waits: 200 ms after each probe, 50 ms after each set-up command, 30 ms after each
+    // load query, then a second for the replies. A write reaches the rig a little after it is
+    // made, so each gap may come out a few milliseconds short; none may come out much shorter.
+    QList<qint64> at;
+    {
+        const std::lock_guard guard(lock);
+        at = arrivals.mid(0, expected.size());
+    }
+    QCOMPARE(at.size(), expected.size());
+    for (qsizetype i = 1; i < at.size(); ++i) {
+        const int wait = i <= 2 ? 200 : i <= 6 ? 50 : 30;
+        QVERIFY2(
+            at[i] - at[i - 1] >= wait - 10,
+            qPrintable(QStringLiteral("%1 came %2 ms after %3")
+                           .arg(expected[i], QString::number(at[i] - at[i - 1]), expected[i - 1])));
+    }
+    QCOMPARE(titleTimes.size(), 3);
+    QVERIFY(titleTimes[2] - titleTimes[1] >= 1000);
     QVERIFY(!timerRanDuringSequence);
     QVERIFY(m_form->bridge().timer1().isActive());
     QVERIFY(m_form->bridge().rigPort().IsOpened());
@@ -131,7 +177,7 @@ void TestRigConnection::kenwoodGetsItsSevenQueries()
     QStringList received;
     connectAndRecord(int(expected.size()), received);
     QCOMPARE(received, expected);
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
+    QCOMPARE(m_form->windowTitle(), QString::fromLatin1(kAppTitle));
     QTRY_VERIFY(m_form->bridge().rig().get(Entry::FW).startsWith("FW"));
 }
 
@@ -148,7 +194,8 @@ void TestRigConnection::silentRigIsReported()
     QVERIFY(!m_form->bridge().rigPort().IsOpened());
     QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
     QVERIFY(m_form->controls().rig->ComboPort->isEnabled());
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7  Initializing"));
+    QCOMPARE(m_form->windowTitle(),
+             QString::fromLatin1(kAppTitle) + QStringLiteral("  Initializing"));
     QVERIFY(!m_form->bridge().timer1().isActive());
     QVERIFY(m_form->bridge().rig().get(Entry::FA).isEmpty());
 }
@@ -161,7 +208,7 @@ void TestRigConnection::portThatCannotOpen()
     QVERIFY(m_messenger.shown.isEmpty());
     QVERIFY(!m_form->bridge().rigPort().IsOpened());
     QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("OVX2 v0.9.0.7"));
+    QCOMPARE(m_form->windowTitle(), QString::fromLatin1(kAppTitle));
     QVERIFY(m_form->bridge().timer1().isActive());
     // The reason is in the rig terminal, not in a message.
     const TerminalModel &rig = m_form->bridge().terminal(0);

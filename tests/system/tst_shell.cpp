@@ -1,7 +1,11 @@
 #include "bridge/bridge.h"
+#include "connected_bridge.h"
 #include "controls/frames.h"
+#include "controls/version.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "ports/pty_device.h"
+#include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
 #include "scripted_messenger.h"
@@ -11,10 +15,12 @@
 #include "shell/option_coupling.h"
 #include "shell/startup.h"
 #include "station_program.h"
+#include "test_data.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,11 +33,6 @@
 #include <sys/stat.h>
 
 // The application shell: config.ini, start-up without a rig, shutdown, menus and coupling.
-#include "ports/pty_device.h"
-#include "ports/serial_port.h"
-
-#include <QDir>
-
 class TestShell : public QObject {
     Q_OBJECT
 private slots:
@@ -63,7 +64,6 @@ private:
     QString configPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
     QList<QByteArray> fileLines() const;
     void writeFile(const QList<QByteArray> &lines);
-    QList<QByteArray> completeFile() const;
     Form1 &start(); // a window with its start-up run
     void connectRigStandIn();
 
@@ -116,26 +116,9 @@ void TestShell::writeFile(const QList<QByteArray> &lines)
         file.write(line + "\r\n");
 }
 
-QList<QByteArray> TestShell::completeFile() const
-{
-    QList<QByteArray> lines;
-    for (const ConfigLine &line : kConfigLines) {
-        QByteArray value = "0";
-        if (line.kind == ConfigKind::NameBox || line.kind == ConfigKind::Text ||
-            line.kind == ConfigKind::Path || line.kind == ConfigKind::Poll ||
-            line.kind == ConfigKind::Setup)
-            value = QByteArray(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
-        if (line.kind == ConfigKind::Setup)
-            value = "False";
-        lines << QByteArray(line.key.data(), qsizetype(line.key.size())) + value;
-    }
-    lines[20] = "RigBaudRate(0,1,2,3,4..4800 to 57600)=3";
-    return lines;
-}
-
 Form1 &TestShell::start()
 {
-    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
     runStartup(*m_form);
     return *m_form;
 }
@@ -185,7 +168,7 @@ void TestShell::secondStartFillsEmptyPaths()
 
 void TestShell::shortFileGetsItsDefaults()
 {
-    QList<QByteArray> lines = completeFile().mid(0, 20);
+    QList<QByteArray> lines = configLines().mid(0, 20);
     lines[19] = "VirPort1AutoInfo2=1";
     lines[17] = "VirPort2AutoInfo2=0";
     writeFile(lines);
@@ -199,13 +182,13 @@ void TestShell::shortFileGetsItsDefaults()
 
 void TestShell::emptyValueAtPosition21()
 {
-    QList<QByteArray> lines = completeFile();
+    QList<QByteArray> lines = configLines();
     lines[20] = "RigBaudRate(0,1,2,3,4..4800 to 57600)=";
     lines[21] = "VirPort2AutoInfo2=1";
     lines[47] = "VirPort5=COM7";
     writeFile(lines);
     QList<QList<QByteArray>> written;
-    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
     connect(&m_form->config(), &ConfigStore::saved, this, [&] { written << fileLines(); });
     runStartup(*m_form);
     // The rewrite at position 21 wrote the later positions from the window as it was then...
@@ -267,7 +250,7 @@ void TestShell::valuesApplied()
     QFETCH(QByteArray, value);
     QFETCH(QString, control);
     QFETCH(QString, expected);
-    QList<QByteArray> lines = completeFile();
+    QList<QByteArray> lines = configLines();
     const ConfigLine &line = kConfigLines[std::size_t(position - 1)];
     lines[position - 1] = QByteArray(line.key.data(), qsizetype(line.key.size())) + value;
     lines << "VirPort1AutoConnect=1"; // a 52nd line is read and ignored
@@ -297,13 +280,7 @@ void TestShell::valuesApplied()
 void TestShell::brokenFilesStartCleanly_data()
 {
     QTest::addColumn<QByteArray>("contents");
-    QByteArray random;
-    quint32 x = 99;
-    for (int i = 0; i < 20000; ++i) {
-        x = x * 1664525u + 1013904223u;
-        random.append(char(x >> 24));
-    }
-    QTest::newRow("random bytes") << random;
+    QTest::newRow("random bytes") << noiseBytes(20000, 99);
     QTest::newRow("10 MB line") << QByteArray("Position-Left=") + QByteArray(10 << 20, '7');
     QTest::newRow("no line ends") << QByteArray("Setup=True") + QByteArray(3000, '=');
     QTest::newRow("both AI boxes of port 1") << QByteArray("a=0\r\n").repeated(16) +
@@ -331,7 +308,7 @@ void TestShell::programsLaunchedAtStart()
 {
     // Port 3 connects and launches its program; the SDR program starts though its port does
     // not. With the rig port closed, port 3 is refused, and its program starts all the same.
-    QList<QByteArray> lines = completeFile();
+    QList<QByteArray> lines = configLines();
     const QByteArray logger = QFile::encodeName(m_dir->path() + QStringLiteral("/logger ran"));
     const QByteArray sdr = QFile::encodeName(m_dir->path() + QStringLiteral("/sdr ran"));
     lines[10] = "VirPort3AutoConnect=1";
@@ -360,7 +337,7 @@ void TestShell::unwritableFolderIsSaid()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString path = blocker.fileName() + QStringLiteral("/config.ini");
-    m_form = std::make_unique<Form1>(m_messenger, path);
+    m_form = std::make_unique<Form1>(m_messenger, path, instantClock());
     QVERIFY(!runStartup(*m_form)); // start-up goes on without a word
     QVERIFY(m_messenger.shown.isEmpty());
     m_form->menuItem(QStringLiteral("mnuShow"))->trigger();
@@ -407,8 +384,8 @@ void TestShell::helpMenu()
     QCOMPARE(m_messenger.shown.size(), 2);
     QVERIFY(m_messenger.shown[0].text.startsWith(QString(18, QLatin1Char(' ')) +
                                                  QStringLiteral("Orvex \r\nManual online at ")));
-    QVERIFY(m_messenger.shown[1].text.startsWith(QString(23, QLatin1Char(' ')) +
-                                                 QStringLiteral("OVX2 v0.9.0.7\r\n")));
+    QVERIFY(m_messenger.shown[1].text.startsWith(
+        QString(23, QLatin1Char(' ')) + QString::fromLatin1(kAppTitle) + QStringLiteral("\r\n")));
     QVERIFY(m_messenger.shown[0].title.isEmpty());
 }
 
@@ -442,7 +419,7 @@ void TestShell::coupling()
     QFETCH(QString, box);
     QFETCH(int, value);
     QFETCH(QString, after);
-    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
     AppPortFrame &f = *m_form->controls().appFrame(port);
     QCheckBox *boxes[] = {f.chkConnect, f.chkLaunch, f.chkAI1, f.chkAI2};
     for (int i = 0; i < 4; ++i)
@@ -466,7 +443,7 @@ void TestShell::coupling()
 
 void TestShell::pathBoxesKeepTheLaunchTable()
 {
-    m_form = std::make_unique<Form1>(m_messenger, configPath());
+    m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
     QLineEdit *box = m_form->controls().pathBoxes[std::size_t(2)];
     box->clear();
     QTest::keyClicks(box, QStringLiteral("/usr/bin/wsjtx"));

@@ -1,6 +1,6 @@
 #include "ports/pty_device.h"
-#include "shell/config_table.h"
 #include "station_program.h"
+#include "test_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,28 +38,6 @@ private:
     std::unique_ptr<QProcess> m_sim;
 };
 
-namespace {
-
-QByteArray configWith(const QMap<QByteArray, QByteArray> &values)
-{
-    QByteArray file;
-    for (const ConfigLine &line : kConfigLines) {
-        const QByteArray key(line.key.data(), qsizetype(line.key.size()));
-        QByteArray value = "0";
-        if (line.kind == ConfigKind::NameBox || line.kind == ConfigKind::Text ||
-            line.kind == ConfigKind::Poll)
-            value = QByteArray(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
-        if (line.kind == ConfigKind::Path)
-            value.clear();
-        if (line.kind == ConfigKind::Setup)
-            value = "False";
-        file += key + values.value(key, value) + "\r\n";
-    }
-    return file;
-}
-
-} // namespace
-
 void TestStartupProcess::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -72,7 +50,8 @@ void TestStartupProcess::init()
     QVERIFY(QFile::copy(QStringLiteral(OVX2_EXE), m_exe));
     m_sim = std::make_unique<QProcess>();
     m_rigLink = m_dir->path() + QStringLiteral("/rig");
-    m_sim->start(QStringLiteral(OVX2_RIGSIM_EXE), {QStringLiteral("--link"), m_rigLink});
+    m_sim->start(QStringLiteral(OVX2_RIGSIM_EXE),
+                 {QStringLiteral("--link"), m_rigLink, QStringLiteral("--verbose")});
     QVERIFY(m_sim->waitForReadyRead(5000)); // its first line: the path it serves
 }
 
@@ -88,7 +67,7 @@ void TestStartupProcess::writeConfig(const QMap<QByteArray, QByteArray> &values)
 {
     QFile config(m_dir->path() + QStringLiteral("/config.ini"));
     QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(configWith(values));
+    config.write(configFile(values));
 }
 
 void TestStartupProcess::startBridge(QProcess &bridge)
@@ -205,8 +184,9 @@ void TestStartupProcess::sigtermDuringStartUpLeavesNothingBehind()
                  {"VirPort2=", "COM12"}});
     QProcess bridge;
     startBridge(bridge);
-    // The connection sequence takes over two seconds: the signal lands in the middle of it.
-    QTest::qWait(1500);
+    // The signal lands in the middle of the connection sequence: the rig has just been probed.
+    QByteArray atRig;
+    QTRY_VERIFY_WITH_TIMEOUT((atRig += m_sim->readAllStandardOutput()).contains("<< FA;"), 10000);
     QCOMPARE(bridge.state(), QProcess::Running);
     bridge.terminate();
     QVERIFY(bridge.waitForFinished(15000));

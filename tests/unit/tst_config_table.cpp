@@ -1,4 +1,5 @@
 #include "shell/config_table.h"
+#include "test_data.h"
 
 #include <QTest>
 
@@ -68,13 +69,7 @@ void TestConfigTable::parse()
 void TestConfigTable::brokenFilesParse_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QByteArray random;
-    quint32 x = 12345;
-    for (int i = 0; i < 100000; ++i) {
-        x = x * 1664525u + 1013904223u;
-        random.append(char(x >> 24));
-    }
-    QTest::newRow("random bytes") << random;
+    QTest::newRow("random bytes") << noiseBytes(100000, 12345);
     QTest::newRow("10 MB line") << QByteArray("Pgm_1_Name=") + QByteArray(10 * 1024 * 1024, 'x');
     QTest::newRow("no line ends") << QByteArray(500, '=');
     QTest::newRow("empty") << QByteArray();
