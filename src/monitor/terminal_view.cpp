@@ -14,7 +14,8 @@
 #include <QToolTip>
 
 // Every row as wide as the widest line, so no line is elided: the box scrolls sideways instead.
-// The view asks the first row only (its rows have one size), so the width is told to it.
+// The view asks one row only (its rows have one size), so the width is told to it; and as the
+// view paints a row no wider than the box, the row is widened again to be painted.
 class LineWidthDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -24,6 +25,14 @@ public:
     {
         const QSize size = QStyledItemDelegate::sizeHint(option, index);
         return {qMax(size.width(), width), size.height()};
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem wide = option;
+        wide.rect.setWidth(qMax(option.rect.width(), width));
+        QStyledItemDelegate::paint(painter, wide, index);
     }
 };
 

@@ -333,13 +333,23 @@ void TestWindow::terminalLinesReadWhole()
     QVERIFY(view);
     TerminalModel &terminal = form.bridge().terminal(1);
     const QByteArray line = "Published as /run/user/1000/ovx2/a-folder-name-long-enough/COM11";
-    for (int i = 0; i < 6; ++i)
-        AppendToTerminal(terminal, i == 4 ? line : "FA00014074000;");
+    // Short lines shown first, then the long one: the rows widen for it.
+    for (int i = 0; i < 4; ++i)
+        AppendToTerminal(terminal, "FA00014074000;");
+    QTRY_COMPARE(view->model()->rowCount(), 4);
+    AppendToTerminal(terminal, line);
+    AppendToTerminal(terminal, "FA00014074000;");
     QTRY_COMPARE(view->model()->rowCount(), 6);
     const QModelIndex index = view->model()->index(4, 0);
-    const QRect row = view->visualRect(index);
-    QVERIFY2(row.width() > view->viewport()->width(), "the long line is not cut to the box");
-    QVERIFY(view->fontMetrics().horizontalAdvance(QString::fromLatin1(line)) < row.width());
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.rect = view->visualRect(index);
+    option.text = QString::fromLatin1(line);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    const QRect text = view->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
+    QVERIFY2(view->fontMetrics().horizontalAdvance(option.text) <= text.width(),
+             "the long line is elided");
+    QVERIFY(option.rect.width() > view->viewport()->width());
     // The box scrolls sideways to the line's end (from the keyboard too), and stays there while
     // lines arrive.
     QScrollBar *sideways = view->horizontalScrollBar();
@@ -349,6 +359,23 @@ void TestWindow::terminalLinesReadWhole()
     QVERIFY(sideways->value() > 0);
     QTest::keyClick(view, Qt::Key_End);
     QCOMPARE(sideways->value(), sideways->maximum());
+    // There the line's end is painted (not an ellipsis at the box's width, scrolled away).
+    auto inkNearTheRightEdge = [view](int n) {
+        const QImage image = view->viewport()->grab().toImage();
+        const QRect row = view->visualRect(view->model()->index(n, 0));
+        const QRect edge(view->viewport()->width() - 12, row.top(), 12, row.height());
+        const qreal dpr = image.devicePixelRatio();
+        const QRect pixels(QPoint(qFloor(edge.left() * dpr), qFloor(edge.top() * dpr)),
+                           QPoint(qCeil(edge.right() * dpr), qCeil(edge.bottom() * dpr)));
+        for (int y = pixels.top(); y <= pixels.bottom() && y < image.height(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right() && x < image.width(); ++x) {
+                if (qGray(image.pixel(x, y)) < 128)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(inkNearTheRightEdge(4));
     AppendToTerminal(terminal, "FB00007000000;");
     QTRY_COMPARE(view->model()->rowCount(), 7);
     QCOMPARE(sideways->value(), sideways->maximum());
