@@ -1,0 +1,262 @@
+#include "net/rigctl_client.h"
+
+#include "net/cat_family.h"
+
+namespace {
+
+constexpr qint64 kReadBuffer = 16 * 1024;
+constexpr qint64 kChunk = 512;
+constexpr qsizetype kShown = 160; // characters of one line shown in the terminal
+
+// A line as the terminal shows it: printable ASCII as it is, anything else as \xNN, newlines of
+// a multi-line answer as "\n", cut short past kShown characters.
+QString shown(QByteArrayView text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size() && out.size() < kShown; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n')
+            out += QLatin1String("\\n");
+        else if (c >= 0x20 && c < 0x7f)
+            out += QLatin1Char(char(c));
+        else
+            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+    }
+    if (out.size() >= kShown)
+        out += QStringLiteral("... (%1 characters)").arg(text.size());
+    return out;
+}
+
+} // namespace
+
+RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int readTimeoutMs,
+                           QObject *parent)
+    : QObject(parent), m_number(number), m_socket(socket), m_rig(rig),
+      m_readTimeoutMs(readTimeoutMs)
+{
+    socket->setParent(this);
+    // Qt stops taking data from the kernel when this fills: a flood waits in the client's own
+    // TCP window, not in the bridge.
+    socket->setReadBufferSize(kReadBuffer);
+    m_deadline.setSingleShot(true);
+    connect(socket, &QTcpSocket::readyRead, this, &RigctlClient::readSocket);
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent) {
+            m_stalled = false;
+            schedule();
+        }
+    });
+    connect(socket, &QTcpSocket::disconnected, this, &RigctlClient::disconnected);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        // The bridge said nothing in time: this client's read is dropped and the client told.
+        m_rig.forget(source());
+        answer(m_running->parsed, rigctl::Outcome{rigctl::TimedOut, {}, {}, {}});
+        m_running.reset();
+        schedule();
+    });
+    note(QStringLiteral("connected from %1 port %2")
+             .arg(socket->peerAddress().toString())
+             .arg(socket->peerPort()));
+}
+
+RigctlClient::~RigctlClient()
+{
+    if (m_socket)
+        m_socket->disconnect(this); // no signal of the dying socket reaches this half-gone client
+    if (m_running)
+        m_rig.forget(source());
+}
+
+void RigctlClient::readSocket()
+{
+    while (m_socket && !m_closing && m_queue.size() < kMaxQueued && m_socket->bytesAvailable() > 0)
+        takeLines(m_socket->read(kChunk));
+    schedule();
+}
+
+void RigctlClient::takeLines(const QByteArray &data)
+{
+    qsizetype start = 0;
+    while (start < data.size()) {
+        const qsizetype newline = data.indexOf('\n', start);
+        const qsizetype end = newline < 0 ? data.size() : newline;
+        if (m_discarding >= 0) {
+            m_discarding += end - start;
+        } else {
+            m_line.append(data.constData() + start, end - start);
+            if (m_line.size() > kMaxLine) {
+                note(QStringLiteral("a line longer than %1 characters: discarded up to its "
+                                    "newline")
+                         .arg(kMaxLine));
+                m_discarding = m_line.size();
+                m_line.clear();
+            }
+        }
+        if (newline < 0)
+            return;
+        start = newline + 1;
+        if (m_discarding >= 0) {
+            note(QStringLiteral("%1 characters discarded").arg(m_discarding));
+            m_discarding = -1;
+            continue;
+        }
+        const QByteArray line = std::exchange(m_line, QByteArray());
+        if (line.trimmed().isEmpty())
+            continue;
+        emit traffic(m_number, TrafficDirection::FromClient, shown(line.trimmed()));
+        m_queue.append(rigctl::parseLine(line));
+    }
+}
+
+void RigctlClient::schedule()
+{
+    if (m_scheduled || m_closing)
+        return;
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &RigctlClient::pump, Qt::QueuedConnection);
+}
+
+void RigctlClient::pump()
+{
+    m_scheduled = false;
+    if (!m_socket || m_closing)
+        return;
+    for (int n = 0; n < kBatch && !m_running && !m_queue.isEmpty() && !m_closing; ++n) {
+        if (m_socket->bytesToWrite() > kMaxUnsent)
+            return; // bytesWritten brings us back once the client reads
+        start(m_queue.takeFirst());
+    }
+    if (m_socket && !m_closing && m_queue.size() < kMaxQueued && m_socket->bytesAvailable() > 0)
+        readSocket();
+    else if (!m_running && !m_queue.isEmpty())
+        schedule();
+}
+
+void RigctlClient::start(rigctl::Parsed parsed)
+{
+    using namespace rigctl;
+    if (parsed.quit) {
+        answer(parsed, {});
+        m_closing = true;
+        m_queue.clear();
+        m_socket->disconnectFromHost(); // after the answer is sent
+        return;
+    }
+    const Command *command = parsed.command;
+    const CatFamily *family = catFamily(m_rig.rigType());
+    int refusal = Ok;
+    if (!command || (!family && !(command->flags & NeedsNoRig)))
+        refusal = NotAvailable;
+    else if (parsed.missingArgs)
+        refusal = InvalidArgument;
+    if (refusal != Ok) {
+        answer(parsed, Outcome{refusal, {}, {}, {}});
+        return;
+    }
+    // Commands that need no rig read no family either; they still get one to point at.
+    const Context context{family ? *family : *catFamily(RigType::K3), parsed.args, m_state,
+                          m_readTimeoutMs};
+    QList<QByteArray> reads = command->reads ? command->reads(context) : QList<QByteArray>{};
+    m_running = Running{std::move(parsed), std::move(reads), 0, {}};
+    askNext();
+}
+
+void RigctlClient::askNext()
+{
+    while (m_running->nextRead < m_running->reads.size()) {
+        const QByteArray &query = m_running->reads.at(m_running->nextRead);
+        const QByteArray cached = m_rig.cachedReply(query);
+        if (cached.isEmpty()) {
+            m_deadline.start(m_readTimeoutMs);
+            m_rig.ask(source(), query);
+            return;
+        }
+        m_running->replies.insert(query, cached);
+        ++m_running->nextRead;
+    }
+    finish();
+}
+
+void RigctlClient::onReplied(const QByteArray &reply)
+{
+    if (!m_running || m_running->nextRead >= m_running->reads.size())
+        return; // a reply to a read this client has given up on
+    const QByteArray &query = m_running->reads.at(m_running->nextRead);
+    if (reply == "?;") {
+        m_deadline.stop();
+        answer(m_running->parsed, rigctl::Outcome{rigctl::Rejected, {}, {}, {}});
+        m_running.reset();
+        schedule();
+        return;
+    }
+    if (!reply.startsWith(query.chopped(1)))
+        return; // not the reply to the read waited for
+    m_deadline.stop();
+    m_running->replies.insert(query, reply);
+    ++m_running->nextRead;
+    askNext();
+}
+
+void RigctlClient::onUnanswered(const QByteArray &query)
+{
+    if (!m_running || m_running->nextRead >= m_running->reads.size() ||
+        m_running->reads.at(m_running->nextRead) != query)
+        return;
+    m_deadline.stop();
+    answer(m_running->parsed, rigctl::Outcome{rigctl::TimedOut, {}, {}, {}});
+    m_running.reset();
+    schedule();
+}
+
+void RigctlClient::finish()
+{
+    using namespace rigctl;
+    const CatFamily *family = catFamily(m_rig.rigType());
+    const Command *command = m_running->parsed.command;
+    if (!family && !(command->flags & NeedsNoRig)) {
+        // The rig type was cleared while this command waited for the rig.
+        answer(m_running->parsed, Outcome{NotAvailable, {}, {}, {}});
+    } else {
+        Context context{family ? *family : *catFamily(RigType::K3), m_running->parsed.args, m_state,
+                        m_readTimeoutMs};
+        const Outcome outcome = command->finish(context, m_running->replies);
+        if (outcome.code == Ok) {
+            for (const QByteArray &setting : outcome.settings)
+                m_rig.set(source(), setting);
+        }
+        answer(m_running->parsed, outcome);
+    }
+    m_running.reset();
+    schedule();
+}
+
+void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome)
+{
+    if (!m_socket)
+        return;
+    const QByteArray text = rigctl::formatAnswer(parsed, outcome);
+    m_socket->write(text);
+    emit traffic(m_number, TrafficDirection::ToClient, shown(text));
+    if (m_socket->bytesToWrite() > kMaxUnsent && !m_stalled) {
+        m_stalled = true;
+        note(QStringLiteral("is not reading its answers: its commands wait"));
+    }
+}
+
+void RigctlClient::note(const QString &text)
+{
+    emit traffic(m_number, TrafficDirection::Note, text);
+}
+
+void RigctlClient::disconnected()
+{
+    m_closing = true;
+    m_deadline.stop();
+    if (m_running) {
+        m_rig.forget(source());
+        m_running.reset();
+    }
+    m_queue.clear();
+    note(QStringLiteral("disconnected"));
+    emit gone(m_number);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "net/rigctl_protocol.h"
+#include "rig/rig_access.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <optional>
+
+// Which way a line of network traffic went; Note is the server's own remark (a client came or
+// went, input was discarded).
+enum class TrafficDirection { FromClient, ToClient, Note };
+
+// One connected rigctl client: its line buffer, its commands in order, and the reads and
+// settings they need from the rig. Commands are answered one at a time, in the order they came;
+// a read the virtual rig does not hold goes to the rig and the next command waits for it. Every
+// buffer is bounded: a client that floods or stops reading slows only itself.
+class RigctlClient : public QObject {
+    Q_OBJECT
+public:
+    // Longest line taken as a command; a longer run up to its newline is discarded.
+    static constexpr qsizetype kMaxLine = 1024;
+    // Commands read ahead of the one being answered; past this the socket is not read, and the
+    // client's own TCP window holds it back.
+    static constexpr int kMaxQueued = 64;
+    // Unsent answers past which no further command is answered until the client reads.
+    static constexpr qint64 kMaxUnsent = 64 * 1024;
+    // Commands answered in one turn of the event loop before the other clients get theirs.
+    static constexpr int kBatch = 16;
+
+    RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int readTimeoutMs,
+                 QObject *parent = nullptr);
+    ~RigctlClient() override;
+
+    int number() const { return m_number; }
+    Source source() const { return Source{Source::Kind::Network, m_number}; }
+
+    // The rig's answer to this client's read, or its silence.
+    void onReplied(const QByteArray &reply);
+    void onUnanswered(const QByteArray &query);
+
+signals:
+    void traffic(int client, TrafficDirection direction, const QString &text);
+    void gone(int client);
+
+private:
+    struct Running {
+        rigctl::Parsed parsed;
+        QList<QByteArray> reads;
+        qsizetype nextRead = 0;
+        rigctl::Replies replies;
+    };
+
+    void readSocket();
+    void takeLines(const QByteArray &data);
+    void schedule();
+    void pump();
+    void start(rigctl::Parsed parsed);
+    void askNext();
+    void finish();
+    void answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome);
+    void note(const QString &text);
+    void disconnected();
+
+    const int m_number;
+    QPointer<QTcpSocket> m_socket;
+    RigAccess &m_rig;
+    const int m_readTimeoutMs;
+    rigctl::ClientState m_state;
+    QByteArray m_line;
+    qsizetype m_discarding = -1; // bytes of an overlong line discarded so far, -1 when none
+    QList<rigctl::Parsed> m_queue;
+    std::optional<Running> m_running;
+    QTimer m_deadline;
+    bool m_scheduled = false;
+    bool m_closing = false;
+    bool m_stalled = false; // said once per stall that the client does not read
+};

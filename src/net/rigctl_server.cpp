@@ -1,0 +1,100 @@
+#include "net/rigctl_server.h"
+
+#include "rig/rig_access.h"
+
+#include <QTcpSocket>
+
+RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : QObject(parent), m_rig(rig)
+{
+    m_server.setMaxPendingConnections(kMaxClients);
+    connect(&m_server, &QTcpServer::newConnection, this, &RigctlServer::acceptClients);
+    connect(&rig, &RigAccess::replied, this, [this](const Source &source, const QByteArray &reply) {
+        if (RigctlClient *c = client(source))
+            c->onReplied(reply);
+    });
+    connect(&rig, &RigAccess::unanswered, this,
+            [this](const Source &source, const QByteArray &query) {
+                if (RigctlClient *c = client(source))
+                    c->onUnanswered(query);
+            });
+}
+
+RigctlServer::~RigctlServer()
+{
+    // The clients' destructors tell the rig to forget their reads; they must not outlive it.
+    const QList<RigctlClient *> clients = m_clients.values();
+    m_clients.clear();
+    qDeleteAll(clients);
+}
+
+bool RigctlServer::listen(const QHostAddress &address, quint16 port)
+{
+    close();
+    const QString where = QStringLiteral("%1 port %2").arg(address.toString()).arg(port);
+    if (!m_server.listen(address, port)) {
+        emit traffic(0, TrafficDirection::Note,
+                     QStringLiteral("Cannot listen on %1: %2. The bridge goes on without the "
+                                    "network server.")
+                         .arg(where, m_server.errorString()));
+        return false;
+    }
+    emit traffic(0, TrafficDirection::Note,
+                 QStringLiteral("Listening on %1 for Hamlib NET rigctl clients")
+                     .arg(QStringLiteral("%1 port %2")
+                              .arg(m_server.serverAddress().toString())
+                              .arg(m_server.serverPort())));
+    emit listeningChanged(true);
+    return true;
+}
+
+void RigctlServer::close()
+{
+    const bool was = m_server.isListening();
+    m_server.close();
+    const QList<RigctlClient *> clients = m_clients.values();
+    m_clients.clear();
+    qDeleteAll(clients);
+    if (!clients.isEmpty())
+        emit clientCountChanged(0);
+    if (was) {
+        emit traffic(0, TrafficDirection::Note, QStringLiteral("Stopped listening"));
+        emit listeningChanged(false);
+    }
+}
+
+void RigctlServer::acceptClients()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_clients.size() >= kMaxClients) {
+            emit traffic(0, TrafficDirection::Note,
+                         QStringLiteral("Refused a connection from %1: %2 clients are connected")
+                             .arg(socket->peerAddress().toString())
+                             .arg(kMaxClients));
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        const int number = m_nextNumber++;
+        auto *c = new RigctlClient(number, socket, m_rig, m_readTimeoutMs, this);
+        connect(c, &RigctlClient::traffic, this, &RigctlServer::traffic);
+        connect(c, &RigctlClient::gone, this, &RigctlServer::clientGone);
+        m_clients.insert(number, c);
+        emit clientCountChanged(clientCount());
+    }
+}
+
+void RigctlServer::clientGone(int number)
+{
+    RigctlClient *c = m_clients.take(number);
+    if (!c)
+        return;
+    c->deleteLater();
+    emit clientCountChanged(clientCount());
+}
+
+RigctlClient *RigctlServer::client(const Source &source) const
+{
+    if (source.kind != Source::Kind::Network)
+        return nullptr;
+    return m_clients.value(source.index, nullptr);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "net/rigctl_client.h"
+
+#include <QHostAddress>
+#include <QMap>
+#include <QObject>
+#include <QTcpServer>
+
+class RigAccess;
+
+// The network front door: a rigctld-compatible server on the bridge's virtual rig, for station
+// programs that speak Hamlib's NET rigctl (model 2). Reads are answered from the virtual rig or
+// asked of the rig, settings go to the rig queue, all through RigAccess as a network source per
+// client. Every line of traffic is reported for the "Network" terminal.
+class RigctlServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kDefaultPort = 4532;
+    static constexpr int kMaxClients = 16;
+    // How long a client's read may wait for the rig before it is answered RPRT -5.
+    static constexpr int kDefaultReadTimeoutMs = 3000;
+
+    explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
+    ~RigctlServer() override;
+
+    // Listens; false (and a note saying why) when the address or port cannot be had, and the
+    // server stays closed. Listening again first closes what was open.
+    bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
+                quint16 port = kDefaultPort);
+    // Stops listening and disconnects every client.
+    void close();
+
+    bool isListening() const { return m_server.isListening(); }
+    QHostAddress address() const { return m_server.serverAddress(); }
+    quint16 port() const { return m_server.serverPort(); }
+    int clientCount() const { return int(m_clients.size()); }
+
+    void setReadTimeout(int ms) { m_readTimeoutMs = ms; }
+
+signals:
+    // A line for the network terminal: client 0 is the server itself.
+    void traffic(int client, TrafficDirection direction, const QString &text);
+    void clientCountChanged(int count);
+    void listeningChanged(bool listening);
+
+private:
+    void acceptClients();
+    void clientGone(int number);
+    RigctlClient *client(const Source &source) const;
+
+    RigAccess &m_rig;
+    QTcpServer m_server;
+    QMap<int, RigctlClient *> m_clients;
+    int m_nextNumber = 1;
+    int m_readTimeoutMs = kDefaultReadTimeoutMs;
+};

@@ -1,0 +1,402 @@
+#include "fake_radios.h"
+#include "net/rigctl_server.h"
+#include "rigctl_test_client.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(RigType)
+
+// The server on a real loopback socket, backed by the fake rig of each family: what a client
+// gets for each command, what reaches the rig, and how it holds up against bad clients.
+class TestRigctlServer : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void commands_data();
+    void commands();
+    void readsWaitForTheRigInOrder();
+    void rigSilenceRefusalAndDeadline_data();
+    void rigSilenceRefusalAndDeadline();
+    void clientsAreServedSideBySide();
+    void quitClosesAndCountsClients();
+    void portTaken();
+    void overlongAndBinaryInput_data();
+    void overlongAndBinaryInput();
+    void floodIsHeldBackNotLost();
+    void clientThatNeverReads();
+
+private:
+    void startServer(RigType type);
+    std::unique_ptr<RigctlTestClient> connectClient();
+
+    std::unique_ptr<FakeRigAccess> m_rig;
+    std::unique_ptr<RigctlServer> m_server;
+    QStringList m_notes;
+};
+
+void TestRigctlServer::init()
+{
+    m_notes.clear();
+}
+
+void TestRigctlServer::cleanup()
+{
+    m_server.reset();
+    m_rig.reset();
+}
+
+void TestRigctlServer::startServer(RigType type)
+{
+    m_server.reset();
+    m_rig = std::make_unique<FakeRigAccess>(type);
+    fake_radios::load(*m_rig);
+    m_server = std::make_unique<RigctlServer>(*m_rig);
+    connect(m_server.get(), &RigctlServer::traffic, this,
+            [this](int client, TrafficDirection direction, const QString &text) {
+                if (direction == TrafficDirection::Note)
+                    m_notes.append(QStringLiteral("%1: %2").arg(client).arg(text));
+            });
+    QVERIFY(m_server->listen(QHostAddress(QHostAddress::LocalHost), 0));
+}
+
+std::unique_ptr<RigctlTestClient> TestRigctlServer::connectClient()
+{
+    auto client = std::make_unique<RigctlTestClient>();
+    if (!client->connectTo(m_server->port()))
+        return nullptr;
+    return client;
+}
+
+void TestRigctlServer::commands_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArrayList>("settings");
+    const RigType k3 = RigType::K3, k2 = RigType::K2, kw = RigType::Kenwood, ya = RigType::Yaesu;
+    auto row = [](const char *name, RigType t, const char *request, const char *answer,
+                  QByteArrayList settings = {}) {
+        QTest::newRow(name) << t << QByteArray(request) << QByteArray(answer) << settings;
+    };
+    // Frequencies: 11 digits on Elecraft and Kenwood, 9 on Yaesu; VFO B after V VFOB.
+    row("K3 f", k3, "f\n", "14074000\n");
+    row("K3 F", k3, "F 7040000\n", "RPRT 0\n", {"FA00007040000;"});
+    row("K3 F decimals", k3, "F 7040000.000000\n", "RPRT 0\n", {"FA00007040000;"});
+    row("K3 V VFOB then f F", k3, "V VFOB\nf\nF 3573000\nv\n", "RPRT 0\n7040000\nRPRT 0\nVFOB\n",
+        {"FB00003573000;"});
+    row("Yaesu f", ya, "f\n", "14074000\n");
+    row("Yaesu F", ya, "F 7040000\n", "RPRT 0\n", {"FA007040000;"});
+    row("Yaesu F too wide", ya, "F 1440000000\n", "RPRT -1\n");
+    row("Kenwood F", kw, "F 50313000\n", "RPRT 0\n", {"FA00050313000;"});
+    row("F not a number", k3, "F abc\n", "RPRT -1\n");
+    row("F no argument", k3, "F\n", "RPRT -1\n");
+    row("K3 i I", k3, "i\nI 7041000\n", "7040000\nRPRT 0\n", {"FB00007041000;"});
+    // Modes, with the K3's data sub-modes and passband in BW (10 Hz units).
+    row("K3 m", k3, "m\n", "USB\n2700\n");
+    row("K3 M USB 2400", k3, "M USB 2400\n", "RPRT 0\n", {"MD2;", "BW0240;"});
+    row("K3 M PKTUSB", k3, "M PKTUSB 0\n", "RPRT 0\n", {"MD6;", "DT0;"});
+    row("K3 M PKTLSB", k3, "M PKTLSB -1\n", "RPRT 0\n", {"MD6;", "DT1;"});
+    row("K3 M RTTYR", k3, "M RTTYR\n", "RPRT 0\n", {"MD9;", "DT2;"});
+    row("K3 M CWR 500", k3, "M CWR 500\n", "RPRT 0\n", {"MD7;", "BW0050;"});
+    row("K3 M unknown mode", k3, "M WFM 0\n", "RPRT -1\n");
+    row("K3 M passband not a number", k3, "M USB wide\n", "RPRT -1\n");
+    row("K2 m", k2, "m\n", "USB\n500\n");
+    row("K2 M RTTY ignores width", k2, "M RTTY 2400\n", "RPRT 0\n", {"MD6;"});
+    row("K2 has no FM", k2, "M FM 0\n", "RPRT -1\n");
+    row("Kenwood m", kw, "m\n", "USB\n2400\n");
+    row("Kenwood M RTTY", kw, "M RTTY 0\n", "RPRT 0\n", {"MD6;"});
+    row("Yaesu m", ya, "m\n", "USB\n0\n");
+    row("Yaesu M PKTUSB", ya, "M PKTUSB 3000\n", "RPRT 0\n", {"MD0C;"});
+    row("Yaesu M C4FM", ya, "M C4FM 0\n", "RPRT 0\n", {"MD0E;"});
+    // PTT: TX;/RX; on Elecraft and Kenwood, TX1;/TX0; on Yaesu; read from TQ, IF, TX.
+    row("K3 t", k3, "t\n", "0\n");
+    row("K3 T 1", k3, "T 1\n", "RPRT 0\n", {"TX;"});
+    row("K3 T 0", k3, "T 0\n", "RPRT 0\n", {"RX;"});
+    row("K3 T data", k3, "T 3\n", "RPRT 0\n", {"TX;"});
+    row("K3 T bad", k3, "T 5\n", "RPRT -1\n");
+    row("Kenwood t", kw, "t\n", "0\n");
+    row("Yaesu T 1", ya, "T 1\n", "RPRT 0\n", {"TX1;"});
+    row("Yaesu T 0", ya, "T 0\n", "RPRT 0\n", {"TX0;"});
+    // Split: FT0/FT1 on Elecraft and Kenwood, FT2/FT3 to set on Yaesu.
+    row("K3 s", k3, "s\n", "0\nVFOA\n");
+    row("K3 S 1 VFOB", k3, "S 1 VFOB\n", "RPRT 0\n", {"FT1;"});
+    row("K3 S 0", k3, "S 0 VFOA\n", "RPRT 0\n", {"FT0;"});
+    row("Yaesu S 1 VFOB", ya, "S 1 VFOB\n", "RPRT 0\n", {"FT3;"});
+    row("Yaesu S 0", ya, "S 0 VFOA\n", "RPRT 0\n", {"FT2;"});
+    row("S bad", k3, "S 2 VFOB\n", "RPRT -1\n");
+    // RIT/XIT: the IF offset; K3 sets it with RO, Kenwood and Yaesu move from a cleared offset.
+    row("K3 j z", k3, "j\nz\n", "50\n50\n");
+    row("Yaesu j", ya, "j\n", "50\n");
+    row("K3 J", k3, "J -120\n", "RPRT 0\n", {"RO-0120;"});
+    row("K3 J 0", k3, "J 0\n", "RPRT 0\n", {"RC;"});
+    row("Kenwood J", kw, "J 300\n", "RPRT 0\n", {"RC;", "RU00300;"});
+    row("Yaesu Z", ya, "Z -40\n", "RPRT 0\n", {"RC;", "RD0040;"});
+    row("K2 J not served", k2, "J 100\n", "RPRT -11\n");
+    row("J beyond the rig", k3, "J 20000\n", "RPRT -1\n");
+    // Functions and levels the virtual rig holds.
+    row("u RIT XIT", k3, "u RIT\nu XIT\n", "1\n0\n");
+    row("U RIT", kw, "U RIT 0\n", "RPRT 0\n", {"RT0;"});
+    row("U XIT", ya, "U XIT 1\n", "RPRT 0\n", {"XT1;"});
+    row("u unknown", k3, "u NB\n", "RPRT -11\n");
+    row("K3 l STRENGTH", k3, "l STRENGTH\n", "0\n");
+    row("K3 l RAWSTR", k3, "l RAWSTR\n", "6\n");
+    row("Kenwood l STRENGTH", kw, "l STRENGTH\n", "0\n");
+    row("Yaesu l STRENGTH", ya, "l STRENGTH\n", "0\n");
+    row("K3 l CWPITCH", k3, "l CWPITCH\n", "600\n");
+    row("Yaesu L CWPITCH", ya, "L CWPITCH 700\n", "RPRT 0\n", {"KP40;"});
+    row("Kenwood l CWPITCH", kw, "l CWPITCH\n", "RPRT -11\n");
+    row("l list", k3, "l ?\n", "STRENGTH RAWSTR CWPITCH \n");
+    row("L AF", k3, "L AF 0.5\n", "RPRT -11\n");
+    // Power: read from PS; switching off is not served.
+    row("get_powerstat", k3, "\\get_powerstat\n", "1\n");
+    row("set_powerstat 1", k3, "\\set_powerstat 1\n", "RPRT 0\n");
+    row("set_powerstat 0", k3, "\\set_powerstat 0\n", "RPRT -11\n");
+    // Several values at once, by long names, and the forms.
+    row("get_vfo_info", k3, "\\get_vfo_info VFOB\n", "7040000\nUSB\n2700\n0\n0\n");
+    row("get_vfo_info ;", kw, ";\\get_vfo_info VFOA\n",
+        "get_vfo_info: VFOA;Freq: 14074000;Mode: USB;Width: 2400;Split: 0;SatMode: 0;RPRT 0\n");
+    row("long names", k3, "\\get_freq\n\\set_freq 7000000\n", "14074000\nRPRT 0\n",
+        {"FA00007000000;"});
+    row("+f", k3, "+f\n", "get_freq:\nFrequency: 14074000\nRPRT 0\n");
+    row(";f", k3, ";f\n", "get_freq:;Frequency: 14074000;RPRT 0\n");
+    row("|m", k3, "|m\n", "get_mode:|Mode: USB|Passband: 2700|RPRT 0\n");
+    row("+F", k3, "+F 7040000\n", "set_freq: 7040000\nRPRT 0\n", {"FA00007040000;"});
+    row("+l", k3, "+l STRENGTH\n", "get_level: STRENGTH\n0\nRPRT 0\n");
+    row(";u", k3, ";u RIT\n", "get_func: RIT;1\nRPRT 0\n");
+    row(";get_powerstat", k3, ";\\get_powerstat\n", "get_powerstat:;Power Status: 1\nRPRT 0\n");
+    row("+ error", k3, "+T 9\n", "set_ptt: 9\nRPRT -1\n");
+    row("chk_vfo", k3, "\\chk_vfo\n", "0\n");
+    row("+chk_vfo", k3, "+\\chk_vfo\n", "ChkVFO: 0\n");
+    row(";chk_vfo", k3, ";\\chk_vfo\n", "ChkVFO: 0\n\n");
+    row("lock mode", k3, "\\get_lock_mode\n\\set_lock_mode 1\nM LSB 0\n;\\get_lock_mode\n",
+        "0\nRPRT 0\nRPRT 0\nRPRT 0\nget_lock_mode:;Locked: 1\nRPRT 0\n");
+    row("set_vfo_opt 0", k3, "\\set_vfo_opt 0\n", "RPRT 0\n");
+    row("set_vfo_opt 1", k3, "\\set_vfo_opt 1\n", "RPRT -11\n");
+    // Several commands on a line, as rigctld reads its input as a stream; CR LF line ends.
+    row("fmv", k3, "fmv\n", "14074000\nUSB\n2700\nVFOA\n");
+    row("+ applies to one", k3, "+fv\n", "get_freq:\nFrequency: 14074000\nRPRT 0\nVFOA\n");
+    row("CR LF", k3, "f\r\n", "14074000\n");
+    row("comment", k3, "# a note\nf\n", "14074000\n");
+    // Commands not served answer RPRT -11 and the connection stays.
+    row("unknown short", k3, "K 7000000 USB 0\nf\n", "RPRT -11\n14074000\n");
+    row("unknown long", k3, "\\send_morse CQ\n+\\halt\n", "RPRT -11\nRPRT -11\n");
+    row("unknown letter", k3, "y\n", "RPRT -11\n");
+}
+
+void TestRigctlServer::commands()
+{
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArrayList, settings);
+    startServer(type);
+    // Half the reads come from the virtual rig, half from the rig: the answers are the same.
+    for (const char *q : {"FA;", "MD;", "IF;", "FT;", "SM;", "MD0;"})
+        m_rig->cached.insert(q);
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(request);
+    QTRY_COMPARE(client->received(), answer);
+    QCOMPARE(m_rig->settings, settings);
+    QVERIFY(client->socket.state() == QAbstractSocket::ConnectedState);
+}
+
+void TestRigctlServer::readsWaitForTheRigInOrder()
+{
+    // Each read the virtual rig does not hold waits for the rig, and the commands behind it
+    // wait their turn: answers come in the order of the commands.
+    startServer(RigType::K3);
+    m_rig->delayMs = 30;
+    m_rig->cached.insert("FT;");
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send("f\nv\ns\nm\nF 7040000\nf\n");
+    QTRY_COMPARE(client->received(), QByteArray("14074000\nVFOA\n0\nVFOA\nUSB\n2700\nRPRT 0\n"
+                                                "7040000\n"));
+    QCOMPARE(m_rig->asks, (QByteArrayList{"FA;", "FR;", "MD;", "DT;", "BW;", "FA;"}));
+    QCOMPARE(m_rig->settings, QByteArrayList{"FA00007040000;"});
+}
+
+void TestRigctlServer::rigSilenceRefusalAndDeadline_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("rig refuses") << int(FakeRigAccess::Answer::Refuse) << QByteArray("RPRT -9\n");
+    QTest::newRow("bridge reports no reply")
+        << int(FakeRigAccess::Answer::Unanswered) << QByteArray("RPRT -5\n");
+    QTest::newRow("bridge says nothing")
+        << int(FakeRigAccess::Answer::Silence) << QByteArray("RPRT -5\n");
+}
+
+void TestRigctlServer::rigSilenceRefusalAndDeadline()
+{
+    QFETCH(int, answer);
+    QFETCH(QByteArray, expected);
+    startServer(RigType::K3);
+    m_server->setReadTimeout(300);
+    m_rig->answers.insert("FA;", FakeRigAccess::Answer(answer));
+    auto client = connectClient();
+    QVERIFY(client);
+    // The next command is served once the failed read is answered.
+    client->send("f\nv\n");
+    QTRY_COMPARE(client->received(), expected + "VFOA\n");
+    if (FakeRigAccess::Answer(answer) == FakeRigAccess::Answer::Silence)
+        QCOMPARE(m_rig->forgotten.value(Source{Source::Kind::Network, 1}), 1);
+    // A later read of the same client is served normally.
+    m_rig->answers.clear();
+    client->send("f\n");
+    QTRY_COMPARE(client->received(), expected + "VFOA\n14074000\n");
+}
+
+void TestRigctlServer::clientsAreServedSideBySide()
+{
+    // One client waits for a slow read; the other is served meanwhile, each its own answers.
+    startServer(RigType::K3);
+    m_rig->answers.insert("BW;", FakeRigAccess::Answer::Silence);
+    m_server->setReadTimeout(2000);
+    auto slow = connectClient();
+    auto quick = connectClient();
+    QVERIFY(slow && quick);
+    QTRY_COMPARE(m_server->clientCount(), 2);
+    slow->send("m\nf\n");
+    QTRY_COMPARE(m_rig->asks.count("BW;"), 1);
+    quick->send("V VFOB\nf\nv\n");
+    QTRY_COMPARE(quick->received(), QByteArray("RPRT 0\n7040000\nVFOB\n"));
+    QCOMPARE(slow->received(), QByteArray());
+    m_rig->answers.clear();
+    QTRY_COMPARE(slow->received(), QByteArray("RPRT -5\n14074000\n")); // its own VFO: A
+}
+
+void TestRigctlServer::quitClosesAndCountsClients()
+{
+    startServer(RigType::K3);
+    QSignalSpy counts(m_server.get(), &RigctlServer::clientCountChanged);
+    auto client = connectClient();
+    QVERIFY(client);
+    QTRY_COMPARE(m_server->clientCount(), 1);
+    client->send("q\nf\n");
+    QTRY_COMPARE(client->socket.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(client->received(), QByteArray("RPRT 0\n"));
+    QTRY_COMPARE(m_server->clientCount(), 0);
+    QCOMPARE(counts.size(), 2);
+    QCOMPARE(counts.last().first().toInt(), 0);
+}
+
+void TestRigctlServer::portTaken()
+{
+    startServer(RigType::K3);
+    FakeRigAccess rig(RigType::K3);
+    RigctlServer second(rig);
+    QStringList notes;
+    connect(&second, &RigctlServer::traffic, this,
+            [&notes](int, TrafficDirection, const QString &text) { notes.append(text); });
+    QVERIFY(!second.listen(QHostAddress(QHostAddress::LocalHost), m_server->port()));
+    QVERIFY(!second.isListening());
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().startsWith(
+                 QStringLiteral("Cannot listen on 127.0.0.1 port %1: ").arg(m_server->port())),
+             qPrintable(notes.first()));
+    QVERIFY(notes.first().contains(QLatin1String("goes on without")));
+    // The first server goes on serving.
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send("f\n");
+    QTRY_COMPARE(client->received(), QByteArray("14074000\n"));
+}
+
+void TestRigctlServer::overlongAndBinaryInput_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("10,000-character line")
+        << QByteArray(10000, 'F') + "\nf\n"
+        << QByteArray("14074000\n") << QStringLiteral("1: 10000 characters discarded");
+    QTest::newRow("a megabyte without a newline")
+        << QByteArray(1024 * 1024, 'x') << QByteArray()
+        << QStringLiteral("1: a line longer than 1024 characters: discarded up to its newline");
+    QByteArray binary;
+    for (int i = 0; i < 256; ++i)
+        binary += char(i == '\n' ? 0 : i);
+    QTest::newRow("binary") << binary + "\nf\n" << QByteArray("RPRT -11\n14074000\n") << QString();
+    QTest::newRow("NUL before a command")
+        << QByteArray("\0f\n", 3) << QByteArray("RPRT -11\n") << QString();
+}
+
+void TestRigctlServer::overlongAndBinaryInput()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, note);
+    startServer(RigType::K3);
+    auto bad = connectClient();
+    auto good = connectClient();
+    QVERIFY(bad && good);
+    bad->send(input);
+    good->send("f\n");
+    QTRY_COMPARE(good->received(), QByteArray("14074000\n"));
+    if (!note.isEmpty())
+        QTRY_VERIFY2(m_notes.contains(note), qPrintable(m_notes.join(QLatin1Char('\n'))));
+    QTRY_COMPARE(bad->received(), answer);
+    QCOMPARE(bad->socket.state(), QAbstractSocket::ConnectedState);
+    // The bad client is served again after a newline.
+    bad->take();
+    bad->send("\nv\n");
+    QTRY_COMPARE(bad->received(), QByteArray("VFOA\n"));
+}
+
+void TestRigctlServer::floodIsHeldBackNotLost()
+{
+    // Thousands of commands at once: every one is answered, in order, and a second client is
+    // served in the meantime.
+    startServer(RigType::K3);
+    m_rig->cached.insert("FA;");
+    auto flood = connectClient();
+    auto other = connectClient();
+    QVERIFY(flood && other);
+    constexpr int kCount = 5000;
+    QByteArray commands;
+    for (int i = 0; i < kCount; ++i)
+        commands += "f\n";
+    flood->send(commands);
+    other->send("v\n");
+    QTRY_COMPARE(other->received(), QByteArray("VFOA\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(flood->received().count('\n'), kCount, 20000);
+    QCOMPARE(flood->received(), QByteArray("14074000\n").repeated(kCount));
+}
+
+void TestRigctlServer::clientThatNeverReads()
+{
+    // A client that sends \dump_caps without end and never reads: the server stops answering
+    // it, then stops reading it, and the bridge's memory stays put. Others are served.
+    startServer(RigType::K3);
+    auto silent = connectClient();
+    auto other = connectClient();
+    QVERIFY(silent && other);
+    silent->socket.setReadBufferSize(1); // it reads nothing, its kernel buffer fills
+    const QByteArray request = QByteArray("\\dump_caps\n").repeated(200);
+    qint64 sent = 0;
+    for (int i = 0; i < 200; ++i) {
+        sent += silent->socket.write(request);
+        QTest::qWait(5);
+    }
+    QVERIFY(sent > 0);
+    QTRY_VERIFY(m_notes.contains(QStringLiteral("1: is not reading its answers: its commands "
+                                                "wait")));
+    other->send("f\n");
+    QTRY_COMPARE(other->received(), QByteArray("14074000\n"));
+    // What waits in the bridge for this client is bounded.
+    const auto *client = m_server->findChild<RigctlClient *>();
+    QVERIFY(client);
+    const auto *socket = client->findChild<QTcpSocket *>();
+    QVERIFY(socket);
+    QVERIFY(socket->bytesToWrite() < RigctlClient::kMaxUnsent + 16 * 1024);
+    QVERIFY(socket->bytesAvailable() <= 16 * 1024);
+}
+
+QTEST_GUILESS_MAIN(TestRigctlServer)
+#include "tst_rigctl_server.moc"
