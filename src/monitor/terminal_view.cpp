@@ -59,6 +59,12 @@ TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
     refresh();
 }
 
+int TerminalView::textMargin() const
+{
+    // As the style draws a row's text.
+    return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+}
+
 void TerminalView::refresh()
 {
     QStringList lines;
@@ -69,12 +75,11 @@ void TerminalView::refresh()
         lines.append(QString::fromLatin1(m_model.line(i)));
         widest = qMax(widest, metrics.horizontalAdvance(lines.last()));
     }
-    // The text's margins in the row, as the style draws them.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    m_delegate->width = widest + 2 * margin + 1;
+    m_delegate->width = widest + 2 * textMargin() + 1;
     // A user reading the end of a long line keeps reading it while new lines arrive.
     const int sideways = horizontalScrollBar()->value();
     m_shown->setStringList(lines);
+    chooseScrollBar(); // the rows' height is known once there are rows
     if (m_model.lineCount() > TerminalModel::kLinesInView)
         scrollTo(m_shown->index(m_model.topLine()), QAbstractItemView::PositionAtTop);
     horizontalScrollBar()->setValue(sideways);
@@ -83,9 +88,8 @@ void TerminalView::refresh()
 bool TerminalView::showsWhole(const QModelIndex &index) const
 {
     const QRect row = visualRect(index);
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int textRight =
-        row.left() + margin + fontMetrics().horizontalAdvance(index.data().toString());
+        row.left() + textMargin() + fontMetrics().horizontalAdvance(index.data().toString());
     return row.left() >= 0 && textRight <= viewport()->width();
 }
 
@@ -170,8 +174,6 @@ void TerminalView::resizeEvent(QResizeEvent *event)
 void TerminalView::changeEvent(QEvent *event)
 {
     QListView::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         refresh();
-        chooseScrollBar();
-    }
 }

@@ -38,6 +38,7 @@ protected:
 
 private:
     void refresh();
+    int textMargin() const;
     void offerWhole(const QModelIndex &index);
     void chooseScrollBar();
 
