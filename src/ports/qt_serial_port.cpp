@@ -195,24 +195,32 @@ QString QtSerialPort::ErrorString() const
     return m_error;
 }
 
+bool QtSerialPort::deviceGone(int error, int pollResult, short revents)
+{
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return false;
+    return pollResult < 0 || (revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 void QtSerialPort::onError(int error)
 {
     if (error == QSerialPort::NoError)
         return;
     m_error = m_port->errorString();
     m_port->clearError();
-    // A resource error means the device is gone. A read error may too: a hung-up terminal reads
-    // as empty, and Qt would report it again on every turn of the event loop. DTR/RTS on a
-    // pseudo-terminal fail with UnsupportedOperationError and the port keeps working.
     if (!m_port->isOpen())
         return;
-    bool gone = error == QSerialPort::ResourceError;
-    if (error == QSerialPort::ReadError) {
-        pollfd p{int(m_port->handle()), POLLIN, 0};
-        gone = ::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL));
-    }
-    if (gone) {
+    // A device that has gone (a USB adapter pulled out, a hung-up terminal) reads as empty with
+    // a resource or read error, and polls as hung up. Qt also reports a resource error for a
+    // read that found nothing (EAGAIN: what woke the event loop was taken by ClearPort or by a
+    // read of our own first) and stops reading after it; the device is fine then, and reading
+    // goes on. DTR/RTS on a pseudo-terminal fail with UnsupportedOperationError; nothing to do.
+    pollfd p{int(m_port->handle()), POLLIN, 0};
+    const int polled = ::poll(&p, 1, 0);
+    if (deviceGone(error, polled, p.revents)) {
         m_port->close();
         emit Vanished();
+    } else if (error == QSerialPort::ResourceError) {
+        m_port->setReadBufferSize(m_port->readBufferSize()); // reading starts again
     }
 }

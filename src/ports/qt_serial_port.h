@@ -34,6 +34,9 @@ public:
     };
     // Parses "38400,N,8,1"; false when any field is off.
     static bool parseMode(const QString &text, Mode &mode);
+    // Whether a QSerialPort error on an open port means its device has gone, from what a poll
+    // of the descriptor said (its result and revents).
+    static bool deviceGone(int error, int pollResult, short revents);
 
 private:
     void applyMode();

@@ -26,6 +26,8 @@ public:
     void write(const QByteArray &text);
     qsizetype unwritten() const { return m_out.size(); }
     const QByteArray &received() const { return m_received; }
+    // Forgets part of what was received (a test's own marker).
+    void drop(qsizetype from, qsizetype length) { m_received.remove(from, length); }
     QByteArray take()
     {
         QByteArray text;

@@ -6,15 +6,14 @@
 #include "station_program.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <ctime>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,11 +30,12 @@ private slots:
     void unsafeFolderRefused_data();
     void unsafeFolderRefused();
     void folderWithoutRuntimeDir();
-    void idlePortsUseNoCpu();
     void serialModeParsing_data();
     void serialModeParsing();
     void serialPortOnPseudoTerminal();
     void vanishedDeviceNoticed();
+    void deviceGoneOnlyWhenItPollsHungUp_data();
+    void deviceGoneOnlyWhenItPollsHungUp();
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -50,12 +50,6 @@ QByteArray allBytes()
     return bytes;
 }
 
-double cpuSeconds()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 } // namespace
 
 void TestPortComponents::init()
@@ -215,29 +209,6 @@ void TestPortComponents::folderWithoutRuntimeDir()
     QCOMPARE(PortFolder::defaultPath(), QStringLiteral("/tmp/ovx2-%1").arg(::getuid()));
 }
 
-void TestPortComponents::idlePortsUseNoCpu()
-{
-    PortFolder folder;
-    std::vector<std::unique_ptr<PtyPort>> ports;
-    for (int i = 0; i < 6; ++i) {
-        ports.push_back(std::make_unique<PtyPort>(folder));
-        QVERIFY(ports.back()->CreatePort(QStringLiteral("COM%1").arg(11 + i)));
-    }
-    // A program came and went on one of them: its master now reports hang-up.
-    {
-        StationProgram program(ports.front()->DevicePath());
-    }
-    const double start = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QEventLoop idle;
-    QTimer::singleShot(10000, &idle, &QEventLoop::quit);
-    idle.exec();
-    const double used = cpuSeconds() - start;
-    qInfo("CPU over %.1f s with six idle ports: %.4f s", wall.elapsed() / 1000.0, used);
-    QVERIFY2(used < 0.1, qPrintable(QStringLiteral("%1 s of CPU").arg(used)));
-}
-
 void TestPortComponents::serialModeParsing_data()
 {
     QTest::addColumn<QString>("text");
@@ -320,6 +291,34 @@ void TestPortComponents::vanishedDeviceNoticed()
     QVERIFY(!port.IsOpened());
     port.WriteText("FA;");
     QVERIFY(!port.Open(QStringLiteral("/dev/no-such-port")));
+}
+
+void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("pollResult");
+    QTest::addColumn<int>("revents");
+    QTest::addColumn<bool>("gone");
+    const int resource = QSerialPort::ResourceError, read = QSerialPort::ReadError;
+    QTest::newRow("adapter pulled out") << resource << 1 << int(POLLHUP | POLLERR) << true;
+    QTest::newRow("hung-up terminal") << read << 1 << int(POLLHUP) << true;
+    QTest::newRow("descriptor gone") << resource << 1 << int(POLLNVAL) << true;
+    QTest::newRow("poll fails") << read << -1 << 0 << true;
+    // A read that found nothing (EAGAIN) comes as a resource error on a healthy device.
+    QTest::newRow("empty read, idle") << resource << 0 << 0 << false;
+    QTest::newRow("empty read, more data") << resource << 1 << int(POLLIN) << false;
+    QTest::newRow("read error, healthy") << read << 0 << 0 << false;
+    QTest::newRow("no modem lines")
+        << int(QSerialPort::UnsupportedOperationError) << 1 << int(POLLHUP) << false;
+}
+
+void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp()
+{
+    QFETCH(int, error);
+    QFETCH(int, pollResult);
+    QFETCH(int, revents);
+    QFETCH(bool, gone);
+    QCOMPARE(QtSerialPort::deviceGone(error, pollResult, short(revents)), gone);
 }
 
 QTEST_GUILESS_MAIN(TestPortComponents)

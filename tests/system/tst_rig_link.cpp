@@ -1,212 +1,297 @@
-#include "appports/app_ports.h"
 #include "bridge/bridge.h"
+#include "connected_bridge.h"
 #include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
-#include "rig/cat_framing.h"
-#include "rig/rig_reply_handler.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "scripted_messenger.h"
 #include "shell/form1.h"
 #include "station_program.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <sys/stat.h>
-
-// The rig link with a simulated K3: application ports, reply routing, auto-information, polling.
+// The rig link with each simulated radio family: what the virtual rig keeps, what polling asks,
+// where replies go.
 class TestRigLink : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void everyEntryTheK3KeepsIsFilled();
+    void cleanupTestCase() { m_bridges.clear(); }
+    void connectionFillsWhatTheTypeKeeps_data();
+    void connectionFillsWhatTheTypeKeeps();
+    void pollingByTypeAndState_data();
+    void pollingByTypeAndState();
+    void ftRepliesReachTheSdrProgramOnlyFromAYaesu_data();
+    void ftRepliesReachTheSdrProgramOnlyFromAYaesu();
     void autoInformationReachesOnlyHeldPorts();
     void unclaimedReplyGoesToPort1();
-    void pollingFollowsTheTransmitState();
+    void forwardedCommandRestartsPolling();
     void pollIntervalAppliesAtOnce();
+    void portsRefusedWhileTheRigIsClosed();
     void removalRefusedWhileHeld();
 
 private:
-    void createPort(int n);
-    QByteArray simReply(const QByteArray &query);
-
-    QTemporaryDir m_runtime;
-    ScriptedMessenger m_messenger;
-    std::unique_ptr<Form1> m_form;
-    std::unique_ptr<RigSimThread> m_sim;
+    ConnectedBridge &connected(RigType type);
+    std::map<RigType, std::unique_ptr<ConnectedBridge>> m_bridges;
 };
 
-void TestRigLink::initTestCase()
-{
-    usePrivateRuntimeDir(m_runtime);
-    m_form = std::make_unique<Form1>(m_messenger);
-    m_form->show();
+namespace {
 
-    // Refused while the rig port is closed, with each port's own text.
-    for (int n = 1; n <= 5; ++n) {
-        m_form->controls().appFrame(n)->btnCreatePort->click();
-        QCOMPARE(m_messenger.shown.size(), n);
-        QCOMPARE(m_messenger.shown.last().title, QStringLiteral("Warning"));
-        QCOMPARE(m_messenger.shown.last().text, n <= 2 ? QStringLiteral("Connect to rig first")
-                                                       : QStringLiteral("Connect to K3 first"));
-        QVERIFY(!m_form->bridge().appPort(n).IsCreated());
+void addTypes()
+{
+    QTest::addColumn<RigType>("type");
+    for (RigType t : {RigType::K3, RigType::Yaesu, RigType::Kenwood, RigType::K2})
+        QTest::newRow(qPrintable(rigTypeName(t))) << t;
+}
+
+} // namespace
+
+ConnectedBridge &TestRigLink::connected(RigType type)
+{
+    auto &b = m_bridges[type];
+    if (!b) {
+        b = std::make_unique<ConnectedBridge>(type);
+        if (!b->connectRig())
+            qFatal("cannot connect the simulated %s: %s", qPrintable(rigTypeName(type)),
+                   qPrintable(b->why()));
     }
-    m_messenger.shown.clear();
-
-    m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
-    const QString path = m_sim->start();
-    QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
-    m_form->controls().rig->ComboPort->setEditText(path);
-    m_form->controls().rig->cbRigType->setCurrentIndex(0);
-    m_form->controls().rig->btnOpen->click();
-    QVERIFY(m_form->bridge().rigPort().IsOpened());
-    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("Off"));
+    return *b;
 }
 
-void TestRigLink::cleanupTestCase()
+void TestRigLink::connectionFillsWhatTheTypeKeeps_data()
 {
-    m_form.reset();
-    m_sim.reset();
-}
-
-void TestRigLink::createPort(int n)
-{
-    if (m_form->bridge().appPort(n).IsCreated())
-        return;
-    m_form->controls().appFrame(n)->btnCreatePort->click();
-    QVERIFY(m_form->bridge().appPort(n).IsCreated());
-    QCOMPARE(m_form->controls().appFrame(n)->btnCreatePort->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!m_form->controls().appFrame(n)->ComboVPort->isEnabled());
-}
-
-QByteArray TestRigLink::simReply(const QByteArray &query)
-{
-    QByteArray reply;
-    m_sim->invoke([&](RigSimServer &s) { reply = s.model().feed(query).join(); });
-    return reply;
-}
-
-void TestRigLink::everyEntryTheK3KeepsIsFilled()
-{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QList<Entry>>("filled"); // by the load queries and the first polls
+    QList<Entry> k3;
     for (const EntryRow &row : kEntries) {
-        const QByteArray query = queryOf(row.entry);
-        if (row.entry == Entry::KP || row.entry == Entry::TX) {
-            QVERIFY(m_form->bridge().rig().get(row.entry).isEmpty()); // a K3 keeps neither
-            continue;
-        }
-        QTRY_COMPARE(m_form->bridge().rig().get(row.entry), simReply(query));
+        if (row.entry != Entry::KP && row.entry != Entry::TX)
+            k3 << row.entry;
     }
+    QTest::newRow("K3") << RigType::K3 << k3;
+    // The FT-991 answers FR with "?;", so its FR entry stays empty.
+    QTest::newRow("Yaesu") << RigType::Yaesu
+                           << QList<Entry>{Entry::FA, Entry::FB, Entry::FT, Entry::ID,
+                                           Entry::IF, Entry::KP, Entry::TX};
+    QTest::newRow("Kenwood") << RigType::Kenwood
+                             << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
+                                             Entry::ID, Entry::IF, Entry::PA, Entry::RA};
+    QTest::newRow("K2") << RigType::K2
+                        << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
+                                        Entry::ID, Entry::IF, Entry::BG, Entry::MD, Entry::PA,
+                                        Entry::RA, Entry::SM, Entry::TQ};
+}
+
+void TestRigLink::connectionFillsWhatTheTypeKeeps()
+{
+    QFETCH(RigType, type);
+    QFETCH(QList<Entry>, filled);
+    ConnectedBridge &b = connected(type);
+    QVERIFY(b.settleRig());
+    for (const EntryRow &row : kEntries) {
+        const QByteArray got = b.bridge().rig().get(row.entry);
+        if (filled.contains(row.entry))
+            QTRY_COMPARE(b.bridge().rig().get(row.entry), b.simReply(queryOf(row.entry)));
+        else
+            QVERIFY2(got.isEmpty(), row.mnemonic.data());
+    }
+}
+
+void TestRigLink::pollingByTypeAndState_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QByteArray>("polled"); // the writes of one tick, run together
+    const QByteArray common = "IF;FA;FB;FR;FT;";
+    QTest::newRow("K3 receive") << RigType::K3 << "receive"
+                                << common + "BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;";
+    QTest::newRow("Yaesu receive") << RigType::Yaesu << "receive" << common + "KP;TX;";
+    QTest::newRow("Kenwood receive") << RigType::Kenwood << "receive" << common + "PA;RA;";
+    QTest::newRow("K2 receive") << RigType::K2 << "receive" << common + "BG;MD;SM;PA;RA;TQ;";
+    QTest::newRow("K3 with SDR") << RigType::K3 << "sdr" << QByteArray("BG;IC;FA;FR;FT;TQ;");
+    QTest::newRow("Yaesu with SDR") << RigType::Yaesu << "sdr" << QByteArray("FR;KP;");
+    QTest::newRow("Kenwood with SDR") << RigType::Kenwood << "sdr" << QByteArray("FA;FR;FT;");
+    QTest::newRow("K2 with SDR") << RigType::K2 << "sdr" << QByteArray("BG;FA;FR;FT;MD;SM;TQ;");
+    for (RigType t : {RigType::K3, RigType::Yaesu, RigType::Kenwood, RigType::K2})
+        QTest::addRow("%s transmit", qPrintable(rigTypeName(t)))
+            << t << "transmit" << QByteArray("BG;SM;TQ;");
+}
+
+void TestRigLink::pollingByTypeAndState()
+{
+    QFETCH(RigType, type);
+    QFETCH(QString, state);
+    QFETCH(QByteArray, polled);
+    ConnectedBridge &b = connected(type);
+    b.controls().polling->VScrollPoll->setValue(100);
+    const bool elecraft = type == RigType::K3 || type == RigType::K2;
+    if (state == QLatin1String("sdr"))
+        b.program(7);
+    if (state == QLatin1String("transmit")) {
+        // A K3 or K2 reports keying in its TQ replies; the others only through the indicator.
+        if (elecraft)
+            b.sim().invoke([](RigSimServer &s) { s.setTransmit(true); });
+        else
+            b.controls().cmdTX->click();
+        QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("On"));
+    }
+    b.clearAtRig();
+    QTRY_VERIFY_WITH_TIMEOUT(b.atRig().count(polled) >= 3, 5000);
+    // Nothing else: from the first whole tick on, the rig reads the same text again and again.
+    const QByteArray stream = b.atRig().mid(b.atRig().indexOf(polled));
+    QCOMPARE(stream.left(polled.size() * 2), polled + polled);
+
+    if (state == QLatin1String("sdr"))
+        b.closeProgram(7);
+    if (state == QLatin1String("transmit")) {
+        if (elecraft)
+            b.sim().invoke([](RigSimServer &s) { s.setTransmit(false); });
+        else
+            b.controls().cmdRX->click();
+        QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("Off"));
+    }
+    b.controls().polling->VScrollPoll->setValue(200);
+}
+
+void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu_data()
+{
+    addTypes();
+}
+
+void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu()
+{
+    QFETCH(RigType, type);
+    ConnectedBridge &b = connected(type);
+    StationProgram &sdr = b.program(7);
+    // Connecting again sends the load queries, FT among them; the others also poll it. Nothing
+    // may still be on its way from the rig then, or the probe would read it before its FA reply.
+    b.bridge().timer1().stop();
+    QVERIFY(b.settleRig());
+    b.controls().rig->btnOpen->click();
+    b.controls().rig->btnOpen->click();
+    QVERIFY2(b.bridge().rigPort().IsOpened(), b.bridge().rig().get(Entry::FA).constData());
+    QVERIFY(b.settleRig());
+    QVERIFY(b.bridge().terminal(0).lines().contains(b.simReply("FT;")));
+    QCOMPARE(sdr.received().contains("FT"), type == RigType::Yaesu);
+    b.closeProgram(7);
 }
 
 void TestRigLink::autoInformationReachesOnlyHeldPorts()
 {
-    createPort(2);
-    createPort(3);
-    createPort(4);
-    m_form->controls().appFrame(2)->chkAI2->setChecked(true);
-    m_form->controls().appFrame(3)->chkAI1->setChecked(true);
-    m_form->controls().appFrame(4)->chkAI2->setChecked(true); // nobody holds port 4
-    StationProgram two(m_form->bridge().appPort(2).DevicePath());
-    StationProgram three(m_form->bridge().appPort(3).DevicePath());
-    QTRY_VERIFY(m_form->bridge().appPort(2).IsOpenedByApp() &&
-                m_form->bridge().appPort(3).IsOpenedByApp());
-    const int port4Lines = m_form->bridge().terminal(4).lineCount();
+    ConnectedBridge &b = connected(RigType::K3);
+    const Controls &c = b.controls();
+    StationProgram &two = b.program(2);
+    StationProgram &three = b.program(3);
+    c.appFrame(4)->btnCreatePort->click(); // nobody holds port 4
+    c.appFrame(2)->chkAI2->setChecked(true);
+    c.appFrame(3)->chkAI1->setChecked(true);
+    c.appFrame(4)->chkAI2->setChecked(true);
+    const int port4Lines = b.bridge().terminal(4).lineCount();
 
     // VFO A turned on the rig's panel: the K3 in AI2 reports it unasked.
-    m_sim->invoke([](RigSimServer &s) { s.turnVfoA(14070000); });
+    b.sim().invoke([](RigSimServer &s) { s.turnVfoA(14070000); });
     QTRY_VERIFY(two.received().contains("FA00014070000;"));
-    QTRY_VERIFY(m_form->bridge().terminal(2).lines().contains("FA00014070000;"));
+    QTRY_VERIFY(b.bridge().terminal(2).lines().contains("FA00014070000;"));
     // Port 3 gets the stored IF reply after IF (polling) and MD replies, never the FA reply.
-    QTRY_VERIFY(three.received().contains(m_form->bridge().rig().get(Entry::IF)));
-    QTRY_VERIFY(m_form->bridge().rig().get(Entry::IF).mid(2, 11) == "00014070000");
+    QTRY_VERIFY(b.bridge().rig().get(Entry::IF).mid(2, 11) == "00014070000");
+    QTRY_VERIFY(three.received().contains(b.bridge().rig().get(Entry::IF)));
     QVERIFY(!three.received().contains("FA"));
     QVERIFY(!two.received().contains("IF"));
-    QCOMPARE(m_form->bridge().terminal(4).lineCount(), port4Lines);
+    QCOMPARE(b.bridge().terminal(4).lineCount(), port4Lines);
 
-    m_form->controls().appFrame(2)->chkAI2->setChecked(false);
-    m_form->controls().appFrame(3)->chkAI1->setChecked(false);
-    m_form->controls().appFrame(4)->chkAI2->setChecked(false);
+    c.appFrame(2)->chkAI2->setChecked(false);
+    c.appFrame(3)->chkAI1->setChecked(false);
+    c.appFrame(4)->chkAI2->setChecked(false);
+    b.sim().invoke([](RigSimServer &s) { s.turnVfoA(14074000); });
 }
 
 void TestRigLink::unclaimedReplyGoesToPort1()
 {
-    createPort(1);
-    StationProgram one(m_form->bridge().appPort(1).DevicePath());
-    QTRY_VERIFY(m_form->bridge().appPort(1).IsOpenedByApp());
+    ConnectedBridge &b = connected(RigType::K3);
+    StationProgram &one = b.program(1);
     // Port 1 passes an unknown command to the rig; the K3's "?;" matches no routing row.
     one.write("ZZ;");
     QTRY_VERIFY(one.received().contains("?;"));
-    QTRY_VERIFY(m_form->bridge().terminal(1).lines().contains("?;"));
-    QVERIFY(m_form->bridge().terminal(0).lines().contains("?;"));
+    QTRY_VERIFY(b.bridge().terminal(1).lines().contains("?;"));
+    QVERIFY(b.bridge().terminal(0).lines().contains("?;"));
+    one.take();
 }
 
-void TestRigLink::pollingFollowsTheTransmitState()
+void TestRigLink::forwardedCommandRestartsPolling()
 {
-    QByteArray stream;
-    auto c = connect(m_sim.get(), &RigSimThread::received, this,
-                     [&](const QByteArray &chunk) { stream += chunk; });
-    const QByteArray receive = "IF;FA;FB;FR;FT;BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;";
-    QTRY_VERIFY_WITH_TIMEOUT(stream.count(receive) >= 3, 5000);
-
-    m_sim->invoke([](RigSimServer &s) { s.setTransmit(true); });
-    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("On"));
-    stream.clear();
-    QTRY_VERIFY_WITH_TIMEOUT(stream.count("BG;SM;TQ;") >= 3, 5000);
-    QVERIFY(!stream.contains("IF;"));
-
-    m_sim->invoke([](RigSimServer &s) { s.setTransmit(false); });
-    QTRY_COMPARE(m_form->bridge().items().transmitIndicator(), QStringLiteral("Off"));
-    stream.clear();
-    QTRY_VERIFY_WITH_TIMEOUT(stream.count(receive) >= 2, 5000);
-    disconnect(c);
+    ConnectedBridge &b = connected(RigType::K3);
+    StationProgram &one = b.program(1);
+    QTimer &timer1 = b.bridge().timer1();
+    QScrollBar *bar = b.controls().polling->VScrollPoll;
+    bar->setValue(5000);
+    // Half a second into the interval, a setting from port 1 starts it afresh.
+    QTRY_VERIFY(timer1.remainingTime() < 4500);
+    one.write("FB00014080000;");
+    QTRY_VERIFY(b.atRig().contains("FB00014080000;"));
+    QVERIFY2(timer1.remainingTime() > 4500, qPrintable(QString::number(timer1.remainingTime())));
+    // Polling runs after a forwarded command even when it did not before.
+    timer1.stop();
+    one.write("FB00014080000;");
+    QVERIFY(b.settle(1));
+    QVERIFY(timer1.isActive());
+    bar->setValue(200);
 }
 
 void TestRigLink::pollIntervalAppliesAtOnce()
 {
-    QScrollBar *bar = m_form->controls().polling->VScrollPoll;
+    ConnectedBridge &b = connected(RigType::K3);
+    QScrollBar *bar = b.controls().polling->VScrollPoll;
+    QTimer &timer1 = b.bridge().timer1();
     bar->setValue(5000);
-    QCOMPARE(m_form->controls().polling->txtPOLL->text(), QStringLiteral("5000"));
-    QCOMPARE(m_form->bridge().timer1().interval(), 5000);
-    QVERIFY(m_form->bridge().timer1().isActive());
+    QCOMPARE(b.controls().polling->txtPOLL->text(), QStringLiteral("5000"));
+    QCOMPARE(timer1.interval(), 5000);
+    QVERIFY(timer1.isActive());
     bar->setValue(100);
-    QCOMPARE(m_form->controls().polling->txtPOLL->text(), QStringLiteral("100"));
-    QCOMPARE(m_form->bridge().timer1().interval(), 100);
+    QCOMPARE(b.controls().polling->txtPOLL->text(), QStringLiteral("100"));
+    QCOMPARE(timer1.interval(), 100);
     bar->setValue(200);
+}
+
+void TestRigLink::portsRefusedWhileTheRigIsClosed()
+{
+    ConnectedBridge b(RigType::K3); // never connected
+    for (int n = 1; n <= 5; ++n) {
+        b.controls().appFrame(n)->btnCreatePort->click();
+        QCOMPARE(b.messenger().shown.size(), n);
+        QCOMPARE(b.messenger().shown.last().title, QStringLiteral("Warning"));
+        QCOMPARE(b.messenger().shown.last().text, n <= 2 ? QStringLiteral("Connect to rig first")
+                                                         : QStringLiteral("Connect to K3 first"));
+        QVERIFY(!b.bridge().appPort(n).IsCreated());
+    }
 }
 
 void TestRigLink::removalRefusedWhileHeld()
 {
-    createPort(5);
-    StationProgram five(m_form->bridge().appPort(5).DevicePath());
-    QTRY_VERIFY(m_form->bridge().appPort(5).IsOpenedByApp());
-    m_messenger.shown.clear();
-    m_form->controls().appFrame(5)->btnCreatePort->click();
-    QCOMPARE(m_messenger.shown.size(), 1);
-    QCOMPARE(m_messenger.shown.first().title, QStringLiteral("Warning"));
-    QCOMPARE(m_messenger.shown.first().text,
+    ConnectedBridge &b = connected(RigType::K3);
+    QPushButton *button = b.controls().appFrame(5)->btnCreatePort;
+    StationProgram &five = b.program(5);
+    b.messenger().shown.clear();
+    button->click();
+    QCOMPARE(b.messenger().shown.size(), 1);
+    QCOMPARE(b.messenger().shown.first().title, QStringLiteral("Warning"));
+    QCOMPARE(b.messenger().shown.first().text,
              QStringLiteral("Port cannot be deleted: the port is open."));
-    QCOMPARE(m_form->controls().appFrame(5)->btnCreatePort->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(button->text(), QStringLiteral("Disconnect"));
     // The port keeps working.
     five.write("FA;");
     QTRY_VERIFY(five.received().startsWith("FA000"));
-    five.close();
-    m_form->controls().appFrame(5)->btnCreatePort->click();
-    QVERIFY(!m_form->bridge().appPort(5).IsCreated());
-    QCOMPARE(m_form->controls().appFrame(5)->btnCreatePort->text(), QStringLiteral("Connect"));
-    QVERIFY(m_form->controls().appFrame(5)->ComboVPort->isEnabled());
+    b.closeProgram(5);
+    button->click();
+    QVERIFY(!b.bridge().appPort(5).IsCreated());
+    QCOMPARE(button->text(), QStringLiteral("Connect"));
+    QVERIFY(b.controls().appFrame(5)->ComboVPort->isEnabled());
 }
 
 QTEST_MAIN(TestRigLink)

@@ -65,6 +65,7 @@ class TestRigSim : public QObject {
     Q_OBJECT
 private slots:
     void answersQueries();
+    void modelByName();
     void pacing_data();
     void pacing();
     void oneReceivedChunkPerWrite();
@@ -72,6 +73,9 @@ private slots:
     void silentAtRunTime();
     void publishLink();
     void program();
+    void frontPanelOnStandardInput_data();
+    void frontPanelOnStandardInput();
+    void scriptWaits();
     void programRejectsBadArguments_data();
     void programRejectsBadArguments();
 };
@@ -90,31 +94,52 @@ void TestRigSim::answersQueries()
     QCOMPARE(station.waitFor(14), QByteArray("FA00007074000;"));
 }
 
+void TestRigSim::modelByName()
+{
+    RigSimThread ft991a(QStringLiteral("ft991a"));
+    Station station(ft991a.start());
+    QVERIFY(station.isOpen());
+    station.write("ID;FA;");
+    QCOMPARE(station.waitFor(19), QByteArray("ID0670;FA014074000;"));
+
+    RigSimThread unknown(QStringLiteral("ic7300"));
+    QVERIFY(unknown.start().isEmpty());
+    QCOMPARE(unknown.errorString(), QStringLiteral("The simulator has no radio model 'ic7300'."));
+    unknown.invoke([](RigSimServer &) { QFAIL("no server to run on"); });
+}
+
 void TestRigSim::pacing_data()
 {
     QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("latencyMs");
     QTest::addColumn<QByteArray>("queries");
     QTest::addColumn<int>("replyLength");
-    QTest::newRow("IF at 4800") << 4800 << QByteArray("IF;") << 38;
-    QTest::newRow("three at 9600") << 9600 << QByteArray("FA;FB;IF;") << 66;
-    QTest::newRow("OM at 4800") << 4800 << QByteArray("OM;") << 16;
+    QTest::newRow("IF at 4800") << 4800 << 0 << QByteArray("IF;") << 38;
+    QTest::newRow("three at 9600") << 9600 << 0 << QByteArray("FA;FB;IF;") << 66;
+    QTest::newRow("OM at 4800") << 4800 << 0 << QByteArray("OM;") << 16;
+    QTest::newRow("FA after 150 ms") << 38400 << 150 << QByteArray("FA;") << 14;
+    QTest::newRow("each command its time") << 38400 << 100 << QByteArray("FA;FB;") << 28;
 }
 
-// A reply never arrives before a real line could have carried it. No upper bound: a loaded
-// machine may always be late.
+// A reply never arrives before the radio has processed its command and a real line could have
+// carried it. No upper bound: a loaded machine may always be late.
 void TestRigSim::pacing()
 {
     QFETCH(int, baud);
+    QFETCH(int, latencyMs);
     QFETCH(QByteArray, queries);
     QFETCH(int, replyLength);
     RigSimThread sim(RigType::K3, baud);
     Station station(sim.start());
     QVERIFY(station.isOpen());
+    sim.invoke([latencyMs](RigSimServer &server) { server.setLatency(latencyMs); });
     QElapsedTimer clock;
     clock.start();
     station.write(queries);
     QCOMPARE(station.waitFor(replyLength).size(), replyLength);
-    const qint64 lineNs = qint64(replyLength) * 10 * 1'000'000'000 / baud;
+    // The radio works on the next command while the previous reply is on the line.
+    const qint64 processingNs = qint64(queries.count(';')) * latencyMs * 1'000'000;
+    const qint64 lineNs = std::max(qint64(replyLength) * 10 * 1'000'000'000 / baud, processingNs);
     QVERIFY2(clock.nsecsElapsed() >= lineNs,
              qPrintable(QStringLiteral("%1 ns < %2 ns").arg(clock.nsecsElapsed()).arg(lineNs)));
 }
@@ -233,12 +258,105 @@ void TestRigSim::program()
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
+// The operator at each family's radio, typing on the simulator's standard input: the radio
+// reports in its own format at the AI level a program set.
+void TestRigSim::frontPanelOnStandardInput_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QByteArray>("setAi");
+    QTest::addColumn<QByteArrayList>("reports"); // after vfo 7040000, tx and rx
+    QTest::newRow("K3 in AI2") << "k3" << QByteArray("AI2;")
+                               << QByteArrayList{"FA00007040000;", "TQ1;", "TQ0;"};
+    QTest::newRow("TS-2000 in AI2")
+        << "ts2000" << QByteArray("AI2;")
+        << QByteArrayList{"FA00007040000;", "IF00007040000     +000000000120000000;",
+                          "IF00007040000     +000000000020000000;"};
+    QTest::newRow("FT-991A in AI1")
+        << "ft991a" << QByteArray("AI1;")
+        << QByteArrayList{"IF001007040000+000000200000;", "TX2;", "TX0;"};
+}
+
+void TestRigSim::frontPanelOnStandardInput()
+{
+    QFETCH(QString, model);
+    QFETCH(QByteArray, setAi);
+    QFETCH(QByteArrayList, reports);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("rig"));
+    QProcess sim;
+    sim.start(QStringLiteral(OVX2_RIGSIM_EXE),
+              {QStringLiteral("--model"), model, QStringLiteral("--link"), link});
+    QVERIFY(sim.waitForReadyRead(kWaitMs));
+    Station station(link);
+    QVERIFY(station.isOpen());
+    station.write(setAi + "AI;");
+    QCOMPARE(station.waitFor(setAi.size()), setAi);
+
+    const QByteArray lines[] = {"vfo 7040000\n", "tx\n", "rx\n"};
+    for (int i = 0; i < 3; ++i) {
+        station.clear();
+        sim.write(lines[i]);
+        QVERIFY(sim.waitForBytesWritten(kWaitMs));
+        QCOMPARE(station.waitFor(reports.at(i).size()), reports.at(i));
+    }
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += sim.readAllStandardOutput()).contains("receiving\n"),
+                             kWaitMs);
+    QVERIFY(said.contains("VFO A 7.040000 MHz\ntransmitting\n"));
+
+    sim.write("quit\n");
+    QVERIFY(sim.waitForBytesWritten(kWaitMs));
+    QVERIFY(sim.waitForFinished(kWaitMs));
+    QCOMPARE(sim.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+// A script's lines run in order; a wait holds the next line at least that long. The program
+// keeps serving when its input ends.
+void TestRigSim::scriptWaits()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString script = dir.filePath(QStringLiteral("panel.txt"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# tune, wait, tune again\nvfo 7040000\nwait 300\nvfo 3573000\n");
+    file.close();
+    QProcess sim;
+    sim.setStandardInputFile(QProcess::nullDevice());
+    sim.start(QStringLiteral(OVX2_RIGSIM_EXE), {QStringLiteral("--script"), script});
+    QVERIFY(sim.waitForReadyRead(kWaitMs));
+    const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    QElapsedTimer clock;
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += sim.readAllStandardOutput()).contains("VFO A 7.040000"),
+                             kWaitMs);
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT((said += sim.readAllStandardOutput()).contains("VFO A 3.573000"),
+                             kWaitMs);
+    QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+
+    Station station(path);
+    QVERIFY(station.isOpen());
+    station.write("FA;");
+    QCOMPARE(station.waitFor(14), QByteArray("FA00003573000;"));
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(kWaitMs));
+}
+
 void TestRigSim::programRejectsBadArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("rig") << QStringList{"--rig", "ic7300"} << "unknown rig type 'ic7300'";
+    QTest::newRow("model") << QStringList{"--model", "ic7300"} << "unknown model 'ic7300'";
+    QTest::newRow("model of another family") << QStringList{"--rig", "k3", "--model", "ts2000"}
+                                             << "the Kenwood TS-2000 is not of the rig type 'k3'";
     QTest::newRow("baud") << QStringList{"--baud", "fast"} << "baud rate 'fast'";
+    QTest::newRow("latency") << QStringList{"--latency", "soon"} << "latency 'soon'";
+    QTest::newRow("script") << QStringList{"--script", "FILE.missing"} << "cannot read the script";
     QTest::newRow("link over a file") << QStringList{"--link", "FILE"} << "is not a link";
 }
 

@@ -15,8 +15,13 @@ constexpr qint64 kBitsPerCharacter = 10;
 
 } // namespace
 
-RigSimServer::RigSimServer(RigType type, int baud, QObject *parent)
-    : QObject(parent), m_model(type), m_baud(std::max(baud, 1)),
+RigSimServer::RigSimServer(RigType family, int baud, QObject *parent)
+    : RigSimServer(defaultRadio(family), baud, parent)
+{
+}
+
+RigSimServer::RigSimServer(const RadioModel &radio, int baud, QObject *parent)
+    : QObject(parent), m_model(radio), m_baud(std::max(baud, 1)),
       m_charNs(kBitsPerCharacter * 1'000'000'000 / m_baud)
 {
 }
@@ -114,13 +119,29 @@ void RigSimServer::panel(const std::function<QByteArrayList(RigModel &)> &event)
 void RigSimServer::setSilent(bool silent)
 {
     m_model.setSilent(silent);
-    if (silent) {
-        // A radio switched off mid-reply stops at once.
-        m_out.clear();
-        m_queuedBytes = 0;
-        if (m_pacer)
-            m_pacer->stop();
-    }
+    if (silent)
+        dropOutput();
+}
+
+void RigSimServer::setPower(bool on)
+{
+    m_model.setPower(on);
+    if (!on)
+        dropOutput();
+}
+
+void RigSimServer::setLatency(int ms)
+{
+    m_latencyMs = std::max(ms, 0);
+}
+
+// A radio switched off mid-reply stops at once.
+void RigSimServer::dropOutput()
+{
+    m_out.clear();
+    m_queuedBytes = 0;
+    if (m_pacer)
+        m_pacer->stop();
 }
 
 void RigSimServer::turnVfoA(qint64 hz)
@@ -153,19 +174,24 @@ void RigSimServer::onReadyRead()
     const QByteArray chunk = m_device->readAll();
     if (chunk.isEmpty())
         return;
-    enqueue(m_model.feed(chunk));
+    const bool wasOn = m_model.isPoweredOn();
+    enqueue(m_model.feed(chunk), qint64(m_latencyMs) * 1'000'000);
+    if (wasOn && !m_model.isPoweredOn())
+        dropOutput(); // PS0
     emit received(chunk);
 }
 
-void RigSimServer::enqueue(const QByteArrayList &replies)
+void RigSimServer::enqueue(const QByteArrayList &replies, qint64 delayNs)
 {
     if (!m_device || replies.isEmpty())
         return;
-    const qint64 now = m_clock.nsecsElapsed();
+    // The radio works through the commands one after another, each taking `delayNs`.
+    qint64 ready = m_clock.nsecsElapsed();
     for (const QByteArray &reply : replies) {
         if (m_queuedBytes + reply.size() > kMaxQueuedOut)
             break;
-        const qint64 start = std::max(now, m_lineFreeNs);
+        ready += delayNs;
+        const qint64 start = std::max(ready, m_lineFreeNs);
         m_out.enqueue({reply, start});
         m_queuedBytes += reply.size();
         m_lineFreeNs = start + reply.size() * m_charNs;

@@ -12,9 +12,9 @@
 class PtyDevice;
 class QTimer;
 
-// Serves a RigModel on a pseudo-terminal, the way the radio would on its CAT port: replies leave
-// at the speed of the configured baud rate. Works in any thread; create the device with start()
-// in the thread the server lives in.
+// Serves a RigModel on a pseudo-terminal, the way the radio would on its CAT port: a reply leaves
+// after the radio's processing time (latency) at the speed of the configured baud rate. Works in
+// any thread; create the device with start() in the thread the server lives in.
 class RigSimServer : public QObject {
     Q_OBJECT
 public:
@@ -22,7 +22,9 @@ public:
     // program that floods queries without reading cannot make the simulator grow.
     static constexpr qsizetype kMaxQueuedOut = 64 * 1024;
 
-    explicit RigSimServer(RigType type = RigType::K3, int baud = 38400, QObject *parent = nullptr);
+    explicit RigSimServer(RigType family = RigType::K3, int baud = 38400,
+                          QObject *parent = nullptr); // the family's default radio
+    RigSimServer(const RadioModel &radio, int baud, QObject *parent = nullptr);
     ~RigSimServer() override;
 
     // The path to open: the published link if there is one, else the pseudo-terminal.
@@ -30,9 +32,10 @@ public:
     QString slavePath() const;
     QString errorString() const { return m_error; }
     int baud() const { return m_baud; }
+    int latencyMs() const { return m_latencyMs; }
     bool isRunning() const { return m_device != nullptr; }
 
-    // Direct access for state that raises no auto-information (S-meter, icon bytes, ...).
+    // The radio itself, for reading its state; changes made here bypass the CAT port.
     RigModel &model() { return m_model; }
 
     // Publishes the device under `path` as a symlink, replacing an earlier symlink there; any
@@ -51,6 +54,11 @@ public slots:
     void selectMode(char mode);
     void setTransmit(bool on);
     void setFilterWidth(int hz);
+    // Switches the radio off (it stops answering, mid-reply too) or on.
+    void setPower(bool on);
+    // The radio's own processing time before each reply to a command; front-panel reports are
+    // not delayed.
+    void setLatency(int ms);
 
 signals:
     // Each chunk as read from the pseudo-terminal, after the model has acted on it.
@@ -66,13 +74,15 @@ private:
     };
 
     void onReadyRead();
-    void enqueue(const QByteArrayList &replies);
+    void enqueue(const QByteArrayList &replies, qint64 delayNs = 0);
+    void dropOutput();
     void release();
     void removeLink();
 
     RigModel m_model;
     int m_baud;
     qint64 m_charNs;
+    int m_latencyMs = 0;
     PtyDevice *m_device = nullptr;
     QTimer *m_pacer = nullptr;
     QElapsedTimer m_clock;

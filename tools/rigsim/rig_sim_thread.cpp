@@ -2,10 +2,24 @@
 
 #include "rig_sim_server.h"
 
-RigSimThread::RigSimThread(RigType type, int baud, QObject *parent)
-    : QObject(parent), m_server(new RigSimServer(type, baud))
+RigSimThread::RigSimThread(RigType family, int baud, QObject *parent)
+    : RigSimThread(&defaultRadio(family), baud, parent)
+{
+}
+
+RigSimThread::RigSimThread(const QString &model, int baud, QObject *parent)
+    : RigSimThread(findRadio(model.toLatin1()), baud, parent)
+{
+    if (!m_server)
+        m_error = QStringLiteral("The simulator has no radio model '%1'.").arg(model);
+}
+
+RigSimThread::RigSimThread(const RadioModel *radio, int baud, QObject *parent)
+    : QObject(parent), m_server(radio ? new RigSimServer(*radio, baud) : nullptr)
 {
     m_thread.setObjectName(QStringLiteral("rigsim"));
+    if (!m_server)
+        return;
     m_server->moveToThread(&m_thread);
     connect(m_server, &RigSimServer::received, this, &RigSimThread::received);
     connect(m_server, &RigSimServer::sent, this, &RigSimThread::sent);
@@ -24,6 +38,8 @@ RigSimThread::~RigSimThread()
 
 QString RigSimThread::start()
 {
+    if (!m_server)
+        return {};
     if (!m_thread.isRunning())
         m_thread.start();
     bool ok = false;
@@ -39,6 +55,8 @@ void RigSimThread::invoke(const std::function<void(RigSimServer &)> &fn)
 {
     Q_ASSERT(QThread::currentThread() != &m_thread); // a blocking call into itself would hang
     RigSimServer *server = m_server;
+    if (!server)
+        return;
     QMetaObject::invokeMethod(
         server, [server, &fn] { fn(*server); }, Qt::BlockingQueuedConnection);
 }

@@ -15,7 +15,10 @@ class RigSimServer;
 class RigSimThread : public QObject {
     Q_OBJECT
 public:
-    explicit RigSimThread(RigType type = RigType::K3, int baud = 38400, QObject *parent = nullptr);
+    explicit RigSimThread(RigType family = RigType::K3, int baud = 38400,
+                          QObject *parent = nullptr); // the family's default radio
+    // A radio by its --model name ("ft991a"); start() fails for a name the simulator lacks.
+    explicit RigSimThread(const QString &model, int baud = 38400, QObject *parent = nullptr);
     ~RigSimThread() override; // stops the server and the thread
 
     // Starts the thread and the server; the device path, or empty (see errorString()).
@@ -23,7 +26,8 @@ public:
     QString devicePath() const { return m_path; } // as at start()
     QString errorString() const { return m_error; }
 
-    // Runs `fn` on the server in its thread and waits for it to finish.
+    // Runs `fn` on the server in its thread and waits for it to finish (not at all without a
+    // server: an unknown model).
     void invoke(const std::function<void(RigSimServer &)> &fn);
 
 signals:
@@ -31,6 +35,8 @@ signals:
     void sent(const QByteArray &reply);
 
 private:
+    RigSimThread(const RadioModel *radio, int baud, QObject *parent);
+
     QThread m_thread;
     RigSimServer *m_server;
     QString m_path;

@@ -1,0 +1,152 @@
+#include "connected_bridge.h"
+
+#include "bridge/bridge.h"
+#include "controls/frames.h"
+#include "monitor/published_items.h"
+#include "monitor/terminal_model.h"
+#include "platform/clock.h"
+#include "ports/serial_port.h"
+#include "ports/virtual_port.h"
+#include "private_runtime.h"
+#include "rig/rig_reply_handler.h"
+#include "rig/rig_tables.h"
+#include "rig_sim_server.h"
+#include "rig_sim_thread.h"
+#include "shell/form1.h"
+#include "station_program.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+Clock &testClock()
+{
+    static ScaledClock clock(4);
+    return clock;
+}
+
+ConnectedBridge::ConnectedBridge(RigType type, int baud) : m_type(type), m_baud(baud)
+{
+    usePrivateRuntimeDir(m_dir);
+    m_form = std::make_unique<Form1>(m_messenger, m_dir.filePath(QStringLiteral("config.ini")),
+                                     testClock());
+    m_form->show();
+}
+
+ConnectedBridge::~ConnectedBridge()
+{
+    m_programs.clear();
+    m_form.reset();
+    m_sim.reset();
+}
+
+Bridge &ConnectedBridge::bridge()
+{
+    return m_form->bridge();
+}
+
+const Controls &ConnectedBridge::controls()
+{
+    return m_form->controls();
+}
+
+bool ConnectedBridge::connectRig()
+{
+    m_sim = std::make_unique<RigSimThread>(m_type, m_baud);
+    const QString path = m_sim->start();
+    if (path.isEmpty()) {
+        m_why = m_sim->errorString();
+        return false;
+    }
+    connect(m_sim.get(), &RigSimThread::received, this,
+            [this](const QByteArray &chunk) { m_atRig += chunk; });
+    // The transmit indicator as start-up leaves it, so that polling writes from the first tick.
+    bridge().items().setTransmitIndicator(QStringLiteral("Off"));
+    controls().rig->cbRigType->setCurrentIndex(rigTypeIndex(m_type));
+    controls().rig->ComboPort->setEditText(path);
+    controls().rig->btnOpen->click();
+    if (!bridge().rigPort().IsOpened()) {
+        m_why = QStringLiteral("the rig port did not stay open (") +
+                bridge().rigPort().ErrorString() + QStringLiteral("); the probe read \"") +
+                QString::fromLatin1(bridge().rig().get(Entry::FA)) + QLatin1Char('"');
+        return false;
+    }
+    // Connected once the first poll has been answered.
+    const QByteArray poll = pollWrites(QStringLiteral("Off"), false, m_type).constLast();
+    if (!QTest::qWaitFor([&] { return m_atRig.contains(poll); }) || !settleRig()) {
+        m_why = QStringLiteral("the rig was never polled");
+        return false;
+    }
+    return true;
+}
+
+StationProgram &ConnectedBridge::program(int n)
+{
+    auto &p = m_programs[n];
+    if (!p) {
+        VirtualPort &port = n == 7 ? bridge().sdrPort() : bridge().appPort(n);
+        if (!port.IsCreated()) {
+            if (n == 7)
+                controls().sdr->btnCreatePort7->click();
+            else
+                controls().appFrame(n)->btnCreatePort->click();
+        }
+        p = std::make_unique<StationProgram>(port.DevicePath());
+        if (!QTest::qWaitFor([&port] { return port.IsOpenedByApp(); }))
+            qWarning("the bridge did not notice a program opening %s",
+                     qPrintable(port.DevicePath()));
+    }
+    return *p;
+}
+
+void ConnectedBridge::closeProgram(int n)
+{
+    m_programs.erase(n);
+    VirtualPort &port = n == 7 ? bridge().sdrPort() : bridge().appPort(n);
+    if (!QTest::qWaitFor([&port] { return !port.IsOpenedByApp(); }))
+        qWarning("the bridge did not notice a program closing %s", qPrintable(port.DevicePath()));
+}
+
+QByteArray ConnectedBridge::simReply(const QByteArray &query)
+{
+    QByteArray reply;
+    m_sim->invoke([&](RigSimServer &s) { reply = s.model().feed(query).join(); });
+    return reply;
+}
+
+bool ConnectedBridge::settle(int n)
+{
+    // The program's own marker, a query every port answers from the virtual rig, shows that the
+    // bridge has handled everything the program wrote before it; the rig's marker, that every
+    // reply the rig sent because of it has been handled; the program's marker once more, that
+    // all the bridge wrote to the program since has arrived.
+    return portMarker(n) && settleRig() && portMarker(n);
+}
+
+bool ConnectedBridge::portMarker(int n)
+{
+    StationProgram &p = program(n);
+    const QByteArray marker = bridge().rig().get(Entry::FA);
+    const qsizetype before = p.received().size();
+    p.write("FA;");
+    if (!QTest::qWaitFor([&] { return p.received().indexOf(marker, before) >= 0; }))
+        return false;
+    p.drop(p.received().indexOf(marker, before), marker.size());
+    return true;
+}
+
+bool ConnectedBridge::settleRig()
+{
+    // The rig's marker: a query of the bridge's own whose reply changes nothing that tests look
+    // at. The rig answers in order, so once its reply is handled, every earlier one has been.
+    QSignalSpy replies(&bridge().rigReplies(), &RigReplyHandler::replyReceived);
+    bridge().rigPort().WriteText("ID;");
+    return QTest::qWaitFor([&] {
+        for (const QList<QVariant> &reply : std::as_const(replies)) {
+            if (reply.at(0).toByteArray().startsWith("ID"))
+                return true;
+        }
+        return false;
+    });
+}
