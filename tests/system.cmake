@@ -10,3 +10,15 @@ ovx2_add_test(tst_startup_process SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_s
 target_compile_definitions(tst_startup_process PRIVATE OVX2_EXE="$<TARGET_FILE:ovx2>"
                                                        OVX2_RIGSIM_EXE="$<TARGET_FILE:ovx2-rigsim>")
 add_dependencies(tst_startup_process ovx2 ovx2-rigsim)
+
+# The window as a user sees it, at 1x, 1.25x and 2x, and with fonts at 120 dpi.
+add_executable(tst_window ${CMAKE_CURRENT_LIST_DIR}/system/tst_window.cpp)
+target_link_libraries(tst_window PRIVATE Qt6::Test ovx2_testsupport ovx2_flags)
+foreach(run "1x;QT_SCALE_FACTOR=1" "1.25x;QT_SCALE_FACTOR=1.25" "2x;QT_SCALE_FACTOR=2"
+            "font_dpi_120;QT_FONT_DPI=120")
+    list(GET run 0 tag)
+    list(GET run 1 setting)
+    add_test(NAME tst_window_${tag} COMMAND tst_window)
+    set_tests_properties(tst_window_${tag} PROPERTIES ENVIRONMENT
+                         "QT_QPA_PLATFORM=offscreen;${setting}")
+endforeach()

@@ -1,5 +1,6 @@
 #include "appports/port_toggle.h"
 
+#include "controls/frames.h"
 #include "controls/messenger.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
@@ -18,7 +19,7 @@ void PortToggle::click(SerialPort &rigPort, Messenger &messenger)
         if (port.DeletePort()) {
             button.setText(QStringLiteral("Connect"));
             nameBox.setEnabled(true);
-            nameBox.setToolTip(QString());
+            showPortPath(nameBox, QString());
         } else {
             messenger.warning(QStringLiteral("Port cannot be deleted: the port is open."));
             if (resetAfterRefusedRemoval)
@@ -32,7 +33,7 @@ void PortToggle::click(SerialPort &rigPort, Messenger &messenger)
     if (attached || created) {
         button.setText(QStringLiteral("Disconnect"));
         nameBox.setEnabled(false);
-        nameBox.setToolTip(port.DevicePath());
+        showPortPath(nameBox, port.DevicePath());
         AppendToTerminal(terminal, "Published as " + port.DevicePath().toLocal8Bit());
     } else {
         AppendToTerminal(terminal, port.ErrorString().toLocal8Bit());

@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -21,10 +21,67 @@ QComboBox *editableCombo(QWidget *parent)
     auto *box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    showStartWhenIdle(box->lineEdit());
     return box;
 }
 
+// A real port's box: its tooltip holds the whole device name.
+QComboBox *devicePathCombo(QWidget *parent)
+{
+    QComboBox *box = editableCombo(parent);
+    QObject::connect(box, &QComboBox::editTextChanged, box,
+                     [box](const QString &text) { box->setToolTip(text); });
+    return box;
+}
+
+// The pieces of a path, each ending after a '/' but the last.
+QStringList pathPieces(const QString &path)
+{
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (path[i] == QLatin1Char('/')) {
+            pieces << path.mid(start, i + 1 - start);
+            start = i + 1;
+        }
+    }
+    if (start < path.size())
+        pieces << path.mid(start);
+    return pieces;
+}
+
+// Fills lines from the pieces, a piece wider than a line broken where the line ends.
+QStringList fillLines(const QStringList &pieces, const QFontMetrics &metrics, int width)
+{
+    QStringList lines{QString()};
+    for (const QString &piece : pieces) {
+        if (metrics.horizontalAdvance(lines.last() + piece) <= width) {
+            lines.last() += piece;
+            continue;
+        }
+        if (!lines.last().isEmpty())
+            lines << QString();
+        for (const QChar c : piece) {
+            if (!lines.last().isEmpty() && metrics.horizontalAdvance(lines.last() + c) > width)
+                lines << QString();
+            lines.last() += c;
+        }
+    }
+    return lines;
+}
+
 } // namespace
+
+void showStartWhenIdle(QLineEdit *edit)
+{
+    // Text set by the program (setText clears the modified flag), not typed.
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] {
+        if (!edit->isModified())
+            edit->setCursorPosition(0);
+    });
+    QObject::connect(edit, &QLineEdit::editingFinished, edit,
+                     [edit] { edit->setCursorPosition(0); });
+}
 
 int boxValue(const QCheckBox *box)
 {
@@ -38,13 +95,79 @@ int boxValue(const QCheckBox *box)
     }
 }
 
+QString pathInLines(const QString &path, const QFontMetrics &metrics, int width, int maxLines)
+{
+    const QStringList pieces = pathPieces(path);
+    QStringList lines = fillLines(pieces, metrics, width);
+    if (lines.size() <= maxLines)
+        return lines.join(QLatin1Char('\n'));
+    if (maxLines <= 1)
+        return metrics.elidedText(path, Qt::ElideMiddle, width);
+    // The last line: as many of the last pieces as fit (the COM name at least, elided if need be).
+    QString tail;
+    for (auto piece = pieces.crbegin(); piece != pieces.crend(); ++piece) {
+        if (!tail.isEmpty() && metrics.horizontalAdvance(*piece + tail) > width)
+            break;
+        tail.prepend(*piece);
+    }
+    if (metrics.horizontalAdvance(tail) > width)
+        tail = metrics.elidedText(tail, Qt::ElideLeft, width);
+    // The lines before it: the start of the path, the last of them ending in an ellipsis.
+    QStringList head = lines.mid(0, maxLines - 1);
+    head.last() =
+        metrics.elidedText(head.last() + lines.value(maxLines - 1), Qt::ElideRight, width);
+    return (head << tail).join(QLatin1Char('\n'));
+}
+
+PortPathLabel::PortPathLabel(QWidget *parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void PortPathLabel::setPath(const QString &path)
+{
+    m_path = path;
+    setToolTip(path);
+    relayout();
+}
+
+void PortPathLabel::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        relayout();
+}
+
+void PortPathLabel::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    relayout();
+}
+
+void PortPathLabel::relayout()
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int room = contentsRect().width();
+    setText(pathInLines(m_path, metrics, room,
+                        qMax(1, contentsRect().height() / qMax(1, metrics.lineSpacing()))));
+}
+
+void showPortPath(QComboBox &nameBox, const QString &path)
+{
+    nameBox.setToolTip(path);
+    if (auto *label = nameBox.parentWidget()->findChild<PortPathLabel *>(
+            QString(), Qt::FindDirectChildrenOnly))
+        label->setPath(path);
+}
+
 RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port"), parent)
 {
     setObjectName(QStringLiteral("RigPortFrame"));
     cbRigType = place(new QComboBox(this), QStringLiteral("cbRigType"), 120, 300, 1335, 315);
     cbRigType->addItems({QStringLiteral("K3"), QStringLiteral("Yaesu"), QStringLiteral("Kenwood"),
                          QStringLiteral("K2")});
-    ComboPort = place(editableCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
+    ComboPort = place(devicePathCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
     ComboPort->setEditText(QStringLiteral("COM1"));
     cbBaudRate = place(editableCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
     cbBaudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
@@ -78,23 +201,25 @@ AppPortFrame::AppPortFrame(int n, QWidget *parent)
 {
     setObjectName(QStringLiteral("AppPortFrame%1").arg(n));
     const QString suffix = n == 1 ? QString() : QString::number(n);
-    btnCreatePort = place(new QPushButton(QStringLiteral("Connect"), this),
-                          QStringLiteral("btnCreatePort") + suffix, 120, 600, 1335, 345);
     ComboVPort =
         place(editableCombo(this), QStringLiteral("ComboVPort%1").arg(n), 120, 240, 1335, 315);
     ComboVPort->setEditText(QStringLiteral("COM%1").arg(10 + n));
+    lblPath =
+        place(new PortPathLabel(this), QStringLiteral("lblPortPath%1").arg(n), 120, 570, 1395, 300);
+    btnCreatePort = place(new QPushButton(QStringLiteral("Connect"), this),
+                          QStringLiteral("btnCreatePort") + suffix, 120, 900, 1335, 345);
     chkConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                       QStringLiteral("chkConnect%1").arg(n), 120, 1000, 1395, 255);
+                       QStringLiteral("chkConnect%1").arg(n), 120, 1290, 1395, 255);
     chkAI1 = place(new QCheckBox(QStringLiteral("AI1"), this),
-                   QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1270, 660, 255);
+                   QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1560, 660, 255);
     chkAI2 = place(new QCheckBox(QStringLiteral("AI2"), this), QStringLiteral("chkAI%1").arg(2 * n),
-                   780, 1270, 660, 255);
+                   780, 1560, 660, 255);
     chkLaunch = place(new QCheckBox(QStringLiteral("Auto Launch"), this),
-                      QStringLiteral("chkLaunch%1").arg(n), 120, 1540, 1395, 255);
-    place(new QLabel(QStringLiteral("Pgm"), this), QStringLiteral("lblPgm%1").arg(n), 120, 1860,
+                      QStringLiteral("chkLaunch%1").arg(n), 120, 1830, 1395, 255);
+    place(new QLabel(QStringLiteral("Pgm"), this), QStringLiteral("lblPgm%1").arg(n), 120, 2130,
           375, 285);
     txtAppName = place(new QLineEdit(QStringLiteral("Enter Name"), this),
-                       QStringLiteral("txtAppName%1").arg(n), 480, 1860, 1035, 285);
+                       QStringLiteral("txtAppName%1").arg(n), 480, 2130, 1035, 285);
 }
 
 SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port"), parent)
@@ -102,12 +227,13 @@ SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port
     setObjectName(QStringLiteral("SdrPortFrame"));
     ComboVPort7 = place(editableCombo(this), QStringLiteral("ComboVPort7"), 120, 300, 1095, 315);
     ComboVPort7->setEditText(QStringLiteral("COM99"));
+    lblPath = place(new PortPathLabel(this), QStringLiteral("lblPortPath7"), 120, 630, 1155, 300);
     btnCreatePort7 = place(new QPushButton(QStringLiteral("Connect"), this),
-                           QStringLiteral("btnCreatePort7"), 120, 720, 1095, 375);
+                           QStringLiteral("btnCreatePort7"), 120, 960, 1095, 375);
     chkConnect7 = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                        QStringLiteral("chkConnect7"), 120, 1200, 1175, 255);
+                        QStringLiteral("chkConnect7"), 120, 1410, 1175, 255);
     auto *label = place(new QLabel(QStringLiteral("For panadapter programs"), this),
-                        QStringLiteral("lblSdr"), 120, 1560, 1095, 600);
+                        QStringLiteral("lblSdr"), 120, 1740, 1155, 555);
     label->setWordWrap(true);
 }
 
@@ -116,7 +242,7 @@ OutputPortFrame::OutputPortFrame(int n, QWidget *parent)
 {
     setObjectName(QStringLiteral("OutputPortFrame%1").arg(n));
     ComboPort =
-        place(editableCombo(this), QStringLiteral("ComboPort%1").arg(n + 1), 240, 360, 975, 315);
+        place(devicePathCombo(this), QStringLiteral("ComboPort%1").arg(n + 1), 240, 360, 975, 315);
     ComboPort->setEditText(QStringLiteral("COM1"));
     cbBaud =
         place(new QComboBox(this), n == 1 ? QStringLiteral("Combo2") : QStringLiteral("Combo6"),

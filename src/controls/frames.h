@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QLabel>
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
@@ -17,6 +17,31 @@ constexpr int tw(int twips)
 {
     return twips / 15;
 }
+
+// Where a station program finds a virtual port, in small type below its name box: the path is
+// broken after its '/'s over the lines the label has room for; a path too long for them keeps its
+// start and its COM name, and the tooltip holds it whole.
+class PortPathLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit PortPathLabel(QWidget *parent);
+    void setPath(const QString &path);
+    QString path() const { return m_path; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void relayout();
+    QString m_path;
+};
+
+// The lines of a path for a box `width` pixels wide with room for `maxLines` lines.
+QString pathInLines(const QString &path, const QFontMetrics &metrics, int width, int maxLines);
+
+// A created port's path (empty: removed) in its frame: below the name box and in its tooltip.
+void showPortPath(QComboBox &nameBox, const QString &path);
 
 class RigPortFrame : public QGroupBox {
     Q_OBJECT
@@ -50,6 +75,7 @@ public:
     QCheckBox *chkAI2; // the port's "AI2" box (chkAI2, chkAI4, ...)
     QCheckBox *chkLaunch;
     QLineEdit *txtAppName;
+    PortPathLabel *lblPath;
 };
 
 class SdrPortFrame : public QGroupBox {
@@ -59,6 +85,7 @@ public:
     QPushButton *btnCreatePort7;
     QComboBox *ComboVPort7;
     QCheckBox *chkConnect7;
+    PortPathLabel *lblPath;
 };
 
 // "Output Com Port n", n = 1 or 2.
@@ -71,6 +98,10 @@ public:
     QPushButton *btnOpen;  // btnOpen2 / btnOpen3
     QCheckBox *chkConnect; // chkConnectOut1 / chkConnectOut2
 };
+
+// A line edit that is not being typed in shows the start of its text, as a long device path or
+// command line reads from its start (Qt shows the end, where the cursor goes).
+void showStartWhenIdle(QLineEdit *edit);
 
 // A checked box counts as 1 only when fully checked; the grey state is 2.
 int boxValue(const QCheckBox *box);

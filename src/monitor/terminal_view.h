@@ -5,6 +5,7 @@
 
 class QStringListModel;
 class TerminalModel;
+class LineWidthDelegate;
 
 // A terminal's list box: shows the model's lines with the newest four in view, brought back to
 // them by every append, even when the user has scrolled back.
@@ -13,6 +14,10 @@ class TerminalModel;
 // append: laying out and painting the box per line costs more than handling the line itself, and
 // a rig's replies arrive a few characters a millisecond, each completing line in its own turn of
 // the event loop. No eye follows a terminal faster than that.
+//
+// Lines are never cut short with an ellipsis: a box with a line wider than itself scrolls sideways
+// (by wheel and arrow keys, with a scroll bar where the box has room for one below its four
+// lines); the line's tooltip shows it whole, and a double-click shows it in a menu that copies it.
 class TerminalView : public QListView {
     Q_OBJECT
 public:
@@ -20,10 +25,25 @@ public:
 
     TerminalView(TerminalModel &model, QWidget *parent);
 
+    // Whether the line shows whole in the box, as it is scrolled now.
+    bool showsWhole(const QModelIndex &index) const;
+
+protected:
+    bool viewportEvent(QEvent *event) override;
+    void updateGeometries() override;
+    // Left and Right scroll sideways, Home and End to the lines' start and end.
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
     void refresh();
+    int textMargin() const;
+    void offerWhole(const QModelIndex &index);
+    void chooseScrollBar();
 
     TerminalModel &m_model;
     QStringListModel *m_shown;
+    LineWidthDelegate *m_delegate;
     QTimer m_refresh;
 };

@@ -78,8 +78,8 @@ inline constexpr std::array<ConfigLine, 51> kConfigLines{{
     {"OutputPort2AutoConnect=", "chkConnectOut2", ConfigKind::Box, "0", true},
     {"PowerSDRAutoLaunch=", "chkLaunchPSDR", ConfigKind::Box, "0", true},
     {"StartOVXminimized=", "chkOVXmin", ConfigKind::MinimizedBox, "0", true},
-    {"PowerSDR App Path=", "txtVportAppPath5", ConfigKind::Path,
-     "C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe", false},
+    // The Windows program's default names no program here; a path read from a file is kept.
+    {"PowerSDR App Path=", "txtVportAppPath5", ConfigKind::Path, "Enter Name", false},
     {"VirPort4=", "ComboVPort4", ConfigKind::NameBox, "COM1", false},
     {"VirPort5=", "ComboVPort5", ConfigKind::NameBox, "COM1", false},
     {"VirPort7=", "ComboVPort7", ConfigKind::NameBox, "COM1", false},

@@ -1,6 +1,7 @@
 #include "shell/form1.h"
 
 #include "bridge/bridge.h"
+#include "controls/caption_fit.h"
 #include "controls/frames.h"
 #include "controls/messenger.h"
 #include "controls/version.h"
@@ -11,6 +12,7 @@
 #include "shell/shutdown.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,7 +22,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QShortcut>
+
+namespace {
+// Where a control's own focus policy is kept while it lies outside the window's current size.
+constexpr char kOwnFocusPolicy[] = "ovx2OwnFocusPolicy";
+} // namespace
 
 Form1::Form1(Messenger &messenger, const QString &configPath)
     : Form1(messenger, configPath, systemClock())
@@ -36,7 +43,8 @@ Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWid
     buildLayout();
     buildMenus();
     m_bridge = std::make_unique<Bridge>(m_controls, messenger, clock);
-    buildTerminals(centralWidget()->findChild<QWidget *>(QStringLiteral("clientArea")));
+    buildTerminals(m_area);
+    fitFont();
     m_config = std::make_unique<ConfigStore>(m_controls, *this, messenger, m_bridge->terminal(0),
                                              configPath.isEmpty() ? ConfigStore::defaultPath()
                                                                   : configPath);
@@ -61,12 +69,49 @@ Form1::~Form1()
 
 QPoint Form1::outerPosition() const
 {
-    return frameGeometry().topLeft();
+    return pos(); // a window's pos() and move() count its frame in
 }
 
 void Form1::moveOuterTo(QPoint position)
 {
     move(position);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_area && event->type() == QEvent::Resize)
+        keepTabInView();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::keepTabInView()
+{
+    // The window shows the part of the design its size allows; what lies beyond the edge must not
+    // take the focus, or Tab would walk the user into controls nobody can see.
+    const QRect view = m_area->rect();
+    for (QWidget *widget : m_area->findChildren<QWidget *>()) {
+        if (widget->window() != this)
+            continue; // the lists' pop-ups
+        QVariant own = widget->property(kOwnFocusPolicy);
+        if (!own.isValid()) {
+            if (!(widget->focusPolicy() & Qt::TabFocus))
+                continue;
+            own = int(widget->focusPolicy());
+            widget->setProperty(kOwnFocusPolicy, own);
+        }
+        const QRect place(widget->mapTo(m_area, QPoint(0, 0)), widget->size());
+        widget->setFocusPolicy(view.contains(place) ? Qt::FocusPolicy(own.toInt()) : Qt::NoFocus);
+    }
+}
+
+void Form1::fitFont()
+{
+    const QFont font = fitCaptions(*m_area, QApplication::font());
+    // The ports' paths in small type, a pixel below the captions.
+    QFont small = font;
+    small.setPixelSize(qMax(kSmallestCaptionPixels - 1, font.pixelSize() - 1));
+    for (PortPathLabel *label : m_area->findChildren<PortPathLabel *>())
+        label->setFont(small);
 }
 
 QAction *Form1::menuItem(const QString &name) const
@@ -98,11 +143,18 @@ bool Form1::setupShown() const
 
 void Form1::SetAlwaysOnTop(bool onTop)
 {
-    // Only the z-order class changes; the window keeps its place and size.
-    const QRect place = geometry();
+    // Only the z-order class changes; the window keeps its place and size. A change of flags
+    // hides the window and makes it anew, so its place is given back as it was read: the outer
+    // position (the one config.ini keeps). Given as a client rectangle with setGeometry, a window
+    // not yet shown would open a title bar's height higher than its frame was saved.
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const QPoint outer = pos();
+    const QSize size = this->size();
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    setGeometry(place);
+    resize(size);
+    move(outer);
     if (visible)
         show();
 }
@@ -136,12 +188,16 @@ void Form1::buildMenus()
         action->setObjectName(name);
         return action;
     };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    connect(item(file, QStringLiteral("mnuExit"), QStringLiteral("Exit")), &QAction::triggered,
+    // Each caption has its mnemonic (Alt+F opens "File"); F10 opens the first menu, as on other
+    // Linux desktops.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    connect(item(file, QStringLiteral("mnuExit"), QStringLiteral("E&xit")), &QAction::triggered,
             this, &Form1::mnuExit_Click);
-    QMenu *setup = menuBar()->addMenu(QStringLiteral("Setup"));
-    m_mnuShow = item(setup, QStringLiteral("mnuShow"), QStringLiteral("Show"));
-    m_mnuHide = item(setup, QStringLiteral("mnuHide"), QStringLiteral("Hide"));
+    QMenu *setup = menuBar()->addMenu(QStringLiteral("&Setup"));
+    setup->setObjectName(QStringLiteral("mnuSetup"));
+    m_mnuShow = item(setup, QStringLiteral("mnuShow"), QStringLiteral("&Show"));
+    m_mnuHide = item(setup, QStringLiteral("mnuHide"), QStringLiteral("&Hide"));
     m_mnuShow->setCheckable(true);
     m_mnuHide->setCheckable(true);
     connect(m_mnuShow, &QAction::triggered, this, [this] {
@@ -152,20 +208,23 @@ void Form1::buildMenus()
         showSetup(false);
         m_config->SaveConfig();
     });
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
-    connect(item(help, QStringLiteral("mnuIndex"), QStringLiteral("Manual")), &QAction::triggered,
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(item(help, QStringLiteral("mnuIndex"), QStringLiteral("&Manual")), &QAction::triggered,
             this, [this] {
                 m_messenger.show({QString(), QString(18, QLatin1Char(' ')) +
                                                  QStringLiteral("Orvex \r\n") +
                                                  QStringLiteral("Manual online at ") +
                                                  QString::fromLatin1(kManualAddress)});
             });
-    connect(item(help, QStringLiteral("mnuAbout"), QStringLiteral("About")), &QAction::triggered,
+    connect(item(help, QStringLiteral("mnuAbout"), QStringLiteral("&About")), &QAction::triggered,
             this, [this] {
                 m_messenger.show(
                     {QString(), QString(23, QLatin1Char(' ')) + QString::fromLatin1(kAppTitle) +
                                     QStringLiteral("\r\n") + QString::fromLatin1(kLegalNotice)});
             });
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 }
 
 void Form1::buildPathFrame(QWidget *area)
@@ -189,17 +248,20 @@ void Form1::buildPathFrame(QWidget *area)
         auto *box = new QLineEdit(QStringLiteral("Enter Full Path Per Above Example"), frame);
         box->setObjectName(QStringLiteral("txtVportAppPath%1").arg(n));
         box->setGeometry(tw(840), tw(top), tw(3255), tw(285));
+        showStartWhenIdle(box);
+        connect(box, &QLineEdit::textChanged, box, &QLineEdit::setToolTip);
         m_controls.pathBoxes[std::size_t(n)] = box;
     }
 }
 
 void Form1::buildLayout()
 {
+    // The controls stand at the design's places; the window shows what its size allows.
     auto *area = new QWidget(this);
     area->setObjectName(QStringLiteral("clientArea"));
-    QFont small = font();
-    small.setPixelSize(10);
-    area->setFont(small);
+    area->installEventFilter(this);
+    setCentralWidget(area);
+    m_area = area;
 
     m_controls.rig = new RigPortFrame(area);
     m_controls.rig->setGeometry(tw(120), tw(120), tw(1575), tw(2415));
@@ -244,15 +306,6 @@ void Form1::buildLayout()
 
     buildPathFrame(area);
     buildTestPanel(area);
-    // The area is as large as its contents; the window shows the part its size allows, so the
-    // test panel at the right stays out of view in both sizes.
-    area->setMinimumSize(tw(19000), tw(9200));
-    auto *scroller = new QScrollArea(this);
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroller->setWidget(area);
-    setCentralWidget(scroller);
     resize(tw(8800), tw(6200));
 }
 
@@ -284,17 +337,23 @@ void Form1::buildTerminals(QWidget *area)
 
 void Form1::buildTestPanel(QWidget *area)
 {
-    // Outside both window sizes: the transmit indicator field and its two test buttons.
-    auto *title = new QLabel(QStringLiteral("DDE TEST"), area);
-    title->setGeometry(tw(16560), tw(120), tw(1500), tw(255));
-    m_controls.ovxTx = new QLineEdit(area);
+    // The transmit indicator field and its two test buttons, never shown: the buttons would fake
+    // the rig's transmit state, which steers polling and reaches every program that follows
+    // OVX_TX over D-Bus (a sequencer, an amplifier). The field is still where the indicator lives.
+    auto *panel = new QWidget(area);
+    panel->setObjectName(QStringLiteral("TestPanel"));
+    panel->setGeometry(tw(16560), tw(120), tw(1500), tw(1200));
+    panel->hide();
+    auto *title = new QLabel(QStringLiteral("DDE TEST"), panel);
+    title->setGeometry(0, 0, tw(1500), tw(255));
+    m_controls.ovxTx = new QLineEdit(panel);
     m_controls.ovxTx->setObjectName(QStringLiteral("OVX_TX"));
     m_controls.ovxTx->setReadOnly(true);
-    m_controls.ovxTx->setGeometry(tw(16560), tw(480), tw(1000), tw(285));
-    m_controls.cmdTX = new QPushButton(QStringLiteral("TX"), area);
+    m_controls.ovxTx->setGeometry(0, tw(360), tw(1000), tw(285));
+    m_controls.cmdTX = new QPushButton(QStringLiteral("TX"), panel);
     m_controls.cmdTX->setObjectName(QStringLiteral("cmdTX"));
-    m_controls.cmdTX->setGeometry(tw(16560), tw(840), tw(600), tw(345));
-    m_controls.cmdRX = new QPushButton(QStringLiteral("RX"), area);
+    m_controls.cmdTX->setGeometry(0, tw(720), tw(600), tw(345));
+    m_controls.cmdRX = new QPushButton(QStringLiteral("RX"), panel);
     m_controls.cmdRX->setObjectName(QStringLiteral("cmdRX"));
-    m_controls.cmdRX->setGeometry(tw(17280), tw(840), tw(600), tw(345));
+    m_controls.cmdRX->setGeometry(tw(720), tw(720), tw(600), tw(345));
 }

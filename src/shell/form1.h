@@ -45,6 +45,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();
@@ -53,9 +54,14 @@ private:
     void buildTerminals(QWidget *area);
     void buildMenus();
     void setOuterSize(int widthTwips, int heightTwips);
+    void fitFont();
+    // Controls beyond the window's current edges leave the Tab chain; they come back with a
+    // larger size.
+    void keepTabInView();
 
     Messenger &m_messenger;
     Controls m_controls;
+    QWidget *m_area = nullptr; // the client area, holding every control
     std::array<QString, 8> m_launchPaths;
     QAction *m_mnuShow = nullptr;
     QAction *m_mnuHide = nullptr;

@@ -7,11 +7,31 @@
 #include "shell/startup.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QIcon>
+
+namespace {
+
+// The icon theme's (an installed bridge's), else the sizes built into the program.
+QIcon windowIcon()
+{
+    QIcon builtIn;
+    QDirIterator sizes(QStringLiteral(":/icons"), {QStringLiteral("org.orvex.OVX2.png")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (sizes.hasNext())
+        builtIn.addFile(sizes.next());
+    return QIcon::fromTheme(QStringLiteral("org.orvex.OVX2"), builtIn);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OVX2"));
+    // The desktop entry's name: the desktop finds the window's entry and icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvex.OVX2"));
+    QApplication::setWindowIcon(windowIcon());
     MessageBoxMessenger messenger;
     Form1 window(messenger);
     messenger.setParent(&window);

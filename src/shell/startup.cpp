@@ -10,20 +10,12 @@
 #include "rig/rig_reply_handler.h"
 #include "shell/config_store.h"
 #include "shell/form1.h"
+#include "shell/launcher.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
-
-void launchProgram(const QString &commandLine)
-{
-    const QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
-        return;
-    QProcess::startDetached(words.first(), words.mid(1));
-}
 
 namespace {
 
@@ -68,7 +60,7 @@ bool runStartup(Form1 &form)
         if (isSet(frame.chkConnect)) {
             frame.btnCreatePort->click();
             if (isSet(frame.chkLaunch))
-                launchProgram(form.launchPaths()[std::size_t(n - 1)]);
+                launchProgram(form.launchPaths()[std::size_t(n - 1)], bridge.terminal(n));
         }
         // The first program gets a moment to open its port before the others start.
         if (n == 1)
@@ -81,7 +73,7 @@ bool runStartup(Form1 &form)
     if (isSet(controls.outputs[1]->chkConnect))
         controls.outputs[1]->btnOpen->click();
     if (isSet(controls.chkLaunchPSDR))
-        launchProgram(form.launchPaths()[5]);
+        launchProgram(form.launchPaths()[5], bridge.terminal(7));
     bridge.items().setTransmitIndicator(QStringLiteral("Off"));
     bridge.timer1().start();
     return true;

@@ -1,13 +1,8 @@
 #pragma once
 
 class Form1;
-class QString;
 
 // Runs once, before the window is first shown: fills the port lists, reads config.ini and makes
 // the configured connections and program launches by pressing the window's own buttons.
 // Returns false when config.ini was missing (it has been written; nothing else was done).
 bool runStartup(Form1 &form);
-
-// Starts a program from a command line without waiting; text that names no program does
-// nothing.
-void launchProgram(const QString &commandLine);

@@ -157,8 +157,7 @@ void TestShell::secondStartFillsEmptyPaths()
     Form1 &form = start();
     for (int n = 0; n < 5; ++n)
         QCOMPARE(form.controls().pathBoxes[std::size_t(n)]->text(), QStringLiteral("Enter Name"));
-    QCOMPARE(form.controls().pathBoxes[std::size_t(5)]->text(),
-             QStringLiteral("C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe"));
+    QCOMPARE(form.controls().pathBoxes[std::size_t(5)]->text(), QStringLiteral("Enter Name"));
     QCOMPARE(form.launchPaths()[0], QStringLiteral("Enter Name"));
     QVERIFY(form.bridge().timer1().isActive());
     QCOMPARE(form.bridge().items().transmitIndicator(), QStringLiteral("Off"));
@@ -242,6 +241,10 @@ void TestShell::valuesApplied_data()
                                              << "1";
     QTest::newRow("path") << 37 << QByteArray("/usr/bin/cqrlog --x") << "launch0"
                           << "/usr/bin/cqrlog --x";
+    QTest::newRow("Windows SDR path kept")
+        << 46 << QByteArray("C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe")
+        << "txtVportAppPath5"
+        << "C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe";
 }
 
 void TestShell::valuesApplied()
@@ -324,9 +327,9 @@ void TestShell::programsLaunchedAtStart()
     QVERIFY(!form.bridge().sdrPort().IsCreated());
     QTRY_VERIFY(QFile::exists(QFile::decodeName(logger)));
     QTRY_VERIFY(QFile::exists(QFile::decodeName(sdr)));
-    // A path that names no program does nothing, and says nothing.
-    launchProgram(QStringLiteral("Enter Name"));
-    launchProgram(QString());
+    // Each launch is told in its port's terminal; no message box.
+    QVERIFY(form.bridge().terminal(3).lines().last().startsWith("Started /bin/sh -c"));
+    QVERIFY(form.bridge().terminal(7).lines().last().startsWith("Started /usr/bin/touch"));
     QCOMPARE(m_messenger.shown.size(), 1);
 }
 

@@ -1,0 +1,184 @@
+#include "monitor/terminal_model.h"
+#include "shell/launcher.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Launch paths: split as the shell splits them, run through the shell when they need it, and a
+// word in the port's terminal either way.
+class TestLaunch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void splitAsTheShellDoes_data();
+    void splitAsTheShellDoes();
+    void startsThePrograms_data();
+    void startsThePrograms();
+    void saysWhyNot_data();
+    void saysWhyNot();
+
+private:
+    QTemporaryDir m_home;
+    QString m_programs; // a folder with a blank in its name
+};
+
+void TestLaunch::initTestCase()
+{
+    // ~ is this folder; in it, a program that writes its arguments (one a line) to its first.
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    m_programs = m_home.path() + QStringLiteral("/my programs");
+    QVERIFY(QDir().mkpath(m_programs));
+    QFile mark(m_programs + QStringLiteral("/mark"));
+    QVERIFY(mark.open(QIODevice::WriteOnly));
+    mark.write("#!/bin/sh\nout=$1\nshift\nprintf '%s\\n' \"$@\" > \"$out.tmp\"\nmv \"$out.tmp\" "
+               "\"$out\"\n");
+    mark.close();
+    QVERIFY(mark.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile plain(m_home.path() + QStringLiteral("/notes.txt"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+}
+
+void TestLaunch::splitAsTheShellDoes_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("kind"); // none, direct, shell, invalid
+    QTest::addColumn<QStringList>("words");
+    const QString home = QDir::homePath();
+    const QString shell = QStringLiteral("shell");
+    auto row = [](const char *tag, const QString &line, const char *kind, QStringList words) {
+        QTest::newRow(tag) << line << QString::fromLatin1(kind) << words;
+    };
+    row("plain", "/usr/bin/wsjtx --rig-name=IC7300", "direct",
+        {"/usr/bin/wsjtx", "--rig-name=IC7300"});
+    row("blanks and tabs", "  fldigi \t --home  x ", "direct", {"fldigi", "--home", "x"});
+    row("single quotes", "'/opt/my logger/log' 'a \"b\" \\c' d", "direct",
+        {"/opt/my logger/log", "a \"b\" \\c", "d"});
+    row("double quotes", R"("/opt/my logger/log" "say \"hi\"" "a\\b" "keep \x")", "direct",
+        {"/opt/my logger/log", "say \"hi\"", "a\\b", "keep \\x"});
+    row("backslashes outside quotes", R"(/opt/my\ logger/log it\'s a\\b)", "direct",
+        {"/opt/my logger/log", "it's", "a\\b"});
+    row("quotes inside a word", R"(ab'c d'"e f"g)", "direct", {"abc de fg"});
+    row("empty quotes are a word", "prog '' x", "direct", {"prog", "", "x"});
+    row("a backslash that ends the line", "prog a\\", "direct", {"prog", "a\\"});
+    row("tilde", "~/bin/log ~/file ~", "direct", {home + "/bin/log", home + "/file", home});
+    row("tilde of a user", "~root/bin/x", "direct", {"/root/bin/x"});
+    row("tilde of nobody known", "~no-such-user-ovx2/x", "direct", {"~no-such-user-ovx2/x"});
+    row("quoted tilde", "'~/x' \"~\"/y", "direct", {"~/x", "~/y"});
+    row("tilde inside a word", "a~/x --opt=~/y", "direct", {"a~/x", "--opt=~/y"});
+    row("quoted shell syntax", R"(prog 'a|b' "c;d" '$HOME' \*)", "direct",
+        {"prog", "a|b", "c;d", "$HOME", "*"});
+    for (const char *line : {"wsjtx | tee log", "prog > /tmp/out", "prog; other", "prog &",
+                             "$HOME/bin/log", "prog \"$HOME\"", "prog `date`", "prog *.txt",
+                             "LANG=C prog", "prog # a note", "(prog)"}) {
+        QTest::newRow(line) << QString::fromLatin1(line) << shell
+                            << QStringList{"/bin/sh", "-c", QString::fromLatin1(line)};
+    }
+    row("unclosed single quote", "prog 'abc", "invalid", {});
+    row("unclosed double quote", "prog \"abc", "invalid", {});
+    row("Windows path", R"(C:\Program Files\Ostrel\PowerSDR-IF Stage v0.92\PowerSDR.exe)",
+        "invalid", {});
+    row("empty", "", "none", {});
+    row("blanks", "   ", "none", {});
+    row("Enter Name", "Enter Name", "none", {});
+    row("path box placeholder", "Enter Full Path Per Above Example", "none", {});
+}
+
+void TestLaunch::splitAsTheShellDoes()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, kind);
+    QFETCH(QStringList, words);
+    const LaunchCommand command = parseLaunchLine(line);
+    const char *kinds[] = {"none", "direct", "shell", "invalid"};
+    QCOMPARE(QString::fromLatin1(kinds[int(command.kind)]), kind);
+    if (!words.isEmpty())
+        QCOMPARE(QStringList{command.program} + command.arguments, words);
+    QCOMPARE(command.problem.isEmpty(), kind != QLatin1String("invalid"));
+}
+
+void TestLaunch::startsThePrograms_data()
+{
+    QTest::addColumn<QString>("line"); // @ is the folder of the program, % the output file
+    QTest::addColumn<QString>("written");
+    QTest::newRow("single quotes") << "'@/mark' '%' 'a b'"
+                                   << "a b";
+    QTest::newRow("double quotes") << R"("@/mark" "%" "say \"hi\"")"
+                                   << "say \"hi\"";
+    QTest::newRow("tilde") << R"(~/"my programs"/mark ~/out x)"
+                           << "x";
+    QTest::newRow("path with a blank, escaped") << R"(@/mark % y z)"
+                                                << "y\nz";
+    QTest::newRow("through the shell") << R"("@/mark" "%" $((40 + 2)))"
+                                       << "42";
+}
+
+void TestLaunch::startsThePrograms()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, written);
+    const QString out = m_home.path() + QStringLiteral("/out");
+    QFile::remove(out);
+    QString escaped = m_programs;
+    if (line.startsWith(QLatin1Char('@')))
+        escaped.replace(QLatin1Char(' '), QStringLiteral("\\ "));
+    line.replace(QLatin1Char('@'), escaped).replace(QLatin1Char('%'), out);
+    TerminalModel terminal;
+    QVERIFY(launchProgram(line, terminal));
+    QCOMPARE(terminal.lineCount(), 1);
+    QVERIFY2(terminal.line(0).startsWith("Started " + line.toLocal8Bit() + " (process "),
+             terminal.line(0).constData());
+    QTRY_VERIFY(QFile::exists(out));
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLocal8Bit(file.readAll()), written + QLatin1Char('\n'));
+}
+
+void TestLaunch::saysWhyNot_data()
+{
+    QTest::addColumn<QString>("line"); // ~ is the test's home
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no such file") << "/no/such/program --x"
+                                  << "Cannot start /no/such/program --x: /no/such/program does "
+                                     "not exist";
+    QTest::newRow("not in PATH") << "no-such-program-ovx2 x"
+                                 << "Cannot start no-such-program-ovx2 x: no program "
+                                    "\"no-such-program-ovx2\" in the folders of PATH";
+    QTest::newRow("unquoted blank in the path") << "~/my programs/mark"
+                                                << "Cannot start ~/my programs/mark: ~/my does "
+                                                   "not exist";
+    QTest::newRow("a folder") << "~/'my programs'"
+                              << "Cannot start ~/'my programs': ~/my programs is a folder, not a "
+                                 "program";
+    QTest::newRow("not executable") << "~/notes.txt"
+                                    << "Cannot start ~/notes.txt: ~/notes.txt may not be run (it "
+                                       "is not executable)";
+    QTest::newRow("Windows path")
+        << R"(C:\Program Files\PowerSDR\PowerSDR.exe)"
+        << R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
+           "program's Linux command line";
+    QTest::newRow("unclosed quote") << "~/'my programs/mark"
+                                    << "Cannot start ~/'my programs/mark: a ' is not closed";
+    QTest::newRow("placeholder") << "Enter Name"
+                                 << "Auto Launch: no program in the path box";
+}
+
+void TestLaunch::saysWhyNot()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, said);
+    TerminalModel terminal;
+    QVERIFY(!launchProgram(line, terminal));
+    QCOMPARE(terminal.lineCount(), 1);
+    // The terminal shows the line as typed, and a path as it was looked for.
+    const QString home = QDir::homePath();
+    QString expected = said;
+    const qsizetype colon = expected.indexOf(QStringLiteral(": "));
+    if (colon > 0)
+        expected = expected.left(colon) + expected.mid(colon).replace(QStringLiteral("~"), home);
+    QCOMPARE(QString::fromLocal8Bit(terminal.line(0)), expected);
+}
+
+QTEST_GUILESS_MAIN(TestLaunch)
+#include "tst_launch.moc"
