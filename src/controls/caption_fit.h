@@ -4,7 +4,7 @@
 
 class QWidget;
 
-// The window's controls stand where the design's twips put them, at widths made for a narrower
+// The window's controls stand where the layout's twips put them, at widths made for a narrower
 // font than today's desktops use. Their captions (labels, check boxes, buttons, frame titles) are
 // kept whole by the font: the desktop's own, made smaller (or semi-condensed) until every caption
 // fits its control.

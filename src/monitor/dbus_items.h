@@ -8,8 +8,7 @@
 
 class PublishedItems;
 
-// Where other programs on the desktop find the published items: they replace the Windows
-// program's DDE items of topic OVX_CAT.
+// Where other programs on the desktop find the published items (topic OVX_CAT).
 inline constexpr char kOvxCatService[] = "org.orvex.OVX2";
 inline constexpr char kOvxCatPath[] = "/OVX_CAT";
 inline constexpr char kOvxCatInterface[] = "org.orvex.OVX_CAT";

@@ -65,6 +65,17 @@ inline constexpr std::array<EntryRow, kEntryCount> kEntries{{
     {Entry::TQ, "TQ", RigCond::K3orK2, 0},   {Entry::TX, "TX", RigCond::Yaesu, 0},
 }};
 
+// entryRow() finds a row by its entry's number: each row stands at that index.
+constexpr bool rowsInEntryOrder()
+{
+    for (std::size_t i = 0; i < kEntries.size(); ++i) {
+        if (kEntries[i].entry != Entry(i))
+            return false;
+    }
+    return true;
+}
+static_assert(rowsInEntryOrder());
+
 constexpr const EntryRow &entryRow(Entry e)
 {
     return kEntries[std::size_t(e)];

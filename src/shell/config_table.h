@@ -78,7 +78,7 @@ inline constexpr std::array<ConfigLine, 51> kConfigLines{{
     {"OutputPort2AutoConnect=", "chkConnectOut2", ConfigKind::Box, "0", true},
     {"PowerSDRAutoLaunch=", "chkLaunchPSDR", ConfigKind::Box, "0", true},
     {"StartOVXminimized=", "chkOVXmin", ConfigKind::MinimizedBox, "0", true},
-    // The Windows program's default names no program here; a path read from a file is kept.
+    // A Windows default would name no program here; a path read from a file is kept as it is.
     {"PowerSDR App Path=", "txtVportAppPath5", ConfigKind::Path, "Enter Name", false},
     {"VirPort4=", "ComboVPort4", ConfigKind::NameBox, "COM1", false},
     {"VirPort5=", "ComboVPort5", ConfigKind::NameBox, "COM1", false},

@@ -86,7 +86,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::keepTabInView()
 {
-    // The window shows the part of the design its size allows; what lies beyond the edge must not
+    // The window shows the part of the layout its size allows; what lies beyond the edge must not
     // take the focus, or Tab would walk the user into controls nobody can see.
     const QRect view = m_area->rect();
     for (QWidget *widget : m_area->findChildren<QWidget *>()) {
@@ -256,7 +256,7 @@ void Form1::buildPathFrame(QWidget *area)
 
 void Form1::buildLayout()
 {
-    // The controls stand at the design's places; the window shows what its size allows.
+    // The controls stand at the layout's places; the window shows what its size allows.
     auto *area = new QWidget(this);
     area->setObjectName(QStringLiteral("clientArea"));
     area->installEventFilter(this);

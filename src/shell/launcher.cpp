@@ -72,7 +72,7 @@ LaunchCommand parseLaunchLine(const QString &line)
     }
     if (trimmed.isEmpty())
         return command;
-    // A path from the Windows program's config.ini: it names nothing here.
+    // A Windows path, as a config.ini brought from a Windows machine holds: it names nothing here.
     static const QRegularExpression windowsPath(QStringLiteral(R"(^["']?[A-Za-z]:[\\/])"));
     if (windowsPath.match(trimmed).hasMatch()) {
         command.kind = LaunchCommand::Kind::Invalid;

@@ -58,7 +58,7 @@ void TestCatFraming::feed()
 void TestCatFraming::everyCutGivesTheSameReplies()
 {
     const QByteArray stream = "FA00014060000;FB00007040000;IF00014060000     +000000 0002000001 ;"
-                              "OM AP-S----4---;TQ0;;?;";
+                              "OM AP-S--------;TQ0;;?;";
     const Pieces whole = CatFramer::split(stream);
     QCOMPARE(whole.size(), 7);
     for (qsizetype a = 0; a <= stream.size(); ++a) {

@@ -1,4 +1,5 @@
 #include "appports/command_tables.h"
+#include "kept_by.h"
 
 #include <QTest>
 
@@ -16,25 +17,13 @@ private slots:
 
 namespace {
 
-// Query and the rig types ("n" = none) under which the port answers it from the virtual rig.
-const char *const kPort1Rows[][2] = {
-    {"BG;", "03"},    {"BW;", "0"},    {"CW;", "0"},     {"DT;", "0"},     {"FA;", "0123n"},
-    {"FB;", "0123n"}, {"FI;", "0"},    {"FR;", "0123n"}, {"FT;", "0123n"}, {"FW;", "023n"},
-    {"FW$;", "0"},    {"IC;", "0"},    {"ID;", "0123n"}, {"IF;", "0123n"}, {"IS;", "0"},
-    {"KP;", "1"},     {"MD$;", "0"},   {"MD;", "023n"},  {"OM;", "0"},     {"PA;", "023n"},
-    {"PA$;", "0"},    {"RA;", "023n"}, {"RA$;", "0"},    {"SM;", "023n"},  {"SM$;", "0"},
-    {"TQ;", "03"},    {"TX;", "1"},
-};
-const char *const kPorts2to5Rows[][2] = {
-    {"FA;", "0123n"}, {"FB;", "0123n"}, {"FR;", "0123n"}, {"FT;", "0123n"},
-    {"ID;", "0123n"}, {"IF;", "0123n"}, {"KP;", "1"},     {"MD;", "023n"},
-    {"PA;", "023n"},  {"RA;", "023n"},  {"SM;", "023n"},  {"TX;", "1"},
-};
-
-char key(int rigType)
-{
-    return rigType < 0 ? 'n' : char('0' + rigType);
-}
+// The queries each port answers from the virtual rig, under the rig types that keep their entry.
+const char *const kPort1Answered[] = {"BG;", "BW;",  "CW;",  "DT;",  "FA;", "FB;", "FI;",
+                                      "FR;", "FT;",  "FW;",  "FW$;", "IC;", "ID;", "IF;",
+                                      "IS;", "KP;",  "MD$;", "MD;",  "OM;", "PA;", "PA$;",
+                                      "RA;", "RA$;", "SM;",  "SM$;", "TQ;", "TX;"};
+const char *const kPorts2to5Answered[] = {"FA;", "FB;", "FR;", "FT;", "ID;", "IF;",
+                                          "KP;", "MD;", "PA;", "RA;", "SM;", "TX;"};
 
 QString outcomeName(CommandDecision d)
 {
@@ -52,7 +41,7 @@ QString outcomeName(CommandDecision d)
 void addColumns()
 {
     QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<int>("rigType");
+    QTest::addColumn<RigType>("rigType");
     QTest::addColumn<QString>("outcome");
 }
 
@@ -61,12 +50,12 @@ void addColumns()
 void TestCommandTables::port1_data()
 {
     addColumns();
-    for (const auto &row : kPort1Rows) {
-        for (int t = -1; t <= 3; ++t) {
-            const QByteArray q(row[0]);
+    for (const char *query : kPort1Answered) {
+        for (RigType t : kEveryRigType) {
+            const QByteArray q(query);
             const QString answer = QStringLiteral("answer ") + QString::fromLatin1(q.chopped(1));
-            QTest::addRow("%s type %d", row[0], t)
-                << q << t << (std::strchr(row[1], key(t)) ? answer : QStringLiteral("forward"));
+            QTest::addRow("%s %s", query, qPrintable(rigTypeName(t)))
+                << q << t << (keeps(t, *entryOfQuery(q)) ? answer : QStringLiteral("forward"));
         }
     }
     const struct {
@@ -90,8 +79,8 @@ void TestCommandTables::port1_data()
         {"FA;;", "forward"},
     };
     for (const auto &o : others) {
-        for (int t = -1; t <= 3; ++t)
-            QTest::addRow("%s type %d", o.command, t)
+        for (RigType t : kEveryRigType)
+            QTest::addRow("%s %s", o.command, qPrintable(rigTypeName(t)))
                 << QByteArray(o.command) << t << QString::fromLatin1(o.outcome);
     }
 }
@@ -99,20 +88,20 @@ void TestCommandTables::port1_data()
 void TestCommandTables::port1()
 {
     QFETCH(QByteArray, command);
-    QFETCH(int, rigType);
+    QFETCH(RigType, rigType);
     QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePort1(command, rigTypeFromIndex(rigType))), outcome);
+    QCOMPARE(outcomeName(decidePort1(command, rigType)), outcome);
 }
 
 void TestCommandTables::ports2to5_data()
 {
     addColumns();
-    for (const auto &row : kPorts2to5Rows) {
-        for (int t = -1; t <= 3; ++t) {
-            const QByteArray q(row[0]);
-            const bool answered = std::strchr(row[1], key(t));
+    for (const char *query : kPorts2to5Answered) {
+        for (RigType t : kEveryRigType) {
+            const QByteArray q(query);
+            const bool answered = keeps(t, *entryOfQuery(q));
             const bool forwarded = q.startsWith("FA") || q.startsWith("FB") || q.startsWith("MD");
-            QTest::addRow("%s type %d", row[0], t)
+            QTest::addRow("%s %s", query, qPrintable(rigTypeName(t)))
                 << q << t
                 << (answered    ? QStringLiteral("answer ") + QString::fromLatin1(q.chopped(1))
                     : forwarded ? QStringLiteral("forward")
@@ -138,8 +127,8 @@ void TestCommandTables::ports2to5_data()
         {";", "drop"},
     };
     for (const auto &o : others) {
-        for (int t = -1; t <= 3; ++t)
-            QTest::addRow("%s type %d", o.command, t)
+        for (RigType t : kEveryRigType)
+            QTest::addRow("%s %s", o.command, qPrintable(rigTypeName(t)))
                 << QByteArray(o.command) << t << QString::fromLatin1(o.outcome);
     }
 }
@@ -147,9 +136,9 @@ void TestCommandTables::ports2to5_data()
 void TestCommandTables::ports2to5()
 {
     QFETCH(QByteArray, command);
-    QFETCH(int, rigType);
+    QFETCH(RigType, rigType);
     QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePorts2to5(command, rigTypeFromIndex(rigType))), outcome);
+    QCOMPARE(outcomeName(decidePorts2to5(command, rigType)), outcome);
 }
 
 void TestCommandTables::sdr_data()

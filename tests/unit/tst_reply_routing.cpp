@@ -1,3 +1,4 @@
+#include "kept_by.h"
 #include "rig/reply_routing.h"
 
 #include <QTest>
@@ -57,41 +58,40 @@ void TestReplyRouting::route_data()
     QTest::addColumn<QString>("stored"); // mnemonic of the entry, or empty
     QTest::addColumn<QString>("actions");
 
-    // The routing rows as the design lists them: reply start, rig types ("n" = no selection),
-    // entry, actions.
+    // The routing rows, written out: a reply, the entry that keeps it (under the rig types that
+    // keep that entry), and the actions that follow.
     const struct {
         const char *reply;
-        const char *types;
         const char *entry;
         const char *actions;
     } rows[] = {
-        {"BG05R;", "03", "BG", "AI2"},
-        {"BW0240;", "0", "BW", "AI2,SDR"},
-        {"CW60;", "0", "CW", "AI2,SDR"},
-        {"DT0;", "0", "DT", "AI2,SDR"},
-        {"FA00014060000;", "0123n", "FA", "AI2,SDR,Text8"},
-        {"FB00007040000;", "0123n", "FB", "SDR"},
-        {"FI5000;", "0", "FI", "AI2,SDR"},
-        {"FR0;", "0123n", "FR", "AI2,OUT"},
-        {"FT0;", "0123n", "FT", "AI2,OUT,SDR if Yaesu"},
-        {"FW$0240;", "0", "FW$", "AI2"},
-        {"FW0240;", "023n", "FW", "AI2"},
-        {"IC\x80\x01\x02\x03\x04;", "0", "IC", "AI2"},
-        {"ID017;", "0123n", "ID", ""},
-        {"IF00014060000     +000000 0002000001 ;", "0123n", "IF", "AI1,SDR"},
-        {"IS 0000;", "0", "IS", "AI2,SDR"},
-        {"KP25;", "1", "KP", "AI2"},
-        {"MD$2;", "0", "MD$", "AI1,AI2"},
-        {"MD2;", "023n", "MD", "AI1,AI2"},
-        {"OM AP-S----4---;", "0", "OM", ""},
-        {"PA$0;", "0", "PA$", "AI2"},
-        {"PA0;", "023n", "PA", "SDR"},
-        {"RA$00;", "0", "RA$", "AI2"},
-        {"RA00;", "023n", "RA", "AI2,SDR"},
-        {"SM$0005;", "0", "SM$", "AI2"},
-        {"SM0005;", "023n", "SM", "AI2"},
-        {"TX0;", "1", "TX", "AI2,SDR"},
-        {"TQ1;", "03", "TQ", "AI2,TX"},
+        {"BG05R;", "BG", "AI2"},
+        {"BW0240;", "BW", "AI2,SDR"},
+        {"CW60;", "CW", "AI2,SDR"},
+        {"DT0;", "DT", "AI2,SDR"},
+        {"FA00014060000;", "FA", "AI2,SDR,Text8"},
+        {"FB00007040000;", "FB", "SDR"},
+        {"FI5000;", "FI", "AI2,SDR"},
+        {"FR0;", "FR", "AI2,OUT"},
+        {"FT0;", "FT", "AI2,OUT,SDR if Yaesu"},
+        {"FW$0240;", "FW$", "AI2"},
+        {"FW0240;", "FW", "AI2"},
+        {"IC\x80\x01\x02\x03\x04;", "IC", "AI2"},
+        {"ID017;", "ID", ""},
+        {"IF00014060000     +000000 0002000001 ;", "IF", "AI1,SDR"},
+        {"IS 0000;", "IS", "AI2,SDR"},
+        {"KP25;", "KP", "AI2"},
+        {"MD$2;", "MD$", "AI1,AI2"},
+        {"MD2;", "MD", "AI1,AI2"},
+        {"OM AP-S--------;", "OM", ""},
+        {"PA$0;", "PA$", "AI2"},
+        {"PA0;", "PA", "SDR"},
+        {"RA$00;", "RA$", "AI2"},
+        {"RA00;", "RA", "AI2,SDR"},
+        {"SM$0005;", "SM$", "AI2"},
+        {"SM0005;", "SM", "AI2"},
+        {"TX0;", "TX", "AI2,SDR"},
+        {"TQ1;", "TQ", "AI2,TX"},
     };
     const auto find = [&](const char *entry) {
         for (const auto &r : rows) {
@@ -100,30 +100,33 @@ void TestReplyRouting::route_data()
         }
         return static_cast<decltype(&rows[0])>(nullptr);
     };
+    const auto keptUnder = [](const char *entry, RigType type) {
+        return keeps(type, *entryOfQuery(QByteArray(entry) + ';'));
+    };
     for (const auto &r : rows) {
-        for (int rigType = -1; rigType <= 3; ++rigType) {
-            const char key = rigType < 0 ? 'n' : char('0' + rigType);
+        for (RigType type : kEveryRigType) {
             QString stored, actions = QStringLiteral("PORT1");
-            if (std::strchr(r.types, key)) {
+            if (keptUnder(r.entry, type)) {
                 stored = QLatin1String(r.entry);
                 actions = QLatin1String(r.actions);
             } else if (std::strchr(r.entry, '$')) {
                 // A '$' reply the K3 row refuses is tried against its plain mnemonic.
-                const auto *plain = find(QByteArray(r.entry).chopped(1).constData());
-                if (plain && std::strchr(plain->types, key)) {
+                const QByteArray plainName = QByteArray(r.entry).chopped(1);
+                const auto *plain = find(plainName.constData());
+                if (plain && keptUnder(plain->entry, type)) {
                     stored = QLatin1String(plain->entry);
                     actions = QLatin1String(plain->actions);
                 }
             }
-            QTest::addRow("%s type %d", r.entry, rigType)
-                << QByteArray(r.reply) << rigType << stored << actions;
+            QTest::addRow("%s %s", r.entry, qPrintable(rigTypeName(type)))
+                << QByteArray(r.reply) << rigTypeIndex(type) << stored << actions;
         }
     }
     QTest::newRow("Yaesu BG") << QByteArray("BG05R;") << 1 << QString() << QStringLiteral("PORT1");
     QTest::newRow("K3 KP") << QByteArray("KP25;") << 0 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("K3 OM of 15") << QByteArray("OM AP-S----4--;") << 0 << QString()
+    QTest::newRow("K3 OM of 15") << QByteArray("OM AP-S-------;") << 0 << QString()
                                  << QStringLiteral("PORT1");
-    QTest::newRow("K3 OM of 17") << QByteArray("OM AP-S----4----;") << 0 << QString()
+    QTest::newRow("K3 OM of 17") << QByteArray("OM AP-S---------;") << 0 << QString()
                                  << QStringLiteral("PORT1");
     QTest::newRow("error reply") << QByteArray("?;") << 0 << QString() << QStringLiteral("PORT1");
     QTest::newRow("lone ;") << QByteArray(";") << 0 << QString() << QStringLiteral("PORT1");
