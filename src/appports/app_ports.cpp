@@ -7,7 +7,7 @@
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
-#include "rig/virtual_rig.h"
+#include "rig/rig_access.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +19,16 @@ namespace {
 const char *refusalText(int n)
 {
     return n <= 2 ? "Connect to rig first" : "Connect to K3 first";
+}
+
+Source appSource(int n)
+{
+    return {Source::Kind::AppPort, n};
+}
+
+Permission permissionOf(const QComboBox &box)
+{
+    return box.currentIndex() == 1 ? Permission::Full : Permission::FreqMode;
 }
 } // namespace
 
@@ -41,6 +51,7 @@ void AppPorts::btnCreatePort_Click(int n)
 {
     Port &p = port(n);
     m_rx[std::size_t(n - 1)].clear();
+    m_refused[std::size_t(n - 1)].clear();
     PortToggle toggle{p.port,
                       *p.frame.btnCreatePort,
                       *p.frame.ComboVPort,
@@ -50,13 +61,6 @@ void AppPorts::btnCreatePort_Click(int n)
     toggle.click(d.rigPort, d.messenger);
 }
 
-void AppPorts::forwardToRig(const QByteArray &command)
-{
-    d.timer1.stop();
-    d.rigPort.WriteText(command);
-    d.timer1.start();
-}
-
 void AppPorts::DataReceived(int n)
 {
     Port &p = port(n);
@@ -64,20 +68,69 @@ void AppPorts::DataReceived(int n)
     showDiscarded(p.terminal, batch.discarded);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(p.terminal, command);
-        const RigType rigType = d.rigType();
-        const CommandDecision decision =
-            n == 1 ? decidePort1(command, rigType) : decidePorts2to5(command, rigType);
-        switch (decision.outcome) {
-        case CommandOutcome::Answer:
-            SendToAppPort(n, d.rig.get(decision.entry));
-            break;
-        case CommandOutcome::Forward:
-            forwardToRig(command);
-            break;
-        case CommandOutcome::Drop:
-            break;
-        }
+        handle(n, command);
     }
+}
+
+void AppPorts::handle(int n, const QByteArray &command)
+{
+    // A port's own auto-information is what its boxes give it, not the level the bridge keeps
+    // the rig at.
+    if (command == "AI;") {
+        SendToAppPort(n, aiReply(n));
+        return;
+    }
+    const RigType rigType = d.rigType();
+    const CommandDecision decision =
+        n == 1 ? decidePort1(command, rigType) : decidePorts2to5(command, rigType);
+    const CommandKind kind = kindOf(catDialect(rigType), command);
+    switch (actionFor(decision.outcome, kind, permissionOf(*port(n).frame.cbPermission))) {
+    case PortAction::Answer:
+        if (const QByteArray cached = d.rig.cachedReply(command); !cached.isEmpty()) {
+            SendToAppPort(n, cached);
+            return;
+        }
+        d.rig.ask(appSource(n), command); // empty, or out of date since a setting
+        break;
+    case PortAction::Ask:
+        d.rig.ask(appSource(n), command);
+        break;
+    case PortAction::Set:
+        d.rig.set(appSource(n), command);
+        break;
+    case PortAction::Drop:
+        return;
+    case PortAction::Refuse:
+        refuse(n, command);
+        return;
+    }
+    keepPolling();
+}
+
+void AppPorts::keepPolling()
+{
+    // Polling goes on at its interval whatever the ports send; only a stopped timer (a failed
+    // connection) is started again.
+    if (!d.timer1.isActive())
+        d.timer1.start();
+}
+
+void AppPorts::refuse(int n, const QByteArray &command)
+{
+    const QByteArray kind = command.left(2);
+    if (m_refused[std::size_t(n - 1)].contains(kind))
+        return;
+    m_refused[std::size_t(n - 1)].insert(kind);
+    AppendToTerminal(port(n).terminal,
+                     command + " not passed: this port may change frequency and mode only");
+}
+
+QByteArray AppPorts::aiReply(int n) const
+{
+    const AppPortFrame &frame = d.ports[std::size_t(n - 1)].frame;
+    const int level = boxValue(frame.chkAI2) == 1 ? 2 : boxValue(frame.chkAI1) == 1 ? 1 : 0;
+    const std::string_view reply = catDialect(d.rigType()).aiReplies[std::size_t(level)];
+    return QByteArray(reply.data(), qsizetype(reply.size()));
 }
 
 void AppPorts::SendToAppPort(int n, const QByteArray &text)
@@ -93,17 +146,16 @@ void AppPorts::deliverIf(int n, bool boxSet, const QByteArray &text)
         SendToAppPort(n, text);
 }
 
-void AppPorts::BroadcastAutoInfo1()
+void AppPorts::BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers)
 {
-    const QByteArray &status = d.rig.get(Entry::IF);
     for (int n = 1; n <= kCount; ++n)
-        deliverIf(n, boxValue(port(n).frame.chkAI1) == 1, status);
+        deliverIf(n, boxValue(port(n).frame.chkAI1) == 1 && !askers.contains(appSource(n)), status);
 }
 
-void AppPorts::BroadcastAutoInfo2(const QByteArray &reply)
+void AppPorts::BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers)
 {
     for (int n = 1; n <= kCount; ++n)
-        deliverIf(n, boxValue(port(n).frame.chkAI2) == 1, reply);
+        deliverIf(n, boxValue(port(n).frame.chkAI2) == 1 && !askers.contains(appSource(n)), reply);
 }
 
 void AppPorts::DeliverToPort1(const QByteArray &reply)

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "rig/cat_framing.h"
-
 #include "rig/rig_type.h"
 
+#include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <array>
 #include <functional>
@@ -12,10 +13,11 @@
 class AppPortFrame;
 class Messenger;
 class QTimer;
+class RigAccess;
 class SerialPort;
 class TerminalModel;
 class VirtualPort;
-class VirtualRigState;
+struct Source;
 
 // Application ports 1 to 5: their creation and removal, the commands of their station programs,
 // and the auto-information pushed to them.
@@ -30,8 +32,8 @@ public:
     };
     struct Deps {
         std::array<Port, kCount> ports;
-        SerialPort &rigPort;
-        VirtualRigState &rig;
+        SerialPort &rigPort; // open or not, and the control lines the programs drive
+        RigAccess &rig;
         QTimer &timer1;
         Messenger &messenger;
         std::function<RigType()> rigType;
@@ -42,9 +44,11 @@ public:
     void btnCreatePort_Click(int n);
     void DataReceived(int n);
     void SendToAppPort(int n, const QByteArray &text);
-    void BroadcastAutoInfo1();
-    void BroadcastAutoInfo2(const QByteArray &reply);
-    // A rig reply that no routing rule claims.
+    // Both skip the ports that asked for the reply themselves: they get it as their answer.
+    // status: the stored IF reply.
+    void BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers = {});
+    void BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers = {});
+    // A rig reply that nobody asked for and no routing rule claims.
     void DeliverToPort1(const QByteArray &reply);
 
     const QByteArray &pending(int n) const { return m_rx[std::size_t(n - 1)].pending(); }
@@ -52,9 +56,13 @@ public:
 
 private:
     Port &port(int n) { return d.ports[std::size_t(n - 1)]; }
-    void forwardToRig(const QByteArray &command);
+    void handle(int n, const QByteArray &command);
+    void keepPolling();
+    void refuse(int n, const QByteArray &command);
+    QByteArray aiReply(int n) const;
     void deliverIf(int n, bool boxSet, const QByteArray &text);
 
     Deps d;
     std::array<CatFramer, kCount> m_rx;
+    std::array<QSet<QByteArray>, kCount> m_refused; // kinds of command a port was told of
 };

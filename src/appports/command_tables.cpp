@@ -60,6 +60,26 @@ CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType)
     return {CommandOutcome::Drop};
 }
 
+CommandKind kindOf(const CatDialect &dialect, const QByteArray &command)
+{
+    if (isRead(dialect, command))
+        return CommandKind::Read;
+    if (startsWithAny(command, kPort1Dropped))
+        return CommandKind::Meta;
+    return CommandKind::Setting;
+}
+
+PortAction actionFor(CommandOutcome decided, CommandKind kind, Permission permission)
+{
+    for (const PortRule &rule : kPortRules) {
+        if (rule.decided == decided && rule.kind == kind &&
+            (rule.permission == Permission::Any || rule.permission == permission))
+            return rule.action;
+    }
+    // A command the tables answer but that is no read (none is): nothing reaches the rig.
+    return PortAction::Drop;
+}
+
 bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType)
 {
     if (command == storedFA)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rig/cat_dialect.h"
 #include "rig/virtual_rig.h"
 
 #include <QByteArray>
@@ -40,6 +41,45 @@ inline constexpr std::array<std::string_view, 3> kPorts2to5Forwarded{"FA", "FB",
 // The SDR port holds these back from a K2, which has none of them: its "?;" would otherwise land
 // on application port 1.
 inline constexpr std::array<std::string_view, 6> kSdrHeldFromK2{"DT", "FI", "BW", "IS", "CW", "IC"};
+
+// The first decision is the port's table above; what it means for the rig depends on what the
+// command does and on what the port may change.
+enum class CommandKind {
+    Read,    // changes nothing at the rig: its reply goes back to the port
+    Meta,    // AI, K2, K3 settings: they would change what every program sees
+    Setting, // everything else
+};
+enum class Permission {
+    Any,
+    FreqMode, // "Freq/Mode": frequency and mode settings only (the rule of ports 2 to 5)
+    Full,     // "Full": every setting, PTT and split included
+};
+enum class PortAction {
+    Answer, // from the virtual rig when it holds a current reply, else asked of the rig
+    Ask,    // a read for the rig; the reply comes back to the port
+    Set,    // a setting for the rig
+    Drop,   // nothing, silently
+    Refuse, // nothing, and the port's terminal says why (once per kind of command)
+};
+struct PortRule {
+    CommandOutcome decided;
+    CommandKind kind;
+    Permission permission;
+    PortAction action;
+};
+// Rows are tried in order; the first that fits gives the action.
+inline constexpr std::array<PortRule, 7> kPortRules{{
+    {CommandOutcome::Answer, CommandKind::Read, Permission::Any, PortAction::Answer},
+    {CommandOutcome::Forward, CommandKind::Read, Permission::Any, PortAction::Ask},
+    {CommandOutcome::Forward, CommandKind::Setting, Permission::Any, PortAction::Set},
+    {CommandOutcome::Drop, CommandKind::Read, Permission::Any, PortAction::Ask},
+    {CommandOutcome::Drop, CommandKind::Meta, Permission::Any, PortAction::Drop},
+    {CommandOutcome::Drop, CommandKind::Setting, Permission::Full, PortAction::Set},
+    {CommandOutcome::Drop, CommandKind::Setting, Permission::FreqMode, PortAction::Refuse},
+}};
+
+CommandKind kindOf(const CatDialect &dialect, const QByteArray &command);
+PortAction actionFor(CommandOutcome decided, CommandKind kind, Permission permission);
 
 CommandDecision decidePort1(const QByteArray &command, RigType rigType);
 CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType);

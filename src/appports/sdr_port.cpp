@@ -7,6 +7,8 @@
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "rig/cat_dialect.h"
+#include "rig/rig_access.h"
 #include "rig/virtual_rig.h"
 
 #include <QComboBox>
@@ -39,9 +41,14 @@ void SdrPort::DataReceived()
         AppendToTerminal(d.terminal, command);
         if (!sdrForwards(command, d.rig.get(Entry::FA), d.rigType()))
             continue;
-        d.timer1.stop();
-        d.rigPort.WriteText(command);
-        d.timer1.start();
+        // Everything else goes to the rig; the replies to its reads come back here.
+        const Source sdr{Source::Kind::Sdr, 7};
+        if (isRead(catDialect(d.rigType()), command))
+            d.link.ask(sdr, command);
+        else
+            d.link.set(sdr, command);
+        if (!d.timer1.isActive())
+            d.timer1.start();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 class Messenger;
+class RigAccess;
 class QTimer;
 class SdrPortFrame;
 class SerialPort;
@@ -26,6 +27,7 @@ public:
         VirtualPort &port;
         TerminalModel &terminal;
         SerialPort &rigPort;
+        RigAccess &link;
         VirtualRigState &rig;
         QTimer &timer1;
         Messenger &messenger;

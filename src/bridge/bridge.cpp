@@ -10,10 +10,14 @@
 #include "ports/port_folder.h"
 #include "ports/pty_port.h"
 #include "ports/qt_serial_port.h"
+#include "rig/cat_dialect.h"
+#include "rig/cat_framing.h"
 #include "rig/reply_routing.h"
 #include "rig/rig_connection.h"
+#include "rig/rig_link.h"
 #include "rig/rig_poller.h"
 #include "rig/rig_reply_handler.h"
+#include "rig/rig_tables.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -43,12 +47,14 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
         std::make_unique<DbusPublisher>(*m_items, *m_rigTerminal, QDBusConnection::sessionBus());
 
     auto rigType = [this] { return this->rigType(); };
-    m_rigConnection = std::make_unique<RigConnection>(
-        RigConnection::Deps{*m_controls.window, *m_controls.rig, *m_rigPort, m_rig, *m_rigTerminal,
-                            m_timer1, m_messenger, m_clock, [this] { saveConfig(); }});
+    m_link = std::make_unique<RigLink>(
+        RigLink::Deps{*m_rigPort, m_rig, rigType, [this] { return baud(); }});
+    m_rigConnection = std::make_unique<RigConnection>(RigConnection::Deps{
+        *m_controls.window, *m_controls.rig, *m_rigPort, *m_link, m_rig, *m_rigTerminal, m_timer1,
+        m_messenger, m_clock, [this] { saveConfig(); }});
     m_rigReplies = std::make_unique<RigReplyHandler>(*m_rigPort, *m_rigTerminal);
     m_poller = std::make_unique<RigPoller>(
-        RigPoller::Deps{*m_controls.polling, m_timer1, *m_rigPort, *m_sdrPort, rigType,
+        RigPoller::Deps{*m_controls.polling, m_timer1, *m_link, *m_sdrPort, rigType,
                         [this] { return m_items->transmitIndicator(); }});
     auto appPort = [this](std::size_t i) {
         return AppPorts::Port{*m_controls.appPorts[i], *m_appPorts[i], *m_appTerminals[i]};
@@ -56,13 +62,13 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
     m_appPortsHandler = std::make_unique<AppPorts>(
         AppPorts::Deps{{appPort(0), appPort(1), appPort(2), appPort(3), appPort(4)},
                        *m_rigPort,
-                       m_rig,
+                       *m_link,
                        m_timer1,
                        m_messenger,
                        rigType});
-    m_sdr =
-        std::make_unique<SdrPort>(SdrPort::Deps{*m_controls.sdr, *m_sdrPort, *m_sdrTerminal,
-                                                *m_rigPort, m_rig, m_timer1, m_messenger, rigType});
+    m_sdr = std::make_unique<SdrPort>(SdrPort::Deps{*m_controls.sdr, *m_sdrPort, *m_sdrTerminal,
+                                                    *m_rigPort, *m_link, m_rig, m_timer1,
+                                                    m_messenger, rigType});
     auto output = [this](std::size_t i) {
         return OutputPorts::Port{*m_controls.outputs[i], *m_outputPorts[i], *m_outputTerminals[i]};
     };
@@ -72,13 +78,14 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
     connect(m_rigReplies.get(), &RigReplyHandler::replyReceived, this, &Bridge::ProcessRigReply);
     connect(m_rigConnection.get(), &RigConnection::rigClosed, m_outputs.get(),
             &OutputPorts::RigDisconnected);
+    connect(m_link.get(), &RigLink::notice, this,
+            [this](const QByteArray &line) { AppendToTerminal(*m_rigTerminal, line); });
 
     // The published items, as the window shows them and as other programs reach them.
     connect(m_items.get(), &PublishedItems::text8Changed, m_controls.text8, &QLineEdit::setText);
     connect(m_items.get(), &PublishedItems::transmitIndicatorChanged, m_controls.ovxTx,
             &QLineEdit::setText);
-    connect(m_items.get(), &PublishedItems::trxLinkChanged, this,
-            [this](const QString &text) { m_rigPort->WriteText(text.toLatin1()); });
+    connect(m_items.get(), &PublishedItems::trxLinkChanged, this, &Bridge::pokeToRig);
     connect(m_controls.cmdTX, &QPushButton::clicked, this,
             [this] { m_items->setTransmitIndicator(QStringLiteral("On")); });
     connect(m_controls.cmdRX, &QPushButton::clicked, this,
@@ -107,35 +114,74 @@ void Bridge::saveConfig()
         m_saveConfig();
 }
 
+int Bridge::baud() const
+{
+    const int index = m_controls.rig->cbBaudRate->currentIndex();
+    if (index < 0 || index >= int(kBaudModes.size()))
+        return 0;
+    const std::string_view mode = kBaudModes[std::size_t(index)];
+    return QByteArray(mode.data(), qsizetype(mode.size())).split(',').value(0).toInt();
+}
+
 void Bridge::ProcessRigReply(const QByteArray &reply)
 {
     const RigType type = rigType();
-    const RoutingRow *row = routeReply(reply, type);
-    if (!row) {
+    const RigLink::Routed routed = m_link->takeReply(reply);
+    // Whoever asked gets it first, as the rig's answer to them; then auto-information to the
+    // others. A reply that no one asked for and no rule claims goes to port 1; one the bridge
+    // alone asked for (a poll the rig refused) goes nowhere but the rig terminal.
+    deliver(reply, routed.askers);
+    if (routed.row)
+        performRouting(*routed.row, reply, type, routed.askers);
+    else if (!routed.asked)
         m_appPortsHandler->DeliverToPort1(reply);
-        return;
-    }
-    m_rig.set(row->entry, reply);
-    performRouting(*row, reply, type);
 }
 
-void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply, RigType type)
+void Bridge::deliver(const QByteArray &reply, const QList<Source> &askers)
 {
+    for (const Source &s : askers) {
+        switch (s.kind) {
+        case Source::Kind::AppPort:
+            m_appPortsHandler->SendToAppPort(s.index, reply);
+            break;
+        case Source::Kind::Sdr:
+            m_sdr->DeliverReply(reply);
+            break;
+        case Source::Kind::Network:
+            m_link->answer(s, reply);
+            break;
+        case Source::Kind::Bridge:
+        case Source::Kind::Dbus:
+            break; // a D-Bus client has no way to be answered; the rig terminal shows it
+        }
+    }
+}
+
+void Bridge::pokeToRig(const QString &text)
+{
+    m_link->poke({Source::Kind::Dbus, 0}, text.toLatin1());
+}
+
+void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply, RigType type,
+                            const QList<Source> &askers)
+{
+    const bool sdrAsked = askers.contains(Source{Source::Kind::Sdr, 7});
     for (RigAction action : row.then) {
         switch (action) {
         case RigAction::None:
             break;
         case RigAction::AI1:
-            m_appPortsHandler->BroadcastAutoInfo1();
+            m_appPortsHandler->BroadcastAutoInfo1(m_rig.get(Entry::IF), askers);
             break;
         case RigAction::AI2:
-            m_appPortsHandler->BroadcastAutoInfo2(reply);
+            m_appPortsHandler->BroadcastAutoInfo2(reply, askers);
             break;
         case RigAction::Sdr:
-            m_sdr->DeliverReply(reply);
+            if (!sdrAsked)
+                m_sdr->DeliverReply(reply);
             break;
         case RigAction::SdrIfYaesu:
-            if (type == RigType::Yaesu)
+            if (type == RigType::Yaesu && !sdrAsked)
                 m_sdr->DeliverReply(reply);
             break;
         case RigAction::Out:

@@ -19,6 +19,7 @@ class OutputPorts;
 class PortFolder;
 class PublishedItems;
 class RigConnection;
+class RigLink;
 class RigPoller;
 class RigReplyHandler;
 class SdrPort;
@@ -40,8 +41,10 @@ public:
     // The rig type the list shows now.
     RigType rigType() const;
 
-    // Stores a rig reply in the virtual rig and carries out its routing.
+    // A rig reply: stored in the virtual rig, given to whoever asked for it, and routed.
     void ProcessRigReply(const QByteArray &reply);
+    // CAT text poked through D-Bus: to the rig through its queue like any program's.
+    void pokeToRig(const QString &text);
 
     // Who writes config.ini when the rig's settings change (the window's settings store).
     void setSaveConfig(std::function<void()> save) { m_saveConfig = std::move(save); }
@@ -63,6 +66,7 @@ public:
     PublishedItems &items() { return *m_items; }
     DbusPublisher &dbus() { return *m_dbus; }
 
+    RigLink &link() { return *m_link; }
     RigConnection &rigConnection() { return *m_rigConnection; }
     RigReplyHandler &rigReplies() { return *m_rigReplies; }
     RigPoller &poller() { return *m_poller; }
@@ -71,7 +75,10 @@ public:
     OutputPorts &outputs() { return *m_outputs; }
 
 private:
-    void performRouting(const RoutingRow &row, const QByteArray &reply, RigType rigType);
+    void performRouting(const RoutingRow &row, const QByteArray &reply, RigType rigType,
+                        const QList<struct Source> &askers);
+    void deliver(const QByteArray &reply, const QList<struct Source> &askers);
+    int baud() const;
     void saveConfig();
 
     Controls m_controls;
@@ -97,6 +104,7 @@ private:
     QTimer m_timer7;
     std::unique_ptr<PublishedItems> m_items;
     std::unique_ptr<DbusPublisher> m_dbus;
+    std::unique_ptr<RigLink> m_link;
     std::unique_ptr<RigConnection> m_rigConnection;
     std::unique_ptr<RigReplyHandler> m_rigReplies;
     std::unique_ptr<RigPoller> m_poller;

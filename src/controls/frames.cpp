@@ -205,21 +205,34 @@ AppPortFrame::AppPortFrame(int n, QWidget *parent)
         place(editableCombo(this), QStringLiteral("ComboVPort%1").arg(n), 120, 240, 1335, 315);
     ComboVPort->setEditText(QStringLiteral("COM%1").arg(10 + n));
     lblPath =
-        place(new PortPathLabel(this), QStringLiteral("lblPortPath%1").arg(n), 120, 570, 1395, 300);
+        place(new PortPathLabel(this), QStringLiteral("lblPortPath%1").arg(n), 120, 570, 1395, 180);
+    cbPermission =
+        place(new QComboBox(this), QStringLiteral("cbPermission%1").arg(n), 120, 750, 1335, 285);
+    cbPermission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
+    if (n == 1) {
+        // Port 1 passes every command but AI, K2 and K3 settings to the rig.
+        cbPermission->setCurrentIndex(1);
+        cbPermission->setEnabled(false);
+        cbPermission->setToolTip(QStringLiteral("Port 1 passes every setting to the rig"));
+    } else {
+        cbPermission->setToolTip(
+            QStringLiteral("Freq/Mode: the program may change frequency and mode only.\n"
+                           "Full: every setting reaches the rig, PTT and split included."));
+    }
     btnCreatePort = place(new QPushButton(QStringLiteral("Connect"), this),
-                          QStringLiteral("btnCreatePort") + suffix, 120, 900, 1335, 345);
+                          QStringLiteral("btnCreatePort") + suffix, 120, 1050, 1335, 330);
     chkConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                       QStringLiteral("chkConnect%1").arg(n), 120, 1290, 1395, 255);
+                       QStringLiteral("chkConnect%1").arg(n), 120, 1410, 1395, 255);
     chkAI1 = place(new QCheckBox(QStringLiteral("AI1"), this),
-                   QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1560, 660, 255);
+                   QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1680, 660, 255);
     chkAI2 = place(new QCheckBox(QStringLiteral("AI2"), this), QStringLiteral("chkAI%1").arg(2 * n),
-                   780, 1560, 660, 255);
+                   780, 1680, 660, 255);
     chkLaunch = place(new QCheckBox(QStringLiteral("Auto Launch"), this),
-                      QStringLiteral("chkLaunch%1").arg(n), 120, 1830, 1395, 255);
-    place(new QLabel(QStringLiteral("Pgm"), this), QStringLiteral("lblPgm%1").arg(n), 120, 2130,
+                      QStringLiteral("chkLaunch%1").arg(n), 120, 1950, 1395, 255);
+    place(new QLabel(QStringLiteral("Pgm"), this), QStringLiteral("lblPgm%1").arg(n), 120, 2220,
           375, 285);
     txtAppName = place(new QLineEdit(QStringLiteral("Enter Name"), this),
-                       QStringLiteral("txtAppName%1").arg(n), 480, 2130, 1035, 285);
+                       QStringLiteral("txtAppName%1").arg(n), 480, 2220, 1035, 285);
 }
 
 SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port"), parent)

@@ -76,6 +76,8 @@ public:
     QCheckBox *chkLaunch;
     QLineEdit *txtAppName;
     PortPathLabel *lblPath;
+    // What the port's program may change at the rig: "Freq/Mode" (0) or "Full" (1).
+    QComboBox *cbPermission;
 };
 
 class SdrPortFrame : public QGroupBox {

@@ -6,6 +6,7 @@
 #include "monitor/terminal_model.h"
 #include "platform/clock.h"
 #include "ports/serial_port.h"
+#include "rig/rig_link.h"
 #include "rig/rig_tables.h"
 #include "rig/virtual_rig.h"
 
@@ -72,10 +73,10 @@ void RigConnection::applyBaudMode()
                                               qsizetype(kBaudModes[std::size_t(index)].size())));
 }
 
-void RigConnection::writeAndWait(const QByteArray &text, int msecs)
+void RigConnection::writeAndWait(const QByteArray &text, int msecs, bool track)
 {
     const QDeadlineTimer wait(msecs);
-    d.rigPort.WriteText(text);
+    d.link.writeNow(text, track);
     d.rigPort.FlushWrites(msecs);
     d.clock.sleep(int(std::max<qint64>(0, wait.remainingTime())));
 }
@@ -93,8 +94,9 @@ void RigConnection::ConnectRig()
         d.window.setWindowTitle(title("  Initializing"));
         AppendToTerminal(d.terminal, "Loading Virtual Rig");
         d.rigPort.ClearPort();
-        writeAndWait("FA;", kProbeWait);
-        writeAndWait("FA;", kProbeWait);
+        d.link.reset(); // nothing written before will be answered now
+        writeAndWait("FA;", kProbeWait, false);
+        writeAndWait("FA;", kProbeWait, false);
         const QByteArray probe = d.rigPort.ReadText();
         d.rig.set(Entry::FA, probe);
         if (!probe.startsWith("FA")) {
@@ -107,12 +109,10 @@ void RigConnection::ConnectRig()
                               Message::Buttons::Ok, Message::Icon::None});
             return; // the title stays "Initializing" and polling stays stopped
         }
-        if (rigType() == RigType::K3) {
-            for (std::string_view command : kK3SetUp)
-                writeAndWait(QByteArray(command.data(), qsizetype(command.size())), kSetUpWait);
-        }
+        for (const QByteArray &command : setUpFor(rigType()))
+            writeAndWait(command, kSetUpWait, false);
         for (const QByteArray &query : loadQueriesFor(rigType()))
-            writeAndWait(query, kQueryWait);
+            writeAndWait(query, kQueryWait, true);
         d.window.setWindowTitle(title("  Done"));
         AppendToTerminal(d.terminal, "Virtual K3 Loaded");
 

@@ -9,6 +9,7 @@
 class Clock;
 class Messenger;
 class QTimer;
+class RigLink;
 class QWidget;
 class RigPortFrame;
 class SerialPort;
@@ -24,6 +25,7 @@ public:
         QWidget &window;
         RigPortFrame &frame;
         SerialPort &rigPort;
+        RigLink &link;
         VirtualRigState &rig;
         TerminalModel &terminal;
         QTimer &timer1;
@@ -45,8 +47,9 @@ signals:
     void rigClosed();
 
 private:
-    // Flushes the write first, so the rig gets it during the wait.
-    void writeAndWait(const QByteArray &text, int msecs);
+    // Flushes the write first, so the rig gets it during the wait. The replies to tracked
+    // queries are the bridge's own; the probe's are read here and the set-up brings none.
+    void writeAndWait(const QByteArray &text, int msecs, bool track);
     void applyBaudMode();
 
     Deps d;

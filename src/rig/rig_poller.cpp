@@ -1,8 +1,8 @@
 #include "rig/rig_poller.h"
 
 #include "controls/frames.h"
-#include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "rig/rig_link.h"
 #include "rig/rig_tables.h"
 
 #include <QLineEdit>
@@ -21,7 +21,7 @@ void RigPoller::Timer1_Timer()
 {
     const auto writes = pollWrites(d.transmitIndicator(), d.sdrPort.IsOpenedByApp(), d.rigType());
     for (const QByteArray &text : writes)
-        d.rigPort.WriteText(text);
+        d.link.poll(text);
 }
 
 void RigPoller::VScrollPoll_Change()

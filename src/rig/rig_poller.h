@@ -8,7 +8,7 @@
 
 class PollingControls;
 class QTimer;
-class SerialPort;
+class RigLink;
 class VirtualPort;
 
 // Asks the rig at the user's interval for what keeps the virtual rig current.
@@ -18,7 +18,7 @@ public:
     struct Deps {
         PollingControls &controls;
         QTimer &timer1;
-        SerialPort &rigPort;
+        RigLink &link;
         VirtualPort &sdrPort;
         std::function<RigType()> rigType;
         std::function<QString()> transmitIndicator;

@@ -9,6 +9,16 @@ QByteArray bytes(std::string_view s)
 }
 } // namespace
 
+QList<QByteArray> setUpFor(RigType rigType)
+{
+    QList<QByteArray> commands;
+    for (const SetUpCommand &c : kSetUp) {
+        if (!c.command.empty() && holds(c.when, rigType))
+            commands.append(bytes(c.command));
+    }
+    return commands;
+}
+
 QList<QByteArray> loadQueriesFor(RigType rigType)
 {
     QList<QByteArray> queries;

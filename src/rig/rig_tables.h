@@ -8,8 +8,23 @@
 #include <array>
 #include <string_view>
 
-// Set-up commands a K3 gets after the probe, each followed by a 50 ms wait.
-inline constexpr std::array<std::string_view, 4> kK3SetUp{"AI0;", "K31;", "AI2;", "K22;"};
+struct SetUpCommand {
+    std::string_view command;
+    RigCond when;
+};
+
+// Set-up commands after the probe, each followed by a 50 ms wait: a K3 reports front-panel
+// changes by itself (AI2) in its extended formats (K31, K22). A K2 gets its extended formats
+// too, the ones the station libraries put it in when they open it: they cannot, through the
+// bridge, which keeps AI, K2 and K3 settings from every program.
+inline constexpr std::array<SetUpCommand, 4> kSetUp{{
+    {"AI0;", RigCond::K3},
+    {"K31;", RigCond::K3},
+    {"AI2;", RigCond::K3},
+    {"K22;", RigCond::K3orK2},
+}};
+
+QList<QByteArray> setUpFor(RigType rigType);
 
 struct LoadQuery {
     std::string_view query;
@@ -17,8 +32,8 @@ struct LoadQuery {
 };
 
 // The queries that fill the virtual rig at connection, in order, each followed by a 30 ms wait.
-// A K3 gets 25, a K2 13, a Yaesu or Kenwood rig 7.
-inline constexpr std::array<LoadQuery, 32> kLoadQueries{{
+// A K3 gets 25, a K2 13, a Kenwood rig 8, a Yaesu 7.
+inline constexpr std::array<LoadQuery, 33> kLoadQueries{{
     {"FA;", RigCond::Any},
     {"FB;", RigCond::Any},
     {"ID;", RigCond::Any},
@@ -27,6 +42,8 @@ inline constexpr std::array<LoadQuery, 32> kLoadQueries{{
     {"FT;", RigCond::Any},
     {"KP;", RigCond::Yaesu},
     {"FW;", RigCond::NotYaesu},
+    // A Kenwood rig does not report a mode change by itself: the virtual rig reads it.
+    {"MD;", RigCond::Kenwood},
     // K2
     {"BG;", RigCond::K2},
     {"MD;", RigCond::K2},
@@ -67,10 +84,11 @@ struct PollRow {
 };
 // In receive with no SDR program, this goes first, then the rig type's own string.
 inline constexpr std::string_view kPollReceiveCommon = "IF;FA;FB;FR;FT;";
+// A Kenwood rig is asked for its mode too: it reports no change by itself.
 inline constexpr PollRow kPollReceive{
-    {"BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;", "KP;TX;", "PA;RA;", "BG;MD;SM;PA;RA;TQ;"}};
+    {"BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;", "KP;TX;", "MD;PA;RA;", "BG;MD;SM;PA;RA;TQ;"}};
 inline constexpr PollRow kPollReceiveWithSdr{
-    {"BG;IC;FA;FR;FT;TQ;", "FR;KP;", "FA;FR;FT;", "BG;FA;FR;FT;MD;SM;TQ;"}};
+    {"BG;IC;FA;FR;FT;TQ;", "FR;KP;", "FA;FR;FT;MD;", "BG;FA;FR;FT;MD;SM;TQ;"}};
 // Whatever the rig type, no selection included.
 inline constexpr std::string_view kPollTransmit = "BG;SM;TQ;";
 

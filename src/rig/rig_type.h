@@ -39,7 +39,7 @@ inline QString rigTypeName(RigType type)
 
 // Which rig types a row of a table applies to. "Any" includes no selection; "NotYaesu" is every
 // type but Yaesu, no selection included.
-enum class RigCond { Any, K3, K3orK2, Yaesu, NotYaesu, K2 };
+enum class RigCond { Any, K3, K3orK2, Yaesu, NotYaesu, Kenwood, K2 };
 
 constexpr bool holds(RigCond cond, RigType type)
 {
@@ -54,6 +54,8 @@ constexpr bool holds(RigCond cond, RigType type)
         return type == RigType::Yaesu;
     case RigCond::NotYaesu:
         return type != RigType::Yaesu;
+    case RigCond::Kenwood:
+        return type == RigType::Kenwood;
     case RigCond::K2:
         return type == RigType::K2;
     }

@@ -8,6 +8,7 @@
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
+#include "rig/rig_link.h"
 #include "rig/rig_reply_handler.h"
 #include "rig/rig_tables.h"
 #include "rig_sim_server.h"
@@ -133,9 +134,9 @@ bool ConnectedBridge::settle(int n)
 bool ConnectedBridge::portMarker(int n)
 {
     StationProgram &p = program(n);
-    const QByteArray marker = bridge().rig().get(Entry::FA);
+    const QByteArray marker = bridge().rig().get(Entry::ID); // no setting puts it out of date
     const qsizetype before = p.received().size();
-    p.write("FA;");
+    p.write("ID;");
     if (!QTest::qWaitFor([&] { return p.received().indexOf(marker, before) >= 0; }))
         return false;
     p.drop(p.received().indexOf(marker, before), marker.size());
@@ -147,7 +148,7 @@ bool ConnectedBridge::settleRig()
     // The rig's marker: a query of the bridge's own whose reply changes nothing that tests look
     // at. The rig answers in order, so once its reply is handled, every earlier one has been.
     QSignalSpy replies(&bridge().rigReplies(), &RigReplyHandler::replyReceived);
-    bridge().rigPort().WriteText("ID;");
+    bridge().link().ask({Source::Kind::Bridge, 0}, "ID;"); // behind everything waiting
     return QTest::qWaitFor([&] {
         for (const QList<QVariant> &reply : std::as_const(replies)) {
             if (reply.at(0).toByteArray().startsWith("ID"))

@@ -7,6 +7,7 @@
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "private_runtime.h"
+#include "rig/rig_link.h"
 #include "scripted_messenger.h"
 #include "shell/form1.h"
 
@@ -190,7 +191,7 @@ void TestDbusItems::cleanupTestCase()
 
 QByteArray TestDbusItems::rigReceivesNext()
 {
-    m_form->bridge().rigPort().WriteText(kMarker);
+    m_form->bridge().link().poke({Source::Kind::Bridge, 0}, kMarker); // behind what waits
     if (!QTest::qWaitFor([this] { return m_received.endsWith(kMarker); }, kWait))
         return "(the rig got no marker; it got: " + m_received + ")";
     QByteArray text = m_received.chopped(kMarker.size());
@@ -348,7 +349,8 @@ void TestDbusItems::outsideClientPokesTheRig()
                  QStringLiteral("string:TRX_LINK"), QStringLiteral("variant:string:TX;")});
     QVERIFY2(run.exitCode == 0, qPrintable(run.all));
     QCOMPARE(forwarded.size(), 1);
-    QCOMPARE(rigReceivesNext(), QByteArray("TX;"));
+    // The poke, then the bridge's read of what it changed.
+    QCOMPARE(rigReceivesNext(), QByteArray("TX;TQ;"));
     QCOMPARE(m_form->bridge().items().trxLink(), QStringLiteral("TX;"));
     QCOMPARE(m_form->bridge().terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
 }
@@ -374,7 +376,7 @@ void TestDbusItems::subscriberSeesEachChange()
              QDBusMessage::ReplyMessage);
     QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("RX;")).type(),
              QDBusMessage::ReplyMessage);
-    QCOMPARE(rigReceivesNext(), QByteArray("RX;RX;"));
+    QCOMPARE(rigReceivesNext(), QByteArray("RX;TQ;RX;TQ;"));
 
     QCOMPARE(clientHeardSoFar(),
              (QStringList{QStringLiteral("OVX_TX=On"), QStringLiteral("OVX_TX=Off"),
@@ -393,13 +395,15 @@ void TestDbusItems::pokeReachesTheRigUnchanged_data()
     QTest::addColumn<bool>("refused");
 
     const QString rx = QStringLiteral("RX;");
-    QTest::newRow("a command") << QVariantList{"TX;"} << QByteArray("TX;") << 1 << "TX;" << false;
+    // Each poke reaches the rig as it is, followed by the bridge's read of what it changed.
+    QTest::newRow("a command") << QVariantList{"TX;"} << QByteArray("TX;TQ;") << 1 << "TX;"
+                               << false;
     QTest::newRow("the same text again")
-        << QVariantList{rx, rx} << QByteArray("RX;RX;") << 2 << "RX;" << false;
+        << QVariantList{rx, rx} << QByteArray("RX;TQ;RX;TQ;") << 2 << "RX;" << false;
     QTest::newRow("empty after text")
-        << QVariantList{"TX;", ""} << QByteArray("TX;") << 2 << "" << false;
-    QTest::newRow("several commands, not split, nothing added")
-        << QVariantList{"FA00014070000;MD3;"} << QByteArray("FA00014070000;MD3;") << 1
+        << QVariantList{"TX;", ""} << QByteArray("TX;TQ;") << 2 << "" << false;
+    QTest::newRow("several commands, not split, nothing added among them")
+        << QVariantList{"FA00014070000;MD3;"} << QByteArray("FA00014070000;MD3;FA;MD;") << 1
         << "FA00014070000;MD3;" << false;
     QTest::newRow("8-bit characters, one byte each")
         << QVariantList{QString::fromLatin1("\xe9\xff")} << QByteArray("\xe9\xff") << 1
@@ -409,15 +413,15 @@ void TestDbusItems::pokeReachesTheRigUnchanged_data()
         << QVariantList{atBound} << atBound.toLatin1() << 1 << atBound << false;
     QTest::newRow("over the size bound")
         << QVariantList{rx, QString(OvxCatAdaptor::kMaxPoke + 1, QLatin1Char('F'))}
-        << QByteArray("RX;") << 1 << rx << true;
+        << QByteArray("RX;TQ;") << 1 << rx << true;
     QTest::newRow("1 MB") << QVariantList{rx, QString(1 << 20, QLatin1Char('F'))}
-                          << QByteArray("RX;") << 1 << rx << true;
+                          << QByteArray("RX;TQ;") << 1 << rx << true;
     QTest::newRow("beyond 8-bit text")
-        << QVariantList{rx, QStringLiteral("FA\u20ac;")} << QByteArray("RX;") << 1 << rx << true;
+        << QVariantList{rx, QStringLiteral("FA\u20ac;")} << QByteArray("RX;TQ;") << 1 << rx << true;
     QTest::newRow("bytes that are not UTF-8")
-        << QVariantList{rx, QByteArray("FA\xff\xfe;")} << QByteArray("RX;") << 1 << rx << true;
+        << QVariantList{rx, QByteArray("FA\xff\xfe;")} << QByteArray("RX;TQ;") << 1 << rx << true;
     QTest::newRow("bytes of UTF-8 text")
-        << QVariantList{QByteArray("TX;")} << QByteArray("TX;") << 1 << "TX;" << false;
+        << QVariantList{QByteArray("TX;")} << QByteArray("TX;TQ;") << 1 << "TX;" << false;
 }
 
 void TestDbusItems::pokeReachesTheRigUnchanged()
@@ -490,7 +494,7 @@ void TestDbusItems::secondPublisherFindsTheNameTaken()
     QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("On"));
     QCOMPARE(clientSet(QStringLiteral("TRX_LINK"), QStringLiteral("TX;")).type(),
              QDBusMessage::ReplyMessage);
-    QCOMPARE(rigReceivesNext(), QByteArray("TX;"));
+    QCOMPARE(rigReceivesNext(), QByteArray("TX;TQ;"));
     m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"))->click();
 }
 

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -33,7 +34,7 @@ private slots:
     void ftRepliesReachTheSdrProgramOnlyFromAYaesu();
     void autoInformationReachesOnlyHeldPorts();
     void unclaimedReplyGoesToPort1();
-    void forwardedCommandRestartsPolling();
+    void pollingKeepsItsIntervalUnderTraffic();
     void pollIntervalAppliesAtOnce();
     void portsRefusedWhileTheRigIsClosed();
     void removalRefusedWhileHeld();
@@ -82,7 +83,7 @@ void TestRigLink::connectionFillsWhatTheTypeKeeps_data()
                                            Entry::IF, Entry::KP, Entry::TX};
     QTest::newRow("Kenwood") << RigType::Kenwood
                              << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
-                                             Entry::ID, Entry::IF, Entry::PA, Entry::RA};
+                                             Entry::ID, Entry::IF, Entry::MD, Entry::PA, Entry::RA};
     QTest::newRow("K2") << RigType::K2
                         << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
                                         Entry::ID, Entry::IF, Entry::BG, Entry::MD, Entry::PA,
@@ -113,11 +114,11 @@ void TestRigLink::pollingByTypeAndState_data()
     QTest::newRow("K3 receive") << RigType::K3 << "receive"
                                 << common + "BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;";
     QTest::newRow("Yaesu receive") << RigType::Yaesu << "receive" << common + "KP;TX;";
-    QTest::newRow("Kenwood receive") << RigType::Kenwood << "receive" << common + "PA;RA;";
+    QTest::newRow("Kenwood receive") << RigType::Kenwood << "receive" << common + "MD;PA;RA;";
     QTest::newRow("K2 receive") << RigType::K2 << "receive" << common + "BG;MD;SM;PA;RA;TQ;";
     QTest::newRow("K3 with SDR") << RigType::K3 << "sdr" << QByteArray("BG;IC;FA;FR;FT;TQ;");
     QTest::newRow("Yaesu with SDR") << RigType::Yaesu << "sdr" << QByteArray("FR;KP;");
-    QTest::newRow("Kenwood with SDR") << RigType::Kenwood << "sdr" << QByteArray("FA;FR;FT;");
+    QTest::newRow("Kenwood with SDR") << RigType::Kenwood << "sdr" << QByteArray("FA;FR;FT;MD;");
     QTest::newRow("K2 with SDR") << RigType::K2 << "sdr" << QByteArray("BG;FA;FR;FT;MD;SM;TQ;");
     for (RigType t : {RigType::K3, RigType::Yaesu, RigType::Kenwood, RigType::K2})
         QTest::addRow("%s transmit", qPrintable(rigTypeName(t)))
@@ -224,24 +225,27 @@ void TestRigLink::unclaimedReplyGoesToPort1()
     one.take();
 }
 
-void TestRigLink::forwardedCommandRestartsPolling()
+void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
 {
+    // A program that sends a setting every 100 ms used to hold polling off entirely: each
+    // command started the interval afresh. Polling now keeps its pace.
     ConnectedBridge &b = connected(RigType::K3);
     StationProgram &one = b.program(1);
     QTimer &timer1 = b.bridge().timer1();
-    QScrollBar *bar = b.controls().polling->VScrollPoll;
-    bar->setValue(5000);
-    // Half a second into the interval, a setting from port 1 starts it afresh.
-    QTRY_VERIFY(timer1.remainingTime() < 4500);
-    one.write("FB00014080000;");
-    QTRY_VERIFY(b.atRig().contains("FB00014080000;"));
-    QVERIFY2(timer1.remainingTime() > 4500, qPrintable(QString::number(timer1.remainingTime())));
-    // Polling runs after a forwarded command even when it did not before.
+    b.controls().polling->VScrollPoll->setValue(300);
+    QTimer sender;
+    connect(&sender, &QTimer::timeout, this, [&one] { one.write("FB00014080000;"); });
+    sender.start(100);
+    QSignalSpy polls(&timer1, &QTimer::timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(polls.count() >= 3, 10000); // a poll every 300 ms
+    sender.stop();
+    QVERIFY(b.atRig().contains("FB00014080000;"));
+    // A stopped timer (a connection that failed) is started again by a forwarded command.
     timer1.stop();
     one.write("FB00014080000;");
     QVERIFY(b.settle(1));
     QVERIFY(timer1.isActive());
-    bar->setValue(200);
+    b.controls().polling->VScrollPoll->setValue(200);
 }
 
 void TestRigLink::pollIntervalAppliesAtOnce()

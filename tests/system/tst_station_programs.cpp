@@ -1,6 +1,7 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
+#include "kept_by.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "outports/output_ports.h"
@@ -59,8 +60,11 @@ void TestStationPrograms::portsAnswerForwardOrDrop_data()
     QTest::addColumn<RigType>("type");
     QTest::addColumn<int>("port");
     QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QString>("outcome");   // "answer" from the virtual rig, "rig", or "drop"
-    QTest::addColumn<QByteArray>("answer"); // what the program gets back through the rig
+    // "answer" from the virtual rig; "local", answered by the port itself; "rig", passed to the
+    // rig, whose reply comes back; "set", passed to the rig, nothing comes back; "drop";
+    // "refuse", dropped and said in the port's terminal.
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QByteArray>("answer"); // for "local" and "rig"; "sim": the radio's own reply
 
     const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu, Kenwood = RigType::Kenwood,
                   K2 = RigType::K2;
@@ -79,30 +83,39 @@ void TestStationPrograms::portsAnswerForwardOrDrop_data()
         {"K3 AI1 on port 1", K3, 1, "AI1;", "drop"},
         {"K3 K31 on port 1", K3, 1, "K31;", "drop"},
         {"K3 K2 query on port 1", K3, 1, "K2;", "rig", "K22;"},
-        {"K3 AI query on port 1", K3, 1, "AI;", "rig", "AI2;"},
         {"K3 K3 query on port 1", K3, 1, "K3;", "rig", "K31;"},
-        {"K3 lower case on port 1", K3, 1, "fb;", "rig"},
+        {"K3 AI query on port 1", K3, 1, "AI;", "local", "AI0;"},
+        {"K3 AI query on port 3", K3, 3, "AI;", "local", "AI0;"},
+        {"K3 RVM on port 2", K3, 2, "RVM;", "rig", "sim"},
+        {"K3 OM on port 2", K3, 2, "OM;", "rig", "sim"},
+        {"K3 lower case on port 1", K3, 1, "fb;", "set"},
         {"K3 MD on port 4", K3, 4, "MD;", "answer"},
-        {"K3 MD$ on port 4", K3, 4, "MD$;", "rig"},
-        {"K3 BG on port 2", K3, 2, "BG;", "drop"},
-        {"K3 RX on port 3", K3, 3, "RX;", "drop"},
-        {"K3 K2 query on port 2", K3, 2, "K2;", "drop"},
-        {"K3 lower case on port 2", K3, 2, "fa;", "drop"},
+        {"K3 MD$ on port 4", K3, 4, "MD$;", "rig", "sim"},
+        {"K3 BG on port 2", K3, 2, "BG;", "rig", "sim"},
+        {"K3 RX on port 3", K3, 3, "RX;", "refuse"},
+        {"K3 K2 query on port 2", K3, 2, "K2;", "rig", "K22;"},
+        {"K3 K22 on port 2", K3, 2, "K22;", "drop"},
+        {"K3 lower case on port 2", K3, 2, "fa;", "refuse"},
         {"Yaesu MD on port 1", Yaesu, 1, "MD;", "rig", "?;"},
         {"Yaesu KP on port 1", Yaesu, 1, "KP;", "answer"},
         {"Yaesu TX on port 1", Yaesu, 1, "TX;", "answer"},
         {"Yaesu KP on port 3", Yaesu, 3, "KP;", "answer"},
         {"Yaesu TX on port 5", Yaesu, 5, "TX;", "answer"},
-        {"Yaesu PA on port 2", Yaesu, 2, "PA;", "drop"},
+        {"Yaesu PA on port 2", Yaesu, 2, "PA;", "rig", "sim"},
+        {"Yaesu menu read on port 2", Yaesu, 2, "EX032;", "rig", "sim"},
+        {"Yaesu mode read on port 5", Yaesu, 5, "MD0;", "rig", "sim"},
+        {"Yaesu AI query on port 2", Yaesu, 2, "AI;", "local", "AI0;"},
         {"Kenwood FW on port 1", Kenwood, 1, "FW;", "answer"},
+        {"Kenwood MD on port 2", Kenwood, 2, "MD;", "answer"},
         {"Kenwood BG on port 1", Kenwood, 1, "BG;", "rig", "?;"},
-        {"Kenwood KP on port 2", Kenwood, 2, "KP;", "drop"},
+        {"Kenwood KP on port 2", Kenwood, 2, "KP;", "rig", "?;"},
         {"Kenwood PA on port 2", Kenwood, 2, "PA;", "answer"},
+        {"Kenwood meter on port 2", Kenwood, 2, "SM0;", "rig", "sim"},
         {"K2 BG on port 1", K2, 1, "BG;", "answer"},
         {"K2 TQ on port 1", K2, 1, "TQ;", "answer"},
         {"K2 BW on port 1", K2, 1, "BW;", "rig", "?;"},
         {"K2 SM on port 2", K2, 2, "SM;", "answer"},
-        {"K2 TQ on port 2", K2, 2, "TQ;", "drop"},
+        {"K2 TQ on port 2", K2, 2, "TQ;", "rig", "sim"},
     };
     for (const Row &r : rows)
         QTest::newRow(r.name) << r.type << r.port << QByteArray(r.command)
@@ -121,6 +134,9 @@ void TestStationPrograms::portsAnswerForwardOrDrop()
     QVERIFY(b.settle(port));
     p.take();
     b.clearAtRig();
+    const int terminalLines = b.bridge().terminal(port).lineCount();
+    if (answer == "sim")
+        answer = b.simReply(command);
 
     p.write(command);
     QVERIFY(b.settle(port));
@@ -131,20 +147,25 @@ void TestStationPrograms::portsAnswerForwardOrDrop()
          pollWrites(b.bridge().items().transmitIndicator(), false, type) + QList<QByteArray>{"ID;"})
         atRig.replace(poll, "");
     if (outcome == QLatin1String("answer")) {
-        Entry entry{};
-        for (const EntryRow &row : kEntries) {
-            if (queryOf(row.entry) == command)
-                entry = row.entry;
-        }
-        QVERIFY(!b.bridge().rig().get(entry).isEmpty());
-        QCOMPARE(p.received(), b.bridge().rig().get(entry));
+        const std::optional<Entry> entry = entryOfQuery(command);
+        QVERIFY(entry);
+        QVERIFY(!b.bridge().rig().get(*entry).isEmpty());
+        QCOMPARE(p.received(), b.bridge().rig().get(*entry));
         QCOMPARE(atRig, QByteArray());
-    } else if (outcome == QLatin1String("rig")) {
+    } else if (outcome == QLatin1String("local")) {
+        QCOMPARE(p.received(), answer);
+        QCOMPARE(atRig, QByteArray());
+    } else if (outcome == QLatin1String("rig") || outcome == QLatin1String("set")) {
         QCOMPARE(atRig, command);
         QCOMPARE(p.received(), answer);
     } else {
         QCOMPARE(atRig, QByteArray());
         QCOMPARE(p.received(), QByteArray());
+        const QList<QByteArray> lines = b.bridge().terminal(port).lines();
+        const bool said =
+            lines.mid(terminalLines)
+                .contains(command + " not passed: this port may change frequency and mode only");
+        QCOMPARE(said, outcome == QLatin1String("refuse"));
     }
     p.take();
 }
@@ -264,7 +285,8 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
     QTRY_VERIFY(ticks.count() >= 2);
     QVERIFY2(last1 - silentAt == stopped, "output went on after the window closed");
     qInfo("output stopped %lld ms after the rig fell silent", stopped);
-    QVERIFY(stopped <= 5000); // about 2 s after the last FR or FT reply; generous for a loaded machine
+    QVERIFY(stopped <=
+            5000); // about 2 s after the last FR or FT reply; generous for a loaded machine
     b.sim().invoke([](RigSimServer &s) { s.setSilent(false); });
 
     // Disconnect of the rig closes both output ports.

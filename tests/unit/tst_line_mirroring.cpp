@@ -1,6 +1,7 @@
 #include "appports/app_ports.h"
 #include "controls/frames.h"
 #include "fake_ports.h"
+#include "fake_rig_access.h"
 #include "monitor/terminal_model.h"
 #include "rig/virtual_rig.h"
 #include "scripted_messenger.h"
@@ -42,12 +43,12 @@ void TestLineMirroring::latestChangeWins()
     std::vector<std::unique_ptr<AppPortFrame>> frames;
     for (int n = 1; n <= 5; ++n)
         frames.push_back(std::make_unique<AppPortFrame>(n, &window));
-    VirtualRigState state;
+    FakeRigAccess access(RigType::K3);
     QTimer timer1;
     ScriptedMessenger messenger;
     auto port = [&](int i) { return AppPorts::Port{*frames[i], app[i], terminals[i]}; };
     AppPorts ports_(
-        {{port(0), port(1), port(2), port(3), port(4)}, rig, state, timer1, messenger, [] {
+        {{port(0), port(1), port(2), port(3), port(4)}, rig, access, timer1, messenger, [] {
              return RigType::K3;
          }});
     for (int i = 0; i < ports.size(); ++i) {

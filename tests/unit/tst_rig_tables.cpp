@@ -7,6 +7,8 @@ class TestRigTables : public QObject {
 private slots:
     void loadQueries_data();
     void loadQueries();
+    void setUp_data();
+    void setUp();
     void pollWrites_data();
     void pollWrites();
 };
@@ -20,7 +22,7 @@ void TestRigTables::loadQueries_data()
                         << common + QStringLiteral("FW;OM;BG;BW;CW;DT;FI;FW$;IC;IS;MD;MD$;PA;PA$;"
                                                    "RA;RA$;SM;SM$;TQ;");
     QTest::newRow("Yaesu") << 1 << common + QStringLiteral("KP;");
-    QTest::newRow("Kenwood") << 2 << common + QStringLiteral("FW;");
+    QTest::newRow("Kenwood") << 2 << common + QStringLiteral("FW;MD;");
     QTest::newRow("K2") << 3 << common + QStringLiteral("FW;BG;MD;PA;RA;SM;TQ;");
     QTest::newRow("none") << -1 << common + QStringLiteral("FW;");
 }
@@ -39,6 +41,24 @@ void TestRigTables::loadQueries()
         QCOMPARE(got.size(), 13);
 }
 
+void TestRigTables::setUp_data()
+{
+    QTest::addColumn<int>("rigType");
+    QTest::addColumn<QString>("commands");
+    QTest::newRow("K3") << 0 << QStringLiteral("AI0;K31;AI2;K22;");
+    QTest::newRow("Yaesu") << 1 << QString();
+    QTest::newRow("Kenwood") << 2 << QString();
+    QTest::newRow("K2") << 3 << QStringLiteral("K22;");
+    QTest::newRow("none") << -1 << QString();
+}
+
+void TestRigTables::setUp()
+{
+    QFETCH(int, rigType);
+    QFETCH(QString, commands);
+    QCOMPARE(QString::fromLatin1(setUpFor(rigTypeFromIndex(rigType)).join()), commands);
+}
+
 void TestRigTables::pollWrites_data()
 {
     QTest::addColumn<QString>("tx");
@@ -47,9 +67,10 @@ void TestRigTables::pollWrites_data()
     QTest::addColumn<QStringList>("writes");
     const QString common = QStringLiteral("IF;FA;FB;FR;FT;");
     const QString off = QStringLiteral("Off"), on = QStringLiteral("On");
-    const char *receive[] = {"BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;", "KP;TX;", "PA;RA;",
+    const char *receive[] = {"BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;", "KP;TX;", "MD;PA;RA;",
                              "BG;MD;SM;PA;RA;TQ;"};
-    const char *withSdr[] = {"BG;IC;FA;FR;FT;TQ;", "FR;KP;", "FA;FR;FT;", "BG;FA;FR;FT;MD;SM;TQ;"};
+    const char *withSdr[] = {"BG;IC;FA;FR;FT;TQ;", "FR;KP;", "FA;FR;FT;MD;",
+                             "BG;FA;FR;FT;MD;SM;TQ;"};
     for (int t = 0; t < 4; ++t) {
         QTest::addRow("receive type %d", t)
             << off << false << t << QStringList{common, QString::fromLatin1(receive[t])};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "rig/rig_type.h"
+#include "rig/virtual_rig.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string_view>
+
+// What the bridge must know of a radio family's CAT to share the radio: which commands only
+// read (so that a port may pass them and their reply comes back to it), what a setting changes
+// in the virtual rig and how to read it back, and which settings a newer one of the same kind
+// makes pointless while both still wait. One table per family, read by the few functions below.
+
+// A read with parameters: the mnemonic followed by exactly `digits` characters, as "EX032;"
+// (a menu read) where "EX0321;" sets the menu.
+struct ReadForm {
+    std::string_view mnemonic;
+    int parameters;
+};
+
+// What a setting changes: the entries that are out of date until the rig is read again, and
+// the read that brings them back.
+struct SettingEffect {
+    std::string_view prefix; // the setting begins with it: "FA", "MD$", "MD0"
+    std::array<Entry, 4> stale;
+    int staleCount;
+    std::string_view readBack; // "" for none
+};
+
+// Settings whose newer value replaces an older one of the same source still waiting: the
+// first `keyLength` characters name the thing set ("FA", "MD0", "EX032").
+struct MergeKey {
+    std::string_view prefix;
+    int keyLength;
+};
+
+struct CatDialect {
+    RigType type;
+    // Commands of letters only ("FA;", "RVM;", "MD$;") are reads, except these, which act.
+    std::span<const std::string_view> actions;
+    std::span<const ReadForm> readForms;
+    std::span<const SettingEffect> effects;
+    std::span<const MergeKey> mergeKeys;
+    // The auto-information level a port is told it has (AI;), for a port with neither box set,
+    // with its "AI1" box, with its "AI2" box.
+    std::array<std::string_view, 3> aiReplies;
+};
+
+// The family's table; a table with no reads beyond the bare ones for no selection.
+const CatDialect &catDialect(RigType type);
+
+// A command that changes nothing at the rig: its reply goes back to whoever sent it.
+bool isRead(const CatDialect &dialect, const QByteArray &command);
+
+// What a setting changes, or nullptr when the bridge keeps nothing it changes.
+const SettingEffect *effectOf(const CatDialect &dialect, const QByteArray &setting);
+
+// The part of a setting that a newer setting of the same kind replaces, or empty when settings
+// of this kind must all reach the rig.
+QByteArray mergeKeyOf(const CatDialect &dialect, const QByteArray &setting);
+
+// Whether a reply answers a read: it begins with the read's text without its ';', and a '$'
+// form answers only its '$' read ("FW$0240;" answers "FW$;", not "FW;").
+bool answers(const QByteArray &reply, const QByteArray &read);

@@ -1,0 +1,317 @@
+#include "rig/rig_link.h"
+
+#include "ports/serial_port.h"
+#include "rig/cat_dialect.h"
+#include "rig/cat_framing.h"
+#include "rig/reply_routing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// What is handed to the device ahead of the line: enough that the line never idles between
+// writes, little enough that what waits stays in the queue, where it can be merged or shared.
+constexpr double kAheadMs = 20;
+// A character on the line is a start bit, eight data bits and a stop bit.
+constexpr double kBitsPerCharacter = 10;
+constexpr qsizetype kMinQueueBytes = 4096;
+constexpr int kAssumedBaud = 38400;
+
+const Source kBridge{Source::Kind::Bridge, 0};
+
+QString nameOf(const Source &s)
+{
+    switch (s.kind) {
+    case Source::Kind::Bridge:
+        return QStringLiteral("the bridge");
+    case Source::Kind::AppPort:
+        return QStringLiteral("port %1").arg(s.index);
+    case Source::Kind::Sdr:
+        return QStringLiteral("the SDR port");
+    case Source::Kind::Dbus:
+        return QStringLiteral("D-Bus");
+    case Source::Kind::Network:
+        return QStringLiteral("network client %1").arg(s.index);
+    }
+    return {};
+}
+
+} // namespace
+
+RigLink::RigLink(Deps deps, QObject *parent)
+    : RigAccess(parent), d(std::move(deps)), m_queue(kMinQueueBytes)
+{
+    m_clock.start();
+    m_pacer.setSingleShot(true);
+    m_pacer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pacer, &QTimer::timeout, this, &RigLink::pump);
+    m_expiry.setSingleShot(true);
+    connect(&m_expiry, &QTimer::timeout, this, &RigLink::expire);
+}
+
+RigType RigLink::rigType() const
+{
+    return d.rigType();
+}
+
+double RigLink::charMs() const
+{
+    const int baud = d.baud ? d.baud() : 0;
+    return kBitsPerCharacter * 1000.0 / (baud > 0 ? baud : kAssumedBaud);
+}
+
+qsizetype RigLink::queueBound() const
+{
+    return std::max<qsizetype>(kMinQueueBytes, qsizetype(std::lround(1000.0 / charMs())));
+}
+
+quint64 RigLink::staleSinceOf(const QByteArray &query) const
+{
+    for (const EntryRow &row : kEntries) {
+        if (queryOf(row.entry) == query)
+            return m_staleSince[std::size_t(row.entry)];
+    }
+    return 0;
+}
+
+QByteArray RigLink::cachedReply(const QByteArray &query) const
+{
+    const RigType type = rigType();
+    for (const EntryRow &row : kEntries) {
+        if (queryOf(row.entry) != query || !holds(row.storedFor, type))
+            continue;
+        if (isStale(row.entry))
+            return {};
+        return d.rig.get(row.entry);
+    }
+    return {};
+}
+
+void RigLink::ask(const Source &source, const QByteArray &query)
+{
+    // Written already, after anything that put its answer out of date: wait for that reply.
+    if (RequestTracker::Pending *pending = m_tracker.pendingQuery(query);
+        pending && pending->write.order > staleSinceOf(query)) {
+        if (!pending->write.askers.contains(source))
+            pending->write.askers << source;
+        return;
+    }
+    enqueue({RigWrite::Kind::Query, query, {source}, {}, 0});
+    pump();
+}
+
+void RigLink::set(const Source &source, const QByteArray &setting)
+{
+    const CatDialect &dialect = catDialect(rigType());
+    m_queue.setMaxBytes(queueBound());
+    const RigQueue::Pushed pushed =
+        m_queue.push({RigWrite::Kind::Setting, setting, {source}, mergeKeyOf(dialect, setting), 0});
+    if (pushed.droppedSettings > 0)
+        dropped(source, false);
+    if (const QByteArray readBack = markStale(setting, pushed.order); !readBack.isEmpty())
+        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0});
+    pump();
+}
+
+QByteArray RigLink::markStale(const QByteArray &setting, quint64 order)
+{
+    const SettingEffect *effect = effectOf(catDialect(rigType()), setting);
+    if (!effect)
+        return {};
+    for (int i = 0; i < effect->staleCount; ++i) {
+        quint64 &since = m_staleSince[std::size_t(effect->stale[std::size_t(i)])];
+        since = std::max(since, order);
+    }
+    return QByteArray(effect->readBack.data(), qsizetype(effect->readBack.size()));
+}
+
+void RigLink::poke(const Source &source, const QByteArray &text)
+{
+    const CatDialect &dialect = catDialect(rigType());
+    QList<QByteArray> commands = CatFramer::split(text);
+    if (const qsizetype used = text.lastIndexOf(';') + 1; used < text.size())
+        commands << text.mid(used);
+    QList<QByteArray> readBacks;
+    for (const QByteArray &command : std::as_const(commands)) {
+        const bool read = isRead(dialect, command);
+        RigWrite write{read ? RigWrite::Kind::Query : RigWrite::Kind::Setting,
+                       command,
+                       {source},
+                       {},
+                       m_queue.stamp(),
+                       true};
+        if (!read) {
+            const QByteArray readBack = markStale(command, write.order);
+            if (!readBack.isEmpty() && !readBacks.contains(readBack))
+                readBacks << readBack;
+        }
+        enqueue(std::move(write));
+    }
+    for (const QByteArray &readBack : std::as_const(readBacks))
+        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0});
+    pump();
+}
+
+void RigLink::poll(const QByteArray &queries)
+{
+    // Queued together and so written together, as one write of the poll string.
+    for (const QByteArray &query : CatFramer::split(queries))
+        enqueue({RigWrite::Kind::Query, query, {kBridge}, {}, 0});
+    pump();
+}
+
+void RigLink::enqueue(RigWrite write)
+{
+    const Source source = write.askers.value(0);
+    const QByteArray text = write.text;
+    const bool query = write.kind == RigWrite::Kind::Query;
+    m_queue.setMaxBytes(queueBound());
+    const RigQueue::Pushed pushed = m_queue.push(std::move(write));
+    if (!pushed.accepted) {
+        // Nothing will come for it: say so at once, so that a network client is not kept waiting.
+        emit unanswered(source, text);
+        dropped(source, query);
+    } else if (pushed.droppedSettings > 0) {
+        dropped(source, false);
+    }
+}
+
+void RigLink::dropped(const Source &source, bool query)
+{
+    if (m_dropping)
+        return; // one line a burst
+    m_dropping = true;
+    const QString what =
+        query ? QStringLiteral("%1 has %2 queries waiting for the rig; more are refused")
+                    .arg(nameOf(source))
+                    .arg(RigQueue::kMaxQueriesPerSource)
+              : QStringLiteral("The rig cannot take settings as fast as they come (%1 bytes, a "
+                               "second of line time, wait); the oldest are dropped")
+                    .arg(m_queue.maxBytes());
+    emit notice(what.toLatin1() + " until it catches up.");
+}
+
+void RigLink::forget(const Source &source)
+{
+    m_queue.forget(source);
+    m_tracker.forget(source);
+}
+
+void RigLink::writeNow(const QByteArray &text, bool track)
+{
+    if (track) {
+        const CatDialect &dialect = catDialect(rigType());
+        for (const QByteArray &command : CatFramer::split(text)) {
+            if (isRead(dialect, command))
+                m_tracker.written({RigWrite::Kind::Query, command, {kBridge}, {}, m_queue.stamp()},
+                                  m_clock.elapsed());
+        }
+        scheduleExpiry();
+    }
+    const double now = double(m_clock.nsecsElapsed()) / 1e6;
+    m_lineFreeMs = std::max(m_lineFreeMs, now) + double(text.size()) * charMs();
+    d.rigPort.WriteText(text);
+}
+
+void RigLink::reset()
+{
+    const QList<RigWrite> waiting = m_queue.takeAll();
+    const QList<RequestTracker::Pending> pending = m_tracker.takeAll();
+    m_staleSince.fill(0);
+    m_dropping = false;
+    m_pacer.stop();
+    m_expiry.stop();
+    for (const RigWrite &w : waiting) {
+        if (w.kind == RigWrite::Kind::Query) {
+            for (const Source &s : w.askers)
+                emit unanswered(s, w.text);
+        }
+    }
+    for (const RequestTracker::Pending &p : pending) {
+        if (p.write.kind == RigWrite::Kind::Query) {
+            for (const Source &s : p.write.askers)
+                emit unanswered(s, p.write.text);
+        }
+    }
+}
+
+void RigLink::dropEverything()
+{
+    // The rig port is closed: nothing waiting can reach the rig, as every write to a closed port
+    // is dropped. Askers are told at once rather than after the reply window.
+    for (const RigWrite &w : m_queue.takeAll()) {
+        if (w.kind != RigWrite::Kind::Query)
+            continue;
+        for (const Source &s : w.askers) {
+            if (s.kind != Source::Kind::Bridge)
+                emit unanswered(s, w.text);
+        }
+    }
+    m_dropping = false;
+}
+
+void RigLink::pump()
+{
+    if (!d.rigPort.IsOpened()) {
+        dropEverything();
+        return;
+    }
+    const double now = double(m_clock.nsecsElapsed()) / 1e6;
+    m_lineFreeMs = std::max(m_lineFreeMs, now);
+    QByteArray batch;
+    while (!m_queue.isEmpty() && m_lineFreeMs - now < kAheadMs) {
+        RigWrite write = m_queue.takeFront();
+        m_lineFreeMs += double(write.text.size()) * charMs();
+        batch += write.text;
+        m_tracker.written(write, qint64(now));
+    }
+    if (!batch.isEmpty()) {
+        d.rigPort.WriteText(batch);
+        scheduleExpiry();
+    }
+    if (m_queue.isEmpty()) {
+        m_dropping = false;
+    } else if (!m_pacer.isActive()) {
+        m_pacer.start(std::max(1, int(std::ceil(m_lineFreeMs - kAheadMs - now))));
+    }
+}
+
+RigLink::Routed RigLink::takeReply(const QByteArray &reply)
+{
+    Routed routed;
+    const RequestTracker::Match match = m_tracker.match(reply, m_clock.elapsed());
+    routed.asked = match.matched;
+    routed.askers = match.askers;
+    routed.row = routeReply(reply, rigType());
+    if (routed.row) {
+        const auto entry = std::size_t(routed.row->entry);
+        d.rig.set(routed.row->entry, reply);
+        // Current again once the rig answers a read made after what put it out of date.
+        if (match.matched && match.order > m_staleSince[entry])
+            m_staleSince[entry] = 0;
+    }
+    scheduleExpiry();
+    return routed;
+}
+
+void RigLink::scheduleExpiry()
+{
+    const qint64 deadline = m_tracker.nextDeadlineMs();
+    if (deadline < 0) {
+        m_expiry.stop();
+        return;
+    }
+    m_expiry.start(int(std::max<qint64>(1, deadline - m_clock.elapsed() + 1)));
+}
+
+void RigLink::expire()
+{
+    for (const RequestTracker::Pending &p : m_tracker.expire(m_clock.elapsed())) {
+        for (const Source &s : p.write.askers) {
+            if (s.kind != Source::Kind::Bridge)
+                emit unanswered(s, p.write.text);
+        }
+    }
+    scheduleExpiry();
+}

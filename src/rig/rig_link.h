@@ -1,0 +1,94 @@
+#pragma once
+
+#include "rig/request_tracker.h"
+#include "rig/rig_access.h"
+#include "rig/rig_queue.h"
+#include "rig/virtual_rig.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+class SerialPort;
+struct RoutingRow;
+
+// The one way to the rig. Every command from the ports, the SDR port, D-Bus pokes, network
+// clients and the bridge's own polls goes through one bounded queue, paced to the line so that
+// what waits can still be merged or shared; every reply is matched to whoever asked for it and
+// stored in the virtual rig. A setting puts what it changes out of date in the virtual rig until
+// the rig is read again, and that read is queued right behind it.
+class RigLink : public RigAccess {
+    Q_OBJECT
+public:
+    struct Deps {
+        SerialPort &rigPort;
+        VirtualRigState &rig;
+        std::function<RigType()> rigType;
+        std::function<int()> baud; // the rig port's speed, for pacing; 0 when unknown
+    };
+    explicit RigLink(Deps deps, QObject *parent = nullptr);
+
+    // RigAccess
+    RigType rigType() const override;
+    QByteArray cachedReply(const QByteArray &query) const override;
+    void ask(const Source &source, const QByteArray &query) override;
+    void set(const Source &source, const QByteArray &setting) override;
+    void forget(const Source &source) override;
+
+    // The bridge's polls: every query of the text, each shared with the same one waiting.
+    void poll(const QByteArray &queries);
+    // Text for the rig exactly as given (a D-Bus poke): its commands in order, nothing shared,
+    // merged or added among them, a last piece without ';' as it is; the reads of what it set
+    // follow it.
+    void poke(const Source &source, const QByteArray &text);
+    // Written at once, past the queue (the connection sequence's own waits pace it). Queries
+    // among the text are tracked when `track` is set, so that their replies are the bridge's.
+    void writeNow(const QByteArray &text, bool track);
+    // A new connection: nothing written before will be answered, nothing waiting is wanted.
+    void reset();
+
+    // One reply of the rig, in order of arrival: who asked for it (if anyone), stored in the
+    // virtual rig by its routing row (nullptr: no row takes it).
+    struct Routed {
+        const RoutingRow *row = nullptr;
+        QList<Source> askers;
+        bool asked = false; // it answered a query written to the rig
+    };
+    Routed takeReply(const QByteArray &reply);
+    // Tells a waiting asker its reply (for the askers the caller does not serve itself).
+    void answer(const Source &source, const QByteArray &reply) { emit replied(source, reply); }
+
+    bool isStale(Entry e) const { return m_staleSince[std::size_t(e)] != 0; }
+    const RigQueue &queue() const { return m_queue; }
+    // One second of line time at the present speed, never under a few KiB.
+    qsizetype queueBound() const;
+
+signals:
+    // A line for the rig terminal (the queue could not take everything).
+    void notice(const QByteArray &line);
+
+private:
+    void enqueue(RigWrite write);
+    // Marks what a setting changes as out of date since `order`; the read that brings it back,
+    // or empty.
+    QByteArray markStale(const QByteArray &setting, quint64 order);
+    void pump();
+    void expire();
+    void scheduleExpiry();
+    void dropEverything();
+    double charMs() const;
+    quint64 staleSinceOf(const QByteArray &query) const;
+    void dropped(const Source &source, bool query);
+
+    Deps d;
+    RigQueue m_queue;
+    RequestTracker m_tracker;
+    std::array<quint64, kEntryCount> m_staleSince{}; // order of the setting; 0: current
+    QElapsedTimer m_clock;
+    double m_lineFreeMs = 0; // when what has been handed over will have left the line
+    QTimer m_pacer;
+    QTimer m_expiry;
+    bool m_dropping = false; // inside a burst the queue could not take
+};
