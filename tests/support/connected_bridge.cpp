@@ -33,7 +33,8 @@ Clock &instantClock()
     return clock;
 }
 
-ConnectedBridge::ConnectedBridge(RigType type, int baud) : m_type(type), m_baud(baud)
+ConnectedBridge::ConnectedBridge(RigType type, const QString &model, int baud)
+    : m_type(type), m_model(model), m_baud(baud)
 {
     usePrivateRuntimeDir(m_dir);
     m_form = std::make_unique<Form1>(m_messenger, m_dir.filePath(QStringLiteral("config.ini")),
@@ -60,7 +61,8 @@ const Controls &ConnectedBridge::controls()
 
 bool ConnectedBridge::connectRig()
 {
-    m_sim = std::make_unique<RigSimThread>(m_type, m_baud);
+    m_sim = m_model.isEmpty() ? std::make_unique<RigSimThread>(m_type, m_baud)
+                              : std::make_unique<RigSimThread>(m_model, m_baud);
     const QString path = m_sim->start();
     if (path.isEmpty()) {
         m_why = m_sim->errorString();

@@ -28,7 +28,8 @@ Clock &instantClock();
 class ConnectedBridge : public QObject {
     Q_OBJECT
 public:
-    explicit ConnectedBridge(RigType type, int baud = 38400);
+    // model: the simulator's --model name; empty for the family's default radio.
+    explicit ConnectedBridge(RigType type, const QString &model = {}, int baud = 38400);
     ~ConnectedBridge() override;
 
     // Starts the simulator and presses Connect; false with why() when that did not work.
@@ -65,6 +66,7 @@ private:
     bool portMarker(int n);
 
     RigType m_type;
+    QString m_model;
     int m_baud;
     QTemporaryDir m_dir;
     ScriptedMessenger m_messenger;
