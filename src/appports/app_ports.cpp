@@ -83,7 +83,7 @@ void AppPorts::handle(int n, const QByteArray &command)
     const RigType rigType = d.rigType();
     const CommandDecision decision =
         n == 1 ? decidePort1(command, rigType) : decidePorts2to5(command, rigType);
-    const CommandKind kind = kindOf(catDialect(rigType), command);
+    const CommandKind kind = kindOf(catDialect(rigType), command, d.rig.cachedReply("ID;"));
     switch (actionFor(decision.outcome, kind, permissionOf(*port(n).frame.cbPermission))) {
     case PortAction::Answer:
         if (const QByteArray cached = d.rig.cachedReply(command); !cached.isEmpty()) {

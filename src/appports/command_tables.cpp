@@ -60,9 +60,9 @@ CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType)
     return {CommandOutcome::Drop};
 }
 
-CommandKind kindOf(const CatDialect &dialect, const QByteArray &command)
+CommandKind kindOf(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply)
 {
-    if (isRead(dialect, command))
+    if (isRead(dialect, command, idReply))
         return CommandKind::Read;
     if (startsWithAny(command, kPort1Dropped))
         return CommandKind::Meta;

@@ -78,7 +78,7 @@ inline constexpr std::array<PortRule, 7> kPortRules{{
     {CommandOutcome::Drop, CommandKind::Setting, Permission::FreqMode, PortAction::Refuse},
 }};
 
-CommandKind kindOf(const CatDialect &dialect, const QByteArray &command);
+CommandKind kindOf(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply);
 PortAction actionFor(CommandOutcome decided, CommandKind kind, Permission permission);
 
 CommandDecision decidePort1(const QByteArray &command, RigType rigType);

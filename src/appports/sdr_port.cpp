@@ -43,7 +43,7 @@ void SdrPort::DataReceived()
             continue;
         // Everything else goes to the rig; the replies to its reads come back here.
         const Source sdr{Source::Kind::Sdr, 7};
-        if (isRead(catDialect(d.rigType()), command))
+        if (isRead(catDialect(d.rigType()), command, d.rig.get(Entry::ID)))
             d.link.ask(sdr, command);
         else
             d.link.set(sdr, command);

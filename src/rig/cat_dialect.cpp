@@ -17,10 +17,13 @@ constexpr std::string_view kYaesuActions[] = {"AB", "BA", "AM", "MA", "SV", "QI"
 // Reads with parameters, as the station libraries send them when they open and poll a radio.
 constexpr ReadForm kElecraftReads[] = {{"RV", 1}}; // RVM; RVD; ...: firmware revisions
 constexpr ReadForm kKenwoodReads[] = {{"SM", 1}, {"AG", 1}, {"SQ", 1}, {"RG", 1}};
+// Menu reads: three digits on an FT-991 or FT-991A ("EX032;"), four on an FT-891 ("EX0507;");
+// there "EX0321;" sets menu 032 of an FT-991, and "EX0507;" would be a setting too.
 constexpr ReadForm kYaesuReads[] = {
-    {"MD", 1}, {"SH", 1}, {"NA", 1}, {"SM", 1}, {"AG", 1}, {"RG", 1}, {"SQ", 1},
-    {"PA", 1}, {"RA", 1}, {"NB", 1}, {"NR", 1}, {"RM", 1}, {"ML", 1}, {"CO", 2},
-    {"CT", 1}, {"CN", 2}, {"OS", 1}, {"BP", 2}, {"EX", 3}, {"EX", 4}, {"EX", 6},
+    {"MD", 1},           {"SH", 1},           {"NA", 1},           {"SM", 1}, {"AG", 1}, {"RG", 1},
+    {"SQ", 1},           {"PA", 1},           {"RA", 1},           {"NB", 1}, {"NR", 1}, {"RM", 1},
+    {"ML", 1},           {"CO", 2},           {"CT", 1},           {"CN", 2}, {"OS", 1}, {"BP", 2},
+    {"EX", 3, "ID0570"}, {"EX", 3, "ID0670"}, {"EX", 4, "ID0650"},
 };
 
 // What a setting puts out of date, and the read that brings it back. The IF status line holds
@@ -114,7 +117,7 @@ const CatDialect &catDialect(RigType type)
     return kNoDialect;
 }
 
-bool isRead(const CatDialect &dialect, const QByteArray &command)
+bool isRead(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply)
 {
     if (command.size() < 3 || !command.endsWith(';'))
         return false;
@@ -134,7 +137,8 @@ bool isRead(const CatDialect &dialect, const QByteArray &command)
     }
     for (const ReadForm &form : dialect.readForms) {
         if (body.startsWith(view(form.mnemonic)) &&
-            body.size() == qsizetype(form.mnemonic.size()) + form.parameters)
+            body.size() == qsizetype(form.mnemonic.size()) + form.parameters &&
+            idReply.startsWith(view(form.radio)))
             return true;
     }
     return false;

@@ -15,11 +15,13 @@
 // in the virtual rig and how to read it back, and which settings a newer one of the same kind
 // makes pointless while both still wait. One table per family, read by the few functions below.
 
-// A read with parameters: the mnemonic followed by exactly `digits` characters, as "EX032;"
-// (a menu read) where "EX0321;" sets the menu.
+// A read with parameters: the mnemonic followed by exactly `parameters` characters, as "EX032;"
+// (a menu read) where "EX0321;" sets the menu. Where radios of a family differ (the number of
+// digits of a menu), the form holds for the radio whose ID reply begins with `radio` only.
 struct ReadForm {
     std::string_view mnemonic;
     int parameters;
+    std::string_view radio = {};
 };
 
 // What a setting changes: the entries that are out of date until the rig is read again, and
@@ -53,8 +55,9 @@ struct CatDialect {
 // The family's table; a table with no reads beyond the bare ones for no selection.
 const CatDialect &catDialect(RigType type);
 
-// A command that changes nothing at the rig: its reply goes back to whoever sent it.
-bool isRead(const CatDialect &dialect, const QByteArray &command);
+// A command that changes nothing at the rig: its reply goes back to whoever sent it. idReply:
+// the rig's ID reply, for reads that only some radios of the family know.
+bool isRead(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply = {});
 
 // What a setting changes, or nullptr when the bridge keeps nothing it changes.
 const SettingEffect *effectOf(const CatDialect &dialect, const QByteArray &setting);

@@ -134,14 +134,14 @@ void RigLink::poke(const Source &source, const QByteArray &text)
         commands << text.mid(used);
     QList<QByteArray> readBacks;
     for (const QByteArray &command : std::as_const(commands)) {
-        const bool read = isRead(dialect, command);
+        const bool read = isRead(dialect, command, d.rig.get(Entry::ID));
         RigWrite write{read ? RigWrite::Kind::Query : RigWrite::Kind::Setting,
                        command,
                        {source},
                        {},
                        m_queue.stamp(),
                        true};
-        if (!read) {
+        if (!read && command.endsWith(';')) {
             const QByteArray readBack = markStale(command, write.order);
             if (!readBack.isEmpty() && !readBacks.contains(readBack))
                 readBacks << readBack;
@@ -167,7 +167,8 @@ void RigLink::enqueue(RigWrite write)
     const QByteArray text = write.text;
     const bool query = write.kind == RigWrite::Kind::Query;
     m_queue.setMaxBytes(queueBound());
-    const RigQueue::Pushed pushed = m_queue.push(std::move(write));
+    const quint64 notBefore = query ? staleSinceOf(text) : 0;
+    const RigQueue::Pushed pushed = m_queue.push(std::move(write), notBefore);
     if (!pushed.accepted) {
         // Nothing will come for it: say so at once, so that a network client is not kept waiting.
         emit unanswered(source, text);
@@ -203,7 +204,7 @@ void RigLink::writeNow(const QByteArray &text, bool track)
     if (track) {
         const CatDialect &dialect = catDialect(rigType());
         for (const QByteArray &command : CatFramer::split(text)) {
-            if (isRead(dialect, command))
+            if (isRead(dialect, command, d.rig.get(Entry::ID)))
                 m_tracker.written({RigWrite::Kind::Query, command, {kBridge}, {}, m_queue.stamp()},
                                   m_clock.elapsed());
         }

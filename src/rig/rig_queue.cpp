@@ -12,14 +12,15 @@ bool isOwn(const RigWrite &w)
 
 } // namespace
 
-RigQueue::Pushed RigQueue::push(RigWrite write)
+RigQueue::Pushed RigQueue::push(RigWrite write, quint64 notBefore)
 {
     Pushed pushed;
     if (write.exact) {
         // Neither shared nor merged, but bounded like everything else.
     } else if (write.kind == RigWrite::Kind::Query) {
         for (RigWrite &w : m_writes) {
-            if (w.kind != RigWrite::Kind::Query || w.text != write.text)
+            if (w.kind != RigWrite::Kind::Query || w.exact || w.text != write.text ||
+                w.order <= notBefore)
                 continue;
             for (const Source &s : std::as_const(write.askers)) {
                 if (!w.askers.contains(s))

@@ -38,7 +38,9 @@ public:
         bool accepted = true;
         int droppedSettings = 0; // older settings dropped to make room
     };
-    Pushed push(RigWrite write);
+    // A query is shared only with one that joined after `notBefore` (one that would be written
+    // after what put its answer out of date).
+    Pushed push(RigWrite write, quint64 notBefore = 0);
 
     bool isEmpty() const { return m_writes.empty(); }
     int size() const { return int(m_writes.size()); }

@@ -13,6 +13,8 @@ private slots:
     void ports2to5();
     void sdr_data();
     void sdr();
+    void actions_data();
+    void actions();
 };
 
 namespace {
@@ -169,6 +171,49 @@ void TestCommandTables::sdr()
     QFETCH(int, rigType);
     QFETCH(bool, forwarded);
     QCOMPARE(sdrForwards(command, storedFA, rigTypeFromIndex(rigType)), forwarded);
+}
+
+void TestCommandTables::actions_data()
+{
+    // What reaches the rig, by port, command and the port's permission (a K3 is connected).
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<QString>("action");
+    const struct {
+        int port;
+        const char *command;
+        bool full;
+        const char *action;
+    } rows[] = {
+        {1, "FA;", true, "answer"},   {1, "RVM;", true, "ask"},
+        {1, "TX;", true, "set"},      {1, "AI0;", true, "drop"},
+        {1, "K2;", true, "ask"},      {1, "fa;", true, "set"},
+        {2, "FA;", false, "answer"},  {2, "FA00007040000;", false, "set"},
+        {2, "MD$;", false, "ask"},    {2, "OM;", false, "ask"},
+        {2, "K3;", false, "ask"},     {2, "K31;", false, "drop"},
+        {2, "TX;", false, "refuse"},  {2, "TX;", true, "set"},
+        {2, "FT1;", false, "refuse"}, {2, "FT1;", true, "set"},
+        {5, "AI2;", true, "drop"},    {5, "fa;", false, "refuse"},
+    };
+    for (const auto &r : rows)
+        QTest::addRow("port %d %s%s", r.port, r.command, r.full ? " full" : "")
+            << r.port << QByteArray(r.command) << r.full << QString::fromLatin1(r.action);
+}
+
+void TestCommandTables::actions()
+{
+    QFETCH(int, port);
+    QFETCH(QByteArray, command);
+    QFETCH(bool, full);
+    QFETCH(QString, action);
+    const CommandDecision decided =
+        port == 1 ? decidePort1(command, RigType::K3) : decidePorts2to5(command, RigType::K3);
+    const PortAction got =
+        actionFor(decided.outcome, kindOf(catDialect(RigType::K3), command, "ID017;"),
+                  full ? Permission::Full : Permission::FreqMode);
+    const char *names[] = {"answer", "ask", "set", "drop", "refuse"};
+    QCOMPARE(QString::fromLatin1(names[int(got)]), action);
 }
 
 QTEST_GUILESS_MAIN(TestCommandTables)

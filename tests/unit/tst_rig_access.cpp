@@ -1,0 +1,176 @@
+#include "fake_ports.h"
+#include "rig/rig_link.h"
+#include "rig/virtual_rig.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+// The way every program reaches the rig, over a recording serial port: what is written, who
+// gets each reply, and when the virtual rig may answer for the rig.
+class TestRigAccess : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void settingPutsTheVirtualRigOutOfDateUntilReadBack();
+    void aReadBeforeTheSettingDoesNotBringItBack();
+    void waitingAskersShareOneRead();
+    void aReadNeverSharesOneFromBeforeASetting();
+    void repliesGoToTheirAskers();
+    void closedPortAnswersNobodyAtOnce();
+    void readThatNeverComesIsGivenUp();
+    void pacedToTheLine();
+    void pokeGoesAsItIsThenReadBack();
+
+private:
+    QList<Source> askersOf(const QByteArray &reply);
+
+    std::unique_ptr<FakeSerialPort> m_port;
+    std::unique_ptr<VirtualRigState> m_rig;
+    std::unique_ptr<RigLink> m_link;
+    int m_baud = 1'000'000; // the line never holds anything back, unless a test slows it
+};
+
+namespace {
+const Source kPort1{Source::Kind::AppPort, 1};
+const Source kPort2{Source::Kind::AppPort, 2};
+const Source kClient{Source::Kind::Network, 4};
+const Source kBridge{Source::Kind::Bridge, 0};
+} // namespace
+
+void TestRigAccess::init()
+{
+    m_baud = 1'000'000;
+    m_port = std::make_unique<FakeSerialPort>();
+    m_rig = std::make_unique<VirtualRigState>();
+    m_link = std::make_unique<RigLink>(
+        RigLink::Deps{*m_port, *m_rig, [] { return RigType::K3; }, [this] { return m_baud; }});
+    m_rig->set(Entry::FA, "FA00014074000;");
+    m_rig->set(Entry::IF, "IF00014074000     +000000 0002000001 ;");
+    m_rig->set(Entry::ID, "ID017;");
+}
+
+QList<Source> TestRigAccess::askersOf(const QByteArray &reply)
+{
+    return m_link->takeReply(reply).askers;
+}
+
+void TestRigAccess::settingPutsTheVirtualRigOutOfDateUntilReadBack()
+{
+    QCOMPARE(m_link->cachedReply("FA;"), QByteArray("FA00014074000;"));
+    m_link->set(kPort1, "FA00007040000;");
+    QCOMPARE(m_port->written.join(), QByteArray("FA00007040000;FA;")); // set, then read back
+    QVERIFY(m_link->cachedReply("FA;").isEmpty());
+    QVERIFY(m_link->cachedReply("IF;").isEmpty()); // the status line holds the frequency
+    QCOMPARE(m_link->cachedReply("ID;"), QByteArray("ID017;"));
+    // The front panel's report (auto-information) is stored but proves nothing of the setting.
+    QCOMPARE(askersOf("FA00014074000;"), QList<Source>{kBridge}); // the read-back's, in fact
+    QCOMPARE(m_link->cachedReply("FA;"), QByteArray("FA00014074000;"));
+    QVERIFY(m_link->cachedReply("IF;").isEmpty()); // until the rig is asked for it
+}
+
+void TestRigAccess::aReadBeforeTheSettingDoesNotBringItBack()
+{
+    m_link->poll("FA;");
+    m_link->set(kPort1, "FA00007040000;");
+    QCOMPARE(m_port->written.join(), QByteArray("FA;FA00007040000;FA;"));
+    askersOf("FA00014074000;"); // the poll's reply, read before the setting
+    QVERIFY(m_link->cachedReply("FA;").isEmpty());
+    askersOf("FA00007040000;"); // the read-back's
+    QCOMPARE(m_link->cachedReply("FA;"), QByteArray("FA00007040000;"));
+}
+
+void TestRigAccess::waitingAskersShareOneRead()
+{
+    m_link->set(kPort1, "MD3;");
+    m_link->ask(kPort2, "MD;"); // written already: waits for that read's reply
+    m_link->ask(kClient, "MD;");
+    QCOMPARE(m_port->written.join(), QByteArray("MD3;MD;"));
+    QCOMPARE(askersOf("MD3;"), (QList<Source>{kBridge, kPort2, kClient}));
+    // The line busy: reads asked meanwhile wait in the queue and are written once.
+    m_baud = 300;
+    m_port->written.clear();
+    m_link->ask(kPort1, "RVM;");
+    m_link->ask(kPort2, "OM;");
+    m_link->ask(kClient, "OM;");
+    m_link->ask(kBridge, "OM;");
+    QTRY_COMPARE(m_port->written.join(), QByteArray("RVM;OM;"));
+    QCOMPARE(askersOf("RVM04.67;"), QList<Source>{kPort1});
+    QCOMPARE(askersOf("OM AP-S--------;"), (QList<Source>{kPort2, kClient, kBridge}));
+}
+
+void TestRigAccess::aReadNeverSharesOneFromBeforeASetting()
+{
+    m_baud = 300; // the line busy: everything below waits in the queue
+    m_link->ask(kClient, "RVM;");
+    m_link->poll("FA;");
+    m_link->set(kPort1, "FA00007040000;");
+    m_link->ask(kPort2, "FA;"); // must read the frequency set, not the one before it
+    QTRY_COMPARE(m_port->written.join(), QByteArray("RVM;FA;FA00007040000;FA;"));
+    askersOf("RVM04.67;");
+    QCOMPARE(askersOf("FA00014074000;"), QList<Source>{kBridge});
+    QCOMPARE(askersOf("FA00007040000;"), (QList<Source>{kBridge, kPort2}));
+}
+
+void TestRigAccess::repliesGoToTheirAskers()
+{
+    QSignalSpy replied(m_link.get(), &RigAccess::replied);
+    m_link->ask(kPort1, "K2;");
+    m_link->poll("IF;FA;");
+    m_link->ask(kClient, "FR;");
+    const RigLink::Routed k2 = m_link->takeReply("K22;");
+    QCOMPARE(k2.askers, QList<Source>{kPort1});
+    QVERIFY(!k2.row);                            // no entry keeps it; it goes to its asker alone
+    QCOMPARE(askersOf("TQ0;"), QList<Source>{}); // auto-information between the replies
+    QCOMPARE(askersOf("IF00014074000     +000000 0002000001 ;"), QList<Source>{kBridge});
+    QCOMPARE(askersOf("?;"), QList<Source>{kBridge}); // the rig refused the poll's FA
+    QCOMPARE(askersOf("FR0;"), QList<Source>{kClient});
+    QCOMPARE(replied.count(), 0); // telling them is the bridge's: it routes first
+}
+
+void TestRigAccess::closedPortAnswersNobodyAtOnce()
+{
+    QSignalSpy unanswered(m_link.get(), &RigAccess::unanswered);
+    m_port->opened = false;
+    m_link->ask(kClient, "FA;");
+    m_link->set(kPort1, "FA00007040000;");
+    QVERIFY(m_port->written.isEmpty());
+    QCOMPARE(unanswered.count(), 1);
+    QCOMPARE(unanswered.first().at(0).value<Source>(), kClient);
+    QCOMPARE(m_link->queue().size(), 0);
+}
+
+void TestRigAccess::readThatNeverComesIsGivenUp()
+{
+    QSignalSpy unanswered(m_link.get(), &RigAccess::unanswered);
+    m_link->ask(kClient, "RVM;");
+    QVERIFY(unanswered.wait(int(RequestTracker::kReplyWindowMs) * 10));
+    QCOMPARE(unanswered.first().at(1).toByteArray(), QByteArray("RVM;"));
+    QVERIFY(askersOf("RVM04.67;").isEmpty()); // too late: nobody's any more
+}
+
+void TestRigAccess::pacedToTheLine()
+{
+    m_baud = 4800; // 2 ms a character: a poll of 45 characters takes about 90 ms
+    const QByteArray poll = "IF;FA;FB;FR;FT;BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;";
+    m_link->poll(poll);
+    // What is handed over at once is what the line carries in a few tens of milliseconds; the
+    // rest stays in the queue, where a newer setting can still take an older one's place.
+    QVERIFY(m_port->written.join().size() < poll.size());
+    QVERIFY(m_link->queue().size() > 0);
+    QTRY_COMPARE(m_port->written.join(), poll);
+    QCOMPARE(m_link->queueBound(), 4096); // a second of 4800 baud is less than the floor
+    m_baud = 57600;
+    QCOMPARE(m_link->queueBound(), 5760);
+}
+
+void TestRigAccess::pokeGoesAsItIsThenReadBack()
+{
+    const Source dbus{Source::Kind::Dbus, 0};
+    m_link->ask(kPort1, "FA;"); // the same read waiting elsewhere is not shared with a poke
+    m_port->written.clear();
+    m_link->poke(dbus, "FA00007040000;FA;FA00007041000;MD3;TX");
+    QCOMPARE(m_port->written.join(), QByteArray("FA00007040000;FA;FA00007041000;MD3;TXFA;MD;"));
+}
+
+QTEST_GUILESS_MAIN(TestRigAccess)
+#include "tst_rig_access.moc"

@@ -1,0 +1,290 @@
+#include "rig/cat_dialect.h"
+#include "rig/request_tracker.h"
+#include "rig/rig_queue.h"
+
+#include <QTest>
+
+// The way to the rig: what waits (merged, shared, bounded) and what has been written (matched to
+// whoever asked), as plain values.
+class TestRigQueue : public QObject {
+    Q_OBJECT
+private slots:
+    void queue_data();
+    void queue();
+    void boundDropsOldestSettingsNeverReads();
+    void forgottenSourceLeavesSharedReads();
+    void matching_data();
+    void matching();
+    void unansweredReadsExpire();
+    void dialect_data();
+    void dialect();
+};
+
+namespace {
+
+const Source kPoll{Source::Kind::Bridge, 0};
+const Source kPort1{Source::Kind::AppPort, 1};
+const Source kPort2{Source::Kind::AppPort, 2};
+const Source kSdr{Source::Kind::Sdr, 7};
+const Source kClient{Source::Kind::Network, 3};
+
+QByteArray name(const Source &s)
+{
+    switch (s.kind) {
+    case Source::Kind::Bridge:
+        return "poll";
+    case Source::Kind::AppPort:
+        return "port" + QByteArray::number(s.index);
+    case Source::Kind::Sdr:
+        return "sdr";
+    case Source::Kind::Dbus:
+        return "dbus";
+    case Source::Kind::Network:
+        return "client" + QByteArray::number(s.index);
+    }
+    return {};
+}
+
+RigWrite query(const QByteArray &text, const Source &from)
+{
+    return {RigWrite::Kind::Query, text, {from}, {}, 0};
+}
+
+RigWrite setting(const QByteArray &text, const Source &from, RigType type = RigType::K3)
+{
+    return {RigWrite::Kind::Setting, text, {from}, mergeKeyOf(catDialect(type), text), 0};
+}
+
+// What waits, in order: "text<askers>" per command.
+QByteArray contents(RigQueue q)
+{
+    QByteArrayList out;
+    while (!q.isEmpty()) {
+        const RigWrite w = q.takeFront();
+        QByteArrayList askers;
+        for (const Source &s : w.askers)
+            askers << name(s);
+        out << w.text + '<' + askers.join(',') + '>';
+    }
+    return out.join(' ');
+}
+
+} // namespace
+
+void TestRigQueue::queue_data()
+{
+    QTest::addColumn<QList<RigWrite>>("pushed");
+    QTest::addColumn<QByteArray>("waiting");
+
+    QTest::newRow("a read asked twice is written once, for both")
+        << QList<RigWrite>{query("FA;", kPort1), query("IF;", kPoll), query("FA;", kPort2),
+                           query("FA;", kPoll)}
+        << QByteArray("FA;<port1,port2,poll> IF;<poll>");
+    QTest::newRow("a newer setting of the same source takes the older one's place")
+        << QList<RigWrite>{setting("FA00007040000;", kSdr), query("FA;", kPort1),
+                           setting("FA00007041000;", kSdr)}
+        << QByteArray("FA00007041000;<sdr> FA;<port1>");
+    QTest::newRow("settings of two sources both go")
+        << QList<RigWrite>{setting("FA00007040000;", kSdr), setting("FA00007041000;", kPort1)}
+        << QByteArray("FA00007040000;<sdr> FA00007041000;<port1>");
+    QTest::newRow("settings of different kinds both go")
+        << QList<RigWrite>{setting("FA00007040000;", kSdr), setting("FB00007041000;", kSdr)}
+        << QByteArray("FA00007040000;<sdr> FB00007041000;<sdr>");
+    QTest::newRow("keying is never merged")
+        << QList<RigWrite>{setting("TX;", kPort1), setting("RX;", kPort1), setting("TX;", kPort1)}
+        << QByteArray("TX;<port1> RX;<port1> TX;<port1>");
+    QTest::newRow("a menu setting merges with the same menu only")
+        << QList<RigWrite>{setting("EX0321;", kPort2, RigType::Yaesu),
+                           setting("EX0450;", kPort2, RigType::Yaesu),
+                           setting("EX0320;", kPort2, RigType::Yaesu)}
+        << QByteArray("EX0320;<port2> EX0450;<port2>");
+    QTest::newRow("exact text is neither shared nor merged")
+        << QList<RigWrite>{query("FA;", kPoll),
+                           RigWrite{RigWrite::Kind::Query, "FA;", {kPort1}, {}, 0, true},
+                           setting("FA00007040000;", kPort1),
+                           RigWrite{
+                               RigWrite::Kind::Setting, "FA00007041000;", {kPort1}, {}, 0, true}}
+        << QByteArray("FA;<poll> FA;<port1> FA00007040000;<port1> FA00007041000;<port1>");
+}
+
+void TestRigQueue::queue()
+{
+    QFETCH(QList<RigWrite>, pushed);
+    QFETCH(QByteArray, waiting);
+    RigQueue q(4096);
+    for (const RigWrite &w : pushed)
+        QVERIFY(q.push(w).accepted);
+    QCOMPARE(contents(q), waiting);
+}
+
+void TestRigQueue::boundDropsOldestSettingsNeverReads()
+{
+    RigQueue q(100);
+    QVERIFY(q.push(query("IF;", kPoll)).accepted);
+    int dropped = 0;
+    for (int i = 0; i < 40; ++i) // distinct settings: nothing to merge
+        dropped +=
+            q.push(setting("KY text " + QByteArray::number(i) + ";", kPort1)).droppedSettings;
+    QVERIFY(q.bytes() <= 100);
+    QVERIFY(dropped > 0);
+    QCOMPARE(q.front().text, QByteArray("IF;"));         // the poll is still first
+    QVERIFY(contents(q).endsWith("KY text 39;<port1>")); // the newest stayed
+
+    // A source's reads beyond the limit are refused; the bridge's own are always taken.
+    RigQueue reads(1 << 20);
+    for (int i = 0; i < RigQueue::kMaxQueriesPerSource; ++i)
+        QVERIFY(reads.push(query("EX" + QByteArray::number(100 + i) + ";", kClient)).accepted);
+    QVERIFY(!reads.push(query("EX999;", kClient)).accepted);
+    QVERIFY(reads.push(query("EX999;", kPort1)).accepted);
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(reads.push(query("K" + QByteArray::number(i) + ";", kPoll)).accepted);
+}
+
+void TestRigQueue::forgottenSourceLeavesSharedReads()
+{
+    RigQueue q(4096);
+    q.push(query("FA;", kClient));
+    q.push(query("FA;", kPort1));
+    q.push(query("MD;", kClient));
+    q.push(setting("FB00007040000;", kClient));
+    q.forget(kClient);
+    QCOMPARE(contents(q), QByteArray("FA;<port1> FB00007040000;<client3>"));
+}
+
+void TestRigQueue::matching_data()
+{
+    // Written, in order: a poll of FA and IF, port 1's FA, port 2's MD$, the SDR's setting.
+    QTest::addColumn<QByteArrayList>("replies");
+    QTest::addColumn<QByteArrayList>("askers"); // per reply, "-" for nobody
+
+    QTest::newRow("in order") << QByteArrayList{"FA00014074000;",
+                                                "IF00014074000     +000000 0002000001 ;",
+                                                "FA00014074000;", "MD$2;"}
+                              << QByteArrayList{"poll", "poll", "port1", "port2"};
+    QTest::newRow("auto-information in between answers nobody")
+        << QByteArrayList{"FB00014080000;", "FA00014074000;", "TQ0;", "FA00014074000;"}
+        << QByteArrayList{"-", "poll", "-", "port1"};
+    QTest::newRow("the '$' form answers its own read only")
+        << QByteArrayList{"MD2;", "MD$2;"} << QByteArrayList{"-", "port2"};
+    QTest::newRow("a refusal goes to the oldest read waiting")
+        << QByteArrayList{"?;", "?;", "FA00014074000;"} << QByteArrayList{"poll", "poll", "port1"};
+    QTest::newRow("with no read waiting, a refusal goes to the newest setting")
+        << QByteArrayList{"FA00014074000;",
+                          "IF00014074000     +000000 0002000001 ;",
+                          "FA00014074000;",
+                          "MD$2;",
+                          "?;",
+                          "?;"}
+        << QByteArrayList{"poll", "poll", "port1", "port2", "sdr", "-"};
+}
+
+void TestRigQueue::matching()
+{
+    QFETCH(QByteArrayList, replies);
+    QFETCH(QByteArrayList, askers);
+    RequestTracker t;
+    t.written(query("FA;", kPoll), 0);
+    t.written(query("IF;", kPoll), 0);
+    t.written(query("FA;", kPort1), 10);
+    t.written(query("MD$;", kPort2), 10);
+    t.written(setting("DT1;", kSdr), 20);
+    for (qsizetype i = 0; i < replies.size(); ++i) {
+        const RequestTracker::Match m = t.match(replies[i], 30);
+        QByteArrayList got;
+        for (const Source &s : m.askers)
+            got << name(s);
+        QCOMPARE(got.isEmpty() ? QByteArray("-") : got.join(','), askers[i]);
+    }
+}
+
+void TestRigQueue::unansweredReadsExpire()
+{
+    RequestTracker t;
+    t.written(query("FA;", kPort1), 0);
+    t.written(setting("FB00007040000;", kPort1), 0);
+    t.written(query("RVM;", kClient), 500);
+    QCOMPARE(t.nextDeadlineMs(), RequestTracker::kErrorWindowMs);    // the setting's
+    QVERIFY(t.expire(RequestTracker::kReplyWindowMs - 1).isEmpty()); // only the setting went
+    const QList<RequestTracker::Pending> gone = t.expire(RequestTracker::kReplyWindowMs);
+    QCOMPARE(gone.size(), 1);
+    QCOMPARE(gone.first().write.text, QByteArray("FA;"));
+    // A reply that comes after its read was given up answers nobody.
+    QVERIFY(!t.match("FA00014074000;", 1600).matched);
+    QVERIFY(t.match("RVM04.67;", 1600).matched);
+    QVERIFY(t.isEmpty());
+    // A refusal long after anything was written is nobody's.
+    t.written(query("ID;", kPort1), 0);
+    QVERIFY(!t.match("?;", RequestTracker::kErrorWindowMs + 1).matched);
+}
+
+void TestRigQueue::dialect_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<QByteArray>("readBack"); // after it as a setting; "" for none
+    QTest::addColumn<QByteArray>("mergeKey");
+
+    const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu, Kenwood = RigType::Kenwood;
+    struct Row {
+        RigType type;
+        const char *command;
+        bool read;
+        const char *readBack;
+        const char *mergeKey;
+    };
+    const Row rows[] = {
+        {K3, "FA;", true, "", ""},
+        {K3, "MD$;", true, "", ""},
+        {K3, "RVM;", true, "", ""},
+        {K3, "K2;", true, "", ""},
+        {K3, "OM;", true, "", ""},
+        {K3, "TX;", false, "TQ;", ""},
+        {K3, "RX;", false, "TQ;", ""},
+        {K3, "UP;", false, "", ""},
+        {K3, "FA00007040000;", false, "FA;", "FA"},
+        {K3, "MD$3;", false, "MD$;", "MD$"},
+        {K3, "MD3;", false, "MD;", "MD"},
+        {K3, "K22;", false, "", ""},
+        {K3, "fa;", false, "", ""},
+        {K3, ";", false, "", ""},
+        {Yaesu, "TX;", true, "", ""},
+        {Yaesu, "TX1;", false, "TX;", ""},
+        {Yaesu, "MD0;", true, "", ""},
+        {Yaesu, "MD03;", false, "IF;", "MD0"},
+        {Yaesu, "EX032;", true, "", ""},
+        {Yaesu, "EX0321;", false, "", "EX032"},
+        {Yaesu, "EX0507;", false, "", "EX050"}, // a read on an FT-891, a setting here
+        {Yaesu, "SH0;", true, "", ""},
+        {Yaesu, "AB;", false, "", ""},
+        {Kenwood, "SM0;", true, "", ""},
+        {Kenwood, "TX;", false, "IF;", ""},
+        {Kenwood, "MD2;", false, "MD;", "MD"},
+        {RigType::None, "FA00007040000;", false, "FA;", "FA"},
+    };
+    for (const Row &r : rows)
+        QTest::addRow("%s %s", qPrintable(rigTypeName(r.type)), r.command)
+            << r.type << QByteArray(r.command) << r.read << QByteArray(r.readBack)
+            << QByteArray(r.mergeKey);
+}
+
+void TestRigQueue::dialect()
+{
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, command);
+    QFETCH(bool, read);
+    QFETCH(QByteArray, readBack);
+    QFETCH(QByteArray, mergeKey);
+    const CatDialect &d = catDialect(type);
+    QCOMPARE(isRead(d, command, "ID0670;"), read); // an FT-991A, where the radio matters
+    if (!read) {
+        const SettingEffect *effect = effectOf(d, command);
+        QCOMPARE(effect ? QByteArray(effect->readBack.data(), qsizetype(effect->readBack.size()))
+                        : QByteArray(),
+                 readBack);
+        QCOMPARE(mergeKeyOf(d, command), mergeKey);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestRigQueue)
+#include "tst_rig_queue.moc"
