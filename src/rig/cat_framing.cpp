@@ -31,12 +31,23 @@ CatFramer::Result CatFramer::feed(const QByteArray &text)
         m_resync = true;
     }
     if (m_buffer.endsWith(';')) {
-        result.pieces = split(m_buffer);
+        handOn(m_buffer, result);
         m_buffer.clear();
     } else if (m_buffer.size() > kMaxPending) {
         // Complete commands waiting behind a short tail are handed on early rather than piling up.
-        result.pieces = split(m_buffer.left(complete));
+        handOn(m_buffer.left(complete), result);
         m_buffer.remove(0, complete);
     }
     return result;
+}
+
+void CatFramer::handOn(const QByteArray &block, Result &result)
+{
+    // A piece is bounded however it arrived: one read may bring a garbage run and its ';' at once.
+    for (QByteArray &piece : split(block)) {
+        if (piece.size() - 1 > kMaxCommand)
+            result.discarded += piece.size();
+        else
+            result.pieces.append(std::move(piece));
+    }
 }

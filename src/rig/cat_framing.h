@@ -7,8 +7,9 @@
 // is cut at every ';' and each piece is handed on with its ';' restored (an empty piece gives ";"
 // alone). A peer that never ends its text with ';' must not grow memory without bound: an
 // unterminated run longer than any real CAT text is discarded up to the next ';' (the one
-// command glued to its end is lost with it), and past kMaxPending bytes the complete commands
-// waiting behind a short tail are handed on early.
+// command glued to its end is lost with it), a piece longer than that is discarded however it
+// arrived, and past kMaxPending bytes the complete commands waiting behind a short tail are
+// handed on early.
 class CatFramer {
 public:
     static constexpr qsizetype kMaxPending = 64 * 1024;
@@ -31,6 +32,9 @@ public:
     static QList<QByteArray> split(const QByteArray &block);
 
 private:
+    // Splits the block into the result, discarding the pieces too long to be CAT text.
+    static void handOn(const QByteArray &block, Result &result);
+
     QByteArray m_buffer;
     bool m_resync = false; // inside a garbage run: drop up to the next ';'
 };

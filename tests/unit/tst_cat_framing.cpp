@@ -10,6 +10,8 @@ private slots:
     void everyCutGivesTheSameReplies();
     void garbageWithoutTerminatorStaysBounded();
     void overflowKeepsCompleteCommandsAndShortTail();
+    void everyPieceIsBounded_data();
+    void everyPieceIsBounded();
 };
 
 using Pieces = QList<QByteArray>;
@@ -114,6 +116,47 @@ void TestCatFraming::overflowKeepsCompleteCommandsAndShortTail()
     framer.feed(QByteArray(CatFramer::kMaxCommand + 1, 'z'));
     framer.clear(); // a click on the port's button starts afresh
     QCOMPARE(framer.feed("ID;").pieces, Pieces{"ID;"});
+}
+
+void TestCatFraming::everyPieceIsBounded_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arrivals");
+    QTest::addColumn<Pieces>("pieces");
+    QTest::addColumn<qsizetype>("discarded");
+
+    const auto run = [](qsizetype n) { return QByteArray(n, 'x'); };
+    const qsizetype bound = CatFramer::kMaxCommand;
+    QTest::newRow("3711 bytes with their ; in one read")
+        << QList<QByteArray>{run(3710) + ";FA;"} << Pieces{"FA;"} << qsizetype(3711);
+    QTest::newRow("as long as CAT text gets")
+        << QList<QByteArray>{run(bound) + ";"} << Pieces{run(bound) + ";"} << qsizetype(0);
+    QTest::newRow("one character more")
+        << QList<QByteArray>{run(bound + 1) + ";"} << Pieces{} << bound + 2;
+    QTest::newRow("grown past the bound by a second read")
+        << QList<QByteArray>{run(1000), run(500) + ";ID;"} << Pieces{"ID;"} << qsizetype(1501);
+    QTest::newRow("between two good replies")
+        << QList<QByteArray>{"FA;" + run(2000) + ";IF;"} << Pieces{"FA;", "IF;"} << qsizetype(2001);
+    QTest::newRow("handed on early behind a short tail")
+        << QList<QByteArray>{QByteArray("FA;").repeated(CatFramer::kMaxPending / 3) + run(2000) +
+                             ";ID"}
+        << QList<QByteArray>(CatFramer::kMaxPending / 3, "FA;") << qsizetype(2001);
+}
+
+void TestCatFraming::everyPieceIsBounded()
+{
+    QFETCH(QList<QByteArray>, arrivals);
+    QFETCH(Pieces, pieces);
+    QFETCH(qsizetype, discarded);
+    CatFramer framer;
+    Pieces got;
+    qsizetype thrown = 0;
+    for (const QByteArray &a : arrivals) {
+        const CatFramer::Result r = framer.feed(a);
+        got += r.pieces;
+        thrown += r.discarded;
+    }
+    QCOMPARE(got, pieces);
+    QCOMPARE(thrown, discarded);
 }
 
 QTEST_GUILESS_MAIN(TestCatFraming)
