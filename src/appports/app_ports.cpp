@@ -39,6 +39,10 @@ AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(de
         connect(p.frame.btnCreatePort, &QPushButton::clicked, this,
                 [this, n] { btnCreatePort_Click(n); });
         connect(&p.port, &VirtualPort::DataReceived, this, [this, n] { DataReceived(n); });
+        connect(&p.port, &VirtualPort::OpenedByAppChanged, this, [this, n](bool held) {
+            if (!held)
+                ProgramLeft(n);
+        });
         // Control lines go from every program to the rig, the latest change winning.
         connect(&p.port, &VirtualPort::LineAChanged, this,
                 [this](bool on) { d.rigPort.SetLineA(on); });
@@ -63,8 +67,20 @@ void AppPorts::btnCreatePort_Click(int n)
 
 void AppPorts::DataReceived(int n)
 {
+    handleBatch(n, m_rx[std::size_t(n - 1)].feed(port(n).port.ReadText()));
+}
+
+void AppPorts::ProgramLeft(int n)
+{
+    // Nothing the program began outlives it: a command it left unfinished would be glued to the
+    // next program's first one, and a reply it still waits for would reach the next program.
+    handleBatch(n, m_rx[std::size_t(n - 1)].finish());
+    d.rig.forget(appSource(n));
+}
+
+void AppPorts::handleBatch(int n, const CatFramer::Result &batch)
+{
     Port &p = port(n);
-    const CatFramer::Result batch = m_rx[std::size_t(n - 1)].feed(p.port.ReadText());
     showDiscarded(p.terminal, batch.discarded);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(p.terminal, command);

@@ -43,6 +43,8 @@ public:
     // n = 1 to 5 throughout.
     void btnCreatePort_Click(int n);
     void DataReceived(int n);
+    // The port's program has hung up.
+    void ProgramLeft(int n);
     void SendToAppPort(int n, const QByteArray &text);
     // Both skip the ports that asked for the reply themselves: they get it as their answer.
     // status: the stored IF reply.
@@ -56,6 +58,7 @@ public:
 
 private:
     Port &port(int n) { return d.ports[std::size_t(n - 1)]; }
+    void handleBatch(int n, const CatFramer::Result &batch);
     void handle(int n, const QByteArray &command);
     void keepPolling();
     void refuse(int n, const QByteArray &command);

@@ -15,10 +15,18 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+const Source kSdr{Source::Kind::Sdr, 7};
+} // namespace
+
 SdrPort::SdrPort(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
     connect(d.frame.btnCreatePort7, &QPushButton::clicked, this, &SdrPort::btnCreatePort7_Click);
     connect(&d.port, &VirtualPort::DataReceived, this, &SdrPort::DataReceived);
+    connect(&d.port, &VirtualPort::OpenedByAppChanged, this, [this](bool held) {
+        if (!held)
+            ProgramLeft();
+    });
 }
 
 void SdrPort::btnCreatePort7_Click()
@@ -35,18 +43,28 @@ void SdrPort::btnCreatePort7_Click()
 
 void SdrPort::DataReceived()
 {
-    const CatFramer::Result batch = m_rx.feed(d.port.ReadText());
+    handleBatch(m_rx.feed(d.port.ReadText()));
+}
+
+void SdrPort::ProgramLeft()
+{
+    // As on the application ports: nothing the program began is handed to the next one.
+    handleBatch(m_rx.finish());
+    d.link.forget(kSdr);
+}
+
+void SdrPort::handleBatch(const CatFramer::Result &batch)
+{
     showDiscarded(d.terminal, batch.discarded);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(d.terminal, command);
         if (!sdrForwards(command, d.rig.get(Entry::FA), d.rigType()))
             continue;
         // Everything else goes to the rig; the replies to its reads come back here.
-        const Source sdr{Source::Kind::Sdr, 7};
         if (isRead(catDialect(d.rigType()), command, d.rig.get(Entry::ID)))
-            d.link.ask(sdr, command);
+            d.link.ask(kSdr, command);
         else
-            d.link.set(sdr, command);
+            d.link.set(kSdr, command);
         if (!d.timer1.isActive())
             d.timer1.start();
     }

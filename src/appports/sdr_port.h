@@ -37,12 +37,16 @@ public:
 
     void btnCreatePort7_Click();
     void DataReceived();
+    // The port's program has hung up.
+    void ProgramLeft();
     // A routed rig reply: written only while a program holds the port.
     void DeliverReply(const QByteArray &reply);
 
     const QByteArray &pending() const { return m_rx.pending(); }
 
 private:
+    void handleBatch(const CatFramer::Result &batch);
+
     Deps d;
     CatFramer m_rx;
 };

@@ -34,9 +34,11 @@ inline void AppendToTerminal(TerminalModel &terminal, const QByteArray &line)
     terminal.append(line);
 }
 
-// A line for text a peer sent that never ended with ';' and was thrown away; nothing for none.
+// A line for text a peer sent that was thrown away, as no CAT command is like it (too long, never
+// ended with ';', or left unfinished when the peer went); nothing for none.
 inline void showDiscarded(TerminalModel &terminal, qsizetype count)
 {
     if (count > 0)
-        terminal.append("(" + QByteArray::number(count) + " characters without ';' discarded)");
+        terminal.append("(" + QByteArray::number(count) +
+                        " characters discarded: not a whole CAT command)");
 }

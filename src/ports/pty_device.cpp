@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,10 +45,15 @@ bool PtyDevice::open()
     }
     char name[128];
     int error = 0;
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0)
+    if (::grantpt(master) != 0)
         error = errno;
     else
         error = ::ptsname_r(master, name, sizeof name); // returns its error, errno untouched
+    // The kernel makes the slave writable by the group tty (mode 0620 on a desktop): any member
+    // could key the transmitter past the private port folder. It becomes the owner's alone
+    // while still locked, so that nobody can open it before.
+    if (error == 0 && (::chmod(name, S_IRUSR | S_IWUSR) != 0 || ::unlockpt(master) != 0))
+        error = errno;
     if (error != 0) {
         errno = error;
         m_error = systemError("pseudo-terminal set-up");
@@ -205,10 +211,12 @@ void PtyDevice::onReadable()
     }
     if (m_in.size() >= kMaxUnreadIn && m_readNotifier)
         m_readNotifier->setEnabled(false);
-    if (hangup)
-        setPeer(false);
+    // What the program wrote before it hung up is handed on first, so that whoever empties its
+    // receive buffer at the hang-up finds the last of it there.
     if (got)
         emit readyRead();
+    if (hangup && m_master >= 0)
+        setPeer(false);
 }
 
 void PtyDevice::onWatchEvent()
@@ -227,7 +235,9 @@ void PtyDevice::checkPeer()
     if (::poll(&p, 1, 0) < 0)
         return;
     bool held = !(p.revents & POLLHUP);
-    if (held)
+    // Text waiting means a program held the port since we last looked, even when it opened,
+    // wrote and hung up before we saw it: its hang-up is told like any other.
+    if (held || (p.revents & POLLIN))
         setPeer(true);
     if (p.revents & POLLIN)
         onReadable(); // a program may write and close before we notice it opened the port

@@ -18,7 +18,8 @@ public:
     ~PtyDevice() override;
 
     // Creates the pair with the slave in raw mode (no echo, no line editing, no CR/LF
-    // translation). False with errorString() when the system refuses.
+    // translation) and open to its owner only (mode 0600). False with errorString() when the
+    // system refuses.
     bool open();
     void close();
     bool isOpen() const { return m_master >= 0; }

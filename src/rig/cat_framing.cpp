@@ -41,6 +41,16 @@ CatFramer::Result CatFramer::feed(const QByteArray &text)
     return result;
 }
 
+CatFramer::Result CatFramer::finish()
+{
+    Result result;
+    const qsizetype complete = m_buffer.lastIndexOf(';') + 1;
+    handOn(m_buffer.left(complete), result);
+    result.discarded += m_buffer.size() - complete;
+    clear();
+    return result;
+}
+
 void CatFramer::handOn(const QByteArray &block, Result &result)
 {
     // A piece is bounded however it arrived: one read may bring a garbage run and its ';' at once.

@@ -21,6 +21,9 @@ public:
     };
 
     Result feed(const QByteArray &text);
+    // The peer has gone: the complete commands still waiting are handed on, a command it left
+    // unfinished is discarded, and the buffer is empty for the next peer.
+    Result finish();
     void clear()
     {
         m_buffer.clear();

@@ -6,14 +6,20 @@
 #include "station_program.h"
 
 #include <QDir>
+
 #include <QFile>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 
+#include <grp.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,8 +27,11 @@
 class TestPortComponents : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void programOpeningThePortIsSeen();
+    void programLeavingIsToldAfterItsLastText();
+    void deviceIsTheOwnersOnly();
     void deleteRefusedWhileHeld();
     void textPassesUnchangedBothWays();
     void textForNobodyIsDropped();
@@ -39,6 +48,7 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
+    QString m_devpts; // how the pseudo-terminals of this run are made
 };
 
 namespace {
@@ -51,6 +61,28 @@ QByteArray allBytes()
 }
 
 } // namespace
+
+// A Debian desktop mounts devpts with mode=620,gid=<tty>: every new pseudo-terminal is writable
+// by the group tty. Where we may (as root), this test's thread gets a mount namespace of its own
+// with such a devpts at /dev/pts, so that every port of the test is made as on that desktop.
+QString desktopDevpts()
+{
+    const group *tty = ::getgrnam("tty");
+    const QByteArray options =
+        "newinstance,ptmxmode=0666,mode=0620,gid=" + QByteArray::number(tty ? tty->gr_gid : 5);
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("devpts", "/dev/pts", "devpts", 0, options.constData()) != 0)
+        return QStringLiteral("the system's devpts (no mount namespace of our own: %1)")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("a devpts mounted with ") + QString::fromLatin1(options);
+}
+
+void TestPortComponents::initTestCase()
+{
+    m_devpts = desktopDevpts();
+    qInfo("pseudo-terminals made on %s", qPrintable(m_devpts));
+}
 
 void TestPortComponents::init()
 {
@@ -81,6 +113,56 @@ void TestPortComponents::programOpeningThePortIsSeen()
     QVERIFY(!port.IsOpenedByApp());
     QTRY_COMPARE(held.size(), 2);
     QCOMPARE(held.at(1).at(0).toBool(), false);
+}
+
+void TestPortComponents::programLeavingIsToldAfterItsLastText()
+{
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(port.CreatePort(QStringLiteral("COM11")));
+    QStringList events;
+    connect(&port, &VirtualPort::DataReceived, this,
+            [&] { events << QStringLiteral("text ") + QString::fromLatin1(port.ReadText()); });
+    connect(&port, &VirtualPort::OpenedByAppChanged, this,
+            [&](bool held) { events << (held ? QStringLiteral("held") : QStringLiteral("left")); });
+    const QStringList expected{QStringLiteral("held"), QStringLiteral("text FA0001"),
+                               QStringLiteral("left")};
+
+    // Seen to open; writes half a command and hangs up at once.
+    {
+        StationProgram program(port.DevicePath());
+        QTRY_COMPARE(events, QStringList{QStringLiteral("held")});
+        program.write("FA0001");
+    }
+    QTRY_COMPARE(events.value(2), QStringLiteral("left"));
+    QCOMPARE(events, expected);
+
+    // Opens, writes and hangs up before the port could see it open.
+    events.clear();
+    {
+        StationProgram program(port.DevicePath());
+        program.write("FA0001");
+    }
+    QTRY_COMPARE(events.value(2), QStringLiteral("left"));
+    QCOMPARE(events, expected);
+}
+
+void TestPortComponents::deviceIsTheOwnersOnly()
+{
+    PortFolder folder;
+    PtyPort port(folder);
+    QVERIFY(port.CreatePort(QStringLiteral("COM11")));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(port.DevicePath()).constData(), &st) == 0);
+    QVERIFY(S_ISCHR(st.st_mode));
+    QVERIFY2(
+        (st.st_mode & 07777) == 0600,
+        qPrintable(QStringLiteral("mode %1 on %2").arg(st.st_mode & 07777, 4, 8).arg(m_devpts)));
+    QCOMPARE(st.st_uid, ::getuid());
+    // Its owner's programs still open it.
+    StationProgram program(port.DevicePath());
+    QVERIFY(program.isOpen());
+    QTRY_VERIFY(port.IsOpenedByApp());
 }
 
 void TestPortComponents::deleteRefusedWhileHeld()
