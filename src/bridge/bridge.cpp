@@ -72,8 +72,13 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
     auto output = [this](std::size_t i) {
         return OutputPorts::Port{*m_controls.outputs[i], *m_outputPorts[i], *m_outputTerminals[i]};
     };
-    m_outputs = std::make_unique<OutputPorts>(OutputPorts::Deps{
-        {output(0), output(1)}, *m_rigPort, m_rig, m_messenger, {&m_timer3, &m_timer4}, m_timer7});
+    m_outputs = std::make_unique<OutputPorts>(OutputPorts::Deps{{output(0), output(1)},
+                                                                *m_rigPort,
+                                                                m_rig,
+                                                                m_messenger,
+                                                                {&m_timer3, &m_timer4},
+                                                                m_timer7,
+                                                                rigType});
 
     connect(m_rigReplies.get(), &RigReplyHandler::replyReceived, this, &Bridge::ProcessRigReply);
     connect(m_rigConnection.get(), &RigConnection::rigClosed, m_outputs.get(),

@@ -15,6 +15,8 @@ OutputPorts::OutputPorts(Deps deps, QObject *parent) : QObject(parent), d(std::m
     d.outputWindow.setSingleShot(true);
     d.outputWindow.setInterval(kWindow);
     for (int i = 1; i <= kCount; ++i) {
+        // The output ports only send; what the equipment on them says is never read.
+        port(i).port.IgnoreInput();
         sendTimer(i).setInterval(kSendInterval);
         connect(&sendTimer(i), &QTimer::timeout, this, [this, i] { SendTick(i); });
         connect(port(i).frame.btnOpen, &QPushButton::clicked, this,
@@ -56,7 +58,7 @@ void OutputPorts::SendTick(int i)
     Port &p = port(i);
     if (!p.port.IsOpened() || !d.outputWindow.isActive())
         return;
-    const OutputLines lines = buildOutputLines(d.rig);
+    const OutputLines lines = buildOutputLines(d.rig, d.rigType());
     AppendToTerminal(p.terminal, lines.fa);
     AppendToTerminal(p.terminal, lines.info);
     p.port.WriteText(lines.fa);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "rig/rig_type.h"
+
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class Messenger;
 class OutputPortFrame;
@@ -32,6 +35,7 @@ public:
         Messenger &messenger;
         std::array<QTimer *, kCount> sendTimers; // Timer3, Timer4
         QTimer &outputWindow;                    // Timer7
+        std::function<RigType()> rigType;        // the lines are in the rig's own format
     };
     explicit OutputPorts(Deps deps, QObject *parent = nullptr);
 

@@ -9,6 +9,10 @@
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this))
 {
     connect(m_port, &QSerialPort::readyRead, this, [this] {
+        if (m_ignoreInput) {
+            m_port->skip(m_port->bytesAvailable());
+            return;
+        }
         // QSerialPort may pull pending bytes in inside our own calls (a write, a flush, a read)
         // and emit readyRead there; the caller's handler must not run inside them.
         if (m_pulling) {
@@ -150,7 +154,7 @@ void QtSerialPort::WriteText(const QByteArray &text)
 
 QByteArray QtSerialPort::ReadText()
 {
-    if (!m_port->isOpen())
+    if (!m_port->isOpen() || m_ignoreInput)
         return {};
     // After the thread was blocked (the connection sequence) the bytes are still in the device:
     // pull them in without waiting.
@@ -174,6 +178,13 @@ void QtSerialPort::SetLineB(bool on)
 {
     if (m_port->isOpen())
         m_port->setRequestToSend(on);
+}
+
+void QtSerialPort::IgnoreInput()
+{
+    m_ignoreInput = true;
+    if (m_port->isOpen())
+        m_port->skip(m_port->bytesAvailable());
 }
 
 void QtSerialPort::FlushWrites(int msecs)

@@ -23,6 +23,7 @@ public:
     QByteArray ReadText() override;
     void SetLineA(bool on) override;
     void SetLineB(bool on) override;
+    void IgnoreInput() override;
     void FlushWrites(int msecs) override;
     QString ErrorString() const override;
 
@@ -51,5 +52,6 @@ private:
     bool m_pulling = false;
     bool m_heldBack = false;
     bool m_justRead = false;
+    bool m_ignoreInput = false;
     QString m_error;
 };

@@ -29,6 +29,9 @@ public:
     virtual QByteArray ReadText() = 0;
     virtual void SetLineA(bool on) = 0;
     virtual void SetLineB(bool on) = 0;
+    // For a port that only sends: from now on what arrives is thrown away as it comes, so that
+    // equipment talking to a port nobody reads cannot fill memory.
+    virtual void IgnoreInput() = 0;
     // Waits (bounded) until what was written has left, before the caller blocks its thread.
     virtual void FlushWrites(int msecs) = 0;
     virtual QString ErrorString() const = 0;

@@ -23,6 +23,7 @@ public:
     QByteArray ReadText() override { return {}; }
     void SetLineA(bool on) override { lineA = on; }
     void SetLineB(bool on) override { lineB = on; }
+    void IgnoreInput() override {}
     void FlushWrites(int) override {}
     QString ErrorString() const override { return {}; }
 

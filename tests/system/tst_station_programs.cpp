@@ -1,3 +1,5 @@
+#include "appports/app_ports.h"
+#include "appports/sdr_port.h"
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
@@ -8,6 +10,7 @@
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "rig/cat_framing.h"
 #include "rig/rig_tables.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -18,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +37,11 @@ private slots:
     void port1PassesSettingsAndGetsTheRigsAnswer();
     void ports2And5AreIndependent();
     void sdrProgram();
+    void unfinishedCommandGoesWithItsProgram_data();
+    void unfinishedCommandGoesWithItsProgram();
+    void yaesuOutputLinesInItsOwnFormat();
+    void outputPortsThrowAwayWhatTheEquipmentSends();
+    // Last: it disconnects the rig.
     void outputPortsRefusedWithoutRig();
     void outputPortsRepeatWhileTheRigReports();
 
@@ -293,6 +302,107 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
     b.controls().rig->btnOpen->click();
     QVERIFY(!b.bridge().outputPort(1).IsOpened() && !b.bridge().outputPort(2).IsOpened());
     QCOMPARE(b.controls().outputFrame(2)->btnOpen->text(), QStringLiteral("Connect"));
+}
+
+void TestStationPrograms::yaesuOutputLinesInItsOwnFormat()
+{
+    ConnectedBridge &b = connected(RigType::Yaesu);
+    b.controls().polling->VScrollPoll->setValue(200);
+    PtyDevice equipment;
+    QVERIFY(equipment.open());
+    QByteArray got;
+    connect(&equipment, &PtyDevice::readyRead, this, [&] { got += equipment.readAll(); });
+    b.controls().outputFrame(1)->ComboPort->setEditText(equipment.slavePath());
+    b.controls().outputFrame(1)->btnOpen->click();
+    QVERIFY(b.bridge().outputPort(1).IsOpened());
+
+    // VFO A transmits: the lines are the rig's own FA and IF replies.
+    QTRY_COMPARE(b.bridge().rig().get(Entry::IF), b.simReply("IF;"));
+    const QByteArray fa = b.simReply("FA;");
+    const QByteArray info = b.simReply("IF;");
+    QCOMPARE(info.size(), 28);
+    QTRY_VERIFY_WITH_TIMEOUT(got.count(fa + info) >= 2, 4000);
+
+    // Split: VFO B transmits, and its frequency takes the IF reply's frequency field.
+    b.sim().invoke([](RigSimServer &s) { s.model().feed("FB007040000;FT3;"); });
+    QByteArray split = b.simReply("IF;");
+    split.replace(5, 9, "007040000");
+    got.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(got.count("FA007040000;" + split) >= 2, 4000);
+    for (const QByteArray &line : CatFramer::split(got))
+        QVERIFY2(line == "FA007040000;" || line == split || line == fa || line == info,
+                 line.constData());
+    b.controls().outputFrame(1)->btnOpen->click();
+}
+
+void TestStationPrograms::outputPortsThrowAwayWhatTheEquipmentSends()
+{
+    ConnectedBridge &b = connected(RigType::K3);
+    PtyDevice equipment;
+    QVERIFY(equipment.open());
+    b.controls().outputFrame(2)->ComboPort->setEditText(equipment.slavePath());
+    b.controls().outputFrame(2)->btnOpen->click();
+    QVERIFY(b.bridge().outputPort(2).IsOpened());
+    const auto *device = b.bridge().outputPort(2).findChild<QSerialPort *>();
+    QVERIFY(device);
+
+    // Equipment that talks: 32 MiB, as fast as the bridge takes it. What waits unread in the
+    // bridge stays far below what came; the kernel's own buffer holds back the rest.
+    const QByteArray chunk = QByteArray("FA00014060000;IF;").repeated(4096);
+    qint64 sent = 0;
+    qint64 mostWaiting = 0;
+    while (sent < 32 << 20) {
+        equipment.write(chunk);
+        QTRY_COMPARE(equipment.bytesToWrite(), 0);
+        sent += chunk.size();
+        mostWaiting = std::max(mostWaiting, device->bytesAvailable());
+    }
+    qInfo("%lld bytes sent to output port 2; at most %lld waited in the bridge", sent, mostWaiting);
+    QVERIFY2(mostWaiting <= 256 * 1024, qPrintable(QString::number(mostWaiting)));
+
+    // The rig port reads on as before.
+    b.clearAtRig();
+    QVERIFY(b.settleRig());
+    StationProgram &one = b.program(1);
+    one.take();
+    one.write("FA;");
+    QTRY_COMPARE(one.received(), b.bridge().rig().get(Entry::FA));
+    one.take();
+    b.controls().outputFrame(2)->btnOpen->click();
+}
+
+void TestStationPrograms::unfinishedCommandGoesWithItsProgram_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::newRow("port 1") << 1;
+    QTest::newRow("port 3") << 3;
+    QTest::newRow("SDR port") << 7;
+}
+
+void TestStationPrograms::unfinishedCommandGoesWithItsProgram()
+{
+    QFETCH(int, port);
+    ConnectedBridge &b = connected(RigType::K3);
+    auto pending = [&] {
+        return port == 7 ? b.bridge().sdr().pending() : b.bridge().appPorts().pending(port);
+    };
+    // The program hangs up in the middle of a frequency setting...
+    b.program(port).write("FA0001");
+    QTRY_COMPARE(pending(), QByteArray("FA0001"));
+    b.closeProgram(port);
+    QTRY_COMPARE(pending(), QByteArray());
+    QVERIFY(b.bridge().terminal(port).lines().last().contains("6 characters discarded"));
+
+    // ...and the next program's first command is its own.
+    b.clearAtRig();
+    StationProgram &next = b.program(port);
+    next.write("ID;");
+    const QByteArray id = b.bridge().rig().get(Entry::ID);
+    QTRY_VERIFY(next.received().contains(id));
+    QVERIFY(b.settle(port));
+    QVERIFY2(!next.received().contains("?;"), next.received().constData());
+    QVERIFY2(!b.atRig().contains("FA0001"), b.atRig().constData());
+    b.closeProgram(port);
 }
 
 QTEST_MAIN(TestStationPrograms)
