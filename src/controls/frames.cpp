@@ -192,7 +192,7 @@ PollingControls::PollingControls(QWidget *parent) : QWidget(parent)
     VScrollPoll->setRange(100, 5000);
     VScrollPoll->setSingleStep(50);
     VScrollPoll->setPageStep(50);
-    // The polling timer's own interval stays 200 ms until the bar or config.ini moves it.
+    // The polling timer follows the value shown.
     VScrollPoll->setValue(250);
 }
 

@@ -29,5 +29,8 @@ public:
     void VScrollPoll_Change();
 
 private:
+    // Timer1's interval: the number txtPOLL shows, within the bar's range.
+    void followShownInterval();
+
     Deps d;
 };

@@ -45,6 +45,8 @@ private slots:
     void emptyValueAtPosition21();
     void valuesApplied_data();
     void valuesApplied();
+    void pollingAtTheIntervalShown_data();
+    void pollingAtTheIntervalShown();
     void brokenFilesStartCleanly_data();
     void brokenFilesStartCleanly();
     void programsLaunchedAtStart();
@@ -278,6 +280,35 @@ void TestShell::valuesApplied()
     QCOMPARE(form.controls().rig->cbBaudRate->currentIndex(),
              position == 21 ? expected.toInt() : 3);
     QCOMPARE(fileLines().size(), 51);
+}
+
+void TestShell::pollingAtTheIntervalShown_data()
+{
+    QTest::addColumn<QByteArray>("poll"); // the Poll= value; "none": no config.ini yet
+    QTest::addColumn<int>("interval");
+    QTest::newRow("first start") << QByteArray("none") << 250;
+    QTest::newRow("Poll=250, as a first start writes it") << QByteArray("250") << 250;
+    QTest::newRow("Poll=1000") << QByteArray("1000") << 1000;
+    QTest::newRow("Poll= empty") << QByteArray() << 200;
+    QTest::newRow("Poll=50, below the range") << QByteArray("50") << 250;
+}
+
+void TestShell::pollingAtTheIntervalShown()
+{
+    QFETCH(QByteArray, poll);
+    QFETCH(int, interval);
+    if (poll != "none")
+        writeFile(configLines({{"Poll=", poll}}));
+    Form1 &form = start();
+    const PollingControls &controls = *form.controls().polling;
+    QCOMPARE(controls.txtPOLL->text(), QString::number(interval));
+    QCOMPARE(controls.VScrollPoll->value(), interval);
+    QCOMPARE(form.bridge().timer1().interval(), interval);
+    // However the value changes from now on, the timer follows.
+    controls.VScrollPoll->setValue(5000);
+    QCOMPARE(form.bridge().timer1().interval(), 5000);
+    controls.txtPOLL->setText(QStringLiteral("300"));
+    QCOMPARE(form.bridge().timer1().interval(), 300);
 }
 
 void TestShell::brokenFilesStartCleanly_data()
