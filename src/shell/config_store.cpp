@@ -17,7 +17,11 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 constexpr double kTwipsPerPixel = 15.0;
@@ -79,21 +83,40 @@ QString ConfigStore::defaultPath()
 {
     const QString exeDir = QCoreApplication::applicationDirPath(); // symlinks resolved
     const QString beside = exeDir + QStringLiteral("/config.ini");
-    const QFileInfo file(beside);
-    const bool writable = file.exists() ? file.isWritable() : QFileInfo(exeDir).isWritable();
     // Compared as the real folder, so /bin on a merged-/usr system is /usr/bin.
     const QString installBinDir = QStringLiteral(OVX2_INSTALL_BINDIR);
     const QString realBinDir = QFileInfo(installBinDir).canonicalFilePath();
-    if (keepsConfigBeside(exeDir, realBinDir.isEmpty() ? installBinDir : realBinDir, writable))
+    if (keepsConfigBeside(exeDir, realBinDir.isEmpty() ? installBinDir : realBinDir,
+                          QFileInfo::exists(beside), QFileInfo(exeDir).isWritable()))
         return beside;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/ovx2/config.ini");
 }
 
 bool ConfigStore::keepsConfigBeside(const QString &exeDir, const QString &installBinDir,
-                                    bool exeDirWritable)
+                                    bool besideExists, bool exeDirWritable)
 {
-    return exeDirWritable && QDir::cleanPath(exeDir) != QDir::cleanPath(installBinDir);
+    return (besideExists || exeDirWritable) &&
+           QDir::cleanPath(exeDir) != QDir::cleanPath(installBinDir);
+}
+
+QString ConfigStore::whyNotWritable(const QString &path)
+{
+    // The file is written anew beside itself and renamed over the old one: both the file and its
+    // folder must take writes.
+    const QFileInfo file(path);
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only");
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("its folder is read-only");
+    return {};
+}
+
+void ConfigStore::tell(const QString &line)
+{
+    AppendToTerminal(m_rigTerminal, line.toLocal8Bit());
+    std::fprintf(stderr, "OVX2: %s\n", qPrintable(line));
+    std::fflush(stderr);
 }
 
 QString ConfigStore::valueOf(std::size_t i) const
@@ -129,10 +152,19 @@ bool ConfigStore::write()
     std::array<QString, kConfigLines.size()> values;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i)
         values[i] = valueOf(i);
+    const QByteArray contents = formatConfig(values);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(formatConfig(values)) < 0 ||
-        !file.commit()) {
+    // commit() of Qt 6.4 reports success when its own last flush fails (a full disk), and
+    // renames an empty file over the old one. So nothing is committed that is not on the disk
+    // whole: written, flushed and synced, each checked; otherwise the old file stays as it was.
+    bool whole =
+        file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush();
+    if (whole && ::fsync(file.handle()) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        return false; // the unfinished copy is removed with `file`
+    }
+    if (!whole || !file.commit()) {
         m_error = file.errorString();
         return false;
     }
@@ -143,15 +175,27 @@ bool ConfigStore::write()
 
 bool ConfigStore::SaveConfig()
 {
+    if (!m_cannotWrite.isEmpty()) {
+        // Said at start-up; said once more in a box when a change of the user's is not kept.
+        if (!m_loading && !m_cannotWriteShown) {
+            m_cannotWriteShown = true;
+            m_messenger.warning(QStringLiteral("Settings cannot be saved to %1: %2. Changes made "
+                                               "now are not kept after OVX2 closes.")
+                                    .arg(m_path, m_cannotWrite));
+        }
+        return false;
+    }
     if (write())
         return true;
     if (m_loading)
         return false; // at start-up a file that cannot be written does not stop anything
-    AppendToTerminal(m_rigTerminal, "Settings not saved: " + m_error.toLocal8Bit());
+    tell(QStringLiteral("Settings not saved to %1: %2; the file keeps what was saved before.")
+             .arg(m_path, m_error));
     if (m_error != m_lastReportedError) {
         m_lastReportedError = m_error;
-        m_messenger.warning(
-            QStringLiteral("Settings could not be saved to %1: %2").arg(m_path, m_error));
+        m_messenger.warning(QStringLiteral("Settings could not be saved to %1: %2. The file keeps "
+                                           "the settings saved before.")
+                                .arg(m_path, m_error));
     }
     return false;
 }
@@ -167,6 +211,13 @@ bool ConfigStore::LoadConfig()
     }
     const ConfigReadTable read = parseConfig(file.read(kMaxConfigBytes));
     file.close();
+    // A file that can be read but not written is still the settings: they are used, and not
+    // saved anywhere else, where the next start would not look.
+    m_cannotWrite = whyNotWritable(m_path);
+    if (!m_cannotWrite.isEmpty())
+        tell(QStringLiteral("Settings read from %1, which cannot be written (%2): changes are "
+                            "not saved.")
+                 .arg(m_path, m_cannotWrite));
 
     m_loading = true;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i) {

@@ -25,17 +25,22 @@ public:
     ConfigStore(const Controls &controls, WindowState &window, Messenger &messenger,
                 TerminalModel &rigTerminal, QString filePath, QObject *parent = nullptr);
 
-    // config.ini beside the executable when it runs from a build or a folder of its own that
-    // can be written; for an installed executable, the user's own configuration folder.
+    // config.ini beside the executable when it runs from a build or a folder of its own, where
+    // the file is (even read-only) or can be written; for an installed executable, the user's
+    // own configuration folder.
     static QString defaultPath();
     // The rule of defaultPath(): an executable in the install bin folder never keeps its
     // settings beside itself, even where root could write there.
     static bool keepsConfigBeside(const QString &exeDir, const QString &installBinDir,
-                                  bool exeDirWritable);
+                                  bool besideExists, bool exeDirWritable);
+    // Why the file at `path` cannot be saved ("the file is read-only"), or empty.
+    static QString whyNotWritable(const QString &path);
 
     QString filePath() const { return m_path; }
     // Writes the file whole; the previous file stays when that fails. Outside start-up a failure
-    // is told in the rig terminal, and once per distinct reason in a message. False on failure.
+    // is told in the rig terminal and on standard error, and once per distinct reason in a
+    // message. A file read that cannot be written is not written: said once at start-up, and
+    // once in a message when a change is not kept. False when not saved.
     bool SaveConfig();
     // Whether the file existed. A missing file is written from the window as it is.
     bool LoadConfig();
@@ -57,6 +62,8 @@ private:
     QString valueOf(std::size_t i) const;
     void apply(std::size_t i, const QString &value, bool isDefault);
     bool write();
+    // A line for the user outside any message box: the rig terminal and standard error.
+    void tell(const QString &line);
 
     WindowState &m_window;
     Messenger &m_messenger;
@@ -67,5 +74,7 @@ private:
     QString m_path;
     QString m_error;
     QString m_lastReportedError;
+    QString m_cannotWrite; // why the file read at start cannot be saved; empty when it can
+    bool m_cannotWriteShown = false;
     bool m_loading = false;
 };

@@ -13,9 +13,11 @@
 #include "shell/config_table.h"
 #include "shell/form1.h"
 #include "shell/option_coupling.h"
+#include "shell/shutdown.h"
 #include "shell/startup.h"
 #include "station_program.h"
 #include "test_data.h"
+#include "tmpfs_mount.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,6 +53,8 @@ private slots:
     void brokenFilesStartCleanly();
     void programsLaunchedAtStart();
     void unwritableFolderIsSaid();
+    void fullDiskKeepsTheFileAndSaysSo();
+    void readOnlyFileIsReadAndNotWritten();
     void negativeLeftEdgeSavedAsZero();
     void setupMenu();
     void helpMenu();
@@ -381,6 +385,86 @@ void TestShell::unwritableFolderIsSaid()
     m_form->menuItem(QStringLiteral("mnuHide"))->trigger(); // said once, then only in the terminal
     QCOMPARE(m_messenger.shown.size(), 1);
     QVERIFY(m_form->bridge().terminal(0).lines().last().startsWith("Settings not saved"));
+}
+
+void TestShell::fullDiskKeepsTheFileAndSaysSo()
+{
+    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"), 64 * 1024);
+    if (disk.notPermitted())
+        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
+    QVERIFY2(disk.isMounted(), qPrintable(disk.error()));
+    const QString path = disk.path() + QStringLiteral("/config.ini");
+    m_form = std::make_unique<Form1>(m_messenger, path, instantClock());
+    runStartup(*m_form);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QVERIFY(before.contains("Setup=False"));
+
+    // The disk is full when the user changes a setting: the file stays whole, the user is told.
+    QVERIFY(disk.fill());
+    m_form->menuItem(QStringLiteral("mnuShow"))->trigger();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    file.close();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    QCOMPARE(m_messenger.shown.first().title, QStringLiteral("Warning"));
+    const QString text = m_messenger.shown.first().text;
+    QVERIFY2(text.contains(path) && text.contains(QStringLiteral("No space left on device")),
+             qPrintable(text));
+    QVERIFY(m_form->bridge().terminal(0).lines().last().startsWith("Settings not saved"));
+    // At shutdown the same; a message already shown is not shown again.
+    QVERIFY(runShutdown(m_form->bridge(), [this] { m_form->config().SaveConfig(); }));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    file.close();
+    QCOMPARE(m_messenger.shown.size(), 1);
+
+    // With room again, the next save writes it.
+    disk.makeRoom();
+    m_form->menuItem(QStringLiteral("mnuShow"))->trigger();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("Setup=True"));
+    m_form.reset();
+}
+
+void TestShell::readOnlyFileIsReadAndNotWritten()
+{
+    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"), 64 * 1024);
+    if (disk.notPermitted())
+        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
+    QVERIFY2(disk.isMounted(), qPrintable(disk.error()));
+    const QString path = disk.path() + QStringLiteral("/config.ini");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray contents = configFile({{"Poll=", "1000"}, {"VirPort2AutoInfo2=", "1"}});
+    file.write(contents);
+    file.close();
+    QVERIFY(disk.makeReadOnly());
+
+    m_form = std::make_unique<Form1>(m_messenger, path, instantClock());
+    QVERIFY(runStartup(*m_form));
+    // Its settings are the window's; start-up says why they will not be saved, without a box.
+    QCOMPARE(m_form->controls().polling->txtPOLL->text(), QStringLiteral("1000"));
+    QVERIFY(m_form->controls().appFrame(2)->chkAI2->isChecked());
+    QVERIFY(m_messenger.shown.isEmpty());
+    const QList<QByteArray> lines = m_form->bridge().terminal(0).lines();
+    QCOMPARE(lines.count(QByteArray("Settings read from ") + QFile::encodeName(path) +
+                         ", which cannot be written (the file is read-only): changes are not "
+                         "saved."),
+             1);
+    // The first change that is not kept says so once.
+    m_form->menuItem(QStringLiteral("mnuShow"))->trigger();
+    m_form->menuItem(QStringLiteral("mnuHide"))->trigger();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    QVERIFY2(m_messenger.shown.first().text.startsWith(
+                 QStringLiteral("Settings cannot be saved to ") + path),
+             qPrintable(m_messenger.shown.first().text));
+    QCOMPARE(m_form->bridge().terminal(0).lines().size(), lines.size());
+    m_form.reset();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), contents);
 }
 
 void TestShell::negativeLeftEdgeSavedAsZero()

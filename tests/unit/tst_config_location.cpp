@@ -17,31 +17,39 @@ void TestConfigLocation::rule_data()
 {
     QTest::addColumn<QString>("exeDir");
     QTest::addColumn<QString>("installBinDir");
+    QTest::addColumn<bool>("exists"); // a config.ini beside the executable
     QTest::addColumn<bool>("writable");
     QTest::addColumn<bool>("beside");
     const QString usrBin = QStringLiteral("/usr/bin");
     const QString build = QStringLiteral("/home/ham/ovx2/build/src");
-    QTest::newRow("build, writable") << build << usrBin << true << true;
-    QTest::newRow("build, read-only") << build << usrBin << false << false;
-    QTest::newRow("installed, user") << usrBin << usrBin << false << false;
-    QTest::newRow("installed, root") << usrBin << usrBin << true << false;
+    QTest::newRow("build, writable") << build << usrBin << false << true << true;
+    QTest::newRow("build, read-only, no file") << build << usrBin << false << false << false;
+    QTest::newRow("build, read-only, with its file") << build << usrBin << true << false << true;
+    QTest::newRow("installed, user") << usrBin << usrBin << false << false << false;
+    QTest::newRow("installed, root") << usrBin << usrBin << false << true << false;
+    QTest::newRow("installed, a file there") << usrBin << usrBin << true << true << false;
     QTest::newRow("installed, spelt differently")
-        << QStringLiteral("/usr/lib/../bin/") << QStringLiteral("/usr//bin") << true << false;
+        << QStringLiteral("/usr/lib/../bin/") << QStringLiteral("/usr//bin") << false << true
+        << false;
     QTest::newRow("installed under /usr/local, root")
-        << QStringLiteral("/usr/local/bin") << QStringLiteral("/usr/local/bin") << true << false;
+        << QStringLiteral("/usr/local/bin") << QStringLiteral("/usr/local/bin") << false << true
+        << false;
     QTest::newRow("a copy in a folder of its own")
-        << QStringLiteral("/opt/ovx2") << usrBin << true << true;
+        << QStringLiteral("/opt/ovx2") << usrBin << false << true << true;
+    QTest::newRow("a copy on a read-only medium, with its file")
+        << QStringLiteral("/media/ham/stick/ovx2") << usrBin << true << false << true;
     QTest::newRow("a copy beside the install folder")
-        << QStringLiteral("/usr/local/bin") << usrBin << true << true;
+        << QStringLiteral("/usr/local/bin") << usrBin << false << true << true;
 }
 
 void TestConfigLocation::rule()
 {
     QFETCH(QString, exeDir);
     QFETCH(QString, installBinDir);
+    QFETCH(bool, exists);
     QFETCH(bool, writable);
     QFETCH(bool, beside);
-    QCOMPARE(ConfigStore::keepsConfigBeside(exeDir, installBinDir, writable), beside);
+    QCOMPARE(ConfigStore::keepsConfigBeside(exeDir, installBinDir, exists, writable), beside);
 }
 
 void TestConfigLocation::buildTreeExecutableKeepsItBeside()
