@@ -30,5 +30,15 @@ bool MessageBoxMessenger::show(const Message &message)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    return box.exec() != QMessageBox::No;
+    m_open.append(&box);
+    const int answer = box.exec();
+    m_open.removeOne(&box);
+    return m_answerYes || answer != QMessageBox::No;
+}
+
+void MessageBoxMessenger::answerEverythingYes()
+{
+    m_answerYes = true;
+    for (QMessageBox *box : std::as_const(m_open))
+        box->done(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok);
 }

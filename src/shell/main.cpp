@@ -3,12 +3,16 @@
 #include "platform/termination_signals.h"
 #include "shell/config_store.h"
 #include "shell/form1.h"
+#include "shell/settings_lock.h"
 #include "shell/shutdown.h"
 #include "shell/startup.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <QPointer>
+
+#include <cstdio>
 
 namespace {
 
@@ -33,39 +37,57 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvex.OVX2"));
     QApplication::setWindowIcon(windowIcon());
     MessageBoxMessenger messenger;
-    Form1 window(messenger);
-    messenger.setParent(&window);
 
-    // Logout or Ctrl+C: the same shutdown as closing the window, every question answered Yes,
-    // so no port is left published and no setting is lost.
+    // Logout or Ctrl+C: the same shutdown as closing the window, every question answered Yes and
+    // a box open now closed, so no port is left published and no setting is lost.
     // A signal during start-up (which lets events run while it connects the rig) waits until
-    // start-up is done, so that nothing is created after the ports were removed.
+    // start-up is done, so that nothing is created after the ports were removed. Once the window
+    // is up it is closed after the box the signal closed has returned.
     TerminationSignals termination;
+    QPointer<Form1> window;
     bool startingUp = true;
     bool stopRequested = false;
-    QObject::connect(&termination, &TerminationSignals::received, &window, [&] {
+    QObject::connect(&termination, &TerminationSignals::received, &app, [&] {
         messenger.answerEverythingYes();
-        if (startingUp)
+        if (startingUp || !window)
             stopRequested = true;
         else
-            window.close();
+            QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
     });
 
-    runStartup(window);
+    const QString configPath = ConfigStore::defaultPath();
+    SettingsLock lock(configPath);
+    switch (lock.lock()) {
+    case SettingsLock::Outcome::Held:
+        break;
+    case SettingsLock::Outcome::HeldElsewhere:
+        std::fprintf(stderr, "OVX2: %s\n", qPrintable(lock.message()));
+        std::fflush(stderr);
+        messenger.warning(lock.message());
+        return 1;
+    case SettingsLock::Outcome::Unguarded:
+        std::fprintf(stderr, "OVX2: %s\n", qPrintable(lock.message()));
+        break;
+    }
+
+    Form1 form(messenger, configPath);
+    window = &form;
+    messenger.setParent(&form);
+    runStartup(form);
     startingUp = false;
     if (stopRequested) {
-        runShutdown(window.bridge(), [&window] { window.config().SaveConfig(); });
+        runShutdown(form.bridge(), [&form] { form.config().SaveConfig(); });
         return 0;
     }
-    switch (window.startState()) {
+    switch (form.startState()) {
     case 1:
-        window.showMinimized();
+        form.showMinimized();
         break;
     case 2:
-        window.showMaximized();
+        form.showMaximized();
         break;
     default:
-        window.show();
+        form.show();
         break;
     }
     return app.exec();

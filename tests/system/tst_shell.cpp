@@ -23,8 +23,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -65,6 +67,7 @@ private slots:
     void shutdownAnsweredNo();
     void shutdownAnsweredYesTwice();
     void exitSavesTwice();
+    void signalAnswersTheOpenMessages();
 
 private:
     QString configPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
@@ -650,6 +653,37 @@ void TestShell::exitSavesTwice()
     m_form->menuItem(QStringLiteral("mnuExit"))->trigger();
     QCOMPARE(saves.size(), 2);
     QVERIFY(!m_form->isVisible());
+}
+
+void TestShell::signalAnswersTheOpenMessages()
+{
+    // A question open, and a message opened above it from its event loop; then the signal.
+    MessageBoxMessenger messenger;
+    bool messageAnswer = false;
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, this, [&] { messenger.answerEverythingYes(); });
+        messageAnswer = messenger.show({QStringLiteral("Warning"), QStringLiteral("A message"),
+                                        Message::Buttons::Ok, Message::Icon::Warning});
+    });
+    // A box still open after ten seconds is closed here, so that the test fails rather than hangs.
+    QTimer rescue;
+    connect(&rescue, &QTimer::timeout, this, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    rescue.start(10000);
+    QElapsedTimer clock;
+    clock.start();
+    const bool questionAnswer =
+        messenger.show({QStringLiteral("Error"), QStringLiteral("A question"),
+                        Message::Buttons::YesNo, Message::Icon::Stop});
+    QVERIFY2(clock.elapsed() < 10000, "the signal left the boxes open");
+    QVERIFY(questionAnswer);
+    QVERIFY(messageAnswer);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    // From now on nothing is shown, and every question is answered Yes.
+    QVERIFY(messenger.show({QStringLiteral("Error"), QStringLiteral("Another question"),
+                            Message::Buttons::YesNo, Message::Icon::Stop}));
 }
 
 QTEST_MAIN(TestShell)

@@ -1,8 +1,10 @@
 #include "ports/pty_device.h"
 #include "station_program.h"
 #include "test_data.h"
+#include "tmpfs_mount.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,10 +27,20 @@ private slots:
     void cleanup();
     void startsInOrderServesAndStopsOnSigterm();
     void sigtermDuringStartUpLeavesNothingBehind();
+    void signalClosesAStartUpMessage_data();
+    void signalClosesAStartUpMessage();
+    void fullDiskAtShutdownIsSaid();
+    void readOnlySettingsAreUsedAndKept();
+    void secondBridgeOnTheSameSettingsRefused();
 
 private:
-    void writeConfig(const QMap<QByteArray, QByteArray> &values);
-    void startBridge(QProcess &bridge);
+    void writeConfig(const QMap<QByteArray, QByteArray> &values, const QString &dir = {});
+    // Starts `exe` (the copy in the test's folder when empty) as a user would; what it says on
+    // standard error is kept for errorsOf().
+    void startBridge(QProcess &bridge, const QString &exe = {});
+    static QByteArray errorsOf(QProcess &bridge);
+    // A copy of the executable on a small disk of its own, with room for little more.
+    bool copyToDisk(TmpfsMount &disk, QString &exe);
     // After the bridge has ended: no link left behind, a whole config.ini saved.
     void checkNothingLeftBehind();
 
@@ -63,23 +77,40 @@ void TestStartupProcess::cleanup()
     m_dir.reset();
 }
 
-void TestStartupProcess::writeConfig(const QMap<QByteArray, QByteArray> &values)
+void TestStartupProcess::writeConfig(const QMap<QByteArray, QByteArray> &values, const QString &dir)
 {
-    QFile config(m_dir->path() + QStringLiteral("/config.ini"));
+    QFile config((dir.isEmpty() ? m_dir->path() : dir) + QStringLiteral("/config.ini"));
     QVERIFY(config.open(QIODevice::WriteOnly));
     config.write(configFile(values));
 }
 
-void TestStartupProcess::startBridge(QProcess &bridge)
+void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_run);
+    // The user's own settings folder is the test's, never the real one.
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path() + QStringLiteral("/home-config"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     bridge.setProcessEnvironment(env);
-    bridge.setProcessChannelMode(QProcess::ForwardedChannels);
-    bridge.start(m_exe, {});
+    bridge.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    bridge.start(exe.isEmpty() ? m_exe : exe, {});
     QVERIFY(bridge.waitForStarted(5000));
+}
+
+QByteArray TestStartupProcess::errorsOf(QProcess &bridge)
+{
+    const QByteArray more = bridge.readAllStandardError();
+    std::fwrite(more.constData(), 1, std::size_t(more.size()), stderr); // in the test's log too
+    const QByteArray all = bridge.property("errors").toByteArray() + more;
+    bridge.setProperty("errors", all);
+    return all;
+}
+
+bool TestStartupProcess::copyToDisk(TmpfsMount &disk, QString &exe)
+{
+    exe = disk.path() + QStringLiteral("/ovx2");
+    return disk.isMounted() && QFile::copy(QStringLiteral(OVX2_EXE), exe);
 }
 
 void TestStartupProcess::checkNothingLeftBehind()
@@ -192,6 +223,170 @@ void TestStartupProcess::sigtermDuringStartUpLeavesNothingBehind()
     QVERIFY(bridge.waitForFinished(15000));
     QCOMPARE(bridge.exitCode(), 0);
     checkNothingLeftBehind();
+}
+
+void TestStartupProcess::signalClosesAStartUpMessage_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM (logout)") << SIGTERM;
+    QTest::newRow("SIGINT (Ctrl+C)") << SIGINT;
+    QTest::newRow("SIGHUP (its terminal closed)") << SIGHUP;
+}
+
+void TestStartupProcess::signalClosesAStartUpMessage()
+{
+    QFETCH(int, signal);
+    // A rig that is switched off: "Can't connect to rig" opens in the middle of start-up.
+    QProcess off;
+    const QString offLink = m_dir->path() + QStringLiteral("/rig-off");
+    off.start(QStringLiteral(OVX2_RIGSIM_EXE),
+              {QStringLiteral("--silent"), QStringLiteral("--link"), offLink});
+    QVERIFY(off.waitForReadyRead(5000));
+    writeConfig({{"RigPort=", offLink.toUtf8()},
+                 {"RigPortAutoConnect=", "1"},
+                 {"VirPort1AutoConnect=", "1"},
+                 {"VirPort1=", "COM11"}});
+    // The bridge closes the rig port right before it shows the message.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(::inotify_add_watch(watch, QFile::encodeName(QFileInfo(offLink).symLinkTarget()),
+                                IN_CLOSE_WRITE) >= 0);
+    bool closed = false;
+    QSocketNotifier notifier(watch, QSocketNotifier::Read);
+    connect(&notifier, &QSocketNotifier::activated, this, [&] { closed = true; });
+
+    QProcess bridge;
+    startBridge(bridge);
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 15000);
+    notifier.setEnabled(false);
+    ::close(watch);
+    QCOMPARE(bridge.state(), QProcess::Running);
+    ::kill(pid_t(bridge.processId()), signal);
+    // Within a second; ten allowed on a loaded machine.
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY2(bridge.waitForFinished(10000), "the message kept the bridge from shutting down");
+    qInfo("shut down %lld ms after the signal", clock.elapsed());
+    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bridge.exitCode(), 0);
+    checkNothingLeftBehind();
+    off.terminate();
+    QVERIFY(off.waitForFinished(5000));
+}
+
+void TestStartupProcess::fullDiskAtShutdownIsSaid()
+{
+    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"),
+                    QFileInfo(QStringLiteral(OVX2_EXE)).size() + (1 << 20));
+    if (disk.notPermitted())
+        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
+    QString exe;
+    QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
+    writeConfig({{"RigPort=", m_rigLink.toUtf8()},
+                 {"RigPortAutoConnect=", "1"},
+                 {"VirPort1AutoConnect=", "1"},
+                 {"VirPort1=", "COM11"}},
+                disk.path());
+    QProcess bridge;
+    startBridge(bridge, exe);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM11")).isSymLink(), 15000);
+    const QString path = disk.path() + QStringLiteral("/config.ini");
+    QFile config(path);
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray before = config.readAll();
+    config.close();
+    QCOMPARE(before.count("\r\n"), 51);
+
+    // Logout with the disk full: the ports go, the file stays as it was, and the user is told.
+    QVERIFY(disk.fill());
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitCode(), 0);
+    const QByteArray said = errorsOf(bridge);
+    QVERIFY2(said.contains("Settings not saved to " + QFile::encodeName(path) +
+                           ": No space left on device"),
+             said.constData());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll(), before);
+    QCOMPARE(QDir(m_ports).entryList(QDir::System | QDir::NoDotAndDotDot), QStringList());
+}
+
+void TestStartupProcess::readOnlySettingsAreUsedAndKept()
+{
+    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"),
+                    QFileInfo(QStringLiteral(OVX2_EXE)).size() + (1 << 20));
+    if (disk.notPermitted())
+        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
+    QString exe;
+    QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
+    writeConfig({{"RigPort=", m_rigLink.toUtf8()},
+                 {"RigPortAutoConnect=", "1"},
+                 {"VirPort1AutoConnect=", "1"},
+                 {"VirPort1=", "COM17"}},
+                disk.path());
+    const QString path = disk.path() + QStringLiteral("/config.ini");
+    QFile config(path);
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray contents = config.readAll();
+    config.close();
+    QVERIFY(disk.makeReadOnly());
+
+    // The settings of the file are the bridge's: it connects and publishes port 1 as COM17.
+    QProcess bridge;
+    startBridge(bridge, exe);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM17")).isSymLink(), 15000);
+    QTRY_VERIFY(errorsOf(bridge).contains("Settings read from " + QFile::encodeName(path) +
+                                          ", which cannot be written (the file is read-only): "
+                                          "changes are not saved."));
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitCode(), 0);
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll(), contents);
+    // Nothing went elsewhere, where the next start would not look.
+    QVERIFY(!QFileInfo::exists(m_dir->path() + QStringLiteral("/home-config/ovx2/config.ini")));
+}
+
+void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()
+{
+    writeConfig({});
+    const QString lock = m_dir->path() + QStringLiteral("/config.ini.lock");
+    QProcess first;
+    startBridge(first);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lock), 10000);
+
+    // A second start from the same folder is refused, naming the bridge that runs.
+    QProcess second;
+    startBridge(second);
+    const QByteArray refusal = "OVX2 is already running with the settings in " +
+                               QFile::encodeName(m_dir->path()) + "/config.ini (process " +
+                               QByteArray::number(first.processId()) + ", " +
+                               QFile::encodeName(m_exe) + ")";
+    QTRY_VERIFY_WITH_TIMEOUT(errorsOf(second).contains(refusal), 10000);
+    second.terminate(); // its message open: answered by the signal
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // A copy in a folder of its own (a second radio) runs beside the first.
+    const QString other = m_dir->path() + QStringLiteral("/second radio");
+    QVERIFY(QDir().mkpath(other));
+    QVERIFY(QFile::copy(m_exe, other + QStringLiteral("/ovx2")));
+    QProcess beside;
+    startBridge(beside, other + QStringLiteral("/ovx2"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(other + QStringLiteral("/config.ini")), 10000);
+    QFile held(other + QStringLiteral("/config.ini.lock"));
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    QCOMPARE(held.readLine().trimmed(), QByteArray::number(beside.processId()));
+    for (QProcess *bridge : {&first, &beside}) {
+        bridge->terminate();
+        QVERIFY(bridge->waitForFinished(10000));
+        QCOMPARE(bridge->exitCode(), 0);
+    }
+    QVERIFY(!errorsOf(beside).contains("already running"));
+    // Each lock goes with its bridge.
+    QVERIFY(!QFileInfo::exists(lock));
+    QVERIFY(!held.exists());
 }
 
 QTEST_GUILESS_MAIN(TestStartupProcess)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+// Keeps a second bridge off the settings file this one uses: both would drive the same rig port
+// and overwrite each other's config.ini. A lock file beside config.ini names the bridge that
+// holds it; bridges with settings in different folders (two radios) run side by side.
+class SettingsLock {
+public:
+    explicit SettingsLock(const QString &configPath);
+
+    enum class Outcome {
+        Held,          // this bridge holds the settings
+        HeldElsewhere, // another running bridge does: message() says which
+        Unguarded,     // no lock file can be made there (a read-only folder, a full disk)
+    };
+    Outcome lock();
+    // For HeldElsewhere, the refusal for the user; for Unguarded, why the settings are not
+    // guarded.
+    QString message() const { return m_message; }
+
+    static QString lockPathFor(const QString &configPath);
+
+private:
+    QString m_configPath;
+    QLockFile m_file;
+    QString m_message;
+};
