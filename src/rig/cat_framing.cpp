@@ -5,7 +5,9 @@ QList<QByteArray> CatFramer::split(const QByteArray &block)
     QList<QByteArray> pieces;
     qsizetype start = 0;
     for (qsizetype i = block.indexOf(';'); i >= 0; i = block.indexOf(';', start)) {
-        pieces.append(block.mid(start, i - start + 1));
+        // A copy of its own: a piece that is the whole block would otherwise share it, and keep
+        // the port's read buffer (tens of KiB) alive for as long as the piece is kept.
+        pieces.append(QByteArray(block.constData() + start, i - start + 1));
         start = i + 1;
     }
     return pieces;

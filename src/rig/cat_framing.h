@@ -31,7 +31,7 @@ public:
     }
     const QByteArray &pending() const { return m_buffer; }
 
-    // Cuts a block ending with ';' into pieces, each with its ';'.
+    // Cuts a block ending with ';' into pieces, each with its ';', each a copy of its own.
     static QList<QByteArray> split(const QByteArray &block);
 
 private:

@@ -12,6 +12,7 @@ private slots:
     void overflowKeepsCompleteCommandsAndShortTail();
     void everyPieceIsBounded_data();
     void everyPieceIsBounded();
+    void piecesDoNotHoldTheirRead();
 };
 
 using Pieces = QList<QByteArray>;
@@ -157,6 +158,21 @@ void TestCatFraming::everyPieceIsBounded()
     }
     QCOMPARE(got, pieces);
     QCOMPARE(thrown, discarded);
+}
+
+void TestCatFraming::piecesDoNotHoldTheirRead()
+{
+    // A port reads into a buffer of tens of KiB; a piece kept for long (the virtual rig, the 100
+    // lines of a terminal) must not keep that buffer alive for its few characters.
+    QByteArray read;
+    read.reserve(64 * 1024);
+    read.append("FA00014060000;");
+    CatFramer framer;
+    const Pieces pieces = framer.feed(read).pieces;
+    QCOMPARE(pieces, Pieces{"FA00014060000;"});
+    QVERIFY(!pieces.first().isSharedWith(read));
+    QVERIFY(pieces.first().capacity() < 1024);
+    QVERIFY(!CatFramer::split(read).first().isSharedWith(read));
 }
 
 QTEST_GUILESS_MAIN(TestCatFraming)
