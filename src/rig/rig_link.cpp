@@ -110,7 +110,7 @@ void RigLink::set(const Source &source, const QByteArray &setting)
     if (pushed.droppedSettings > 0)
         dropped(source, false);
     if (const QByteArray readBack = markStale(setting, pushed.order); !readBack.isEmpty())
-        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0});
+        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0, false, true});
     pump();
 }
 
@@ -149,7 +149,7 @@ void RigLink::poke(const Source &source, const QByteArray &text)
         enqueue(std::move(write));
     }
     for (const QByteArray &readBack : std::as_const(readBacks))
-        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0});
+        enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0, false, true});
     pump();
 }
 

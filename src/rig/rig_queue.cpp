@@ -10,6 +10,13 @@ bool isOwn(const RigWrite &w)
                        [](const Source &s) { return s.kind == Source::Kind::Bridge; });
 }
 
+bool isOwnOnly(const RigWrite &w)
+{
+    return !w.askers.isEmpty() &&
+           std::all_of(w.askers.cbegin(), w.askers.cend(),
+                       [](const Source &s) { return s.kind == Source::Kind::Bridge; });
+}
+
 } // namespace
 
 RigQueue::Pushed RigQueue::push(RigWrite write, quint64 notBefore)
@@ -33,6 +40,19 @@ RigQueue::Pushed RigQueue::push(RigWrite write, quint64 notBefore)
             waitingQueriesOf(write.askers.first()) >= kMaxQueriesPerSource) {
             pushed.accepted = false;
             return pushed;
+        }
+        // A read-back still waiting before a newer setting of the same thing would read a value
+        // about to change: the newer read-back takes over from it. Otherwise a flood of settings
+        // that are never merged (pokes) would leave one such read each, never dropped.
+        if (write.readBack) {
+            const auto older =
+                std::find_if(m_writes.begin(), m_writes.end(), [&](const RigWrite &w) {
+                    return w.readBack && w.text == write.text && isOwnOnly(w);
+                });
+            if (older != m_writes.end()) {
+                m_bytes -= older->text.size();
+                m_writes.erase(older);
+            }
         }
     } else if (!write.mergeKey.isEmpty()) {
         for (RigWrite &w : m_writes) {

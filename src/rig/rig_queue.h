@@ -16,11 +16,14 @@ struct RigWrite {
     QByteArray mergeKey;  // a setting's: what a newer setting of the same source replaces
     quint64 order =
         0; // when it joined the queue (0: now); kept when a newer setting takes its place
-    bool exact = false; // written as given: never shared, merged or replaced
+    bool exact = false;    // written as given: never shared, merged or replaced
+    bool readBack = false; // the bridge's read of what a setting changed
 };
 
 // What waits to be written to the rig, oldest first, bounded however fast the ports send:
 // - a query waiting already is shared with whoever asks the same (one write, one reply to all);
+//   the bridge's read-back of a setting, waiting still, gives way to the same read-back queued
+//   behind a newer setting (unless a source shares it);
 // - a setting still waiting is replaced, in its place, by a newer one of the same kind from the
 //   same source (the rig ends in the same state, sooner);
 // - past maxBytes the oldest settings are dropped, and a source's queries beyond

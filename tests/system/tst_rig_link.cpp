@@ -6,6 +6,7 @@
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
+#include "rig/rig_link.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "shell/form1.h"
@@ -36,6 +37,7 @@ private slots:
     void unclaimedReplyGoesToPort1();
     void pollingKeepsItsIntervalUnderTraffic();
     void pollIntervalAppliesAtOnce();
+    void pokesFasterThanTheLineStayBounded();
     void portsRefusedWhileTheRigIsClosed();
     void removalRefusedWhileHeld();
 
@@ -261,6 +263,27 @@ void TestRigLink::pollIntervalAppliesAtOnce()
     QCOMPARE(b.controls().polling->txtPOLL->text(), QStringLiteral("100"));
     QCOMPARE(timer1.interval(), 100);
     bar->setValue(200);
+}
+
+void TestRigLink::pokesFasterThanTheLineStayBounded()
+{
+    // A D-Bus client poking settings far faster than the line carries them: each poke is written
+    // as it stands (never merged), and the bridge reads back what it changed. What waits stays
+    // within the queue's bound; the rig ends where the last poke put it.
+    ConnectedBridge &b = connected(RigType::K3);
+    const RigLink &link = b.bridge().link();
+    for (int i = 0; i < 5000; ++i) {
+        b.bridge().pokeToRig(
+            QStringLiteral("FA%1;MD2;").arg(14000000 + i * 10, 11, 10, QLatin1Char('0')));
+        QVERIFY2(link.queue().bytes() <= link.queueBound() + 16,
+                 qPrintable(QString::number(link.queue().bytes())));
+    }
+    QTRY_VERIFY(b.bridge().terminal(0).lines().join().contains("the oldest are dropped"));
+    QVERIFY(b.settleRig());
+    qint64 vfoA = 0;
+    b.sim().invoke([&](RigSimServer &s) { vfoA = s.model().vfoA(); });
+    QCOMPARE(vfoA, 14000000 + 4999 * 10);
+    QTRY_COMPARE(b.bridge().rig().get(Entry::FA), QByteArray("FA00014049990;"));
 }
 
 void TestRigLink::portsRefusedWhileTheRigIsClosed()

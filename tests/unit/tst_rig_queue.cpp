@@ -13,6 +13,7 @@ private slots:
     void queue();
     void boundDropsOldestSettingsNeverReads();
     void forgottenSourceLeavesSharedReads();
+    void ownReadsDoNotPileUpBehindSettings();
     void matching_data();
     void matching();
     void unansweredReadsExpire();
@@ -48,6 +49,12 @@ QByteArray name(const Source &s)
 RigWrite query(const QByteArray &text, const Source &from)
 {
     return {RigWrite::Kind::Query, text, {from}, {}, 0};
+}
+
+// The bridge's read of what a setting changed.
+RigWrite readBack(const QByteArray &text)
+{
+    return {RigWrite::Kind::Query, text, {kPoll}, {}, 0, false, true};
 }
 
 RigWrite setting(const QByteArray &text, const Source &from, RigType type = RigType::K3)
@@ -149,6 +156,39 @@ void TestRigQueue::forgottenSourceLeavesSharedReads()
     q.push(setting("FB00007040000;", kClient));
     q.forget(kClient);
     QCOMPARE(contents(q), QByteArray("FA;<port1> FB00007040000;<client3>"));
+}
+
+void TestRigQueue::ownReadsDoNotPileUpBehindSettings()
+{
+    // A flood of settings that are never merged (D-Bus pokes), each followed by the bridge's read
+    // of what it changed: that read may not share one queued before the setting, and is never
+    // dropped. The one still waiting before the newest setting would read a value about to
+    // change: it goes, and the new one stands behind that setting.
+    const Source dbus{Source::Kind::Dbus, 0};
+    RigQueue q(4096);
+    q.push(query("FA;", kPort1)); // a program's read is its own: it stays where it is
+    for (int i = 0; i < 10000; ++i) {
+        const QByteArray hz = QByteArray::number(14000000 + i).rightJustified(11, '0');
+        const RigQueue::Pushed set =
+            q.push({RigWrite::Kind::Setting, "FA" + hz + ";", {dbus}, {}, 0, true});
+        QVERIFY(q.push(readBack("FA;"), set.order).accepted);
+    }
+    QVERIFY2(q.bytes() <= 4096 + 3, qPrintable(QString::number(q.bytes())));
+    const QByteArray waiting = contents(q);
+    QVERIFY(waiting.startsWith("FA;<port1> "));
+    QCOMPARE(waiting.count("FA;<poll>"), 1);
+    QVERIFY(waiting.endsWith("FA00014009999;<dbus> FA;<poll>"));
+
+    // A read-back a program shares stays, and so does a poll.
+    RigQueue shared(4096);
+    shared.push(readBack("FA;"));
+    shared.push(query("FA;", kPort2));
+    shared.push(query("MD;", kPoll));
+    const RigQueue::Pushed set = shared.push(setting("FA00007040000;", kSdr));
+    shared.push(readBack("FA;"), set.order);
+    shared.push(readBack("MD;"), set.order);
+    QCOMPARE(contents(shared),
+             QByteArray("FA;<poll,port2> MD;<poll> FA00007040000;<sdr> FA;<poll> MD;<poll>"));
 }
 
 void TestRigQueue::matching_data()
