@@ -95,15 +95,17 @@ bool StationClient::readReplies(int count)
 
 std::uint64_t StationClient::drain(std::chrono::milliseconds wait)
 {
-    std::uint64_t total = 0;
+    return std::uint64_t(receive(wait).size());
+}
+
+QByteArray StationClient::receive(std::chrono::milliseconds wait)
+{
     char buf[8192];
     pollfd p{m_fd, POLLIN, 0};
     if (::poll(&p, 1, int(wait.count())) <= 0)
-        return 0;
+        return {};
     const ssize_t n = ::read(m_fd, buf, sizeof buf);
-    if (n > 0)
-        total += std::uint64_t(n);
-    return total;
+    return n > 0 ? QByteArray(buf, n) : QByteArray();
 }
 
 std::int64_t StationClient::roundTripNs(const QByteArray &query)

@@ -27,6 +27,8 @@ public:
     const QByteArray &lastReplies() const { return m_replies; }
     // Reads whatever arrives for `wait`, keeping only the byte count.
     std::uint64_t drain(std::chrono::milliseconds wait);
+    // One read of what arrives within `wait`; empty when nothing came.
+    QByteArray receive(std::chrono::milliseconds wait);
 
     // One query and its answer, timed; -1 when no answer came.
     std::int64_t roundTripNs(const QByteArray &query);
