@@ -5,6 +5,7 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
+#include "hamlib_tools.h"
 #include "monitor/terminal_model.h"
 #include "net/rigctl_server.h"
 #include "ports/virtual_port.h"
@@ -73,11 +74,7 @@ private:
 
 void TestNetworkBridge::initTestCase()
 {
-    m_rigctl = QStandardPaths::findExecutable(QStringLiteral("rigctl"));
-    if (m_rigctl.isEmpty() && qEnvironmentVariableIsSet("CI"))
-        QFAIL("rigctl is missing; CI installs Debian's libhamlib-utils for this test");
-    if (m_rigctl.isEmpty())
-        QSKIP("rigctl is not installed: sudo apt-get install libhamlib-utils (Hamlib 4.5.4)");
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctl, "rigctl");
 }
 
 void TestNetworkBridge::rigctlThroughTheBridge_data()
