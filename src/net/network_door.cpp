@@ -20,12 +20,13 @@ NetworkDoor::NetworkDoor(Deps deps, QObject *parent) : QObject(parent), d(std::m
     });
     connect(&d.server, &RigctlServer::traffic, this,
             [this](int client, TrafficDirection direction, const QString &text) {
+                // "#1> f", "#1< 14074000", "#1: connected"; the server's own notes bare.
                 const char *mark = direction == TrafficDirection::FromClient ? "> "
                                    : direction == TrafficDirection::ToClient ? "< "
                                                                              : ": ";
                 const QByteArray who =
-                    client == 0 ? QByteArray() : "#" + QByteArray::number(client);
-                AppendToTerminal(d.terminal, who + mark + text.toLatin1());
+                    client == 0 ? QByteArray() : "#" + QByteArray::number(client) + mark;
+                AppendToTerminal(d.terminal, who + text.toLatin1());
             });
 }
 
