@@ -15,6 +15,7 @@
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
+#include "serving.h"
 #include "shell/form1.h"
 #include "station_client.h"
 #include "thread_cpu.h"
@@ -50,32 +51,6 @@ struct Options {
     int idleSeconds = 10;
     double throughputSeconds = 3;
 };
-
-// Runs the jobs in threads of their own while this thread's event loop (the bridge) serves.
-void runWhileServing(const std::vector<std::function<void()>> &jobs)
-{
-    QEventLoop loop;
-    std::atomic<int> left{int(jobs.size())};
-    std::vector<std::thread> threads;
-    threads.reserve(jobs.size());
-    for (const auto &job : jobs) {
-        threads.emplace_back([&loop, &left, job] {
-            job();
-            if (--left == 0)
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-    }
-    loop.exec();
-    for (std::thread &t : threads)
-        t.join();
-}
-
-void serveFor(std::chrono::milliseconds time)
-{
-    QEventLoop loop;
-    QTimer::singleShot(time, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 struct QueryRun {
     std::vector<std::int64_t> samplesNs;

@@ -1,5 +1,6 @@
 # System tests: the real window offscreen, real pseudo-terminals, the simulator as the rig.
-foreach(name rig_connection rig_link bad_input station_programs shell hamlib_bridge two_programs)
+foreach(name rig_connection rig_link bad_input station_programs shell hamlib_bridge two_programs
+             network_bridge extra_settings)
     ovx2_add_test(tst_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_${name}.cpp
                   LIBS ovx2_testsupport ovx2_rigsim)
 endforeach()

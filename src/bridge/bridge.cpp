@@ -6,6 +6,8 @@
 #include "monitor/dbus_publisher.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "net/network_door.h"
+#include "net/rigctl_server.h"
 #include "outports/output_ports.h"
 #include "ports/port_folder.h"
 #include "ports/pty_port.h"
@@ -28,7 +30,9 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
       m_folder(std::make_unique<PortFolder>()), m_rigPort(std::make_unique<QtSerialPort>()),
       m_sdrPort(std::make_unique<PtyPort>(*m_folder)),
       m_rigTerminal(std::make_unique<TerminalModel>()),
-      m_sdrTerminal(std::make_unique<TerminalModel>()), m_items(std::make_unique<PublishedItems>())
+      m_sdrTerminal(std::make_unique<TerminalModel>()),
+      m_networkTerminal(std::make_unique<TerminalModel>()),
+      m_items(std::make_unique<PublishedItems>())
 {
     setObjectName(QStringLiteral("Bridge"));
     for (auto &port : m_outputPorts)
@@ -79,6 +83,10 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
                                                                 {&m_timer3, &m_timer4},
                                                                 m_timer7,
                                                                 rigType});
+
+    m_server = std::make_unique<RigctlServer>(*m_link);
+    m_network = std::make_unique<NetworkDoor>(
+        NetworkDoor::Deps{*m_controls.network, *m_server, *m_networkTerminal, m_messenger});
 
     connect(m_rigReplies.get(), &RigReplyHandler::replyReceived, this, &Bridge::ProcessRigReply);
     connect(m_rigConnection.get(), &RigConnection::rigClosed, m_outputs.get(),

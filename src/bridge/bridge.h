@@ -14,6 +14,8 @@
 class AppPorts;
 class Clock;
 class DbusPublisher;
+class NetworkDoor;
+class RigctlServer;
 class Messenger;
 class OutputPorts;
 class PortFolder;
@@ -62,6 +64,7 @@ public:
     // Terminals: 0 the rig, 1 to 5 the application ports, 7 the SDR port.
     TerminalModel &terminal(int n);
     TerminalModel &outputTerminal(int i) { return *m_outputTerminals[std::size_t(i - 1)]; }
+    TerminalModel &networkTerminal() { return *m_networkTerminal; }
     QTimer &timer1() { return m_timer1; }
     PublishedItems &items() { return *m_items; }
     DbusPublisher &dbus() { return *m_dbus; }
@@ -73,6 +76,8 @@ public:
     AppPorts &appPorts() { return *m_appPortsHandler; }
     SdrPort &sdr() { return *m_sdr; }
     OutputPorts &outputs() { return *m_outputs; }
+    RigctlServer &server() { return *m_server; }
+    NetworkDoor &network() { return *m_network; }
 
 private:
     void performRouting(const RoutingRow &row, const QByteArray &reply, RigType rigType,
@@ -98,6 +103,7 @@ private:
     std::array<std::unique_ptr<TerminalModel>, 5> m_appTerminals;
     std::unique_ptr<TerminalModel> m_sdrTerminal;
     std::array<std::unique_ptr<TerminalModel>, 2> m_outputTerminals;
+    std::unique_ptr<TerminalModel> m_networkTerminal;
     QTimer m_timer1;
     QTimer m_timer3;
     QTimer m_timer4;
@@ -111,4 +117,6 @@ private:
     std::unique_ptr<AppPorts> m_appPortsHandler;
     std::unique_ptr<SdrPort> m_sdr;
     std::unique_ptr<OutputPorts> m_outputs;
+    std::unique_ptr<RigctlServer> m_server;
+    std::unique_ptr<NetworkDoor> m_network;
 };

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 class AppPortFrame;
+class NetworkFrame;
 class OutputPortFrame;
 class PollingControls;
 class QCheckBox;
@@ -22,6 +23,7 @@ struct Controls {
     std::array<AppPortFrame *, 5> appPorts{}; // application ports 1 to 5
     SdrPortFrame *sdr = nullptr;
     std::array<OutputPortFrame *, 2> outputs{};
+    NetworkFrame *network = nullptr;
     QCheckBox *chkOnTop = nullptr;
     QCheckBox *chkOVXmin = nullptr;
     QCheckBox *chkLaunchPSDR = nullptr;

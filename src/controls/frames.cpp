@@ -250,6 +250,31 @@ SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port
     label->setWordWrap(true);
 }
 
+NetworkFrame::NetworkFrame(QWidget *parent) : QGroupBox(QStringLiteral("Network"), parent)
+{
+    setObjectName(QStringLiteral("NetworkFrame"));
+    place(new QLabel(QStringLiteral("Address"), this), QStringLiteral("lblAddress"), 120, 300, 780,
+          285);
+    txtAddress = place(new QLineEdit(QStringLiteral("127.0.0.1"), this),
+                       QStringLiteral("txtNetAddress"), 900, 300, 1800, 285);
+    place(new QLabel(QStringLiteral("Port"), this), QStringLiteral("lblNetPort"), 2820, 300, 480,
+          285);
+    txtPort = place(new QLineEdit(QStringLiteral("4532"), this), QStringLiteral("txtNetPort"), 3300,
+                    300, 795, 285);
+    btnListen = place(new QPushButton(QStringLiteral("Connect"), this), QStringLiteral("btnListen"),
+                      120, 720, 1335, 345);
+    chkListen = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+                      QStringLiteral("chkListen"), 1560, 765, 1395, 255);
+    chkListen->setChecked(true); // on from the first start
+    lblClients = place(new QLabel(QStringLiteral("Clients: 0"), this), QStringLiteral("lblClients"),
+                       3000, 765, 1095, 255);
+    auto *hint = place(new QLabel(QStringLiteral("Station programs choose the rig \"Hamlib NET "
+                                                 "rigctl\" at this address and port."),
+                                  this),
+                       QStringLiteral("lblNetHint"), 120, 1200, 3975, 510);
+    hint->setWordWrap(true);
+}
+
 OutputPortFrame::OutputPortFrame(int n, QWidget *parent)
     : QGroupBox(QStringLiteral("Output Com Port %1").arg(n), parent)
 {

@@ -90,6 +90,18 @@ public:
     PortPathLabel *lblPath;
 };
 
+// "Network": the rigctld-compatible server station programs reach as "Hamlib NET rigctl".
+class NetworkFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit NetworkFrame(QWidget *parent);
+    QLineEdit *txtAddress; // the address listened on, 127.0.0.1 unless the user types another
+    QLineEdit *txtPort;
+    QPushButton *btnListen; // "Connect" / "Disconnect", like the ports' buttons
+    QCheckBox *chkListen;   // "Auto Connect": listen at every start
+    QLabel *lblClients;     // "Clients: n"
+};
+
 // "Output Com Port n", n = 1 or 2.
 class OutputPortFrame : public QGroupBox {
     Q_OBJECT

@@ -6,8 +6,10 @@
 #include "controls/messenger.h"
 #include "controls/version.h"
 #include "monitor/terminal_view.h"
+#include "net/network_door.h"
 #include "platform/clock.h"
 #include "shell/config_store.h"
+#include "shell/extra_settings.h"
 #include "shell/option_coupling.h"
 #include "shell/shutdown.h"
 
@@ -49,6 +51,10 @@ Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWid
                                              configPath.isEmpty() ? ConfigStore::defaultPath()
                                                                   : configPath);
     m_bridge->setSaveConfig([this] { m_config->SaveConfig(); });
+    m_extras = std::make_unique<ExtraSettings>(m_controls, m_config->filePath());
+    m_bridge->network().keepConfirmationIn(
+        [this] { return m_extras->confirmedAddress(); },
+        [this](const QString &address) { m_extras->setConfirmedAddress(address); });
 
     for (AppPortFrame *frame : m_controls.appPorts)
         coupleBoxes(*frame);
@@ -61,6 +67,7 @@ Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWid
 
 Form1::~Form1()
 {
+    m_extras.reset();
     // The bridge goes first: its ports unpublish their links while the window's controls, which
     // it reads, still exist.
     m_config.reset();
@@ -305,6 +312,9 @@ void Form1::buildLayout()
     m_controls.sdr->ComboVPort7->addItem(QStringLiteral("COM99"));
 
     buildPathFrame(area);
+    // The network server, below the path frame: like it, shown with the setup area.
+    m_controls.network = new NetworkFrame(area);
+    m_controls.network->setGeometry(tw(8760), tw(3480), tw(4215), tw(2280));
     buildTestPanel(area);
     resize(tw(8800), tw(6200));
 }
@@ -333,6 +343,8 @@ void Form1::buildTerminals(QWidget *area)
         QStringLiteral("Output Terminal #1"), 2640, 7320, 2415);
     add(m_bridge->outputTerminal(2), QStringLiteral("ListTerminalOut2"),
         QStringLiteral("Output Terminal #2"), 5160, 7320, 2415);
+    add(m_bridge->networkTerminal(), QStringLiteral("ListTerminalNet"),
+        QStringLiteral("Network Terminal"), 7680, 7320, 2415);
 }
 
 void Form1::buildTestPanel(QWidget *area)

@@ -11,6 +11,7 @@
 class Bridge;
 class Clock;
 class ConfigStore;
+class ExtraSettings;
 class Messenger;
 class QAction;
 class TerminalModel;
@@ -28,6 +29,7 @@ public:
     const Controls &controls() const { return m_controls; }
     Bridge &bridge() { return *m_bridge; }
     ConfigStore &config() { return *m_config; }
+    ExtraSettings &extraSettings() { return *m_extras; }
 
     // WindowState
     QPoint outerPosition() const override;
@@ -68,4 +70,5 @@ private:
     int m_startState = 0;
     std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<ConfigStore> m_config;
+    std::unique_ptr<ExtraSettings> m_extras;
 };

@@ -5,6 +5,7 @@
 #include "controls/frames.h"
 #include "controls/version.h"
 #include "monitor/published_items.h"
+#include "net/network_door.h"
 #include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "rig/rig_reply_handler.h"
@@ -42,6 +43,8 @@ bool runStartup(Form1 &form)
         realLists[i]->setEditText(shown);
     }
 
+    // The network server is on from the first start: it does not wait for config.ini.
+    bridge.network().listenAtStart();
     if (!form.config().LoadConfig())
         return false;
 

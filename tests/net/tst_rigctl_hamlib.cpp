@@ -1,4 +1,5 @@
 #include "fake_radios.h"
+#include "hamlib_tools.h"
 #include "net/rigctl_server.h"
 #include "rigctl_test_client.h"
 
@@ -94,13 +95,8 @@ QString dumpStateProblem(const QByteArray &text)
 
 void TestRigctlHamlib::initTestCase()
 {
-    m_rigctl = QStandardPaths::findExecutable(QStringLiteral("rigctl"));
-    m_rigctld = QStandardPaths::findExecutable(QStringLiteral("rigctld"));
-    if (m_rigctl.isEmpty() || m_rigctld.isEmpty()) {
-        if (qEnvironmentVariableIsSet("CI"))
-            QFAIL("rigctl and rigctld (Debian's libhamlib-utils) are required in CI");
-        QSKIP("rigctl or rigctld not installed: apt-get install libhamlib-utils");
-    }
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctl, "rigctl");
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctld, "rigctld");
     m_daemonPort = freePort();
     m_daemon.start(m_rigctld, {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-T"),
                                QStringLiteral("127.0.0.1"), QStringLiteral("-t"),

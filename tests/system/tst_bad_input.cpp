@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,9 +74,10 @@ void TestBadInput::rigSendingAMegabyteWithoutTerminator()
 {
     const long before = residentKiB();
     const QByteArray chunk(16 * 1024, 'x');
+    QSignalSpy reads(&m_form->bridge().rigPort(), &SerialPort::DataReceived);
     for (int i = 0; i < 64; ++i) {
-        m_rig->write(chunk);
-        QTest::qWait(5); // let the bridge read it as a rig would deliver it
+        m_rig->write(chunk); // a piece at a time, as a rig would deliver it
+        QVERIFY(reads.wait());
         QVERIFY(m_form->bridge().rigReplies().pending().size() <= CatFramer::kMaxCommand);
     }
     QTRY_VERIFY(m_form->bridge().terminal(0).lines().last().contains("discarded"));

@@ -5,6 +5,7 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
+#include "hamlib_tools.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -22,30 +23,6 @@ namespace {
 
 constexpr int kRunMs = 60000;         // far above need: only reached when something hangs
 constexpr qint64 kOpenBoundMs = 2000; // a station program opens the radio in under 2 s
-
-// rigctl's answers in order: the value lines, and for a failed command "cmd: message".
-QStringList answers(const QByteArray &output)
-{
-    static const QRegularExpression message(QStringLiteral("^[A-Z][A-Za-z ,]+$"));
-    QStringList out;
-    QString failed;
-    for (const QByteArray &raw : output.split('\n')) {
-        const QString line = QString::fromLocal8Bit(raw).trimmed();
-        if (!failed.isEmpty()) {
-            if (message.match(line).hasMatch()) {
-                out << failed + QStringLiteral(": ") + line;
-                failed.clear();
-            }
-            continue;
-        }
-        const qsizetype error = line.indexOf(QLatin1String(": error = "));
-        if (error > 0)
-            failed = line.first(error);
-        else if (!line.isEmpty())
-            out << line;
-    }
-    return out;
-}
 
 struct Model {
     const char *name; // the simulator's --model
@@ -91,11 +68,7 @@ private:
 
 void TestHamlibBridge::initTestCase()
 {
-    m_rigctl = QStandardPaths::findExecutable(QStringLiteral("rigctl"));
-    if (m_rigctl.isEmpty() && qEnvironmentVariableIsSet("CI"))
-        QFAIL("rigctl is missing; CI installs Debian's libhamlib-utils for this test");
-    if (m_rigctl.isEmpty())
-        QSKIP("rigctl is not installed: sudo apt-get install libhamlib-utils (Hamlib 4.5.4)");
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctl, "rigctl");
 }
 
 ConnectedBridge &TestHamlibBridge::connected(const Model &model)
@@ -167,7 +140,7 @@ void TestHamlibBridge::rigctlOnEachPort()
     QCOMPARE(rigctl.exitStatus(), QProcess::NormalExit);
     QVERIFY2(rigctl.exitCode() == 0, errors.right(2000).constData());
 
-    const QStringList got = answers(output);
+    const QStringList got = rigctlAnswers(output);
     // f, f, m (mode, width), m (mode, width), t, v [, t, t]: what was set is what is read back.
     QVERIFY2(got.size() == (full ? 10 : 8), qPrintable(got.join(QLatin1Char('|'))));
     QStringList checked{got[1], got[4], got[5], got[6], got[7]};

@@ -2,6 +2,8 @@
 // the ovx2-rigsim program: every model opens, tunes, changes mode, reads PTT, VFO and power
 // status, and opens as quickly as the radio would let it.
 
+#include "hamlib_tools.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,31 +16,6 @@ namespace {
 
 constexpr int kRunMs = 60000;         // far above need: only reached when something hangs
 constexpr qint64 kOpenBoundMs = 2000; // the one timed bound: a model opens in under 2 s
-
-// rigctl's answers in order: the value lines, and for a failed command "cmd: message" (rigctl
-// prints "cmd: error = " and a trace that ends with the message on a line of its own).
-QStringList answers(const QByteArray &output)
-{
-    static const QRegularExpression message(QStringLiteral("^[A-Z][A-Za-z ,]+$"));
-    QStringList out;
-    QString failed;
-    for (const QByteArray &raw : output.split('\n')) {
-        const QString line = QString::fromLocal8Bit(raw).trimmed();
-        if (!failed.isEmpty()) {
-            if (message.match(line).hasMatch()) {
-                out << failed + QStringLiteral(": ") + line;
-                failed.clear();
-            }
-            continue;
-        }
-        const qsizetype error = line.indexOf(QLatin1String(": error = "));
-        if (error > 0)
-            failed = line.first(error);
-        else if (!line.isEmpty())
-            out << line;
-    }
-    return out;
-}
 
 } // namespace
 
@@ -55,11 +32,7 @@ private:
 
 void TestHamlibRigsim::initTestCase()
 {
-    m_rigctl = QStandardPaths::findExecutable(QStringLiteral("rigctl"));
-    if (m_rigctl.isEmpty() && qEnvironmentVariableIsSet("CI"))
-        QFAIL("rigctl is missing; CI installs Debian's libhamlib-utils for this test");
-    if (m_rigctl.isEmpty())
-        QSKIP("rigctl is not installed: sudo apt-get install libhamlib-utils (Hamlib 4.5.4)");
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctl, "rigctl");
 }
 
 void TestHamlibRigsim::rigctlDrivesEveryModel_data()
@@ -131,7 +104,7 @@ void TestHamlibRigsim::rigctlDrivesEveryModel()
     const QByteArray errors = rigctl.readAllStandardError();
     QCOMPARE(rigctl.exitStatus(), QProcess::NormalExit);
     QVERIFY2(rigctl.exitCode() == 0, errors.right(2000));
-    QCOMPARE(answers(rigctl.readAllStandardOutput()), expected);
+    QCOMPARE(rigctlAnswers(rigctl.readAllStandardOutput()), expected);
     QVERIFY2(openMs < kOpenBoundMs, qPrintable(QStringLiteral("opening took %1 ms").arg(openMs)));
 
     sim.terminate();

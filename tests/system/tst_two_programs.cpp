@@ -7,6 +7,7 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
+#include "hamlib_tools.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -132,11 +133,7 @@ private:
 
 void TestTwoPrograms::initTestCase()
 {
-    m_rigctld = QStandardPaths::findExecutable(QStringLiteral("rigctld"));
-    if (m_rigctld.isEmpty() && qEnvironmentVariableIsSet("CI"))
-        QFAIL("rigctld is missing; CI installs Debian's libhamlib-utils for this test");
-    if (m_rigctld.isEmpty())
-        QSKIP("rigctld is not installed: sudo apt-get install libhamlib-utils (Hamlib 4.5.4)");
+    OVX2_REQUIRE_HAMLIB_TOOL(m_rigctld, "rigctld");
 }
 
 void TestTwoPrograms::bothProgramsFollowEveryChange()
