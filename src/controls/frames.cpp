@@ -25,6 +25,23 @@ QComboBox *editableCombo(QWidget *parent)
     return box;
 }
 
+// A box of fixed choices that can be typed in: typing a choice chooses it, and text that is none
+// of them goes back to the chosen one when the box is left, so that the box never shows one
+// choice while another is in use.
+QComboBox *typedChoiceCombo(QWidget *parent)
+{
+    QComboBox *box = editableCombo(parent);
+    QObject::connect(box, &QComboBox::editTextChanged, box, [box](const QString &text) {
+        if (const int typed = box->findText(text); typed >= 0 && typed != box->currentIndex())
+            box->setCurrentIndex(typed);
+    });
+    QObject::connect(box->lineEdit(), &QLineEdit::editingFinished, box, [box] {
+        if (const QString chosen = box->itemText(box->currentIndex()); box->currentText() != chosen)
+            box->setEditText(chosen);
+    });
+    return box;
+}
+
 // A real port's box: its tooltip holds the whole device name.
 QComboBox *devicePathCombo(QWidget *parent)
 {
@@ -169,7 +186,7 @@ RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port
                          QStringLiteral("K2")});
     ComboPort = place(devicePathCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
     ComboPort->setEditText(QStringLiteral("COM1"));
-    cbBaudRate = place(editableCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
+    cbBaudRate = place(typedChoiceCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
     cbBaudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
                           QStringLiteral("38400"), QStringLiteral("57600")});
     cbBaudRate->setCurrentIndex(3);

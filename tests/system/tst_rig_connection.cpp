@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -217,16 +218,25 @@ void TestRigConnection::portThatCannotOpen()
 
 void TestRigConnection::slowRigAt4800Connects()
 {
-    // Every baud choice the list offers gives a mode the port takes; the simulator at 4800 still
-    // answers the probe when the bridge runs at 4800 too.
+    // The simulator at 4800 still answers the probe when the bridge runs at 4800 too. The speed
+    // is typed, as a user may: what the box shows is the speed in use.
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 4800);
     const QString path = m_sim->start();
     QVERIFY(!path.isEmpty());
     m_form->controls().rig->ComboPort->setEditText(path);
-    m_form->controls().rig->cbBaudRate->setCurrentIndex(0);
+    QComboBox *baud = m_form->controls().rig->cbBaudRate;
+    baud->lineEdit()->selectAll();
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("4800"));
+    QCOMPARE(baud->currentIndex(), 0);
     m_form->controls().rig->btnOpen->click();
     QVERIFY(m_messenger.shown.isEmpty());
     QVERIFY(m_form->bridge().rigPort().IsOpened());
+
+    // Text that is no speed of the list goes back to the speed in use when the box is left.
+    baud->lineEdit()->selectAll();
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("4850"));
+    emit baud->lineEdit()->editingFinished();
+    QCOMPARE(baud->currentText(), QStringLiteral("4800"));
 }
 
 QTEST_MAIN(TestRigConnection)
