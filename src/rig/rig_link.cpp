@@ -17,8 +17,19 @@ constexpr double kAheadMs = 20;
 constexpr double kBitsPerCharacter = 10;
 constexpr qsizetype kMinQueueBytes = 4096;
 constexpr int kAssumedBaud = 38400;
+// How far the rig's replies may fall behind what has been written: well inside the time an asker
+// is given for its answer, so that no answer comes after its asker has given up on it.
+constexpr double kRepliesBehindMs = RequestTracker::kReplyWindowMs / 3.0;
+// A reply of a kind not seen yet is taken to be as long as most are (FA00014074000;).
+constexpr int kAssumedReplyChars = 16;
 
 const Source kBridge{Source::Kind::Bridge, 0};
+
+// Replies are known by their mnemonic, the first two characters (FA, IF, RV, EX...).
+quint16 kindOfReply(const QByteArray &text)
+{
+    return text.size() < 2 ? 0 : quint16(quint8(text[0]) << 8 | quint8(text[1]));
+}
 
 QString nameOf(const Source &s)
 {
@@ -59,6 +70,27 @@ double RigLink::charMs() const
 {
     const int baud = d.baud ? d.baud() : 0;
     return kBitsPerCharacter * 1000.0 / (baud > 0 ? baud : kAssumedBaud);
+}
+
+double RigLink::replyMs(const QByteArray &query) const
+{
+    return m_replyChars.value(kindOfReply(query), kAssumedReplyChars) * charMs();
+}
+
+void RigLink::account(const QByteArray &text, bool query, double now)
+{
+    m_lineFreeMs = std::max(m_lineFreeMs, now) + double(text.size()) * charMs();
+    // The rig starts its reply once it has read the query.
+    if (query)
+        m_replyFreeMs = std::max(m_replyFreeMs, m_lineFreeMs) + replyMs(text);
+}
+
+double RigLink::waitMs(const RigWrite &front, double now) const
+{
+    double wait = m_lineFreeMs - kAheadMs - now;
+    if (front.kind == RigWrite::Kind::Query)
+        wait = std::max(wait, m_replyFreeMs - kRepliesBehindMs - now);
+    return wait;
 }
 
 qsizetype RigLink::queueBound() const
@@ -201,17 +233,20 @@ void RigLink::forget(const Source &source)
 
 void RigLink::writeNow(const QByteArray &text, bool track)
 {
-    if (track) {
-        const CatDialect &dialect = catDialect(rigType());
-        for (const QByteArray &command : CatFramer::split(text)) {
-            if (isRead(dialect, command, d.rig.get(Entry::ID)))
-                m_tracker.written({RigWrite::Kind::Query, command, {kBridge}, {}, m_queue.stamp()},
-                                  m_clock.elapsed());
-        }
-        scheduleExpiry();
-    }
     const double now = double(m_clock.nsecsElapsed()) / 1e6;
-    m_lineFreeMs = std::max(m_lineFreeMs, now) + double(text.size()) * charMs();
+    const CatDialect &dialect = catDialect(rigType());
+    qsizetype used = 0;
+    for (const QByteArray &command : CatFramer::split(text)) {
+        used += command.size();
+        const bool read = isRead(dialect, command, d.rig.get(Entry::ID));
+        account(command, read, now);
+        if (track && read)
+            m_tracker.written({RigWrite::Kind::Query, command, {kBridge}, {}, m_queue.stamp()},
+                              m_clock.elapsed());
+    }
+    account(text.mid(used), false, now);
+    if (track)
+        scheduleExpiry();
     d.rigPort.WriteText(text);
 }
 
@@ -221,6 +256,9 @@ void RigLink::reset()
     const QList<RequestTracker::Pending> pending = m_tracker.takeAll();
     m_staleSince.fill(0);
     m_dropping = false;
+    // A new connection may be a new rig at a new speed.
+    m_lineFreeMs = m_replyFreeMs = 0;
+    m_replyChars.clear();
     m_pacer.stop();
     m_expiry.stop();
     for (const RigWrite &w : waiting) {
@@ -259,11 +297,10 @@ void RigLink::pump()
         return;
     }
     const double now = double(m_clock.nsecsElapsed()) / 1e6;
-    m_lineFreeMs = std::max(m_lineFreeMs, now);
     QByteArray batch;
-    while (!m_queue.isEmpty() && m_lineFreeMs - now < kAheadMs) {
+    while (!m_queue.isEmpty() && waitMs(m_queue.front(), now) < 0) {
         RigWrite write = m_queue.takeFront();
-        m_lineFreeMs += double(write.text.size()) * charMs();
+        account(write.text, write.kind == RigWrite::Kind::Query, now);
         batch += write.text;
         m_tracker.written(write, qint64(now));
     }
@@ -274,13 +311,15 @@ void RigLink::pump()
     if (m_queue.isEmpty()) {
         m_dropping = false;
     } else if (!m_pacer.isActive()) {
-        m_pacer.start(std::max(1, int(std::ceil(m_lineFreeMs - kAheadMs - now))));
+        m_pacer.start(std::max(1, int(std::ceil(waitMs(m_queue.front(), now)))));
     }
 }
 
 RigLink::Routed RigLink::takeReply(const QByteArray &reply)
 {
     Routed routed;
+    if (reply.size() > 2 && reply.endsWith(';'))
+        m_replyChars.insert(kindOfReply(reply), int(std::min<qsizetype>(reply.size(), 64)));
     const RequestTracker::Match match = m_tracker.match(reply, m_clock.elapsed());
     routed.asked = match.matched;
     routed.askers = match.askers;

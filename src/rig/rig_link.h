@@ -6,6 +6,7 @@
 #include "rig/virtual_rig.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QTimer>
 
 #include <array>
@@ -19,6 +20,10 @@ struct RoutingRow;
 // what waits can still be merged or shared; every reply is matched to whoever asked for it and
 // stored in the virtual rig. A setting puts what it changes out of date in the virtual rig until
 // the rig is read again, and that read is queued right behind it.
+//
+// Both directions of the line are paced: a query is handed over only when the rig's replies to
+// what went before are not far behind, so that a slow rig's answers never come after their askers
+// have given up on them.
 class RigLink : public RigAccess {
     Q_OBJECT
 public:
@@ -79,6 +84,12 @@ private:
     void scheduleExpiry();
     void dropEverything();
     double charMs() const;
+    // How long the rig's reply to a query takes on the line, from the last reply of its kind.
+    double replyMs(const QByteArray &query) const;
+    // Whether the front of the queue may be handed over now; else when (ms) it may.
+    double waitMs(const RigWrite &front, double now) const;
+    // The line's time for a write handed over at `now` (and for a query's reply).
+    void account(const QByteArray &text, bool query, double now);
     quint64 staleSinceOf(const QByteArray &query) const;
     void dropped(const Source &source, bool query);
 
@@ -87,7 +98,9 @@ private:
     RequestTracker m_tracker;
     std::array<quint64, kEntryCount> m_staleSince{}; // order of the setting; 0: current
     QElapsedTimer m_clock;
-    double m_lineFreeMs = 0; // when what has been handed over will have left the line
+    double m_lineFreeMs = 0;          // when what has been handed over will have left the line
+    double m_replyFreeMs = 0;         // when the replies to it will have come back
+    QHash<quint16, int> m_replyChars; // by a reply's first two characters: its length
     QTimer m_pacer;
     QTimer m_expiry;
     bool m_dropping = false; // inside a burst the queue could not take

@@ -2,6 +2,7 @@
 #include "rig/rig_link.h"
 #include "rig/virtual_rig.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -19,6 +20,7 @@ private slots:
     void closedPortAnswersNobodyAtOnce();
     void readThatNeverComesIsGivenUp();
     void pacedToTheLine();
+    void repliesNeverFallFarBehind();
     void pokeGoesAsItIsThenReadBack();
 
 private:
@@ -161,6 +163,37 @@ void TestRigAccess::pacedToTheLine()
     QCOMPARE(m_link->queueBound(), 4096); // a second of 4800 baud is less than the floor
     m_baud = 57600;
     QCOMPARE(m_link->queueBound(), 5760);
+}
+
+void TestRigAccess::repliesNeverFallFarBehind()
+{
+    // Twenty short reads whose replies are long: at 4800 baud each read takes 6 ms to write and
+    // its reply 79 ms to come back. They are handed over no faster than the replies come, give or
+    // take a third of the time an asker waits, so that no answer comes after its asker gave up.
+    m_baud = 4800;
+    const double replyMs = 38 * 10 * 1000.0 / m_baud;
+    QList<QByteArray> reads;
+    for (char n = '0'; n <= '9'; ++n) {
+        for (const char kind : {'X', 'Y'}) {
+            const QByteArray mnemonic = QByteArray(1, kind) + n;
+            m_link->takeReply(mnemonic + QByteArray(35, '0') + ';');
+            reads << mnemonic + ';';
+        }
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (const QByteArray &read : std::as_const(reads))
+        m_link->ask(kPort1, read);
+    double worstAheadMs = 0;
+    while (m_port->written.join().size() < reads.join().size() && clock.elapsed() < 10'000) {
+        const double aheadMs =
+            double(m_port->written.join().count(';')) * replyMs - double(clock.elapsed());
+        worstAheadMs = std::max(worstAheadMs, aheadMs);
+        QTest::qWait(2);
+    }
+    QCOMPARE(m_port->written.join(), reads.join());
+    QVERIFY2(worstAheadMs < RequestTracker::kReplyWindowMs / 3.0 + 2 * replyMs,
+             qPrintable(QString::number(worstAheadMs)));
 }
 
 void TestRigAccess::pokeGoesAsItIsThenReadBack()
