@@ -12,6 +12,7 @@
 #include "net/rigctl_server.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
@@ -35,7 +36,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -121,8 +121,7 @@ class NetBench {
 public:
     explicit NetBench(int requests) : m_requests(requests), m_form(m_messenger, configPath())
     {
-        ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        usePrivateRuntimeDir(m_runtime);
     }
     bool connectBridge();
     void roundTrips();

@@ -11,6 +11,7 @@
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "pty_responder.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -25,7 +26,6 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -37,8 +37,6 @@
 #include <functional>
 #include <memory>
 #include <thread>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -472,8 +470,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Ports are published in a folder of this run, not the user's.
     QTemporaryDir runtime;
-    ::chmod(QFile::encodeName(runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    usePrivateRuntimeDir(runtime);
 
     QApplication app(argc, argv);
     QCommandLineParser parser;

@@ -15,6 +15,7 @@
 #include "monitor/published_items.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
+#include "private_runtime.h"
 #include "rig/rig_link.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -41,8 +42,6 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -395,8 +394,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Ports are published in a folder of this run, not the user's.
     QTemporaryDir runtime;
-    ::chmod(QFile::encodeName(runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    usePrivateRuntimeDir(runtime);
 
     QApplication app(argc, argv);
     QCommandLineParser parser;
