@@ -46,20 +46,19 @@ void TestCatFamily::k3DataSubModes_data()
     QTest::addColumn<QByteArray>("dt");
     QTest::addColumn<QByteArray>("mode");
     // As Hamlib's K3 backend reads DATA and DATA-R with their sub-modes.
-    QTest::newRow("DATA A") << QByteArray("MD6;") << QByteArray("DT0;") << QByteArray("PKTUSB");
-    QTest::newRow("AFSK A") << QByteArray("MD6;") << QByteArray("DT1;") << QByteArray("PKTLSB");
-    QTest::newRow("FSK D") << QByteArray("MD6;") << QByteArray("DT2;") << QByteArray("RTTY");
-    QTest::newRow("PSK D") << QByteArray("MD6;") << QByteArray("DT3;") << QByteArray("PKTUSB");
-    QTest::newRow("DATA-R FSK D") << QByteArray("MD9;") << QByteArray("DT2;")
-                                  << QByteArray("RTTYR");
-    QTest::newRow("DATA-R AFSK A")
-        << QByteArray("MD9;") << QByteArray("DT1;") << QByteArray("PKTLSB");
-    QTest::newRow("DATA, DT unknown")
-        << QByteArray("MD6;") << QByteArray("?;") << QByteArray("PKTUSB");
-    QTest::newRow("USB ignores DT")
-        << QByteArray("MD2;") << QByteArray("DT2;") << QByteArray("USB");
-    QTest::newRow("MD8 is no K3 mode") << QByteArray("MD8;") << QByteArray("DT0;") << QByteArray();
-    QTest::newRow("MD$ is VFO B") << QByteArray("MD$2;") << QByteArray("DT0;") << QByteArray();
+    auto row = [](const char *name, const char *md, const char *dt, const char *mode) {
+        QTest::newRow(name) << QByteArray(md) << QByteArray(dt) << QByteArray(mode);
+    };
+    row("DATA A", "MD6;", "DT0;", "PKTUSB");
+    row("AFSK A", "MD6;", "DT1;", "PKTLSB");
+    row("FSK D", "MD6;", "DT2;", "RTTY");
+    row("PSK D", "MD6;", "DT3;", "PKTUSB");
+    row("DATA-R FSK D", "MD9;", "DT2;", "RTTYR");
+    row("DATA-R AFSK A", "MD9;", "DT1;", "PKTLSB");
+    row("DATA, DT unknown", "MD6;", "?;", "PKTUSB");
+    row("USB ignores DT", "MD2;", "DT2;", "USB");
+    row("MD8 is no K3 mode", "MD8;", "DT0;", "");
+    row("MD$ is VFO B", "MD$2;", "DT0;", "");
 }
 
 void TestCatFamily::k3DataSubModes()

@@ -7,7 +7,6 @@
 class TestConfigTable : public QObject {
     Q_OBJECT
 private slots:
-    void tableHasTheFiftyOneLines();
     void parse_data();
     void parse();
     void brokenFilesParse_data();
@@ -18,17 +17,6 @@ private slots:
     void edges_data();
     void edges();
 };
-
-void TestConfigTable::tableHasTheFiftyOneLines()
-{
-    // Positions 17-19 and 20, 22, 23 share key texts and still name different boxes.
-    QCOMPARE(kConfigLines[16].key, kConfigLines[19].key);
-    QVERIFY(kConfigLines[16].control != kConfigLines[19].control);
-    QCOMPARE(kConfigLines[20].key, std::string_view("RigBaudRate(0,1,2,3,4..4800 to 57600)="));
-    QCOMPARE(kConfigLines[50].key, std::string_view("Rig Type(0,1,2..K3, Yaesu, Ken)="));
-    for (const ConfigLine &line : kConfigLines)
-        QVERIFY(line.key.back() == '=');
-}
 
 void TestConfigTable::parse_data()
 {

@@ -102,16 +102,14 @@ void TestLaunch::startsThePrograms_data()
 {
     QTest::addColumn<QString>("line"); // @ is the folder of the program, % the output file
     QTest::addColumn<QString>("written");
-    QTest::newRow("single quotes") << "'@/mark' '%' 'a b'"
-                                   << "a b";
-    QTest::newRow("double quotes") << R"("@/mark" "%" "say \"hi\"")"
-                                   << "say \"hi\"";
-    QTest::newRow("tilde") << R"(~/"my programs"/mark ~/out x)"
-                           << "x";
-    QTest::newRow("path with a blank, escaped") << R"(@/mark % y z)"
-                                                << "y\nz";
-    QTest::newRow("through the shell") << R"("@/mark" "%" $((40 + 2)))"
-                                       << "42";
+    auto row = [](const char *name, const char *line, const char *written) {
+        QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(written);
+    };
+    row("single quotes", "'@/mark' '%' 'a b'", "a b");
+    row("double quotes", R"("@/mark" "%" "say \"hi\"")", "say \"hi\"");
+    row("tilde", R"(~/"my programs"/mark ~/out x)", "x");
+    row("path with a blank, escaped", R"(@/mark % y z)", "y\nz");
+    row("through the shell", R"("@/mark" "%" $((40 + 2)))", "42");
 }
 
 void TestLaunch::startsThePrograms()
@@ -139,29 +137,26 @@ void TestLaunch::saysWhyNot_data()
 {
     QTest::addColumn<QString>("line"); // ~ is the test's home
     QTest::addColumn<QString>("said");
-    QTest::newRow("no such file") << "/no/such/program --x"
-                                  << "Cannot start /no/such/program --x: /no/such/program does "
-                                     "not exist";
-    QTest::newRow("not in PATH") << "no-such-program-ovx2 x"
-                                 << "Cannot start no-such-program-ovx2 x: no program "
-                                    "\"no-such-program-ovx2\" in the folders of PATH";
-    QTest::newRow("unquoted blank in the path") << "~/my programs/mark"
-                                                << "Cannot start ~/my programs/mark: ~/my does "
-                                                   "not exist";
-    QTest::newRow("a folder") << "~/'my programs'"
-                              << "Cannot start ~/'my programs': ~/my programs is a folder, not a "
-                                 "program";
-    QTest::newRow("not executable") << "~/notes.txt"
-                                    << "Cannot start ~/notes.txt: ~/notes.txt may not be run (it "
-                                       "is not executable)";
-    QTest::newRow("Windows path")
-        << R"(C:\Program Files\PowerSDR\PowerSDR.exe)"
-        << R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
-           "program's Linux command line";
-    QTest::newRow("unclosed quote") << "~/'my programs/mark"
-                                    << "Cannot start ~/'my programs/mark: a ' is not closed";
-    QTest::newRow("placeholder") << "Enter Name"
-                                 << "Auto Launch: no program in the path box";
+    auto row = [](const char *name, const char *line, const char *said) {
+        QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(said);
+    };
+    row("no such file", "/no/such/program --x",
+        "Cannot start /no/such/program --x: /no/such/program does not exist");
+    row("not in PATH", "no-such-program-ovx2 x",
+        "Cannot start no-such-program-ovx2 x: no program \"no-such-program-ovx2\" in the folders "
+        "of PATH");
+    row("unquoted blank in the path", "~/my programs/mark",
+        "Cannot start ~/my programs/mark: ~/my does not exist");
+    row("a folder", "~/'my programs'",
+        "Cannot start ~/'my programs': ~/my programs is a folder, not a program");
+    row("not executable", "~/notes.txt",
+        "Cannot start ~/notes.txt: ~/notes.txt may not be run (it is not executable)");
+    row("Windows path", R"(C:\Program Files\PowerSDR\PowerSDR.exe)",
+        R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
+        "program's Linux command line");
+    row("unclosed quote", "~/'my programs/mark",
+        "Cannot start ~/'my programs/mark: a ' is not closed");
+    row("placeholder", "Enter Name", "Auto Launch: no program in the path box");
 }
 
 void TestLaunch::saysWhyNot()

@@ -20,56 +20,39 @@ void TestOutputLines::build_data()
     QTest::addColumn<QByteArray>("line1");
     QTest::addColumn<QByteArray>("line2");
 
+    auto row = [](const QByteArray &name, RigType type, const char *fa, const char *fb,
+                  const char *ft, const QByteArray &info, const char *line1,
+                  const QByteArray &line2) {
+        QTest::newRow(name.constData()) << type << QByteArray(fa) << QByteArray(fb)
+                                        << QByteArray(ft) << info << QByteArray(line1) << line2;
+    };
     // The families with 11-digit frequencies, and no rig type chosen, build the same lines.
     const QByteArray info = "IF00014074000     +000000 0002000001 ;"; // 38 characters
-    for (RigType type : {RigType::K3, RigType::Kenwood, RigType::K2, RigType::None}) {
-        const QByteArray name =
-            rigTypeName(type).toLatin1() + (type == RigType::None ? "none" : "");
-        auto row = [&](const char *what) -> QTestData & {
-            return QTest::newRow(name + ": " + what);
-        };
-        row("FT0 takes VFO A") << type << QByteArray("FA00014060000;")
-                               << QByteArray("FB00007040000;") << QByteArray("FT0;") << info
-                               << QByteArray("FA00014060000;")
-                               << QByteArray("IF00014060000") + info.mid(13);
-        row("FT1 takes VFO B as an FA line")
-            << type << QByteArray("FA00014060000;") << QByteArray("FB00007040000;")
-            << QByteArray("FT1;") << info << QByteArray("FA00007040000;")
-            << QByteArray("IF00007040000") + info.mid(13);
-        row("no FT yet: VFO B") << type << QByteArray("FA00014060000;")
-                                << QByteArray("FB00007040000;") << QByteArray() << info
-                                << QByteArray("FA00007040000;")
-                                << QByteArray("IF00007040000") + info.mid(13);
-        row("no IF yet: no ;") << type << QByteArray("FA00014060000;") << QByteArray()
-                               << QByteArray("FT0;") << QByteArray() << QByteArray("FA00014060000;")
-                               << QByteArray("IF00014060000");
-        row("nothing at all") << type << QByteArray() << QByteArray() << QByteArray() << info
-                              << QByteArray() << QByteArray("IF") + info.mid(13);
-        row("short FB contributes what is there")
-            << type << QByteArray() << QByteArray("FB0001;") << QByteArray("FT1;") << QByteArray()
-            << QByteArray("FA0001;") << QByteArray("IF0001;");
+    const QByteArray tail = info.mid(13);
+    for (RigType t : {RigType::K3, RigType::Kenwood, RigType::K2, RigType::None}) {
+        const QByteArray n = rigTypeName(t).toLatin1() + (t == RigType::None ? "none: " : ": ");
+        const char *a = "FA00014060000;", *b = "FB00007040000;";
+        row(n + "FT0 takes VFO A", t, a, b, "FT0;", info, a, "IF00014060000" + tail);
+        row(n + "FT1 takes VFO B as an FA line", t, a, b, "FT1;", info, "FA00007040000;",
+            "IF00007040000" + tail);
+        row(n + "no FT yet: VFO B", t, a, b, "", info, "FA00007040000;", "IF00007040000" + tail);
+        row(n + "no IF yet: no ;", t, a, "", "FT0;", "", a, "IF00014060000");
+        row(n + "nothing at all", t, "", "", "", info, "", "IF" + tail);
+        row(n + "short FB contributes what is there", t, "", "FB0001;", "FT1;", "", "FA0001;",
+            "IF0001;");
     }
 
     // A Yaesu's IF reply: memory channel, 9 frequency digits, clarifier, mode and flags.
     const QByteArray yaesuInfo = "IF001014074000+000000200000;"; // 28 characters
-    QTest::newRow("Yaesu: FT0 takes VFO A")
-        << RigType::Yaesu << QByteArray("FA014060000;") << QByteArray("FB007040000;")
-        << QByteArray("FT0;") << yaesuInfo << QByteArray("FA014060000;")
-        << QByteArray("IF001014060000+000000200000;");
-    QTest::newRow("Yaesu: FT1 takes VFO B")
-        << RigType::Yaesu << QByteArray("FA014060000;") << QByteArray("FB007040000;")
-        << QByteArray("FT1;") << yaesuInfo << QByteArray("FA007040000;")
-        << QByteArray("IF001007040000+000000200000;");
-    QTest::newRow("Yaesu: the frequency in a memory channel's reply")
-        << RigType::Yaesu << QByteArray("FA050313000;") << QByteArray() << QByteArray("FT0;")
-        << QByteArray("IF117050313000+001010411000;") << QByteArray("FA050313000;")
-        << QByteArray("IF117050313000+001010411000;");
-    QTest::newRow("Yaesu: no IF yet: no ;")
-        << RigType::Yaesu << QByteArray("FA014060000;") << QByteArray() << QByteArray("FT0;")
-        << QByteArray() << QByteArray("FA014060000;") << QByteArray("IF014060000");
-    QTest::newRow("Yaesu: no frequency yet")
-        << RigType::Yaesu << QByteArray() << QByteArray() << QByteArray() << yaesuInfo
-        << QByteArray() << QByteArray("IF001+000000200000;");
+    const RigType y = RigType::Yaesu;
+    row("Yaesu: FT0 takes VFO A", y, "FA014060000;", "FB007040000;", "FT0;", yaesuInfo,
+        "FA014060000;", "IF001014060000+000000200000;");
+    row("Yaesu: FT1 takes VFO B", y, "FA014060000;", "FB007040000;", "FT1;", yaesuInfo,
+        "FA007040000;", "IF001007040000+000000200000;");
+    row("Yaesu: the frequency in a memory channel's reply", y, "FA050313000;", "", "FT0;",
+        "IF117050313000+001010411000;", "FA050313000;", "IF117050313000+001010411000;");
+    row("Yaesu: no IF yet: no ;", y, "FA014060000;", "", "FT0;", "", "FA014060000;", "IF014060000");
+    row("Yaesu: no frequency yet", y, "", "", "", yaesuInfo, "", "IF001+000000200000;");
 }
 
 void TestOutputLines::build()

@@ -122,20 +122,21 @@ void TestReplyRouting::route_data()
                 << QByteArray(r.reply) << rigTypeIndex(type) << stored << actions;
         }
     }
-    QTest::newRow("Yaesu BG") << QByteArray("BG05R;") << 1 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("K3 KP") << QByteArray("KP25;") << 0 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("K3 OM of 15") << QByteArray("OM AP-S-------;") << 0 << QString()
-                                 << QStringLiteral("PORT1");
-    QTest::newRow("K3 OM of 17") << QByteArray("OM AP-S---------;") << 0 << QString()
-                                 << QStringLiteral("PORT1");
-    QTest::newRow("error reply") << QByteArray("?;") << 0 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("lone ;") << QByteArray(";") << 0 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("Kenwood SM$") << QByteArray("SM$0005;") << 2 << QStringLiteral("SM")
-                                 << QStringLiteral("AI2");
-    QTest::newRow("garbage before FA")
-        << QByteArray("xxFA00014060000;") << 0 << QString() << QStringLiteral("PORT1");
-    QTest::newRow("lower case") << QByteArray("fa00014060000;") << 0 << QString()
-                                << QStringLiteral("PORT1");
+    // Replies no row takes, or takes only under its plain mnemonic.
+    auto row = [](const char *name, const char *reply, int type, const char *stored,
+                  const char *actions) {
+        QTest::newRow(name) << QByteArray(reply) << type << QString::fromLatin1(stored)
+                            << QString::fromLatin1(actions);
+    };
+    row("Yaesu BG", "BG05R;", 1, "", "PORT1");
+    row("K3 KP", "KP25;", 0, "", "PORT1");
+    row("K3 OM of 15", "OM AP-S-------;", 0, "", "PORT1");
+    row("K3 OM of 17", "OM AP-S---------;", 0, "", "PORT1");
+    row("error reply", "?;", 0, "", "PORT1");
+    row("lone ;", ";", 0, "", "PORT1");
+    row("Kenwood SM$", "SM$0005;", 2, "SM", "AI2");
+    row("garbage before FA", "xxFA00014060000;", 0, "", "PORT1");
+    row("lower case", "fa00014060000;", 0, "", "PORT1");
 }
 
 void TestReplyRouting::route()

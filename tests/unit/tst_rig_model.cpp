@@ -187,8 +187,6 @@ void TestRigModel::replyFormats_data()
         {"kx2", "IF;", elecraftIf},
         {"k3", "FA;", R"(FA\d{11};)"},
         {"k3", "MD$;", R"(MD\$[1-79];)"},
-        {"k3", "PS;", "PS1;"},
-        {"k3", "AI;", "AI0;"},
         {"k3", "K2;", "K20;"},
         {"k3", "K3;", "K30;"},
         {"k3", "RVM;", R"(RVM\d\d\.\d\d;)"},
@@ -216,7 +214,6 @@ void TestRigModel::replyFormats_data()
         {"k2", "K3;", no},
         {"k2", "BW;", no},
         {"k2", "BG;", R"(BG\d\d;)"},
-        {"k2", "PS;", "PS1;"},
         {"k2", "MD;", "MD[123679];"},
         // Kenwood.
         {"ts2000", "ID;", "ID019;"},
@@ -234,7 +231,6 @@ void TestRigModel::replyFormats_data()
         {"ts590sg", "DA;", "DA[01];"},
         {"ts2000", "DA;", no},
         {"ts2000", "FW;", R"(FW\d{4};)"},
-        {"ts2000", "PS;", "PS1;"},
         {"ts2000", "TQ;", no},
         {"ts2000", "OM;", no},
         {"ts2000", "TX;", ""},
@@ -265,8 +261,6 @@ void TestRigModel::replyFormats_data()
         {"ft991a", "SM0;", R"(SM0\d{3};)"},
         {"ft991a", "KP;", R"(KP\d\d;)"},
         {"ft991a", "TX;", "TX0;"},
-        {"ft991a", "PS;", "PS1;"},
-        {"ft991a", "AI;", "AI0;"},
         {"ft891", "RT;", no},
     };
     for (const Row &row : rows) {
@@ -436,68 +430,35 @@ void TestRigModel::rejected_data()
     QTest::addColumn<QByteArray>("model");
     QTest::addColumn<QByteArray>("command");
     const struct {
-        const char *model, *command;
+        const char *model;
+        std::initializer_list<const char *> commands;
     } rows[] = {
-        {"k3", "FA123;"},
-        {"k3", "FA0001406000X;"},
-        {"k3", "FA000140600000;"},
-        {"k3", "MD8;"},
-        {"k3", "MD0;"},
-        {"k3", "MD33;"},
-        {"k3", "DT4;"},
-        {"k3", "FR2;"},
-        {"k3", "AI4;"},
-        {"k3", "K24;"},
-        {"k3", "K32;"},
-        {"k3", "TX1;"},
-        {"k3", "RX1;"},
-        {"k3", "BW12;"},
-        {"k3", "FW00500;"},
-        {"k3", "CW60;"},
-        {"k3", "SM0005;"},
-        {"k3", "IF00014074000;"},
-        {"k3", "RV;"},
-        {"k3", "RV12;"},
-        {"k3", "F;"},
-        {"k3", "$;"},
-        {"k3", "FA$;"},
-        {"k3", "KP10;"},
-        {"k3", "\x01\xff;"},
-        {"k3", "IS0150;"},
-        {"k3", "RA15;"},
-        {"k3", "BN99;"},
-        {"k3", "UP12;"},
-        {"k3", "KYX;"},
-        {"kx2", "MD4;"},
-        {"k2", "BW0200;"},
-        {"k2", "K31;"},
-        {"k2", "MD4;"},
-        {"k2", "UP5;"},
-        {"ts2000", "SM;"},
-        {"ts2000", "TQ;"},
-        {"ts2000", "TX3;"},
-        {"ts2000", "FA0001406000;"},
-        {"ts480", "RG101;"},
-        {"ft991a", "AI2;"},
-        {"ft991a", "MD2;"},
-        {"ft991a", "FR0;"},
-        {"ft991a", "TX2;"},
-        {"ft991a", "RX;"},
-        {"ft991a", "FA00014060000;"},
-        {"ft991a", "EX0324;"},
-        {"ft991a", "EX999;"},
-        {"ft991a", "SH099;"},
-        {"ft891", "FT1;"},
-        {"ft891", "ST3;"},
-        {"ft891", "MDA;"},
-        {"ft891", "SH0216;"},
-        {"ftdx101d", "BS99;"},
-        {"ft710", "SH016;"}, // Hamlib 4.5.4's width command for the FT-710 lacks a digit
+        {"k3", {"FA123;",    "FA0001406000X;", "FA000140600000;",
+                "MD8;",      "MD0;",           "MD33;",
+                "DT4;",      "FR2;",           "AI4;",
+                "K24;",      "K32;",           "TX1;",
+                "RX1;",      "BW12;",          "FW00500;",
+                "CW60;",     "SM0005;",        "IF00014074000;",
+                "RV;",       "RV12;",          "F;",
+                "$;",        "FA$;",           "KP10;",
+                "\x01\xff;", "IS0150;",        "RA15;",
+                "BN99;",     "UP12;",          "KYX;"}},
+        {"kx2", {"MD4;"}},
+        {"k2", {"BW0200;", "K31;", "MD4;", "UP5;"}},
+        {"ts2000", {"SM;", "TQ;", "TX3;", "FA0001406000;"}},
+        {"ts480", {"RG101;"}},
+        {"ft991a",
+         {"AI2;", "MD2;", "FR0;", "TX2;", "RX;", "FA00014060000;", "EX0324;", "EX999;", "SH099;"}},
+        {"ft891", {"FT1;", "ST3;", "MDA;", "SH0216;"}},
+        {"ftdx101d", {"BS99;"}},
+        {"ft710", {"SH016;"}}, // Hamlib 4.5.4's width command for the FT-710 lacks a digit
     };
     for (const auto &row : rows) {
-        QTest::addRow("%s %s", row.model,
-                      QByteArray(row.command).toPercentEncoding(";$").constData())
-            << QByteArray(row.model) << QByteArray(row.command);
+        for (const char *command : row.commands) {
+            QTest::addRow("%s %s", row.model,
+                          QByteArray(command).toPercentEncoding(";$").constData())
+                << QByteArray(row.model) << QByteArray(command);
+        }
     }
 }
 
@@ -589,23 +550,18 @@ void TestRigModel::commandReports_data()
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("expected");
 
-    const QByteArray ifA = "IF00014074000     +000000 0002000001 ;";
-    QTest::newRow("k3 AI1 sends IF at once")
-        << QByteArray("k3") << QByteArray() << QByteArray("AI1;") << ifA;
-    QTest::newRow("k3 AI1 FA") << QByteArray("k3") << QByteArray("AI1;")
-                               << QByteArray("FA00007074000;")
-                               << QByteArray("IF00007074000     +000000 0002000001 ;");
-    QTest::newRow("k3 AI1 PA") << QByteArray("k3") << QByteArray("AI1;") << QByteArray("PA1;")
-                               << QByteArray();
-    QTest::newRow("k3 AI2 FA") << QByteArray("k3") << QByteArray("AI2;")
-                               << QByteArray("FA00007074000;") << QByteArray();
-    QTest::newRow("k3 AI2 TX") << QByteArray("k3") << QByteArray("AI2;") << QByteArray("TX;")
-                               << QByteArray();
-    QTest::newRow("ts2000 AI1 MD")
-        << QByteArray("ts2000") << QByteArray("AI1;") << QByteArray("MD3;")
-        << QByteArray("IF00014074000     +000000000030000000;");
-    QTest::newRow("ft991a AI1 FA")
-        << QByteArray("ft991a") << QByteArray("AI1;") << QByteArray("FA007074000;") << QByteArray();
+    auto row = [](const char *name, const char *model, const char *setup, const char *command,
+                  const char *expected) {
+        QTest::newRow(name) << QByteArray(model) << QByteArray(setup) << QByteArray(command)
+                            << QByteArray(expected);
+    };
+    row("k3 AI1 sends IF at once", "k3", "", "AI1;", "IF00014074000     +000000 0002000001 ;");
+    row("k3 AI1 FA", "k3", "AI1;", "FA00007074000;", "IF00007074000     +000000 0002000001 ;");
+    row("k3 AI1 PA", "k3", "AI1;", "PA1;", "");
+    row("k3 AI2 FA", "k3", "AI2;", "FA00007074000;", "");
+    row("k3 AI2 TX", "k3", "AI2;", "TX;", "");
+    row("ts2000 AI1 MD", "ts2000", "AI1;", "MD3;", "IF00014074000     +000000000030000000;");
+    row("ft991a AI1 FA", "ft991a", "AI1;", "FA007074000;", "");
 }
 
 void TestRigModel::commandReports()
