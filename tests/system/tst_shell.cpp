@@ -63,9 +63,9 @@ private slots:
     void coupling_data();
     void coupling();
     void pathBoxesKeepTheLaunchTable();
-    void shutdownNoPortHeld();
+    void shutdownRemovesEveryPort_data();
+    void shutdownRemovesEveryPort();
     void shutdownAnsweredNo();
-    void shutdownAnsweredYesTwice();
     void exitSavesTwice();
     void signalAnswersTheOpenMessages();
 
@@ -74,7 +74,7 @@ private:
     QList<QByteArray> fileLines() const;
     void writeFile(const QList<QByteArray> &lines);
     Form1 &start(); // a window with its start-up run
-    void connectRigStandIn();
+    void startWithEveryPortCreated();
 
     QTemporaryDir m_runtime;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -216,44 +216,27 @@ void TestShell::valuesApplied_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("expected"); // text, box value, index, or "setup shown"
 
-    QTest::newRow("Setup=true hides") << 3 << QByteArray("true") << "setup"
-                                      << "hidden";
-    QTest::newRow("Setup=True shows") << 3 << QByteArray("True") << "setup"
-                                      << "shown";
-    QTest::newRow("leading blank kept") << 4 << QByteArray(" COM3") << "ComboPort"
-                                        << " COM3";
-    QTest::newRow("A=B") << 12 << QByteArray("A=B") << "txtAppName1"
-                         << "A=B";
-    QTest::newRow("box x leaves it") << 9 << QByteArray("x") << "chkConnect1"
-                                     << "0";
-    QTest::newRow("box 3 leaves it") << 9 << QByteArray("3") << "chkConnect1"
-                                     << "0";
-    QTest::newRow("grey box") << 10 << QByteArray("2") << "chkConnect2"
-                              << "2";
-    QTest::newRow("on top 2 becomes 1") << 15 << QByteArray("2") << "chkOnTop"
-                                        << "1";
-    QTest::newRow("poll") << 16 << QByteArray("1000") << "txtPOLL"
-                          << "1000";
-    QTest::newRow("poll out of range") << 16 << QByteArray("50") << "txtPOLL"
-                                       << "250";
-    QTest::newRow("poll not a number") << 16 << QByteArray("fast") << "txtPOLL"
-                                       << "250";
-    QTest::newRow("baud index") << 21 << QByteArray("1") << "cbBaudRate"
-                                << "1";
-    QTest::newRow("baud outside the list") << 21 << QByteArray("9") << "cbBaudRate"
-                                           << "3";
-    QTest::newRow("rig type Kenwood") << 51 << QByteArray("2") << "cbRigType"
-                                      << "2";
-    QTest::newRow("no rig type") << 51 << QByteArray("-1") << "cbRigType"
-                                 << "-1";
-    QTest::newRow("launch box sets connect") << 29 << QByteArray("1") << "chkConnect2"
-                                             << "1";
-    QTest::newRow("path") << 37 << QByteArray("/usr/bin/cqrlog --x") << "launch0"
-                          << "/usr/bin/cqrlog --x";
-    QTest::newRow("Windows SDR path kept")
-        << 46 << QByteArray("C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe")
-        << "txtVportAppPath5"
-        << "C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe";
+    auto row = [](const char *name, int position, const char *value, const char *control,
+                  const char *expected) {
+        QTest::newRow(name) << position << QByteArray(value) << QString::fromLatin1(control)
+                            << QString::fromLatin1(expected);
+    };
+    row("Setup=true hides", 3, "true", "setup", "hidden");
+    row("Setup=True shows", 3, "True", "setup", "shown");
+    row("leading blank kept", 4, " COM3", "ComboPort", " COM3");
+    row("A=B", 12, "A=B", "txtAppName1", "A=B");
+    row("box x leaves it", 9, "x", "chkConnect1", "0");
+    row("box 3 leaves it", 9, "3", "chkConnect1", "0");
+    row("grey box", 10, "2", "chkConnect2", "2");
+    row("on top 2 becomes 1", 15, "2", "chkOnTop", "1");
+    row("baud index", 21, "1", "cbBaudRate", "1");
+    row("baud outside the list", 21, "9", "cbBaudRate", "3");
+    row("rig type Kenwood", 51, "2", "cbRigType", "2");
+    row("no rig type", 51, "-1", "cbRigType", "-1");
+    row("launch box sets connect", 29, "1", "chkConnect2", "1");
+    row("path", 37, "/usr/bin/cqrlog --x", "launch0", "/usr/bin/cqrlog --x");
+    const char *sdr = "C:\\Program Files\\Ostrel\\PowerSDR-IF Stage v0.92\\PowerSDR.exe";
+    row("Windows SDR path kept", 46, sdr, "txtVportAppPath5", sdr);
 }
 
 void TestShell::valuesApplied()
@@ -298,6 +281,7 @@ void TestShell::pollingAtTheIntervalShown_data()
     QTest::newRow("Poll=1000") << QByteArray("1000") << 1000;
     QTest::newRow("Poll= empty") << QByteArray() << 200;
     QTest::newRow("Poll=50, below the range") << QByteArray("50") << 250;
+    QTest::newRow("Poll=fast, not a number") << QByteArray("fast") << 250;
 }
 
 void TestShell::pollingAtTheIntervalShown()
@@ -517,20 +501,18 @@ void TestShell::coupling_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("after");
-    QTest::newRow("AI1 clears AI2") << 2 << "0001"
-                                    << "AI1" << 1 << "0010";
-    QTest::newRow("AI2 clears AI1") << 2 << "0010"
-                                    << "AI2" << 1 << "0001";
-    QTest::newRow("clearing AI1 touches nothing") << 2 << "0010"
-                                                  << "AI1" << 0 << "0000";
-    QTest::newRow("launch sets connect") << 4 << "0000"
-                                         << "launch" << 1 << "1100";
-    QTest::newRow("clearing connect clears launch") << 4 << "1100"
-                                                    << "connect" << 0 << "0000";
-    QTest::newRow("clearing launch keeps connect") << 4 << "1100"
-                                                   << "launch" << 0 << "1000";
-    QTest::newRow("setting connect touches nothing") << 5 << "0000"
-                                                     << "connect" << 1 << "1000";
+    auto row = [](const char *name, int port, const char *before, const char *box, int value,
+                  const char *after) {
+        QTest::newRow(name) << port << QString::fromLatin1(before) << QString::fromLatin1(box)
+                            << value << QString::fromLatin1(after);
+    };
+    row("AI1 clears AI2", 2, "0001", "AI1", 1, "0010");
+    row("AI2 clears AI1", 2, "0010", "AI2", 1, "0001");
+    row("clearing AI1 touches nothing", 2, "0010", "AI1", 0, "0000");
+    row("launch sets connect", 4, "0000", "launch", 1, "1100");
+    row("clearing connect clears launch", 4, "1100", "connect", 0, "0000");
+    row("clearing launch keeps connect", 4, "1100", "launch", 0, "1000");
+    row("setting connect touches nothing", 5, "0000", "connect", 1, "1000");
 }
 
 void TestShell::coupling()
@@ -574,8 +556,10 @@ void TestShell::pathBoxesKeepTheLaunchTable()
     QVERIFY(m_form->launchPaths()[6].isEmpty() && m_form->launchPaths()[7].isEmpty());
 }
 
-void TestShell::connectRigStandIn()
+void TestShell::startWithEveryPortCreated()
 {
+    start();
+    m_form->show();
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open());
     QVERIFY(m_form->bridge().rigPort().Open(m_rig->slavePath()));
@@ -587,14 +571,29 @@ void TestShell::connectRigStandIn()
     QVERIFY(m_form->bridge().sdrPort().IsCreated());
 }
 
-void TestShell::shutdownNoPortHeld()
+// Closing with ports that no program holds asks nothing; each held port asks once, and Yes
+// removes it all the same.
+void TestShell::shutdownRemovesEveryPort_data()
 {
-    start();
-    m_form->show();
-    connectRigStandIn();
+    QTest::addColumn<QList<int>>("held");
+    QTest::newRow("no port held") << QList<int>{};
+    QTest::newRow("ports 2 and 4 held, Yes twice") << QList<int>{2, 4};
+}
+
+void TestShell::shutdownRemovesEveryPort()
+{
+    QFETCH(QList<int>, held);
+    startWithEveryPortCreated();
+    std::vector<std::unique_ptr<StationProgram>> programs;
+    for (int n : held) {
+        programs.push_back(
+            std::make_unique<StationProgram>(m_form->bridge().appPort(n).DevicePath()));
+        QTRY_VERIFY(m_form->bridge().appPort(n).IsOpenedByApp());
+    }
     QFile::remove(configPath());
+    m_messenger.answers = QList<bool>(held.size(), true);
     QVERIFY(m_form->close());
-    QVERIFY(m_messenger.shown.isEmpty());
+    QCOMPARE(m_messenger.shown.size(), held.size());
     for (int n = 1; n <= 5; ++n)
         QVERIFY(!m_form->bridge().appPort(n).IsCreated());
     QVERIFY(!m_form->bridge().sdrPort().IsCreated());
@@ -604,9 +603,7 @@ void TestShell::shutdownNoPortHeld()
 
 void TestShell::shutdownAnsweredNo()
 {
-    start();
-    m_form->show();
-    connectRigStandIn();
+    startWithEveryPortCreated();
     StationProgram three(m_form->bridge().appPort(3).DevicePath());
     QTRY_VERIFY(m_form->bridge().appPort(3).IsOpenedByApp());
     QFile::remove(configPath());
@@ -626,23 +623,6 @@ void TestShell::shutdownAnsweredNo()
     QVERIFY(!QFile::exists(configPath())); // not saved
     // The buttons still show the ports as created, as the shutdown left them.
     QCOMPARE(m_form->controls().appFrame(1)->btnCreatePort->text(), QStringLiteral("Disconnect"));
-}
-
-void TestShell::shutdownAnsweredYesTwice()
-{
-    start();
-    m_form->show();
-    connectRigStandIn();
-    StationProgram two(m_form->bridge().appPort(2).DevicePath());
-    StationProgram four(m_form->bridge().appPort(4).DevicePath());
-    QTRY_VERIFY(m_form->bridge().appPort(2).IsOpenedByApp() &&
-                m_form->bridge().appPort(4).IsOpenedByApp());
-    m_messenger.answers = {true, true};
-    QVERIFY(m_form->close());
-    QCOMPARE(m_messenger.shown.size(), 2);
-    for (int n = 1; n <= 5; ++n)
-        QVERIFY(!m_form->bridge().appPort(n).IsCreated());
-    QVERIFY(!m_form->bridge().sdrPort().IsCreated());
 }
 
 void TestShell::exitSavesTwice()

@@ -10,7 +10,9 @@
 #include "shell/config_table.h"
 #include "shell/form1.h"
 #include "shell/startup.h"
+#include "test_data.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -99,13 +101,7 @@ void TestWindow::writeConfig(const QMap<QByteArray, QByteArray> &values)
 {
     QFile file(configPath());
     QVERIFY(file.open(QIODevice::WriteOnly));
-    for (const ConfigLine &line : kConfigLines) {
-        const QByteArray key(line.key.data(), qsizetype(line.key.size()));
-        QByteArray value(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
-        if (line.kind == ConfigKind::Setup)
-            value = "False";
-        file.write(key + values.value(key, value) + "\r\n");
-    }
+    file.write(configFile(values));
 }
 
 Form1 &TestWindow::showWindow(bool setupShown)
@@ -173,20 +169,14 @@ Fit fitOf(const QWidget &widget)
         }
         return {label->text(), QRectF(room.topLeft(), textSize(label->text())), room};
     }
-    if (const auto *box = qobject_cast<const QCheckBox *>(&widget)) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        option.text = box->text();
-        const QRect room =
-            style->subElementRect(QStyle::SE_CheckBoxContents, &option, box) & box->rect();
-        return {box->text(), QRectF(room.topLeft(), textSize(box->text())), room};
-    }
-    if (const auto *button = qobject_cast<const QPushButton *>(&widget)) {
+    if (const auto *button = qobject_cast<const QAbstractButton *>(&widget)) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const QRect room =
-            style->subElementRect(QStyle::SE_PushButtonContents, &option, button) & button->rect();
+        const auto contents = qobject_cast<const QCheckBox *>(button)
+                                  ? QStyle::SE_CheckBoxContents
+                                  : QStyle::SE_PushButtonContents;
+        const QRect room = style->subElementRect(contents, &option, button) & button->rect();
         return {button->text(), QRectF(room.topLeft(), textSize(button->text())), room};
     }
     if (const auto *frame = qobject_cast<const QGroupBox *>(&widget)) {
