@@ -35,6 +35,10 @@ private slots:
 
 private:
     void writeConfig(const QMap<QByteArray, QByteArray> &values, const QString &dir = {});
+    // Settings that connect the simulator at start and publish port 1 under `name`.
+    QMap<QByteArray, QByteArray> rigAndPort1(const QByteArray &name = "COM11") const;
+    // SIGTERM, and the bridge ends on its own, without an error.
+    static void stop(QProcess &bridge);
     // Starts `exe` (the copy in the test's folder when empty) as a user would; what it says on
     // standard error is kept for errorsOf().
     void startBridge(QProcess &bridge, const QString &exe = {});
@@ -84,6 +88,22 @@ void TestStartupProcess::writeConfig(const QMap<QByteArray, QByteArray> &values,
     config.write(configFile(values));
 }
 
+QMap<QByteArray, QByteArray> TestStartupProcess::rigAndPort1(const QByteArray &name) const
+{
+    return {{"RigPort=", m_rigLink.toUtf8()},
+            {"RigPortAutoConnect=", "1"},
+            {"VirPort1AutoConnect=", "1"},
+            {"VirPort1=", name}};
+}
+
+void TestStartupProcess::stop(QProcess &bridge)
+{
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bridge.exitCode(), 0);
+}
+
 void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -127,26 +147,18 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     QVERIFY(rigDevice.startsWith(QStringLiteral("/dev/pts/")));
     PtyDevice out1, out2; // the equipment on the output ports
     QVERIFY(out1.open() && out2.open());
-    writeConfig({
-        {"RigPort=", m_rigLink.toUtf8()},
-        {"RigPortAutoConnect=", "1"},
-        {"VirPort1AutoConnect=", "1"},
-        {"VirPort2AutoConnect=", "1"},
-        {"VirPort3AutoConnect=", "1"},
-        {"VirPort4AutoConnect=", "1"},
-        {"VirPort5AutoConnect=", "1"},
-        {"VirPort7AutoConnect=", "1"},
-        {"VirPort1=", "COM11"},
-        {"VirPort2=", "COM12"},
-        {"VirPort3=", "COM13"},
-        {"VirPort4=", "COM14"},
-        {"VirPort5=", "COM15"},
-        {"VirPort7=", "COM99"},
-        {"OutputPort1=", out1.slavePath().toUtf8()},
-        {"OutputPort2=", out2.slavePath().toUtf8()},
-        {"OutputPort1AutoConnect=", "1"},
-        {"OutputPort2AutoConnect=", "1"},
-    });
+    QMap<QByteArray, QByteArray> settings = rigAndPort1();
+    for (int n : {2, 3, 4, 5})
+        settings.insert("VirPort" + QByteArray::number(n) + '=', "COM1" + QByteArray::number(n));
+    for (int n : {2, 3, 4, 5, 7})
+        settings.insert("VirPort" + QByteArray::number(n) + "AutoConnect=", "1");
+    settings.insert("VirPort7=", "COM99");
+    for (int n : {1, 2}) {
+        PtyDevice &out = n == 1 ? out1 : out2;
+        settings.insert("OutputPort" + QByteArray::number(n) + '=', out.slavePath().toUtf8());
+        settings.insert("OutputPort" + QByteArray::number(n) + "AutoConnect=", "1");
+    }
+    writeConfig(settings);
 
     // Watch the openings: the rig's and output ports' devices opened, the links created.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -195,10 +207,7 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     three.close();
 
     // SIGTERM: every link removed, the settings saved.
-    bridge.terminate();
-    QVERIFY(bridge.waitForFinished(10000));
-    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(bridge.exitCode(), 0);
+    stop(bridge);
     checkNothingLeftBehind();
     QFile config(m_dir->path() + QStringLiteral("/config.ini"));
     QVERIFY(config.open(QIODevice::ReadOnly));
@@ -207,12 +216,10 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
 
 void TestStartupProcess::sigtermDuringStartUpLeavesNothingBehind()
 {
-    writeConfig({{"RigPort=", m_rigLink.toUtf8()},
-                 {"RigPortAutoConnect=", "1"},
-                 {"VirPort1AutoConnect=", "1"},
-                 {"VirPort2AutoConnect=", "1"},
-                 {"VirPort1=", "COM11"},
-                 {"VirPort2=", "COM12"}});
+    QMap<QByteArray, QByteArray> settings = rigAndPort1();
+    settings.insert("VirPort2AutoConnect=", "1");
+    settings.insert("VirPort2=", "COM12");
+    writeConfig(settings);
     QProcess bridge;
     startBridge(bridge);
     // The signal lands in the middle of the connection sequence: the rig has just been probed.
@@ -242,10 +249,9 @@ void TestStartupProcess::signalClosesAStartUpMessage()
     off.start(QStringLiteral(OVX2_RIGSIM_EXE),
               {QStringLiteral("--silent"), QStringLiteral("--link"), offLink});
     QVERIFY(off.waitForReadyRead(5000));
-    writeConfig({{"RigPort=", offLink.toUtf8()},
-                 {"RigPortAutoConnect=", "1"},
-                 {"VirPort1AutoConnect=", "1"},
-                 {"VirPort1=", "COM11"}});
+    QMap<QByteArray, QByteArray> settings = rigAndPort1();
+    settings.insert("RigPort=", offLink.toUtf8());
+    writeConfig(settings);
     // The bridge closes the rig port right before it shows the message.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watch >= 0);
@@ -282,11 +288,7 @@ void TestStartupProcess::fullDiskAtShutdownIsSaid()
         QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
     QString exe;
     QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
-    writeConfig({{"RigPort=", m_rigLink.toUtf8()},
-                 {"RigPortAutoConnect=", "1"},
-                 {"VirPort1AutoConnect=", "1"},
-                 {"VirPort1=", "COM11"}},
-                disk.path());
+    writeConfig(rigAndPort1(), disk.path());
     QProcess bridge;
     startBridge(bridge, exe);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM11")).isSymLink(), 15000);
@@ -299,9 +301,7 @@ void TestStartupProcess::fullDiskAtShutdownIsSaid()
 
     // Logout with the disk full: the ports go, the file stays as it was, and the user is told.
     QVERIFY(disk.fill());
-    bridge.terminate();
-    QVERIFY(bridge.waitForFinished(10000));
-    QCOMPARE(bridge.exitCode(), 0);
+    stop(bridge);
     const QByteArray said = errorsOf(bridge);
     QVERIFY2(said.contains("Settings not saved to " + QFile::encodeName(path) +
                            ": No space left on device"),
@@ -319,11 +319,7 @@ void TestStartupProcess::readOnlySettingsAreUsedAndKept()
         QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
     QString exe;
     QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
-    writeConfig({{"RigPort=", m_rigLink.toUtf8()},
-                 {"RigPortAutoConnect=", "1"},
-                 {"VirPort1AutoConnect=", "1"},
-                 {"VirPort1=", "COM17"}},
-                disk.path());
+    writeConfig(rigAndPort1("COM17"), disk.path());
     const QString path = disk.path() + QStringLiteral("/config.ini");
     QFile config(path);
     QVERIFY(config.open(QIODevice::ReadOnly));
@@ -338,9 +334,7 @@ void TestStartupProcess::readOnlySettingsAreUsedAndKept()
     QTRY_VERIFY(errorsOf(bridge).contains("Settings read from " + QFile::encodeName(path) +
                                           ", which cannot be written (the file is read-only): "
                                           "changes are not saved."));
-    bridge.terminate();
-    QVERIFY(bridge.waitForFinished(10000));
-    QCOMPARE(bridge.exitCode(), 0);
+    stop(bridge);
     QVERIFY(config.open(QIODevice::ReadOnly));
     QCOMPARE(config.readAll(), contents);
     // Nothing went elsewhere, where the next start would not look.
@@ -378,11 +372,8 @@ void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()
     QFile held(other + QStringLiteral("/config.ini.lock"));
     QVERIFY(held.open(QIODevice::ReadOnly));
     QCOMPARE(held.readLine().trimmed(), QByteArray::number(beside.processId()));
-    for (QProcess *bridge : {&first, &beside}) {
-        bridge->terminate();
-        QVERIFY(bridge->waitForFinished(10000));
-        QCOMPARE(bridge->exitCode(), 0);
-    }
+    stop(first);
+    stop(beside);
     QVERIFY(!errorsOf(beside).contains("already running"));
     // Each lock goes with its bridge.
     QVERIFY(!QFileInfo::exists(lock));
