@@ -47,6 +47,8 @@ private slots:
 
 private:
     ConnectedBridge &connected(RigType type);
+    // Opens output port `n` of `b` on the far end of `equipment`.
+    static void openOutput(ConnectedBridge &b, int n, PtyDevice &equipment);
     std::map<RigType, std::unique_ptr<ConnectedBridge>> m_bridges;
 };
 
@@ -62,6 +64,14 @@ ConnectedBridge &TestStationPrograms::connected(RigType type)
         b->controls().polling->VScrollPoll->setValue(5000);
     }
     return *b;
+}
+
+void TestStationPrograms::openOutput(ConnectedBridge &b, int n, PtyDevice &equipment)
+{
+    QVERIFY(equipment.open());
+    b.controls().outputFrame(n)->ComboPort->setEditText(equipment.slavePath());
+    b.controls().outputFrame(n)->btnOpen->click();
+    QVERIFY(b.bridge().outputPort(n).IsOpened());
 }
 
 void TestStationPrograms::portsAnswerForwardOrDrop_data()
@@ -255,7 +265,6 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
     QTRY_COMPARE(b.bridge().rig().get(Entry::FA), b.simReply("FA;")); // polled since it changed
     QTRY_COMPARE(b.bridge().rig().get(Entry::IF), b.simReply("IF;"));
     PtyDevice out1, out2; // the external equipment
-    QVERIFY(out1.open() && out2.open());
     QByteArray got1, got2;
     QElapsedTimer clock;
     clock.start();
@@ -265,11 +274,8 @@ void TestStationPrograms::outputPortsRepeatWhileTheRigReports()
         last1 = clock.elapsed();
     });
     connect(&out2, &PtyDevice::readyRead, this, [&] { got2 += out2.readAll(); });
-    b.controls().outputFrame(1)->ComboPort->setEditText(out1.slavePath());
-    b.controls().outputFrame(2)->ComboPort->setEditText(out2.slavePath());
-    b.controls().outputFrame(1)->btnOpen->click();
-    b.controls().outputFrame(2)->btnOpen->click();
-    QVERIFY(b.bridge().outputPort(1).IsOpened() && b.bridge().outputPort(2).IsOpened());
+    openOutput(b, 1, out1);
+    openOutput(b, 2, out2);
     QCOMPARE(b.controls().outputFrame(1)->btnOpen->text(), QStringLiteral("Disconnect"));
 
     // FT0: VFO A's frequency, and the IF line built on it.
@@ -304,12 +310,9 @@ void TestStationPrograms::yaesuOutputLinesInItsOwnFormat()
     ConnectedBridge &b = connected(RigType::Yaesu);
     b.controls().polling->VScrollPoll->setValue(200);
     PtyDevice equipment;
-    QVERIFY(equipment.open());
     QByteArray got;
     connect(&equipment, &PtyDevice::readyRead, this, [&] { got += equipment.readAll(); });
-    b.controls().outputFrame(1)->ComboPort->setEditText(equipment.slavePath());
-    b.controls().outputFrame(1)->btnOpen->click();
-    QVERIFY(b.bridge().outputPort(1).IsOpened());
+    openOutput(b, 1, equipment);
 
     // VFO A transmits: the lines are the rig's own FA and IF replies.
     QTRY_COMPARE(b.bridge().rig().get(Entry::IF), b.simReply("IF;"));
@@ -334,10 +337,7 @@ void TestStationPrograms::outputPortsThrowAwayWhatTheEquipmentSends()
 {
     ConnectedBridge &b = connected(RigType::K3);
     PtyDevice equipment;
-    QVERIFY(equipment.open());
-    b.controls().outputFrame(2)->ComboPort->setEditText(equipment.slavePath());
-    b.controls().outputFrame(2)->btnOpen->click();
-    QVERIFY(b.bridge().outputPort(2).IsOpened());
+    openOutput(b, 2, equipment);
     const auto *device = b.bridge().outputPort(2).findChild<QSerialPort *>();
     QVERIFY(device);
 
