@@ -48,8 +48,8 @@ public:
     void SendToAppPort(int n, const QByteArray &text);
     // Both skip the ports that asked for the reply themselves: they get it as their answer.
     // status: the stored IF reply.
-    void BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers = {});
-    void BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers = {});
+    void BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers);
+    void BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers);
     // A rig reply that nobody asked for and no routing rule claims.
     void DeliverToPort1(const QByteArray &reply);
 

@@ -2,13 +2,6 @@
 
 namespace {
 
-bool isQueryOf(const QByteArray &command, Entry e)
-{
-    const std::string_view m = entryRow(e).mnemonic;
-    return command.size() == qsizetype(m.size()) + 1 && command.endsWith(';') &&
-           command.startsWith(QByteArrayView(m.data(), qsizetype(m.size())));
-}
-
 template <std::size_t N>
 const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command,
                        RigType rigType)

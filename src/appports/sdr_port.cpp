@@ -15,10 +15,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
-const Source kSdr{Source::Kind::Sdr, 7};
-} // namespace
-
 SdrPort::SdrPort(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
     connect(d.frame.btnCreatePort7, &QPushButton::clicked, this, &SdrPort::btnCreatePort7_Click);
@@ -50,7 +46,7 @@ void SdrPort::ProgramLeft()
 {
     // As on the application ports: nothing the program began is handed to the next one.
     handleBatch(m_rx.finish());
-    d.link.forget(kSdr);
+    d.link.forget(kSdrSource);
 }
 
 void SdrPort::handleBatch(const CatFramer::Result &batch)
@@ -62,9 +58,9 @@ void SdrPort::handleBatch(const CatFramer::Result &batch)
             continue;
         // Everything else goes to the rig; the replies to its reads come back here.
         if (isRead(catDialect(d.rigType()), command, d.rig.get(Entry::ID)))
-            d.link.ask(kSdr, command);
+            d.link.ask(kSdrSource, command);
         else
-            d.link.set(kSdr, command);
+            d.link.set(kSdrSource, command);
         if (!d.timer1.isActive())
             d.timer1.start();
     }

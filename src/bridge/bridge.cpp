@@ -178,7 +178,7 @@ void Bridge::pokeToRig(const QString &text)
 void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply, RigType type,
                             const QList<Source> &askers)
 {
-    const bool sdrAsked = askers.contains(Source{Source::Kind::Sdr, 7});
+    const bool sdrAsked = askers.contains(kSdrSource);
     for (RigAction action : row.then) {
         switch (action) {
         case RigAction::None:

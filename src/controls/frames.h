@@ -26,7 +26,6 @@ class PortPathLabel : public QLabel {
 public:
     explicit PortPathLabel(QWidget *parent);
     void setPath(const QString &path);
-    QString path() const { return m_path; }
 
 protected:
     void changeEvent(QEvent *event) override;

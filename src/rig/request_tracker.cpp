@@ -11,6 +11,12 @@ bool isQuery(const RequestTracker::Pending &p)
     return p.write.kind == RigWrite::Kind::Query;
 }
 
+// How long a command may still bring a reply: a query its answer, a setting the rig's "?;".
+qint64 windowOf(const RequestTracker::Pending &p)
+{
+    return isQuery(p) ? RequestTracker::kReplyWindowMs : RequestTracker::kErrorWindowMs;
+}
+
 } // namespace
 
 void RequestTracker::written(const RigWrite &write, qint64 nowMs)
@@ -26,13 +32,14 @@ RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowM
         m.askers = m_pending[index].write.askers;
         m.order = m_pending[index].write.order;
         // The rig has dealt with everything written before it: settings that brought no reply
-        // were taken silently.
-        std::deque<Pending> kept;
-        for (std::size_t i = 0; i < m_pending.size(); ++i) {
-            if (i != index && (i > index || isQuery(m_pending[i])))
-                kept.push_back(std::move(m_pending[i]));
+        // were taken silently. Of those up to the reply, only the other queries stay.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < index; ++i) {
+            if (isQuery(m_pending[i]))
+                m_pending[kept++] = std::move(m_pending[i]);
         }
-        m_pending.swap(kept);
+        m_pending.erase(m_pending.begin() + std::ptrdiff_t(kept),
+                        m_pending.begin() + std::ptrdiff_t(index) + 1);
     };
     auto indexOf = [&](std::deque<Pending>::iterator it) {
         return std::size_t(it - m_pending.begin());
@@ -65,8 +72,7 @@ QList<RequestTracker::Pending> RequestTracker::expire(qint64 nowMs)
 {
     QList<Pending> expired;
     for (auto it = m_pending.begin(); it != m_pending.end();) {
-        const qint64 window = isQuery(*it) ? kReplyWindowMs : kErrorWindowMs;
-        if (nowMs - it->writtenAtMs < window) {
+        if (nowMs - it->writtenAtMs < windowOf(*it)) {
             ++it;
             continue;
         }
@@ -81,7 +87,7 @@ qint64 RequestTracker::nextDeadlineMs() const
 {
     qint64 next = -1;
     for (const Pending &p : m_pending) {
-        const qint64 due = p.writtenAtMs + (isQuery(p) ? kReplyWindowMs : kErrorWindowMs);
+        const qint64 due = p.writtenAtMs + windowOf(p);
         if (next < 0 || due < next)
             next = due;
     }

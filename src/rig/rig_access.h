@@ -16,6 +16,9 @@ struct Source {
     friend constexpr bool operator==(const Source &, const Source &) = default;
 };
 
+// The SDR port, as the rig's queue and the reply routing know it.
+inline constexpr Source kSdrSource{Source::Kind::Sdr, 7};
+
 // The rig as every way in sees it: the virtual rig for reads it can answer, and one queue to the
 // rig for everything else. Application ports, the SDR port, D-Bus pokes and network clients all
 // go through here, so the rig has one writer and every reply one addressee.

@@ -100,24 +100,16 @@ qsizetype RigLink::queueBound() const
 
 quint64 RigLink::staleSinceOf(const QByteArray &query) const
 {
-    for (const EntryRow &row : kEntries) {
-        if (queryOf(row.entry) == query)
-            return m_staleSince[std::size_t(row.entry)];
-    }
-    return 0;
+    const EntryRow *row = rowOfQuery(query);
+    return row ? m_staleSince[std::size_t(row->entry)] : 0;
 }
 
 QByteArray RigLink::cachedReply(const QByteArray &query) const
 {
-    const RigType type = rigType();
-    for (const EntryRow &row : kEntries) {
-        if (queryOf(row.entry) != query || !holds(row.storedFor, type))
-            continue;
-        if (isStale(row.entry))
-            return {};
-        return d.rig.get(row.entry);
-    }
-    return {};
+    const EntryRow *row = rowOfQuery(query);
+    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry))
+        return {};
+    return d.rig.get(row->entry);
 }
 
 void RigLink::ask(const Source &source, const QByteArray &query)
@@ -135,12 +127,11 @@ void RigLink::ask(const Source &source, const QByteArray &query)
 
 void RigLink::set(const Source &source, const QByteArray &setting)
 {
-    const CatDialect &dialect = catDialect(rigType());
-    m_queue.setMaxBytes(queueBound());
-    const RigQueue::Pushed pushed =
-        m_queue.push({RigWrite::Kind::Setting, setting, {source}, mergeKeyOf(dialect, setting), 0});
-    if (pushed.droppedSettings > 0)
-        dropped(source, false);
+    const RigQueue::Pushed pushed = enqueue({RigWrite::Kind::Setting,
+                                             setting,
+                                             {source},
+                                             mergeKeyOf(catDialect(rigType()), setting),
+                                             0});
     if (const QByteArray readBack = markStale(setting, pushed.order); !readBack.isEmpty())
         enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0, false, true});
     pump();
@@ -193,7 +184,7 @@ void RigLink::poll(const QByteArray &queries)
     pump();
 }
 
-void RigLink::enqueue(RigWrite write)
+RigQueue::Pushed RigLink::enqueue(RigWrite write)
 {
     const Source source = write.askers.value(0);
     const QByteArray text = write.text;
@@ -208,6 +199,7 @@ void RigLink::enqueue(RigWrite write)
     } else if (pushed.droppedSettings > 0) {
         dropped(source, false);
     }
+    return pushed;
 }
 
 void RigLink::dropped(const Source &source, bool query)
@@ -261,17 +253,19 @@ void RigLink::reset()
     m_replyChars.clear();
     m_pacer.stop();
     m_expiry.stop();
-    for (const RigWrite &w : waiting) {
-        if (w.kind == RigWrite::Kind::Query) {
-            for (const Source &s : w.askers)
-                emit unanswered(s, w.text);
-        }
-    }
-    for (const RequestTracker::Pending &p : pending) {
-        if (p.write.kind == RigWrite::Kind::Query) {
-            for (const Source &s : p.write.askers)
-                emit unanswered(s, p.write.text);
-        }
+    for (const RigWrite &w : waiting)
+        tellUnanswered(w);
+    for (const RequestTracker::Pending &p : pending)
+        tellUnanswered(p.write);
+}
+
+void RigLink::tellUnanswered(const RigWrite &write)
+{
+    if (write.kind != RigWrite::Kind::Query)
+        return;
+    for (const Source &s : write.askers) {
+        if (s.kind != Source::Kind::Bridge)
+            emit unanswered(s, write.text);
     }
 }
 
@@ -279,14 +273,8 @@ void RigLink::dropEverything()
 {
     // The rig port is closed: nothing waiting can reach the rig, as every write to a closed port
     // is dropped. Askers are told at once rather than after the reply window.
-    for (const RigWrite &w : m_queue.takeAll()) {
-        if (w.kind != RigWrite::Kind::Query)
-            continue;
-        for (const Source &s : w.askers) {
-            if (s.kind != Source::Kind::Bridge)
-                emit unanswered(s, w.text);
-        }
-    }
+    for (const RigWrite &w : m_queue.takeAll())
+        tellUnanswered(w);
     m_dropping = false;
 }
 
@@ -347,11 +335,7 @@ void RigLink::scheduleExpiry()
 
 void RigLink::expire()
 {
-    for (const RequestTracker::Pending &p : m_tracker.expire(m_clock.elapsed())) {
-        for (const Source &s : p.write.askers) {
-            if (s.kind != Source::Kind::Bridge)
-                emit unanswered(s, p.write.text);
-        }
-    }
+    for (const RequestTracker::Pending &p : m_tracker.expire(m_clock.elapsed()))
+        tellUnanswered(p.write);
     scheduleExpiry();
 }

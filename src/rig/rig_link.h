@@ -75,7 +75,9 @@ signals:
     void notice(const QByteArray &line);
 
 private:
-    void enqueue(RigWrite write);
+    RigQueue::Pushed enqueue(RigWrite write);
+    // Tells a query's askers (not the bridge) that no reply will come.
+    void tellUnanswered(const RigWrite &write);
     // Marks what a setting changes as out of date since `order`; the read that brings it back,
     // or empty.
     QByteArray markStale(const QByteArray &setting, quint64 order);

@@ -92,15 +92,6 @@ RigWrite RigQueue::takeFront()
     return w;
 }
 
-const RigWrite *RigQueue::waitingQuery(const QByteArray &text) const
-{
-    for (const RigWrite &w : m_writes) {
-        if (w.kind == RigWrite::Kind::Query && w.text == text)
-            return &w;
-    }
-    return nullptr;
-}
-
 void RigQueue::forget(const Source &source)
 {
     for (auto it = m_writes.begin(); it != m_writes.end();) {

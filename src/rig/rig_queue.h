@@ -51,8 +51,6 @@ public:
     const RigWrite &front() const { return m_writes.front(); }
     RigWrite takeFront();
 
-    // A query with this text waiting, or nullptr.
-    const RigWrite *waitingQuery(const QByteArray &text) const;
     // The source has gone: its waiting queries are forgotten (settings still go to the rig).
     void forget(const Source &source);
     // Everything waiting, taken out (the rig port has closed).

@@ -7,26 +7,27 @@ QByteArray bytes(std::string_view s)
 {
     return QByteArray(s.data(), qsizetype(s.size()));
 }
+
+template <std::size_t N>
+QList<QByteArray> commandsFor(const std::array<ConnectCommand, N> &table, RigType rigType)
+{
+    QList<QByteArray> commands;
+    for (const ConnectCommand &c : table) {
+        if (holds(c.when, rigType))
+            commands.append(bytes(c.text));
+    }
+    return commands;
+}
 } // namespace
 
 QList<QByteArray> setUpFor(RigType rigType)
 {
-    QList<QByteArray> commands;
-    for (const SetUpCommand &c : kSetUp) {
-        if (!c.command.empty() && holds(c.when, rigType))
-            commands.append(bytes(c.command));
-    }
-    return commands;
+    return commandsFor(kSetUp, rigType);
 }
 
 QList<QByteArray> loadQueriesFor(RigType rigType)
 {
-    QList<QByteArray> queries;
-    for (const LoadQuery &q : kLoadQueries) {
-        if (holds(q.when, rigType))
-            queries.append(bytes(q.query));
-    }
-    return queries;
+    return commandsFor(kLoadQueries, rigType);
 }
 
 QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, RigType rigType)

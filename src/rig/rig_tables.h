@@ -8,8 +8,9 @@
 #include <array>
 #include <string_view>
 
-struct SetUpCommand {
-    std::string_view command;
+// A command the bridge writes at connection, and the rig types it is written to.
+struct ConnectCommand {
+    std::string_view text;
     RigCond when;
 };
 
@@ -17,7 +18,7 @@ struct SetUpCommand {
 // changes by itself (AI2) in its extended formats (K31, K22). A K2 gets its extended formats
 // too, the ones the station libraries put it in when they open it: they cannot, through the
 // bridge, which keeps AI, K2 and K3 settings from every program.
-inline constexpr std::array<SetUpCommand, 4> kSetUp{{
+inline constexpr std::array<ConnectCommand, 4> kSetUp{{
     {"AI0;", RigCond::K3},
     {"K31;", RigCond::K3},
     {"AI2;", RigCond::K3},
@@ -26,14 +27,9 @@ inline constexpr std::array<SetUpCommand, 4> kSetUp{{
 
 QList<QByteArray> setUpFor(RigType rigType);
 
-struct LoadQuery {
-    std::string_view query;
-    RigCond when;
-};
-
 // The queries that fill the virtual rig at connection, in order, each followed by a 30 ms wait.
 // A K3 gets 25, a K2 13, a Kenwood rig 8, a Yaesu 7.
-inline constexpr std::array<LoadQuery, 33> kLoadQueries{{
+inline constexpr std::array<ConnectCommand, 33> kLoadQueries{{
     {"FA;", RigCond::Any},
     {"FB;", RigCond::Any},
     {"ID;", RigCond::Any},

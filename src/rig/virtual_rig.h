@@ -83,6 +83,10 @@ constexpr const EntryRow &entryRow(Entry e)
 
 // The query that asks for an entry: "FA;", "FW$;".
 QByteArray queryOf(Entry e);
+// Whether the command is that query (without building it).
+bool isQueryOf(const QByteArray &command, Entry e);
+// The row whose query the command is, or nullptr.
+const EntryRow *rowOfQuery(const QByteArray &command);
 
 // Whether a reply belongs to an entry and may be kept under this rig type.
 bool accepts(Entry e, const QByteArray &reply, RigType rigType);
