@@ -129,11 +129,7 @@ void Bridge::saveConfig()
 
 int Bridge::baud() const
 {
-    const int index = m_controls.rig->cbBaudRate->currentIndex();
-    if (index < 0 || index >= int(kBaudModes.size()))
-        return 0;
-    const std::string_view mode = kBaudModes[std::size_t(index)];
-    return QByteArray(mode.data(), qsizetype(mode.size())).split(',').value(0).toInt();
+    return baudOf(baudModeAt(m_controls.rig->cbBaudRate->currentIndex()));
 }
 
 void Bridge::ProcessRigReply(const QByteArray &reply)

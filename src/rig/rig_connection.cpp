@@ -67,10 +67,8 @@ void RigConnection::btnOpen_Click()
 
 void RigConnection::applyBaudMode()
 {
-    const int index = d.frame.cbBaudRate->currentIndex();
-    if (index >= 0 && index < int(kBaudModes.size()))
-        d.rigPort.SetMode(QString::fromLatin1(kBaudModes[std::size_t(index)].data(),
-                                              qsizetype(kBaudModes[std::size_t(index)].size())));
+    if (const std::string_view mode = baudModeAt(d.frame.cbBaudRate->currentIndex()); !mode.empty())
+        d.rigPort.SetMode(QString::fromLatin1(mode.data(), qsizetype(mode.size())));
 }
 
 void RigConnection::writeAndWait(const QByteArray &text, int msecs, bool track)

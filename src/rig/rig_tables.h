@@ -74,6 +74,23 @@ QList<QByteArray> loadQueriesFor(RigType rigType);
 inline constexpr std::array<std::string_view, 5> kBaudModes{
     "4800,N,8,1", "9600,N,8,1", "19200,N,8,1", "38400,N,8,1", "57600,N,8,1"};
 
+// The mode of a baud-rate list index, or empty.
+constexpr std::string_view baudModeAt(int index)
+{
+    return index >= 0 && index < int(kBaudModes.size()) ? kBaudModes[std::size_t(index)]
+                                                        : std::string_view();
+}
+
+// The speed a mode starts with ("4800,N,8,1": 4800); 0 for none.
+constexpr int baudOf(std::string_view mode)
+{
+    int baud = 0;
+    for (std::size_t i = 0; i < mode.size() && mode[i] >= '0' && mode[i] <= '9'; ++i)
+        baud = baud * 10 + (mode[i] - '0');
+    return baud;
+}
+static_assert(baudOf(baudModeAt(0)) == 4800 && baudOf(baudModeAt(5)) == 0);
+
 // Poll strings by state and rig type (K3, Yaesu, Kenwood, K2). Each string is one write.
 struct PollRow {
     std::array<std::string_view, 4> byRigType;
