@@ -42,13 +42,6 @@ namespace {
 
 constexpr int kWarmUp = 200;
 
-std::int64_t nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 quint16 freePort()
 {
     QTcpServer probe;
@@ -119,10 +112,7 @@ void addLatencyRow(FigureTable &t, const QString &name, const TcpRun &run)
 
 class NetBench {
 public:
-    explicit NetBench(int requests) : m_requests(requests), m_form(m_messenger, configPath())
-    {
-        usePrivateRuntimeDir(m_runtime);
-    }
+    explicit NetBench(int requests) : m_requests(requests), m_form(m_messenger, configPath()) {}
     bool connectBridge();
     void roundTrips();
     void sharedReads(double seconds);
@@ -130,7 +120,6 @@ public:
 private:
     QString configPath() const { return m_dir.filePath(QStringLiteral("config.ini")); }
 
-    QTemporaryDir m_runtime;
     QTemporaryDir m_dir;
     int m_requests;
     ScriptedMessenger m_messenger;
@@ -252,6 +241,13 @@ void NetBench::sharedReads(double seconds)
 
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Ports are published in a folder of this run, not the user's: set before the bridge exists,
+    // as its port folder is placed when it is made.
+    QTemporaryDir runtime;
+    usePrivateRuntimeDir(runtime);
+
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("OVX2 network and shared-read benchmarks"));

@@ -56,12 +56,6 @@ constexpr long kRssTargetKiB = 2048;
 // Reads a K3 answers that no poll asks, all of one length.
 const QByteArrayList kProbes{"RVM;", "RVD;", "RVA;", "RVR;", "RVF;"};
 
-std::int64_t nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
-        .count();
-}
-
 // A figure of /proc/self/status in KiB: "VmRSS:" now, "VmHWM:" the peak since resetPeak().
 long statusKiB(const char *field)
 {

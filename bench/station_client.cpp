@@ -13,6 +13,7 @@
 namespace {
 // Long enough for a loaded 2-core machine, short enough that a hung bridge ends the run.
 constexpr int kTimeoutMs = 5000;
+} // namespace
 
 std::int64_t nowNs()
 {
@@ -20,7 +21,6 @@ std::int64_t nowNs()
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-} // namespace
 
 StationClient::~StationClient()
 {

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+// The steady clock in nanoseconds, for timing across threads.
+std::int64_t nowNs();
+
 // A station program for the benchmarks: blocking poll()/read()/write() on a serial device from a
 // thread of its own, so that the bridge's event loop shares nothing with it but the kernel.
 class StationClient {
