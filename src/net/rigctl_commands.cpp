@@ -523,14 +523,4 @@ const Command *findLong(QByteArrayView name)
     return nullptr;
 }
 
-std::size_t commandCount()
-{
-    return kCommands.size();
-}
-
-const Command &commandAt(std::size_t i)
-{
-    return kCommands[i];
-}
-
 } // namespace rigctl

@@ -56,11 +56,7 @@ QList<Parsed> parseLine(QByteArrayView line)
             p.quit = c == 'q' || c == 'Q';
             p.command = p.quit ? nullptr : findShort(c);
         }
-        if (p.quit) {
-            commands.append(p);
-            break;
-        }
-        if (!p.command) {
+        if (!p.command) { // quit, or a command not known
             commands.append(p);
             break;
         }

@@ -78,8 +78,6 @@ struct Command {
 
 const Command *findShort(char name);
 const Command *findLong(QByteArrayView name);
-std::size_t commandCount();
-const Command &commandAt(std::size_t i);
 
 // One command of a client's line.
 struct Parsed {

@@ -32,7 +32,6 @@ public:
     void close();
 
     bool isListening() const { return m_server.isListening(); }
-    QHostAddress address() const { return m_server.serverAddress(); }
     quint16 port() const { return m_server.serverPort(); }
     int clientCount() const { return int(m_clients.size()); }
 

@@ -44,8 +44,6 @@ public:
     bool SaveConfig();
     // Whether the file existed. A missing file is written from the window as it is.
     bool LoadConfig();
-    bool isLoading() const { return m_loading; }
-    QString errorString() const { return m_error; }
 
 signals:
     void saved();

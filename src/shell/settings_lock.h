@@ -20,9 +20,9 @@ public:
     // guarded.
     QString message() const { return m_message; }
 
+private:
     static QString lockPathFor(const QString &configPath);
 
-private:
     QString m_configPath;
     QLockFile m_file;
     QString m_message;

@@ -32,7 +32,6 @@ public:
     QString slavePath() const;
     QString errorString() const { return m_error; }
     int baud() const { return m_baud; }
-    int latencyMs() const { return m_latencyMs; }
     bool isRunning() const { return m_device != nullptr; }
 
     // The radio itself, for reading its state; changes made here bypass the CAT port.
