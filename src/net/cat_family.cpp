@@ -637,9 +637,10 @@ QByteArray dumpState(const CatFamily &f, bool withSettings, int timeoutMs)
 
 QByteArray dumpCaps(const CatFamily &f)
 {
+    const quint64 has = familyModeBits(f);
     QByteArray modes;
     for (const ModeBit &m : kModeBits) {
-        if (familyModeBits(f) & (quint64(1) << m.bit))
+        if (has & (quint64(1) << m.bit))
             modes += bytes(m.name) + ' ';
     }
     QByteArray out = "Caps dump for model: " + QByteArray::number(f.hamlibModel) + '\n';

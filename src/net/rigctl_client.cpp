@@ -50,9 +50,7 @@ RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int r
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         // The bridge said nothing in time: this client's read is dropped and the client told.
         m_rig.forget(source());
-        answer(m_running->parsed, rigctl::Outcome{rigctl::TimedOut, {}, {}, {}});
-        m_running.reset();
-        schedule();
+        endRunning(rigctl::TimedOut);
     });
     note(QStringLiteral("connected from %1 port %2")
              .arg(socket->peerAddress().toString())
@@ -153,9 +151,7 @@ void RigctlClient::start(rigctl::Parsed parsed)
         answer(parsed, Outcome{refusal, {}, {}, {}});
         return;
     }
-    // Commands that need no rig read no family either; they still get one to point at.
-    const Context context{family ? *family : *catFamily(RigType::K3), parsed.args, m_state,
-                          m_readTimeoutMs};
+    const Context context = contextFor(family, parsed.args);
     QList<QByteArray> reads = command->reads ? command->reads(context) : QList<QByteArray>{};
     m_running = Running{std::move(parsed), std::move(reads), 0, {}};
     askNext();
@@ -184,9 +180,7 @@ void RigctlClient::onReplied(const QByteArray &reply)
     const QByteArray &query = m_running->reads.at(m_running->nextRead);
     if (reply == "?;") {
         m_deadline.stop();
-        answer(m_running->parsed, rigctl::Outcome{rigctl::Rejected, {}, {}, {}});
-        m_running.reset();
-        schedule();
+        endRunning(rigctl::Rejected);
         return;
     }
     if (!reply.startsWith(query.chopped(1)))
@@ -203,9 +197,7 @@ void RigctlClient::onUnanswered(const QByteArray &query)
         m_running->reads.at(m_running->nextRead) != query)
         return;
     m_deadline.stop();
-    answer(m_running->parsed, rigctl::Outcome{rigctl::TimedOut, {}, {}, {}});
-    m_running.reset();
-    schedule();
+    endRunning(rigctl::TimedOut);
 }
 
 void RigctlClient::finish()
@@ -215,19 +207,31 @@ void RigctlClient::finish()
     const Command *command = m_running->parsed.command;
     if (!family && !(command->flags & NeedsNoRig)) {
         // The rig type was cleared while this command waited for the rig.
-        answer(m_running->parsed, Outcome{NotAvailable, {}, {}, {}});
-    } else {
-        Context context{family ? *family : *catFamily(RigType::K3), m_running->parsed.args, m_state,
-                        m_readTimeoutMs};
-        const Outcome outcome = command->finish(context, m_running->replies);
-        if (outcome.code == Ok) {
-            for (const QByteArray &setting : outcome.settings)
-                m_rig.set(source(), setting);
-        }
-        answer(m_running->parsed, outcome);
+        endRunning(NotAvailable);
+        return;
     }
+    Context context = contextFor(family, m_running->parsed.args);
+    const Outcome outcome = command->finish(context, m_running->replies);
+    if (outcome.code == Ok) {
+        for (const QByteArray &setting : outcome.settings)
+            m_rig.set(source(), setting);
+    }
+    answer(m_running->parsed, outcome);
     m_running.reset();
     schedule();
+}
+
+void RigctlClient::endRunning(int code)
+{
+    answer(m_running->parsed, rigctl::Outcome{code, {}, {}, {}});
+    m_running.reset();
+    schedule();
+}
+
+rigctl::Context RigctlClient::contextFor(const CatFamily *family, const QList<QByteArray> &args)
+{
+    // Commands that need no rig read no family either; they still get one to point at.
+    return {family ? *family : *catFamily(RigType::K3), args, m_state, m_readTimeoutMs};
 }
 
 void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome)

@@ -59,6 +59,9 @@ private:
     void schedule();
     void pump();
     void start(rigctl::Parsed parsed);
+    // Answers the command waiting with a bare code and goes on to the next one.
+    void endRunning(int code);
+    rigctl::Context contextFor(const CatFamily *family, const QList<QByteArray> &args);
     void askNext();
     void finish();
     void answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome);
