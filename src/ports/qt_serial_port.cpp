@@ -1,6 +1,5 @@
 #include "ports/qt_serial_port.h"
 
-#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -32,18 +31,10 @@ QtSerialPort::~QtSerialPort() = default;
 
 int QtSerialPort::PortCount() const
 {
-    // Listing the machine's ports reads thousands of files under /sys and /dev. The three ports
-    // asked one after the other at start-up share one listing, and the names asked for next come
-    // from it rather than from a new listing each.
-    static QStringList listed;
-    static QElapsedTimer age;
-    if (!age.isValid() || age.hasExpired(kListingLifetimeMs)) {
-        listed.clear();
-        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-            listed << info.portName();
-        age.start();
-    }
-    m_portNames = listed;
+    // The names asked for next come from this listing rather than from a new one each.
+    m_portNames.clear();
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        m_portNames << info.portName();
     return int(m_portNames.size());
 }
 

@@ -40,8 +40,6 @@ public:
     static bool deviceGone(int error, int pollResult, short revents);
 
 private:
-    static constexpr int kListingLifetimeMs = 1000;
-
     void applyMode();
     void onError(int error);
     void endPull();

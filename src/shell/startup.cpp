@@ -35,12 +35,14 @@ bool runStartup(Form1 &form)
     // The application port name lists ("COM1" to "COM20", "COM99") are filled by the window.
     QComboBox *realLists[] = {controls.rig->ComboPort, controls.outputs[0]->ComboPort,
                               controls.outputs[1]->ComboPort};
-    SerialPort *realPorts[] = {&bridge.rigPort(), &bridge.outputPort(1), &bridge.outputPort(2)};
-    for (int i = 0; i < 3; ++i) {
-        const QString shown = realLists[i]->currentText();
-        for (int p = 0; p < realPorts[i]->PortCount(); ++p)
-            realLists[i]->addItem(realPorts[i]->PortName(p));
-        realLists[i]->setEditText(shown);
+    // Listing the machine's ports reads thousands of files under /sys and /dev: once for all three.
+    QStringList machinePorts;
+    for (int p = 0, count = bridge.rigPort().PortCount(); p < count; ++p)
+        machinePorts << bridge.rigPort().PortName(p);
+    for (QComboBox *list : realLists) {
+        const QString shown = list->currentText();
+        list->addItems(machinePorts);
+        list->setEditText(shown);
     }
 
     // The network server is on from the first start: it does not wait for config.ini.
