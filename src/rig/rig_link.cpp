@@ -319,7 +319,8 @@ RigLink::Routed RigLink::takeReply(const QByteArray &reply)
         if (match.matched && match.order > m_staleSince[entry])
             m_staleSince[entry] = 0;
     }
-    scheduleExpiry();
+    if (match.matched) // what waits for a reply changed
+        scheduleExpiry();
     return routed;
 }
 
