@@ -204,7 +204,7 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      "K3",
      "Elecraft",
      2029,
-     11,
+     kElevenDigitLayout,
      "MD;",
      "MD",
      kK3Modes,
@@ -217,7 +217,6 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      18,
      23,
      24,
-     38,
      RitKind::Absolute,
      4,
      "SM;",
@@ -235,7 +234,7 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      "FT-991",
      "Yaesu",
      1035,
-     9,
+     kYaesuLayout,
      "MD0;",
      "MD0",
      kYaesuModes,
@@ -248,7 +247,6 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      14,
      19,
      20,
-     28,
      RitKind::Steps,
      4,
      "SM0;",
@@ -266,7 +264,7 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      "TS-2000",
      "Kenwood",
      2014,
-     11,
+     kElevenDigitLayout,
      "MD;",
      "MD",
      kKenwoodModes,
@@ -279,7 +277,6 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      18,
      23,
      24,
-     38,
      RitKind::Steps,
      5,
      "SM0;",
@@ -297,7 +294,7 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      "K2",
      "Elecraft",
      2021,
-     11,
+     kElevenDigitLayout,
      "MD;",
      "MD",
      kK2Modes,
@@ -310,7 +307,6 @@ constexpr std::array<CatFamily, 4> kFamilies{{
      18,
      23,
      24,
-     38,
      RitKind::None,
      0,
      "SM;",
@@ -397,14 +393,16 @@ namespace cat {
 
 QByteArray frequencySetting(const CatFamily &f, char vfo, qint64 hz)
 {
-    return QByteArray("F") + vfo + QByteArray::number(hz).rightJustified(f.freqDigits, '0') + ';';
+    return QByteArray("F") + vfo + QByteArray::number(hz).rightJustified(f.frequency.digits, '0') +
+           ';';
 }
 
 std::optional<qint64> frequency(const CatFamily &f, const QByteArray &reply)
 {
-    if (reply.size() != 2 + f.freqDigits + 1 || !reply.startsWith('F') || !reply.endsWith(';'))
+    if (reply.size() != 2 + f.frequency.digits + 1 || !reply.startsWith('F') ||
+        !reply.endsWith(';'))
         return std::nullopt;
-    return digitsAt(reply, 2, 2 + f.freqDigits);
+    return digitsAt(reply, 2, 2 + f.frequency.digits);
 }
 
 const ModeRow *modeByName(const CatFamily &f, std::string_view name)
@@ -481,7 +479,7 @@ std::optional<bool> transmitting(const CatFamily &f, const QByteArray &reply)
             return reply.at(2) != '0';
         return std::nullopt;
     case PttRead::IfFlag:
-        if (reply.size() == f.ifLength && reply.startsWith("IF"))
+        if (reply.size() == f.frequency.ifLength && reply.startsWith("IF"))
             return reply.at(28) == '1';
         return std::nullopt;
     }
@@ -497,7 +495,7 @@ std::optional<int> vfoDigit(const QByteArray &reply)
 
 std::optional<Offset> offset(const CatFamily &f, const QByteArray &ifReply)
 {
-    if (ifReply.size() != f.ifLength || !ifReply.startsWith("IF"))
+    if (ifReply.size() != f.frequency.ifLength || !ifReply.startsWith("IF"))
         return std::nullopt;
     const char sign = ifReply.at(f.ifOffsetAt);
     const auto hz = digitsAt(ifReply, f.ifOffsetAt + 1, f.ifOffsetAt + 5);

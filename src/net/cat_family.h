@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rig/cat_dialect.h"
 #include "rig/rig_type.h"
 
 #include <QByteArray>
@@ -63,8 +64,8 @@ struct CatFamily {
     RigType type;
     std::string_view rigName;
     std::string_view maker;
-    int hamlibModel;             // the model a Hamlib user would pick for this radio
-    int freqDigits;              // in FA/FB
+    int hamlibModel; // the model a Hamlib user would pick for this radio
+    FrequencyLayout frequency;
     std::string_view modeQuery;  // "MD;" or "MD0;"
     std::string_view modePrefix; // the setting is modePrefix + code + ';'
     std::span<const ModeRow> modes;
@@ -78,7 +79,6 @@ struct CatFamily {
     int ifOffsetAt;
     int ifRitAt;
     int ifXitAt;
-    int ifLength;
     RitKind rit;
     int ritDigits;
     std::string_view meterQuery; // "SM;" or "SM0;"

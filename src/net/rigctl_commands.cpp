@@ -145,7 +145,7 @@ Outcome getFreq(Context &c, const Replies &r)
 Outcome setFreqOn(Context &c, char vfo)
 {
     const auto hz = number(c.args.value(0));
-    if (!hz || *hz <= 0 || QByteArray::number(*hz).size() > c.family.freqDigits)
+    if (!hz || *hz <= 0 || QByteArray::number(*hz).size() > c.family.frequency.digits)
         return fail(InvalidArgument);
     return settings({cat::frequencySetting(c.family, vfo, *hz)});
 }

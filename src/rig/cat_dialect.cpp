@@ -88,13 +88,18 @@ constexpr std::array<std::string_view, 3> kAiReplies{"AI0;", "AI1;", "AI2;"};
 constexpr std::array<std::string_view, 3> kYaesuAiReplies{"AI0;", "AI1;", "AI1;"};
 
 constexpr CatDialect kDialects[] = {
-    {RigType::K3, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies},
-    {RigType::Yaesu, kYaesuActions, kYaesuReads, kYaesuEffects, kYaesuMerges, kYaesuAiReplies},
-    {RigType::Kenwood, kKenwoodActions, kKenwoodReads, kKenwoodEffects, kKenwoodMerges, kAiReplies},
-    {RigType::K2, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies},
+    {RigType::K3, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies,
+     kElevenDigitLayout},
+    {RigType::Yaesu, kYaesuActions, kYaesuReads, kYaesuEffects, kYaesuMerges, kYaesuAiReplies,
+     kYaesuLayout},
+    {RigType::Kenwood, kKenwoodActions, kKenwoodReads, kKenwoodEffects, kKenwoodMerges, kAiReplies,
+     kElevenDigitLayout},
+    {RigType::K2, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies,
+     kElevenDigitLayout},
 };
-constexpr CatDialect kNoDialect{RigType::None,  kElecraftActions, {},
-                                kCommonEffects, kCommonMerges,    kAiReplies};
+// With no rig type chosen, lines are built as for a K3.
+constexpr CatDialect kNoDialect{RigType::None, kElecraftActions,  {}, kCommonEffects, kCommonMerges,
+                                kAiReplies,    kElevenDigitLayout};
 
 QByteArrayView view(std::string_view s)
 {

@@ -40,6 +40,18 @@ struct MergeKey {
     int keyLength;
 };
 
+// Where a family's replies carry the frequency: FA/FB have `digits` of it after their two
+// letters; the IF reply has them at `ifFrequencyAt` and is `ifLength` characters long.
+// An Elecraft or Kenwood reply carries 11 digits right after "IF", 38 characters in all; a Yaesu
+// reply carries 9 digits after its 3-digit memory channel, 28 characters in all.
+struct FrequencyLayout {
+    int digits;
+    int ifFrequencyAt;
+    int ifLength;
+};
+inline constexpr FrequencyLayout kElevenDigitLayout{11, 2, 38};
+inline constexpr FrequencyLayout kYaesuLayout{9, 5, 28};
+
 struct CatDialect {
     RigType type;
     // Commands of letters only ("FA;", "RVM;", "MD$;") are reads, except these, which act.
@@ -50,6 +62,7 @@ struct CatDialect {
     // The auto-information level a port is told it has (AI;), for a port with neither box set,
     // with its "AI1" box, with its "AI2" box.
     std::array<std::string_view, 3> aiReplies;
+    FrequencyLayout frequency;
 };
 
 // The family's table; a table with no reads beyond the bare ones for no selection.
