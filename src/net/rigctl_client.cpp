@@ -1,6 +1,7 @@
 #include "net/rigctl_client.h"
 
 #include "net/cat_family.h"
+#include "rig/cat_dialect.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ void RigctlClient::onReplied(const QByteArray &reply)
         endRunning(rigctl::Rejected);
         return;
     }
-    if (!reply.startsWith(query.chopped(1)))
+    if (!answers(reply, query))
         return; // not the reply to the read waited for
     m_deadline.stop();
     m_running->replies.insert(query, reply);
