@@ -19,6 +19,11 @@ struct Source {
 // The SDR port, as the rig's queue and the reply routing know it.
 inline constexpr Source kSdrSource{Source::Kind::Sdr, 7};
 
+// What became of a setting: the rig took it (it answered what was written after it, or the read
+// of what it changed, with no "?;" before), refused it ("?;"), or no rig was there to take it
+// (none connected, or the rig's port went away while it waited).
+enum class SettingResult : quint8 { Taken, Refused, NoRig };
+
 // The rig as every way in sees it: the virtual rig for reads it can answer, and one queue to the
 // rig for everything else. Application ports, the SDR port, D-Bus pokes and network clients all
 // go through here, so the rig has one writer and every reply one addressee.
@@ -28,6 +33,9 @@ public:
     using QObject::QObject;
 
     virtual RigType rigType() const = 0;
+
+    // Whether a rig is connected to take settings and answer reads.
+    virtual bool rigConnected() const = 0;
 
     // The virtual rig's reply to a read ("FA;", "IF;") when it holds one and it is current: not
     // empty, and not changed by a setting since. Empty when the read must go to the rig.
@@ -50,4 +58,6 @@ signals:
     void replied(const Source &source, const QByteArray &reply);
     // A read that source asked for got no reply in time (the rig is off, or ignored it).
     void unanswered(const Source &source, const QByteArray &query);
+    // What became of a setting that source gave set(); every setting is settled once.
+    void settled(const Source &source, const QByteArray &setting, SettingResult result);
 };

@@ -66,6 +66,11 @@ RigType RigLink::rigType() const
     return d.rigType();
 }
 
+bool RigLink::rigConnected() const
+{
+    return d.rigPort.IsOpened();
+}
+
 double RigLink::charMs() const
 {
     const int baud = d.baud ? d.baud() : 0;

@@ -37,6 +37,7 @@ public:
 
     // RigAccess
     RigType rigType() const override;
+    bool rigConnected() const override;
     QByteArray cachedReply(const QByteArray &query) const override;
     void ask(const Source &source, const QByteArray &query) override;
     void set(const Source &source, const QByteArray &setting) override;

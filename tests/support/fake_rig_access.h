@@ -29,6 +29,7 @@ public:
     }
 
     RigType rigType() const override { return type; }
+    bool rigConnected() const override { return connected; }
 
     QByteArray cachedReply(const QByteArray &query) const override
     {
@@ -54,9 +55,17 @@ public:
         });
     }
 
-    void set(const Source &, const QByteArray &setting) override
+    void set(const Source &source, const QByteArray &setting) override
     {
         settings.append(setting);
+        const SettingResult result = !connected                  ? SettingResult::NoRig
+                                     : refused.contains(setting) ? SettingResult::Refused
+                                                                 : SettingResult::Taken;
+        QTimer::singleShot(delayMs, this, [this, source, setting, result] {
+            emit settled(source, setting, result);
+        });
+        if (result != SettingResult::Taken)
+            return;
         QByteArray best;
         for (auto it = rig.cbegin(); it != rig.cend(); ++it) {
             const QByteArray head = it.key().chopped(1);
@@ -77,8 +86,10 @@ public:
     void forget(const Source &source) override { ++forgotten[source]; }
 
     RigType type;
-    QHash<QByteArray, QByteArray> rig;                               // query -> reply
-    QSet<QByteArray> cached;                                         // queries the cache holds
+    bool connected = true;
+    QSet<QByteArray> refused;          // settings the rig answers "?;"
+    QHash<QByteArray, QByteArray> rig; // query -> reply
+    QSet<QByteArray> cached;           // queries the cache holds
     QHash<QByteArray, QList<QPair<QByteArray, QByteArray>>> effects; // setting -> replies
     QHash<QByteArray, Answer> answers;                               // per query
     Answer answer = Answer::Reply;
