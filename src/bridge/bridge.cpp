@@ -157,6 +157,7 @@ void Bridge::deliver(const QByteArray &reply, const QList<Source> &askers)
             m_sdr->DeliverReply(reply);
             break;
         case Source::Kind::Network:
+        case Source::Kind::XmlRpc:
             m_link->answer(s, reply);
             break;
         case Source::Kind::Bridge:

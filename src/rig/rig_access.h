@@ -6,10 +6,10 @@
 #include <QObject>
 
 // Who put a command on its way to the rig, so that the rig's reply finds its way back: the bridge
-// itself (load queries, polls), an application port (1 to 5), the SDR port, a D-Bus poke or a
-// network client (by its number).
+// itself (load queries, polls), an application port (1 to 5), the SDR port, a D-Bus poke, a
+// rigctld client or an XML-RPC client (by its number).
 struct Source {
-    enum class Kind : quint8 { Bridge, AppPort, Sdr, Dbus, Network };
+    enum class Kind : quint8 { Bridge, AppPort, Sdr, Dbus, Network, XmlRpc };
     Kind kind = Kind::Bridge;
     int index = 0;
 

@@ -44,6 +44,8 @@ QString nameOf(const Source &s)
         return QStringLiteral("D-Bus");
     case Source::Kind::Network:
         return QStringLiteral("network client %1").arg(s.index);
+    case Source::Kind::XmlRpc:
+        return QStringLiteral("XML-RPC client %1").arg(s.index);
     }
     return {};
 }
