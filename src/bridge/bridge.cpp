@@ -91,6 +91,13 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
     connect(m_rigReplies.get(), &RigReplyHandler::replyReceived, this, &Bridge::ProcessRigReply);
     connect(m_rigConnection.get(), &RigConnection::rigClosed, m_outputs.get(),
             &OutputPorts::RigDisconnected);
+    // A program's setting that no rig took: the radio's own answer to what it cannot do. A
+    // refused one has had the rig's "?;" already.
+    connect(m_link.get(), &RigAccess::settled, this,
+            [this](const Source &source, const QByteArray &, SettingResult result) {
+                if (result == SettingResult::NoRig)
+                    deliver("?;", {source});
+            });
     connect(m_link.get(), &RigLink::notice, this,
             [this](const QByteArray &line) { AppendToTerminal(*m_rigTerminal, line); });
 
@@ -138,7 +145,9 @@ void Bridge::ProcessRigReply(const QByteArray &reply)
     const RigLink::Routed routed = m_link->takeReply(reply);
     // Whoever asked gets it first, as the rig's answer to them; then auto-information to the
     // others. A reply that no one asked for and no rule claims goes to port 1; one the bridge
-    // alone asked for (a poll the rig refused) goes nowhere but the rig terminal.
+    // alone asked for (a poll the rig refused), or one that came after its asker gave up, goes
+    // nowhere but the rig terminal. Writes the rig refused before it get their "?;" first.
+    deliver("?;", routed.refused);
     deliver(reply, routed.askers);
     if (routed.row)
         performRouting(*routed.row, reply, type, routed.askers);

@@ -203,7 +203,9 @@ RigQueue::Pushed RigLink::enqueue(RigWrite write)
         // Nothing will come for it: say so at once, so that a network client is not kept waiting.
         emit unanswered(source, text);
         dropped(source, query);
-    } else if (pushed.droppedSettings > 0) {
+    } else if (!pushed.dropped.isEmpty()) {
+        for (const RigWrite &w : pushed.dropped)
+            settleAll(w, SettingResult::NoRig);
         dropped(source, false);
     }
     return pushed;
@@ -268,20 +270,40 @@ void RigLink::reset()
 
 void RigLink::tellUnanswered(const RigWrite &write)
 {
-    if (write.kind != RigWrite::Kind::Query)
+    if (write.kind != RigWrite::Kind::Query) {
+        settleAll(write, SettingResult::NoRig);
         return;
+    }
     for (const Source &s : write.askers) {
         if (s.kind != Source::Kind::Bridge)
             emit unanswered(s, write.text);
     }
 }
 
+void RigLink::settleAll(const RigWrite &setting, SettingResult result)
+{
+    const Source source = setting.askers.value(0);
+    for (const QByteArray &earlier : setting.replaced)
+        emit settled(source, earlier, result);
+    emit settled(source, setting.text, result);
+}
+
+void RigLink::emitSettled(const QList<RequestTracker::Settled> &settled)
+{
+    for (const RequestTracker::Settled &s : settled)
+        emit this->settled(s.source, s.setting, s.result);
+}
+
 void RigLink::dropEverything()
 {
     // The rig port is closed: nothing waiting can reach the rig, as every write to a closed port
-    // is dropped. Askers are told at once rather than after the reply window.
+    // is dropped, and nothing written will be answered. Askers are told at once rather than
+    // after the reply window.
     for (const RigWrite &w : m_queue.takeAll())
         tellUnanswered(w);
+    for (const RequestTracker::Pending &p : m_tracker.takeAll())
+        tellUnanswered(p.write);
+    m_expiry.stop();
     m_dropping = false;
 }
 
@@ -317,7 +339,10 @@ RigLink::Routed RigLink::takeReply(const QByteArray &reply)
         m_replyChars.insert(kindOfReply(reply), int(std::min<qsizetype>(reply.size(), 64)));
     const RequestTracker::Match match = m_tracker.match(reply, m_clock.elapsed());
     routed.asked = match.matched;
+    routed.late = match.late;
     routed.askers = match.askers;
+    routed.refused = match.refused;
+    emitSettled(match.settled);
     routed.row = routeReply(reply, rigType());
     if (routed.row) {
         const auto entry = std::size_t(routed.row->entry);
@@ -343,7 +368,9 @@ void RigLink::scheduleExpiry()
 
 void RigLink::expire()
 {
-    for (const RequestTracker::Pending &p : m_tracker.expire(m_clock.elapsed()))
+    const RequestTracker::Expired expired = m_tracker.expire(m_clock.elapsed());
+    for (const RequestTracker::Pending &p : expired.reads)
         tellUnanswered(p.write);
+    emitSettled(expired.settled);
     scheduleExpiry();
 }

@@ -60,7 +60,10 @@ public:
     struct Routed {
         const RoutingRow *row = nullptr;
         QList<Source> askers;
-        bool asked = false; // it answered a query written to the rig
+        bool asked = false; // it answered something written to the rig
+        bool late = false;  // it answered a read given up on: for nobody
+        // Writes the rig refused before this reply: each of these gets "?;" first.
+        QList<Source> refused;
     };
     Routed takeReply(const QByteArray &reply);
     // Tells a waiting asker its reply (for the askers the caller does not serve itself).
@@ -77,8 +80,11 @@ signals:
 
 private:
     RigQueue::Pushed enqueue(RigWrite write);
-    // Tells a query's askers (not the bridge) that no reply will come.
+    // Tells a query's askers (not the bridge) that no reply will come; a setting never reached
+    // a rig.
     void tellUnanswered(const RigWrite &write);
+    void settleAll(const RigWrite &setting, SettingResult result);
+    void emitSettled(const QList<RequestTracker::Settled> &settled);
     // Marks what a setting changes as out of date since `order`; the read that brings it back,
     // or empty.
     QByteArray markStale(const QByteArray &setting, quint64 order);

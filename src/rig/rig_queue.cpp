@@ -1,6 +1,7 @@
 #include "rig/rig_queue.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -59,7 +60,7 @@ RigQueue::Pushed RigQueue::push(RigWrite write, quint64 notBefore)
             if (w.kind == RigWrite::Kind::Setting && w.mergeKey == write.mergeKey &&
                 w.askers == write.askers) {
                 m_bytes += write.text.size() - w.text.size();
-                w.text = write.text;
+                w.replaced << std::exchange(w.text, write.text);
                 pushed.order = w.order;
                 return pushed;
             }
@@ -75,8 +76,8 @@ RigQueue::Pushed RigQueue::push(RigWrite write, quint64 notBefore)
     for (auto it = m_writes.begin(); m_bytes > m_maxBytes && it != m_writes.end();) {
         if (it->kind == RigWrite::Kind::Setting && !isOwn(*it) && it->order != pushed.order) {
             m_bytes -= it->text.size();
+            pushed.dropped << std::move(*it);
             it = m_writes.erase(it);
-            ++pushed.droppedSettings;
         } else {
             ++it;
         }

@@ -18,6 +18,7 @@ struct RigWrite {
         0; // when it joined the queue (0: now); kept when a newer setting takes its place
     bool exact = false;    // written as given: never shared, merged or replaced
     bool readBack = false; // the bridge's read of what a setting changed
+    QList<QByteArray> replaced = {}; // a setting's: older ones of its kind it took the place of
 };
 
 // What waits to be written to the rig, oldest first, bounded however fast the ports send:
@@ -39,7 +40,7 @@ public:
     struct Pushed {
         quint64 order = 0; // of the slot the command went to (a merged or shared one's)
         bool accepted = true;
-        int droppedSettings = 0; // older settings dropped to make room
+        QList<RigWrite> dropped; // older settings dropped to make room
     };
     // A query is shared only with one that joined after `notBefore` (one that would be written
     // after what put its answer out of date).

@@ -42,6 +42,8 @@ QByteArray name(const Source &s)
         return "dbus";
     case Source::Kind::Network:
         return "client" + QByteArray::number(s.index);
+    case Source::Kind::XmlRpc:
+        return "xmlrpc" + QByteArray::number(s.index);
     }
     return {};
 }
@@ -131,7 +133,7 @@ void TestRigQueue::boundDropsOldestSettingsNeverReads()
     int dropped = 0;
     for (int i = 0; i < 40; ++i) // distinct settings: nothing to merge
         dropped +=
-            q.push(setting("KY text " + QByteArray::number(i) + ";", kPort1)).droppedSettings;
+            q.push(setting("KY text " + QByteArray::number(i) + ";", kPort1)).dropped.size();
     QVERIFY(q.bytes() <= 100);
     QVERIFY(dropped > 0);
     QCOMPARE(q.front().text, QByteArray("IF;"));         // the poll is still first
@@ -193,48 +195,89 @@ void TestRigQueue::ownReadsDoNotPileUpBehindSettings()
 
 void TestRigQueue::matching_data()
 {
-    // Written, in order: a poll of FA and IF, port 1's FA, port 2's MD$, the SDR's setting.
+    // Each row writes its commands in order ("?" before a setting), then feeds the rig's replies;
+    // per reply: who gets it, and after '!' who gets "?;" first ("-" for nobody). Last, every
+    // setting's outcome in the order settled.
+    QTest::addColumn<QByteArrayList>("writes");
     QTest::addColumn<QByteArrayList>("replies");
-    QTest::addColumn<QByteArrayList>("askers"); // per reply, "-" for nobody
+    QTest::addColumn<QByteArrayList>("to");
+    QTest::addColumn<QByteArray>("settled");
 
-    QTest::newRow("in order") << QByteArrayList{"FA00014074000;",
-                                                "IF00014074000     +000000 0002000001 ;",
-                                                "FA00014074000;", "MD$2;"}
-                              << QByteArrayList{"poll", "poll", "port1", "port2"};
+    const QByteArray IF = "IF00014074000     +000000 0002000001 ;";
+    QTest::newRow("in order")
+        << QByteArrayList{"FA; poll", "IF; poll", "FA; port1", "MD$; port2"}
+        << QByteArrayList{"FA00014074000;", IF, "FA00014074000;", "MD$2;"}
+        << QByteArrayList{"poll", "poll", "port1", "port2"} << QByteArray();
     QTest::newRow("auto-information in between answers nobody")
+        << QByteArrayList{"FA; poll", "FA; port1"}
         << QByteArrayList{"FB00014080000;", "FA00014074000;", "TQ0;", "FA00014074000;"}
-        << QByteArrayList{"-", "poll", "-", "port1"};
+        << QByteArrayList{"-", "poll", "-", "port1"} << QByteArray();
     QTest::newRow("the '$' form answers its own read only")
-        << QByteArrayList{"MD2;", "MD$2;"} << QByteArrayList{"-", "port2"};
-    QTest::newRow("a refusal goes to the oldest read waiting")
-        << QByteArrayList{"?;", "?;", "FA00014074000;"} << QByteArrayList{"poll", "poll", "port1"};
-    QTest::newRow("with no read waiting, a refusal goes to the newest setting")
-        << QByteArrayList{"FA00014074000;",
-                          "IF00014074000     +000000 0002000001 ;",
-                          "FA00014074000;",
-                          "MD$2;",
-                          "?;",
-                          "?;"}
-        << QByteArrayList{"poll", "poll", "port1", "port2", "sdr", "-"};
+        << QByteArrayList{"MD$; port2"} << QByteArrayList{"MD2;", "MD$2;"}
+        << QByteArrayList{"-", "port2"} << QByteArray();
+    QTest::newRow("a refused read alone")
+        << QByteArrayList{"RVM; port2", "FA; port1"} << QByteArrayList{"?;", "FA00014074000;"}
+        << QByteArrayList{"-!port2", "port1"} << QByteArray();
+    QTest::newRow("a setting's refusal waits for the read after it")
+        << QByteArrayList{"?ZZ1; port1", "RVM; port2"} << QByteArrayList{"?;", "RVM05.67;"}
+        << QByteArrayList{"-", "port2!port1"} << QByteArray("ZZ1;=refused");
+    QTest::newRow("one refusal, two settings: nobody's")
+        << QByteArrayList{"?ZZ1; port1", "?ZZ2; port3", "RVM; port2", "FA; port1"}
+        << QByteArrayList{"?;", "RVM05.67;", "FA00014074000;"}
+        << QByteArrayList{"-", "port2", "port1"} << QByteArray("ZZ1;=taken ZZ2;=taken");
+    QTest::newRow("as many refusals as writes: each its own")
+        << QByteArrayList{"?ZZ1; port1", "RVM; port2"} << QByteArrayList{"?;", "?;"}
+        << QByteArrayList{"-", "-!port1,port2"} << QByteArray("ZZ1;=refused");
+    QTest::newRow("a refusal after a reply is for what came after it")
+        << QByteArrayList{"RVM; port2", "?ZZ1; port1", "?FA00007040000; port3"}
+        << QByteArrayList{"RVM05.67;", "?;"} << QByteArrayList{"port2", "-"}
+        << QByteArray("ZZ1;=taken FA00007040000;=taken"); // nothing tells which
+    QTest::newRow("settings before an answered read were taken")
+        << QByteArrayList{"?FA00007040000; port1", "FA; poll"}
+        << QByteArrayList{"FA00007040000;"} << QByteArrayList{"poll"}
+        << QByteArray("FA00007040000;=taken");
+    QTest::newRow("a read the rig skipped takes no refusal")
+        << QByteArrayList{"RVM; port2", "FA; poll", "?ZZ1; port1"}
+        << QByteArrayList{"FA00014074000;", "?;", "RVM05.67;"}
+        << QByteArrayList{"poll", "-!port1", "port2"} << QByteArray("ZZ1;=refused");
 }
 
 void TestRigQueue::matching()
 {
+    QFETCH(QByteArrayList, writes);
     QFETCH(QByteArrayList, replies);
-    QFETCH(QByteArrayList, askers);
+    QFETCH(QByteArrayList, to);
+    QFETCH(QByteArray, settled);
+    const QHash<QByteArray, Source> sources{{"poll", kPoll},   {"port1", kPort1},
+                                            {"port2", kPort2}, {"port3", {Source::Kind::AppPort, 3}},
+                                            {"sdr", kSdr}};
+    const auto names = [](const QList<Source> &list) {
+        QByteArrayList got;
+        for (const Source &s : list)
+            got << name(s);
+        return got.isEmpty() ? QByteArray("-") : got.join(',');
+    };
     RequestTracker t;
-    t.written(query("FA;", kPoll), 0);
-    t.written(query("IF;", kPoll), 0);
-    t.written(query("FA;", kPort1), 10);
-    t.written(query("MD$;", kPort2), 10);
-    t.written(setting("DT1;", kSdr), 20);
+    for (const QByteArray &w : std::as_const(writes)) {
+        const QByteArrayList parts = w.split(' ');
+        const Source from = sources.value(parts[1]);
+        t.written(parts[0].startsWith('?') ? setting(parts[0].mid(1), from)
+                                           : query(parts[0], from),
+                  0);
+    }
+    QByteArrayList outcomes;
     for (qsizetype i = 0; i < replies.size(); ++i) {
         const RequestTracker::Match m = t.match(replies[i], 30);
-        QByteArrayList got;
-        for (const Source &s : m.askers)
-            got << name(s);
-        QCOMPARE(got.isEmpty() ? QByteArray("-") : got.join(','), askers[i]);
+        QByteArray got = names(m.askers);
+        if (!m.refused.isEmpty())
+            got += "!" + names(m.refused);
+        QCOMPARE(got, to[i]);
+        for (const RequestTracker::Settled &s : m.settled)
+            outcomes << s.setting + (s.result == SettingResult::Refused ? "=refused" : "=taken");
     }
+    for (const RequestTracker::Settled &s : t.expire(RequestTracker::kReplyWindowMs).settled)
+        outcomes << s.setting + (s.result == SettingResult::Refused ? "=refused" : "=taken");
+    QCOMPARE(outcomes.join(' '), settled);
 }
 
 void TestRigQueue::unansweredReadsExpire()
@@ -243,18 +286,28 @@ void TestRigQueue::unansweredReadsExpire()
     t.written(query("FA;", kPort1), 0);
     t.written(setting("FB00007040000;", kPort1), 0);
     t.written(query("RVM;", kClient), 500);
-    QCOMPARE(t.nextDeadlineMs(), RequestTracker::kErrorWindowMs);    // the setting's
-    QVERIFY(t.expire(RequestTracker::kReplyWindowMs - 1).isEmpty()); // only the setting went
-    const QList<RequestTracker::Pending> gone = t.expire(RequestTracker::kReplyWindowMs);
-    QCOMPARE(gone.size(), 1);
-    QCOMPARE(gone.first().write.text, QByteArray("FA;"));
-    // A reply that comes after its read was given up answers nobody.
-    QVERIFY(!t.match("FA00014074000;", 1600).matched);
+    QCOMPARE(t.nextDeadlineMs(), RequestTracker::kErrorWindowMs); // the setting's
+    const RequestTracker::Expired first = t.expire(RequestTracker::kReplyWindowMs - 1);
+    QVERIFY(first.reads.isEmpty());
+    QCOMPARE(first.settled.size(), 1); // no "?;" came for the setting: taken
+    QCOMPARE(first.settled.first().result, SettingResult::Taken);
+    const RequestTracker::Expired gone = t.expire(RequestTracker::kReplyWindowMs);
+    QCOMPARE(gone.reads.size(), 1);
+    QCOMPARE(gone.reads.first().write.text, QByteArray("FA;"));
+    // A reply that comes after its read was given up is known as late, for nobody, once.
+    const RequestTracker::Match late = t.match("FA00014074000;", 1600);
+    QVERIFY(late.matched && late.late && late.askers.isEmpty());
+    QVERIFY(!t.match("FA00014074000;", 1700).matched); // the rig's own report again
     QVERIFY(t.match("RVM04.67;", 1600).matched);
     QVERIFY(t.isEmpty());
+    // Some seconds on, a reply like it is the rig's own again.
+    t.written(query("ID;", kPort1), 2000);
+    t.expire(2000 + RequestTracker::kReplyWindowMs);
+    QVERIFY(!t.match("ID017;", 2000 + RequestTracker::kReplyWindowMs + RequestTracker::kLateMs + 1)
+                 .matched);
     // A refusal long after anything was written is nobody's.
-    t.written(query("ID;", kPort1), 0);
-    QVERIFY(!t.match("?;", RequestTracker::kErrorWindowMs + 1).matched);
+    t.written(setting("ZZ1;", kPort1), 10000);
+    QVERIFY(!t.match("?;", 10000 + RequestTracker::kErrorWindowMs + 1).matched);
 }
 
 void TestRigQueue::dialect_data()
