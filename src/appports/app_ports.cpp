@@ -96,11 +96,8 @@ void AppPorts::handle(int n, const QByteArray &command)
         SendToAppPort(n, aiReply(n));
         return;
     }
-    const RigType rigType = d.rigType();
-    const CommandDecision decision =
-        n == 1 ? decidePort1(command, rigType) : decidePorts2to5(command, rigType);
-    const CommandKind kind = kindOf(catDialect(rigType), command, d.rig.cachedReply("ID;"));
-    switch (actionFor(decision.outcome, kind, permissionOf(*port(n).frame.cbPermission))) {
+    const CommandClass kind = classify(command, d.rigType(), d.rig.cachedReply("ID;"), n);
+    switch (portAction(kind, permissionOf(*port(n).frame.cbPermission))) {
     case PortAction::Answer:
         if (const QByteArray cached = d.rig.cachedReply(command); !cached.isEmpty()) {
             SendToAppPort(n, cached);

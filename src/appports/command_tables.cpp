@@ -23,54 +23,22 @@ bool startsWithAny(const QByteArray &command, const std::array<std::string_view,
     return false;
 }
 
-template <std::size_t N>
-bool equalsAny(const QByteArray &command, const std::array<std::string_view, N> &texts)
-{
-    for (std::string_view t : texts) {
-        if (command == QByteArrayView(t.data(), qsizetype(t.size())))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
-CommandDecision decidePort1(const QByteArray &command, RigType rigType)
+CommandClass classify(const QByteArray &command, RigType rigType, const QByteArray &idReply,
+                      int port)
 {
-    if (const Entry *e = answering(kPort1Answers, command, rigType))
-        return {CommandOutcome::Answer, *e};
-    if (startsWithAny(command, kPort1Dropped) && !equalsAny(command, kPort1ForwardedQueries))
-        return {CommandOutcome::Drop};
-    return {CommandOutcome::Forward};
-}
-
-CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType)
-{
-    if (const Entry *e = answering(kPorts2to5Answers, command, rigType))
-        return {CommandOutcome::Answer, *e};
-    if (startsWithAny(command, kPorts2to5Forwarded))
-        return {CommandOutcome::Forward};
-    return {CommandOutcome::Drop};
-}
-
-CommandKind kindOf(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply)
-{
-    if (isRead(dialect, command, idReply))
-        return CommandKind::Read;
-    if (startsWithAny(command, kPort1Dropped))
-        return CommandKind::Meta;
-    return CommandKind::Setting;
-}
-
-PortAction actionFor(CommandOutcome decided, CommandKind kind, Permission permission)
-{
-    for (const PortRule &rule : kPortRules) {
-        if (rule.decided == decided && rule.kind == kind &&
-            (rule.permission == Permission::Any || rule.permission == permission))
-            return rule.action;
-    }
-    // A command the tables answer but that is no read (none is): nothing reaches the rig.
-    return PortAction::Drop;
+    const bool kept = port == 1 ? answering(kPort1Answers, command, rigType)
+                                : answering(kPorts2to5Answers, command, rigType);
+    if (kept)
+        return CommandClass::KeptRead;
+    if (isRead(catDialect(rigType), command, idReply))
+        return CommandClass::Read;
+    if (startsWithAny(command, kMetaCommands))
+        return CommandClass::Meta;
+    if (startsWithAny(command, kFreqModeSettings))
+        return CommandClass::FreqMode;
+    return CommandClass::Setting;
 }
 
 bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType)

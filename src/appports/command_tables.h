@@ -6,15 +6,8 @@
 #include <QByteArray>
 
 #include <array>
+#include <span>
 #include <string_view>
-
-// What an application port does with one command from its station program.
-enum class CommandOutcome { Answer, Forward, Drop };
-
-struct CommandDecision {
-    CommandOutcome outcome;
-    Entry entry = Entry::FA; // the stored reply that answers, for Answer
-};
 
 // The queries each port answers from the virtual rig. A query is answered only under the rig
 // types whose replies the virtual rig keeps for it; otherwise it is handled like any other text.
@@ -29,31 +22,32 @@ inline constexpr std::array<Entry, 12> kPorts2to5Answers{
     Entry::KP, Entry::MD, Entry::PA, Entry::RA, Entry::SM, Entry::TX,
 };
 
-// Port 1 drops the rig's meta-commands, which would change what every other program sees...
-inline constexpr std::array<std::string_view, 3> kPort1Dropped{"AI", "K2", "K3"};
-// ...except their bare queries: they change nothing, and CAT libraries ask them when they open a
-// K3 or a Yaesu radio and give up when no answer comes. The rig's reply comes back to port 1.
-inline constexpr std::array<std::string_view, 3> kPort1ForwardedQueries{"AI;", "K2;", "K3;"};
+// The rig's meta-commands: set, they would change what every other program sees (AI, K2, K3
+// levels). Their bare queries are reads.
+inline constexpr std::array<std::string_view, 3> kMetaCommands{"AI", "K2", "K3"};
 
-// Ports 2 to 5 pass only frequency and mode commands to the rig.
-inline constexpr std::array<std::string_view, 3> kPorts2to5Forwarded{"FA", "FB", "MD"};
+// The settings a "Freq/Mode" port may pass: frequency and mode.
+inline constexpr std::array<std::string_view, 3> kFreqModeSettings{"FA", "FB", "MD"};
 
 // The SDR port holds these back from a K2, which has none of them: its "?;" would otherwise land
 // on application port 1.
 inline constexpr std::array<std::string_view, 6> kSdrHeldFromK2{"DT", "FI", "BW", "IS", "CW", "IC"};
 
-// The first decision is the port's table above; what it means for the rig depends on what the
-// command does and on what the port may change.
-enum class CommandKind {
-    Read,    // changes nothing at the rig: its reply goes back to the port
-    Meta,    // AI, K2, K3 settings: they would change what every program sees
-    Setting, // everything else
+// What one command from a station program is, decided once by the rig type's table.
+enum class CommandClass {
+    KeptRead, // a read this port answers from the virtual rig
+    Read,     // any other read the table knows: asked of the rig, its reply back to the port
+    FreqMode, // a frequency or mode setting
+    Setting,  // any other setting, and whatever the table does not know as a read
+    Meta,     // an AI, K2 or K3 setting
 };
+inline constexpr int kCommandClassCount = 5;
+
 enum class Permission {
-    Any,
     FreqMode, // "Freq/Mode": frequency and mode settings only (the rule of ports 2 to 5)
     Full,     // "Full": every setting, PTT and split included
 };
+
 enum class PortAction {
     Answer, // from the virtual rig when it holds a current reply, else asked of the rig
     Ask,    // a read for the rig; the reply comes back to the port
@@ -61,27 +55,22 @@ enum class PortAction {
     Drop,   // nothing, silently
     Refuse, // nothing, and the port's terminal says why (once per kind of command)
 };
-struct PortRule {
-    CommandOutcome decided;
-    CommandKind kind;
-    Permission permission;
-    PortAction action;
+
+// By permission, then by class.
+inline constexpr PortAction kPortActions[2][kCommandClassCount] = {
+    // KeptRead        Read              FreqMode          Setting             Meta
+    {PortAction::Answer, PortAction::Ask, PortAction::Set, PortAction::Refuse, PortAction::Drop},
+    {PortAction::Answer, PortAction::Ask, PortAction::Set, PortAction::Set, PortAction::Drop},
 };
-// Rows are tried in order; the first that fits gives the action.
-inline constexpr std::array<PortRule, 7> kPortRules{{
-    {CommandOutcome::Answer, CommandKind::Read, Permission::Any, PortAction::Answer},
-    {CommandOutcome::Forward, CommandKind::Read, Permission::Any, PortAction::Ask},
-    {CommandOutcome::Forward, CommandKind::Setting, Permission::Any, PortAction::Set},
-    {CommandOutcome::Drop, CommandKind::Read, Permission::Any, PortAction::Ask},
-    {CommandOutcome::Drop, CommandKind::Meta, Permission::Any, PortAction::Drop},
-    {CommandOutcome::Drop, CommandKind::Setting, Permission::Full, PortAction::Set},
-    {CommandOutcome::Drop, CommandKind::Setting, Permission::FreqMode, PortAction::Refuse},
-}};
 
-CommandKind kindOf(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply);
-PortAction actionFor(CommandOutcome decided, CommandKind kind, Permission permission);
+// Port 1 answers from kPort1Answers, ports 2 to 5 from kPorts2to5Answers.
+CommandClass classify(const QByteArray &command, RigType rigType, const QByteArray &idReply,
+                      int port);
 
-CommandDecision decidePort1(const QByteArray &command, RigType rigType);
-CommandDecision decidePorts2to5(const QByteArray &command, RigType rigType);
+constexpr PortAction portAction(CommandClass c, Permission permission)
+{
+    return kPortActions[permission == Permission::Full ? 1 : 0][int(c)];
+}
+
 // True when the SDR program's command goes to the rig.
 bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType);

@@ -4,27 +4,148 @@ namespace {
 
 using E = Entry;
 
-// Commands without parameters that change the rig: keying, stepping the VFO or RIT, copying
-// VFOs, storing memories.
-constexpr std::string_view kElecraftActions[] = {"TX",  "RX", "UP", "DN", "UPB",
-                                                 "DNB", "RC", "RU", "RD"};
-constexpr std::string_view kKenwoodActions[] = {"TX", "RX", "UP", "DN", "RC",
-                                                "RU", "RD", "VV", "SR", "QI"};
-// A Yaesu radio answers TX; with its transmit state: a read there.
-constexpr std::string_view kYaesuActions[] = {"AB", "BA", "AM", "MA", "SV", "QI",
-                                              "QR", "ZI", "UP", "DN", "RC"};
-
-// Reads with parameters, as the station libraries send them when they open and poll a radio.
-constexpr ReadForm kElecraftReads[] = {{"RV", 1}}; // RVM; RVD; ...: firmware revisions
-constexpr ReadForm kKenwoodReads[] = {{"SM", 1}, {"AG", 1}, {"SQ", 1}, {"RG", 1}};
-// Menu reads: three digits on an FT-991 or FT-991A ("EX032;"), four on an FT-891 ("EX0507;");
-// there "EX0321;" sets menu 032 of an FT-991, and "EX0507;" would be a setting too.
-constexpr ReadForm kYaesuReads[] = {
-    {"MD", 1},           {"SH", 1},           {"NA", 1},           {"SM", 1}, {"AG", 1}, {"RG", 1},
-    {"SQ", 1},           {"PA", 1},           {"RA", 1},           {"NB", 1}, {"NR", 1}, {"RM", 1},
-    {"ML", 1},           {"CO", 2},           {"CT", 1},           {"CN", 2}, {"OS", 1}, {"BP", 2},
-    {"EX", 3, "ID0570"}, {"EX", 3, "ID0670"}, {"EX", 4, "ID0650"},
+// The reads each family knows, as the station programs send them when they open and poll a
+// radio. A command no row matches is a setting: CW text ("KYWE;"), switch taps ("SWT;"), memory
+// and scan commands ("SV;", "SC;"), clarifier steps ("RU;") and whatever a radio may add later.
+constexpr ReadForm kElecraftReads[] = {
+    {"AG"},  {"AG$"}, {"AI"},  {"AN"}, {"AP"}, {"AR"},  {"BG"},  {"BN"},      {"BN$"},
+    {"BW"},  {"BW$"}, {"CP"},  {"CW"}, {"DB"}, {"DS"},  {"DT"},  {"DV"},      {"ES"},
+    {"FA"},  {"FB"},  {"FI"},  {"FR"}, {"FT"}, {"FW"},  {"FW$"}, {"GT"},      {"IC"},
+    {"ID"},  {"IF"},  {"IS"},  {"K2"}, {"K3"}, {"KS"},  {"LK"},  {"LK$"},     {"LN"},
+    {"MC"},  {"MD"},  {"MD$"}, {"MG"}, {"ML"}, {"NB"},  {"NB$"}, {"NL"},      {"NL$"},
+    {"OM"},  {"PA"},  {"PA$"}, {"PC"}, {"PO"}, {"PS"},  {"RA"},  {"RA$"},     {"RG"},
+    {"RG$"}, {"RO"},  {"RT"},  {"SB"}, {"SD"}, {"SM"},  {"SM$"}, {"SMH"},     {"SQ"},
+    {"SQ$"}, {"TB"},  {"TQ"},  {"VX"}, {"XF"}, {"XF$"}, {"XT"},  {"RV", "."}, // RVM; RVD; ...:
+                                                                              // firmware revisions
 };
+constexpr ReadForm kKenwoodReads[] = {
+    {"AC"},
+    {"AG", "#"},
+    {"AI"},
+    {"AN"},
+    {"BC"},
+    {"BY"},
+    {"CA"},
+    {"CN"},
+    {"CT"},
+    {"DA"},
+    {"FA"},
+    {"FB"},
+    {"FL"},
+    {"FR"},
+    {"FS"},
+    {"FT"},
+    {"FV"},
+    {"FW"},
+    {"GT"},
+    {"ID"},
+    {"IF"},
+    {"IS"},
+    {"KS"},
+    {"LK"},
+    {"MD"},
+    {"MF"},
+    {"MG"},
+    {"ML"},
+    {"NB"},
+    {"NL"},
+    {"NR"},
+    {"NT"},
+    {"PA"},
+    {"PC"},
+    {"PL"},
+    {"PR"},
+    {"PS"},
+    {"RA"},
+    {"RG"},
+    {"RG", "#"},
+    {"RL"},
+    {"RM"},
+    {"RT"},
+    {"SD"},
+    {"SF", "#"},
+    {"SH"},
+    {"SL"},
+    {"SM", "#"},
+    {"SQ", "#"},
+    {"TN"},
+    {"TO"},
+    {"TS"},
+    {"TY"},
+    {"VD"},
+    {"VG"},
+    {"VX"},
+    {"XT"},
+    {"EX", "#######"}, // a menu read: menu number and four digits, where a setting adds the value
+};
+// Yaesu radios read most things with a parameter: the receiver ("MD0;", "SH0;"), a channel.
+// Menu reads carry three digits on an FT-991 or FT-991A ("EX032;"), four on an FT-891
+// ("EX0507;"), six on an FTDX101 or FT-710; a longer text sets the menu.
+constexpr ReadForm kYaesuReads[] = {
+    {"AC"},
+    {"AG", "#"},
+    {"AI"},
+    {"BC", "#"},
+    {"BI"},
+    {"BP", "##"},
+    {"BY"},
+    {"CN", "##"},
+    {"CO", "##"},
+    {"CT", "#"},
+    {"DA"},
+    {"FA"},
+    {"FB"},
+    {"FR"},
+    {"FS"},
+    {"FT"},
+    {"GT", "#"},
+    {"ID"},
+    {"IF"},
+    {"IS"},
+    {"IS", "#"},
+    {"KP"},
+    {"KR"},
+    {"KS"},
+    {"LK"},
+    {"MC"},
+    {"MD", "#"},
+    {"MG"},
+    {"ML", "#"},
+    {"MS"},
+    {"NA", "#"},
+    {"NB", "#"},
+    {"NL", "#"},
+    {"NR", "#"},
+    {"OI"},
+    {"OS", "#"},
+    {"PA", "#"},
+    {"PC"},
+    {"PL"},
+    {"PR", "#"},
+    {"PS"},
+    {"RA", "#"},
+    {"RF", "#"},
+    {"RG", "#"},
+    {"RI", "."},
+    {"RL", "#"},
+    {"RM", "#"},
+    {"SH", "#"},
+    {"SM", "#"},
+    {"SQ", "#"},
+    {"ST"},
+    {"TX"},
+    {"VD"},
+    {"VG"},
+    {"VS"},
+    {"VX"},
+    {"EX", "###", "ID0570"},
+    {"EX", "###", "ID0670"},
+    {"EX", "####", "ID0650"},
+    {"EX", "######", "ID068"},
+    {"EX", "######", "ID0800"},
+};
+// No family known: the reads every family shares.
+constexpr ReadForm kCommonReads[] = {{"FA"}, {"FB"}, {"ID"}, {"IF"}, {"AI"}};
 
 // What a setting puts out of date, and the read that brings it back. The IF status line holds
 // the frequency, the mode, split and the transmit state, so most settings put it out of date.
@@ -87,28 +208,45 @@ constexpr std::array<std::string_view, 3> kAiReplies{"AI0;", "AI1;", "AI2;"};
 // A Yaesu radio knows AI0 and AI1 only; either box gives AI1.
 constexpr std::array<std::string_view, 3> kYaesuAiReplies{"AI0;", "AI1;", "AI1;"};
 
+// Elecraft and Kenwood IF replies carry the transmit state in their 29th character.
+constexpr TransmitColumn kElecraftTransmit[] = {{E::TQ, 2}, {E::IF, 28}};
+constexpr TransmitColumn kKenwoodTransmit[] = {{E::IF, 28}};
+constexpr TransmitColumn kYaesuTransmit[] = {{E::TX, 2}};
+
 constexpr CatDialect kDialects[] = {
-    {RigType::K3, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies,
-     kElevenDigitLayout},
-    {RigType::Yaesu, kYaesuActions, kYaesuReads, kYaesuEffects, kYaesuMerges, kYaesuAiReplies,
-     kYaesuLayout},
-    {RigType::Kenwood, kKenwoodActions, kKenwoodReads, kKenwoodEffects, kKenwoodMerges, kAiReplies,
-     kElevenDigitLayout},
-    {RigType::K2, kElecraftActions, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies,
-     kElevenDigitLayout},
+    {RigType::K3, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies, kElevenDigitLayout,
+     kElecraftTransmit},
+    {RigType::Yaesu, kYaesuReads, kYaesuEffects, kYaesuMerges, kYaesuAiReplies, kYaesuLayout,
+     kYaesuTransmit},
+    {RigType::Kenwood, kKenwoodReads, kKenwoodEffects, kKenwoodMerges, kAiReplies,
+     kElevenDigitLayout, kKenwoodTransmit},
+    {RigType::K2, kElecraftReads, kElecraftEffects, kElecraftMerges, kAiReplies, kElevenDigitLayout,
+     kElecraftTransmit},
 };
 // With no rig type chosen, lines are built as for a K3.
-constexpr CatDialect kNoDialect{RigType::None, kElecraftActions,  {}, kCommonEffects, kCommonMerges,
-                                kAiReplies,    kElevenDigitLayout};
+constexpr CatDialect kNoDialect{
+    RigType::None, kCommonReads, kCommonEffects, kCommonMerges, kAiReplies, kElevenDigitLayout, {}};
 
 QByteArrayView view(std::string_view s)
 {
     return QByteArrayView(s.data(), qsizetype(s.size()));
 }
 
-bool isUpper(char c)
+// Whether the parameters of a command fit a read's form.
+bool fits(QByteArrayView parameters, std::string_view form)
 {
-    return c >= 'A' && c <= 'Z';
+    if (parameters.size() != qsizetype(form.size()))
+        return false;
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        const char c = parameters[qsizetype(i)];
+        const bool digit = c >= '0' && c <= '9';
+        const bool ok = form[i] == '#'   ? digit
+                        : form[i] == '.' ? digit || (c >= 'A' && c <= 'Z')
+                                         : c == form[i];
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -127,22 +265,9 @@ bool isRead(const CatDialect &dialect, const QByteArray &command, const QByteArr
     if (command.size() < 3 || !command.endsWith(';'))
         return false;
     const QByteArrayView body = QByteArrayView(command).chopped(1);
-    // A mnemonic alone ("FA", "K2", "MD$", "RVM"): a read unless the family acts on it. After its
-    // two characters come only letters, or the K3's '$'.
-    bool lettersOnly = body.size() <= 4 && isUpper(body[0]) &&
-                       (isUpper(body[1]) || (body[1] >= '0' && body[1] <= '9'));
-    for (qsizetype i = 2; lettersOnly && i < body.size(); ++i)
-        lettersOnly = isUpper(body[i]) || (i == 2 && body[i] == '$');
-    if (lettersOnly) {
-        for (std::string_view action : dialect.actions) {
-            if (body == view(action))
-                return false;
-        }
-        return true;
-    }
-    for (const ReadForm &form : dialect.readForms) {
+    for (const ReadForm &form : dialect.reads) {
         if (body.startsWith(view(form.mnemonic)) &&
-            body.size() == qsizetype(form.mnemonic.size()) + form.parameters &&
+            fits(body.sliced(qsizetype(form.mnemonic.size())), form.parameters) &&
             idReply.startsWith(view(form.radio)))
             return true;
     }
@@ -174,4 +299,14 @@ bool answers(const QByteArray &reply, const QByteArray &read)
         return false;
     // "FW$0240;" begins with "FW" too, but answers only "FW$;".
     return !(key.size() == 2 && reply.at(2) == '$');
+}
+
+std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const QByteArray &reply)
+{
+    for (const TransmitColumn &column : dialect.transmit) {
+        if (column.entry == entry)
+            return reply.size() > column.at + 1 ? std::optional(reply.at(column.at) != '0')
+                                                : std::nullopt;
+    }
+    return std::nullopt;
 }

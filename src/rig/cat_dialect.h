@@ -15,12 +15,14 @@
 // in the virtual rig and how to read it back, and which settings a newer one of the same kind
 // makes pointless while both still wait. One table per family, read by the few functions below.
 
-// A read with parameters: the mnemonic followed by exactly `parameters` characters, as "EX032;"
-// (a menu read) where "EX0321;" sets the menu. Where radios of a family differ (the number of
-// digits of a menu), the form holds for the radio whose ID reply begins with `radio` only.
+// A read the family knows: the mnemonic ("FA", "MD$", "RV") followed by exactly the characters
+// of `parameters`, where '#' stands for a digit and '.' for any letter or digit, and anything
+// else for itself: {"BC", "0"} is Yaesu's "BC0;", {"EX", "###"} a three-digit menu read. Where
+// radios of a family differ (the number of digits of a menu), the form holds only for the radio
+// whose ID reply begins with `radio`. Whatever no form matches is a setting.
 struct ReadForm {
     std::string_view mnemonic;
-    int parameters;
+    std::string_view parameters = {};
     std::string_view radio = {};
 };
 
@@ -40,6 +42,13 @@ struct MergeKey {
     int keyLength;
 };
 
+// Where a reply kept in the virtual rig tells whether the radio transmits: the character at
+// `at` is '0' for receive.
+struct TransmitColumn {
+    Entry entry;
+    int at;
+};
+
 // Where a family's replies carry the frequency: FA/FB have `digits` of it after their two
 // letters; the IF reply has them at `ifFrequencyAt` and is `ifLength` characters long.
 // An Elecraft or Kenwood reply carries 11 digits right after "IF", 38 characters in all; a Yaesu
@@ -54,22 +63,24 @@ inline constexpr FrequencyLayout kYaesuLayout{9, 5, 28};
 
 struct CatDialect {
     RigType type;
-    // Commands of letters only ("FA;", "RVM;", "MD$;") are reads, except these, which act.
-    std::span<const std::string_view> actions;
-    std::span<const ReadForm> readForms;
+    std::span<const ReadForm> reads;
     std::span<const SettingEffect> effects;
     std::span<const MergeKey> mergeKeys;
     // The auto-information level a port is told it has (AI;), for a port with neither box set,
     // with its "AI1" box, with its "AI2" box.
     std::array<std::string_view, 3> aiReplies;
     FrequencyLayout frequency;
+    // The replies that carry the transmit state: when one of them changes it, the others are out
+    // of date until read again.
+    std::span<const TransmitColumn> transmit;
 };
 
 // The family's table; a table with no reads beyond the bare ones for no selection.
 const CatDialect &catDialect(RigType type);
 
-// A command that changes nothing at the rig: its reply goes back to whoever sent it. idReply:
-// the rig's ID reply, for reads that only some radios of the family know.
+// A command the family's table knows as a read: it changes nothing at the rig, and its reply goes
+// back to whoever sent it. idReply: the rig's ID reply, for reads that only some radios of the
+// family know.
 bool isRead(const CatDialect &dialect, const QByteArray &command, const QByteArray &idReply = {});
 
 // What a setting changes, or nullptr when the bridge keeps nothing it changes.
@@ -82,3 +93,7 @@ QByteArray mergeKeyOf(const CatDialect &dialect, const QByteArray &setting);
 // Whether a reply answers a read: it begins with the read's text without its ';', and a '$'
 // form answers only its '$' read ("FW$0240;" answers "FW$;", not "FW;").
 bool answers(const QByteArray &reply, const QByteArray &read);
+
+// Whether a reply kept as `entry` says the radio transmits; nullopt when the entry carries no
+// transmit state for the family, or the reply is too short to say.
+std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const QByteArray &reply);

@@ -119,8 +119,10 @@ RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowM
             resolveHeld(m);
         return m;
     }
+    // A read the family's table does not know was written as a setting: a reply that carries
+    // more than its text is still its answer, and goes back to whoever sent it.
     const auto query = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) {
-        return isQuery(p) && answers(reply, p.write.text);
+        return answers(reply, p.write.text) && (isQuery(p) || reply.size() > p.write.text.size());
     });
     if (query == m_pending.end()) {
         m.matched = m.late = answersGivenUp(reply, nowMs);
@@ -136,6 +138,8 @@ RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowM
         resolveHeld(m);
     }
     const std::size_t index = indexOf(answered);
+    if (!isQuery(m_pending[index]))
+        settle(m_pending[index].write, SettingResult::Taken, m.settled);
     m_pending.erase(m_pending.begin() + std::ptrdiff_t(index));
     takeSettings(index, m);
     return m;

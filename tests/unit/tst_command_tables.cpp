@@ -1,146 +1,95 @@
 #include "appports/command_tables.h"
-#include "kept_by.h"
 
 #include <QTest>
 
-// What each port does with a station program's command, under each rig type and none.
+// What a port does with a station program's command: the edges of the rig types' tables, the
+// commands that once slipped past a "Freq/Mode" port or were taken for settings, and the SDR
+// port's filter.
 class TestCommandTables : public QObject {
     Q_OBJECT
 private slots:
-    void port1_data();
-    void port1();
-    void ports2to5_data();
-    void ports2to5();
-    void sdr_data();
-    void sdr();
     void actions_data();
     void actions();
+    void sdr_data();
+    void sdr();
 };
 
-namespace {
-
-// The queries each port answers from the virtual rig, under the rig types that keep their entry.
-const char *const kPort1Answered[] = {"BG;", "BW;",  "CW;",  "DT;",  "FA;", "FB;", "FI;",
-                                      "FR;", "FT;",  "FW;",  "FW$;", "IC;", "ID;", "IF;",
-                                      "IS;", "KP;",  "MD$;", "MD;",  "OM;", "PA;", "PA$;",
-                                      "RA;", "RA$;", "SM;",  "SM$;", "TQ;", "TX;"};
-const char *const kPorts2to5Answered[] = {"FA;", "FB;", "FR;", "FT;", "ID;", "IF;",
-                                          "KP;", "MD;", "PA;", "RA;", "SM;", "TX;"};
-
-QString outcomeName(CommandDecision d)
+void TestCommandTables::actions_data()
 {
-    switch (d.outcome) {
-    case CommandOutcome::Answer:
-        return QStringLiteral("answer ") + QLatin1String(entryRow(d.entry).mnemonic.data());
-    case CommandOutcome::Forward:
-        return QStringLiteral("forward");
-    case CommandOutcome::Drop:
-        return QStringLiteral("drop");
-    }
-    return {};
-}
-
-void addColumns()
-{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("id"); // the radio's ID reply
+    QTest::addColumn<int>("port");
     QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<RigType>("rigType");
-    QTest::addColumn<QString>("outcome");
-}
+    QTest::addColumn<QByteArray>("freqMode"); // the action on a "Freq/Mode" port
+    QTest::addColumn<QByteArray>("full");     // on a "Full" port
 
-} // namespace
-
-void TestCommandTables::port1_data()
-{
-    addColumns();
-    for (const char *query : kPort1Answered) {
-        for (RigType t : kEveryRigType) {
-            const QByteArray q(query);
-            const QString answer = QStringLiteral("answer ") + QString::fromLatin1(q.chopped(1));
-            QTest::addRow("%s %s", query, qPrintable(rigTypeName(t)))
-                << q << t << (keeps(t, *entryOfQuery(q)) ? answer : QStringLiteral("forward"));
-        }
-    }
+    const RigType K3 = RigType::K3, K2 = RigType::K2, Ken = RigType::Kenwood, Y = RigType::Yaesu;
     const struct {
-        const char *command;
-        const char *outcome;
-    } others[] = {
-        {"AI1;", "drop"},
-        {"AI0;", "drop"},
-        {"AI2;", "drop"},
-        {"K22;", "drop"},
-        {"K31;", "drop"},
-        {"AI;", "forward"},
-        {"K2;", "forward"},
-        {"K3;", "forward"},
-        {"fa;", "forward"},
-        {";", "forward"},
-        {"FA00014060000;", "forward"},
-        {"MD2;", "forward"},
-        {"\r\nFA;", "forward"},
-        {"RVM;", "forward"},
-        {"FA;;", "forward"},
+        RigType type;
+        const char *id;
+        int port;
+        const char *command, *freqMode, *full;
+    } rows[] = {
+        // Kept reads answer; the ports 2 to 5 keep fewer.
+        {K3, "ID017;", 1, "OM;", "answer", "answer"},
+        {K3, "ID017;", 2, "OM;", "ask", "ask"},
+        {Y, "ID0670;", 2, "TX;", "answer", "answer"},
+        {Ken, "ID021;", 1, "OM;", "refuse", "set"}, // no Kenwood read: a setting, unknown
+        // Settings that key or act: never through "Freq/Mode", however short.
+        {K3, "ID017;", 2, "KYWE;", "refuse", "set"},
+        {K2, "ID017;", 2, "KYWE;", "refuse", "set"},
+        {K3, "ID017;", 2, "SWT;", "refuse", "set"},
+        {K3, "ID017;", 2, "SWH;", "refuse", "set"},
+        {K3, "ID017;", 2, "MN;", "refuse", "set"},
+        {K3, "ID017;", 2, "TX;", "refuse", "set"},
+        {Ken, "ID021;", 3, "SV;", "refuse", "set"},
+        {Ken, "ID021;", 3, "SC;", "refuse", "set"},
+        {Y, "ID0670;", 4, "RU;", "refuse", "set"},
+        {Y, "ID0670;", 4, "RD;", "refuse", "set"},
+        {Y, "ID0670;", 4, "TX1;", "refuse", "set"},
+        // Reads with parameters: asked, on every port.
+        {Y, "ID0670;", 2, "BC0;", "ask", "ask"},
+        {Y, "ID0670;", 2, "IS0;", "ask", "ask"},
+        {Y, "ID0670;", 2, "RL0;", "ask", "ask"},
+        {Y, "ID0670;", 2, "RI6;", "ask", "ask"},
+        {Y, "ID0670;", 2, "NL0;", "ask", "ask"},
+        {Y, "ID0670;", 2, "GT0;", "ask", "ask"},
+        {Y, "ID0681;", 2, "RF0;", "ask", "ask"},
+        {Ken, "ID021;", 2, "EX0450000;", "ask", "ask"},
+        {Ken, "ID021;", 2, "EX04500001;", "refuse", "set"},
+        {Ken, "ID021;", 2, "SF0;", "ask", "ask"},
+        // A menu read's length is the radio's: the same text sets another radio's menu.
+        {Y, "ID0650;", 2, "EX1107;", "ask", "ask"},
+        {Y, "ID0670;", 2, "EX1107;", "refuse", "set"},
+        // Frequency and mode pass; the meta-commands never; their bare reads do.
+        {K3, "ID017;", 2, "FA00007040000;", "set", "set"},
+        {K3, "ID017;", 2, "MD$3;", "set", "set"},
+        {K3, "ID017;", 1, "AI0;", "drop", "drop"},
+        {K3, "ID017;", 5, "K31;", "drop", "drop"},
+        {K3, "ID017;", 5, "K3;", "ask", "ask"},
+        // Text no table knows is a setting.
+        {K3, "ID017;", 1, "fa;", "refuse", "set"},
+        {RigType::None, "", 1, "FA;", "answer", "answer"},
+        {RigType::None, "", 1, "TX;", "refuse", "set"},
     };
-    for (const auto &o : others) {
-        for (RigType t : kEveryRigType)
-            QTest::addRow("%s %s", o.command, qPrintable(rigTypeName(t)))
-                << QByteArray(o.command) << t << QString::fromLatin1(o.outcome);
-    }
+    for (const auto &r : rows)
+        QTest::addRow("%s port %d %s", qPrintable(rigTypeName(r.type)), r.port, r.command)
+            << r.type << QByteArray(r.id) << r.port << QByteArray(r.command)
+            << QByteArray(r.freqMode) << QByteArray(r.full);
 }
 
-void TestCommandTables::port1()
+void TestCommandTables::actions()
 {
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, id);
+    QFETCH(int, port);
     QFETCH(QByteArray, command);
-    QFETCH(RigType, rigType);
-    QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePort1(command, rigType)), outcome);
-}
-
-void TestCommandTables::ports2to5_data()
-{
-    addColumns();
-    for (const char *query : kPorts2to5Answered) {
-        for (RigType t : kEveryRigType) {
-            const QByteArray q(query);
-            const bool answered = keeps(t, *entryOfQuery(q));
-            const bool forwarded = q.startsWith("FA") || q.startsWith("FB") || q.startsWith("MD");
-            QTest::addRow("%s %s", query, qPrintable(rigTypeName(t)))
-                << q << t
-                << (answered    ? QStringLiteral("answer ") + QString::fromLatin1(q.chopped(1))
-                    : forwarded ? QStringLiteral("forward")
-                                : QStringLiteral("drop"));
-        }
-    }
-    const struct {
-        const char *command;
-        const char *outcome;
-    } others[] = {
-        {"FA00014060000;", "forward"},
-        {"FB00007040000;", "forward"},
-        {"MD2;", "forward"},
-        {"MD$;", "forward"},
-        {"BW;", "drop"},
-        {"TQ;", "drop"},
-        {"OM;", "drop"},
-        {"AI2;", "drop"},
-        {"AI;", "drop"},
-        {"K3;", "drop"},
-        {"fa;", "drop"},
-        {"fa00014060000;", "drop"},
-        {";", "drop"},
-    };
-    for (const auto &o : others) {
-        for (RigType t : kEveryRigType)
-            QTest::addRow("%s %s", o.command, qPrintable(rigTypeName(t)))
-                << QByteArray(o.command) << t << QString::fromLatin1(o.outcome);
-    }
-}
-
-void TestCommandTables::ports2to5()
-{
-    QFETCH(QByteArray, command);
-    QFETCH(RigType, rigType);
-    QFETCH(QString, outcome);
-    QCOMPARE(outcomeName(decidePorts2to5(command, rigType)), outcome);
+    QFETCH(QByteArray, freqMode);
+    QFETCH(QByteArray, full);
+    const char *names[] = {"answer", "ask", "set", "drop", "refuse"};
+    const CommandClass c = classify(command, type, id, port);
+    QCOMPARE(QByteArray(names[int(portAction(c, Permission::FreqMode))]), freqMode);
+    QCOMPARE(QByteArray(names[int(portAction(c, Permission::Full))]), full);
 }
 
 void TestCommandTables::sdr_data()
@@ -171,49 +120,6 @@ void TestCommandTables::sdr()
     QFETCH(int, rigType);
     QFETCH(bool, forwarded);
     QCOMPARE(sdrForwards(command, storedFA, rigTypeFromIndex(rigType)), forwarded);
-}
-
-void TestCommandTables::actions_data()
-{
-    // What reaches the rig, by port, command and the port's permission (a K3 is connected).
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<bool>("full");
-    QTest::addColumn<QString>("action");
-    const struct {
-        int port;
-        const char *command;
-        bool full;
-        const char *action;
-    } rows[] = {
-        {1, "FA;", true, "answer"},   {1, "RVM;", true, "ask"},
-        {1, "TX;", true, "set"},      {1, "AI0;", true, "drop"},
-        {1, "K2;", true, "ask"},      {1, "fa;", true, "set"},
-        {2, "FA;", false, "answer"},  {2, "FA00007040000;", false, "set"},
-        {2, "MD$;", false, "ask"},    {2, "OM;", false, "ask"},
-        {2, "K3;", false, "ask"},     {2, "K31;", false, "drop"},
-        {2, "TX;", false, "refuse"},  {2, "TX;", true, "set"},
-        {2, "FT1;", false, "refuse"}, {2, "FT1;", true, "set"},
-        {5, "AI2;", true, "drop"},    {5, "fa;", false, "refuse"},
-    };
-    for (const auto &r : rows)
-        QTest::addRow("port %d %s%s", r.port, r.command, r.full ? " full" : "")
-            << r.port << QByteArray(r.command) << r.full << QString::fromLatin1(r.action);
-}
-
-void TestCommandTables::actions()
-{
-    QFETCH(int, port);
-    QFETCH(QByteArray, command);
-    QFETCH(bool, full);
-    QFETCH(QString, action);
-    const CommandDecision decided =
-        port == 1 ? decidePort1(command, RigType::K3) : decidePorts2to5(command, RigType::K3);
-    const PortAction got =
-        actionFor(decided.outcome, kindOf(catDialect(RigType::K3), command, "ID017;"),
-                  full ? Permission::Full : Permission::FreqMode);
-    const char *names[] = {"answer", "ask", "set", "drop", "refuse"};
-    QCOMPARE(QString::fromLatin1(names[int(got)]), action);
 }
 
 QTEST_GUILESS_MAIN(TestCommandTables)

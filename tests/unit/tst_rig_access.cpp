@@ -53,7 +53,8 @@ void TestRigAccess::init()
 
 QList<Source> TestRigAccess::askersOf(const QByteArray &reply)
 {
-    return m_link->takeReply(reply).askers;
+    const RigLink::Routed routed = m_link->takeReply(reply);
+    return routed.refused + routed.askers;
 }
 
 void TestRigAccess::settingPutsTheVirtualRigOutOfDateUntilReadBack()
