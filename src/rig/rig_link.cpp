@@ -346,6 +346,7 @@ RigLink::Routed RigLink::takeReply(const QByteArray &reply)
     routed.row = routeReply(reply, rigType());
     if (routed.row) {
         const auto entry = std::size_t(routed.row->entry);
+        followTransmitState(routed.row->entry, reply);
         d.rig.set(routed.row->entry, reply);
         // Current again once the rig answers a read made after what put it out of date.
         if (match.matched && match.order > m_staleSince[entry])
@@ -354,6 +355,22 @@ RigLink::Routed RigLink::takeReply(const QByteArray &reply)
     if (match.matched) // what waits for a reply changed
         scheduleExpiry();
     return routed;
+}
+
+void RigLink::followTransmitState(Entry entry, const QByteArray &reply)
+{
+    // Keyed at the panel, by a foot switch or VOX, the radio says so in one reply (TQ1;) while
+    // the others kept still say receive: they are out of date until read again.
+    const CatDialect &dialect = catDialect(rigType());
+    const std::optional<bool> now = transmitState(dialect, entry, reply);
+    const std::optional<bool> before = transmitState(dialect, entry, d.rig.get(entry));
+    if (!now || !before || *now == *before)
+        return;
+    const quint64 since = m_queue.stamp();
+    for (const TransmitColumn &column : dialect.transmit) {
+        if (column.entry != entry)
+            m_staleSince[std::size_t(column.entry)] = since;
+    }
 }
 
 void RigLink::scheduleExpiry()

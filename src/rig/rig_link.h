@@ -91,6 +91,7 @@ private:
     void pump();
     void expire();
     void scheduleExpiry();
+    void followTransmitState(Entry entry, const QByteArray &reply);
     void dropEverything();
     double charMs() const;
     // How long the rig's reply to a query takes on the line, from the last reply of its kind.

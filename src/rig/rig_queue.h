@@ -16,8 +16,8 @@ struct RigWrite {
     QByteArray mergeKey;  // a setting's: what a newer setting of the same source replaces
     quint64 order =
         0; // when it joined the queue (0: now); kept when a newer setting takes its place
-    bool exact = false;    // written as given: never shared, merged or replaced
-    bool readBack = false; // the bridge's read of what a setting changed
+    bool exact = false;              // written as given: never shared, merged or replaced
+    bool readBack = false;           // the bridge's read of what a setting changed
     QList<QByteArray> replaced = {}; // a setting's: older ones of its kind it took the place of
 };
 

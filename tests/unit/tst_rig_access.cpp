@@ -18,6 +18,9 @@ private slots:
     void aReadNeverSharesOneFromBeforeASetting();
     void repliesGoToTheirAskers();
     void closedPortAnswersNobodyAtOnce();
+    void everySettingIsSettledOnce_data();
+    void everySettingIsSettledOnce();
+    void keyedAtThePanelPutsTheStatusOutOfDate();
     void readThatNeverComesIsGivenUp();
     void pacedToTheLine();
     void repliesNeverFallFarBehind();
@@ -140,6 +143,52 @@ void TestRigAccess::closedPortAnswersNobodyAtOnce()
     QCOMPARE(unanswered.count(), 1);
     QCOMPARE(unanswered.first().at(0).value<Source>(), kClient);
     QCOMPARE(m_link->queue().size(), 0);
+}
+
+void TestRigAccess::everySettingIsSettledOnce_data()
+{
+    // The rig's answers after a port's FA setting and its read-back; what the setter is told.
+    QTest::addColumn<QByteArrayList>("replies");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("read back") << QByteArrayList{"FA00007040000;"} << true << "taken";
+    QTest::newRow("refused") << QByteArrayList{"?;", "FA00014074000;"} << true << "refused";
+    QTest::newRow("no rig") << QByteArrayList{} << false << "no rig";
+}
+
+void TestRigAccess::everySettingIsSettledOnce()
+{
+    QFETCH(QByteArrayList, replies);
+    QFETCH(bool, portOpen);
+    QFETCH(QString, result);
+    QSignalSpy settled(m_link.get(), &RigAccess::settled);
+    m_port->opened = portOpen;
+    QCOMPARE(m_link->rigConnected(), portOpen);
+    m_link->set(kClient, "FA00007040000;");
+    for (const QByteArray &reply : std::as_const(replies))
+        m_link->takeReply(reply);
+    QTRY_COMPARE(settled.count(), 1);
+    QCOMPARE(settled.first().at(0).value<Source>(), kClient);
+    QCOMPARE(settled.first().at(1).toByteArray(), QByteArray("FA00007040000;"));
+    const char *names[] = {"taken", "refused", "no rig"};
+    QCOMPARE(QString::fromLatin1(names[int(settled.first().at(2).value<SettingResult>())]), result);
+    QTest::qWait(int(RequestTracker::kErrorWindowMs) + 100); // and never again
+    QCOMPARE(settled.count(), 1);
+}
+
+void TestRigAccess::keyedAtThePanelPutsTheStatusOutOfDate()
+{
+    const QByteArray receive = "IF00014074000     +000000 0002000001 ;";
+    const QByteArray transmit = "IF00014074000     +000000 0012000001 ;";
+    m_link->takeReply("TQ0;");
+    QCOMPARE(m_link->cachedReply("IF;"), receive);
+    m_link->takeReply("TQ1;"); // the poll sees the radio transmit
+    QVERIFY(m_link->cachedReply("IF;").isEmpty());
+    m_link->ask(kPort1, "IF;");
+    QCOMPARE(askersOf(transmit), QList<Source>{kPort1});
+    QCOMPARE(m_link->cachedReply("IF;"), transmit);
+    m_link->takeReply("TQ1;"); // no change: the status read stays current
+    QCOMPARE(m_link->cachedReply("IF;"), transmit);
 }
 
 void TestRigAccess::readThatNeverComesIsGivenUp()

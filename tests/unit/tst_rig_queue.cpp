@@ -132,8 +132,7 @@ void TestRigQueue::boundDropsOldestSettingsNeverReads()
     QVERIFY(q.push(query("IF;", kPoll)).accepted);
     int dropped = 0;
     for (int i = 0; i < 40; ++i) // distinct settings: nothing to merge
-        dropped +=
-            q.push(setting("KY text " + QByteArray::number(i) + ";", kPort1)).dropped.size();
+        dropped += q.push(setting("KY text " + QByteArray::number(i) + ";", kPort1)).dropped.size();
     QVERIFY(q.bytes() <= 100);
     QVERIFY(dropped > 0);
     QCOMPARE(q.front().text, QByteArray("IF;"));         // the poll is still first
@@ -204,10 +203,9 @@ void TestRigQueue::matching_data()
     QTest::addColumn<QByteArray>("settled");
 
     const QByteArray IF = "IF00014074000     +000000 0002000001 ;";
-    QTest::newRow("in order")
-        << QByteArrayList{"FA; poll", "IF; poll", "FA; port1", "MD$; port2"}
-        << QByteArrayList{"FA00014074000;", IF, "FA00014074000;", "MD$2;"}
-        << QByteArrayList{"poll", "poll", "port1", "port2"} << QByteArray();
+    QTest::newRow("in order") << QByteArrayList{"FA; poll", "IF; poll", "FA; port1", "MD$; port2"}
+                              << QByteArrayList{"FA00014074000;", IF, "FA00014074000;", "MD$2;"}
+                              << QByteArrayList{"poll", "poll", "port1", "port2"} << QByteArray();
     QTest::newRow("auto-information in between answers nobody")
         << QByteArrayList{"FA; poll", "FA; port1"}
         << QByteArrayList{"FB00014080000;", "FA00014074000;", "TQ0;", "FA00014074000;"}
@@ -233,9 +231,8 @@ void TestRigQueue::matching_data()
         << QByteArrayList{"RVM05.67;", "?;"} << QByteArrayList{"port2", "-"}
         << QByteArray("ZZ1;=taken FA00007040000;=taken"); // nothing tells which
     QTest::newRow("settings before an answered read were taken")
-        << QByteArrayList{"?FA00007040000; port1", "FA; poll"}
-        << QByteArrayList{"FA00007040000;"} << QByteArrayList{"poll"}
-        << QByteArray("FA00007040000;=taken");
+        << QByteArrayList{"?FA00007040000; port1", "FA; poll"} << QByteArrayList{"FA00007040000;"}
+        << QByteArrayList{"poll"} << QByteArray("FA00007040000;=taken");
     QTest::newRow("a read no table knows is answered to its sender")
         << QByteArrayList{"?XY0; port2", "FA; poll"}
         << QByteArrayList{"XY0;", "XY012;", "FA00014074000;"}
@@ -252,8 +249,10 @@ void TestRigQueue::matching()
     QFETCH(QByteArrayList, replies);
     QFETCH(QByteArrayList, to);
     QFETCH(QByteArray, settled);
-    const QHash<QByteArray, Source> sources{{"poll", kPoll},   {"port1", kPort1},
-                                            {"port2", kPort2}, {"port3", {Source::Kind::AppPort, 3}},
+    const QHash<QByteArray, Source> sources{{"poll", kPoll},
+                                            {"port1", kPort1},
+                                            {"port2", kPort2},
+                                            {"port3", {Source::Kind::AppPort, 3}},
                                             {"sdr", kSdr}};
     const auto names = [](const QList<Source> &list) {
         QByteArrayList got;
@@ -265,8 +264,7 @@ void TestRigQueue::matching()
     for (const QByteArray &w : std::as_const(writes)) {
         const QByteArrayList parts = w.split(' ');
         const Source from = sources.value(parts[1]);
-        t.written(parts[0].startsWith('?') ? setting(parts[0].mid(1), from)
-                                           : query(parts[0], from),
+        t.written(parts[0].startsWith('?') ? setting(parts[0].mid(1), from) : query(parts[0], from),
                   0);
     }
     QByteArrayList outcomes;
