@@ -55,7 +55,8 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
         RigLink::Deps{*m_rigPort, m_rig, rigType, [this] { return baud(); }});
     m_rigConnection = std::make_unique<RigConnection>(RigConnection::Deps{
         *m_controls.window, *m_controls.rig, *m_rigPort, *m_link, m_rig, *m_rigTerminal, m_timer1,
-        m_messenger, m_clock, [this] { saveConfig(); }});
+        m_messenger, m_clock, [this] { saveConfig(); },
+        [this](const QByteArray &text) { m_rigReplies->take(text); }});
     m_rigReplies = std::make_unique<RigReplyHandler>(*m_rigPort, *m_rigTerminal);
     m_poller = std::make_unique<RigPoller>(
         RigPoller::Deps{*m_controls.polling, m_timer1, *m_link, *m_sdrPort, rigType,

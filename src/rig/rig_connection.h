@@ -32,11 +32,18 @@ public:
         Messenger &messenger;
         Clock &clock;
         std::function<void()> saveConfig;
+        // The rig's text read during the connection, handed on as every reply is.
+        std::function<void(const QByteArray &)> takeRigText;
     };
     explicit RigConnection(Deps deps, QObject *parent = nullptr);
 
+    // How often a rig whose port went away is tried again.
+    static constexpr int kRetryMs = 3000;
+
     void btnOpen_Click();
     void ConnectRig();
+    // Whether the bridge is trying to reopen a rig whose port went away.
+    bool isRetrying() const;
     void cbBaudRate_Change();
     void cbRigType_Click();
 
@@ -51,6 +58,11 @@ private:
     // queries are the bridge's own; the probe's are read here and the set-up brings none.
     void writeAndWait(const QByteArray &text, int msecs, bool track);
     void applyBaudMode();
+    // The connection sequence; a retry after the port went away shows no message box.
+    bool connectRig(bool retry);
+    void retry();
 
     Deps d;
+    QTimer *m_retry;
+    QString m_lostPort; // the device of the rig that went away
 };

@@ -113,8 +113,9 @@ quint64 RigLink::staleSinceOf(const QByteArray &query) const
 
 QByteArray RigLink::cachedReply(const QByteArray &query) const
 {
+    // With the rig away, what the virtual rig holds may no longer be so.
     const EntryRow *row = rowOfQuery(query);
-    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry))
+    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry) || !rigConnected())
         return {};
     return d.rig.get(row->entry);
 }

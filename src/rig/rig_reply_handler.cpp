@@ -11,7 +11,12 @@ RigReplyHandler::RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, Q
 
 void RigReplyHandler::SPortAx1_DataReceived()
 {
-    const CatFramer::Result block = m_rx.feed(m_rigPort.ReadText());
+    take(m_rigPort.ReadText());
+}
+
+void RigReplyHandler::take(const QByteArray &text)
+{
+    const CatFramer::Result block = m_rx.feed(text);
     showDiscarded(m_terminal, block.discarded);
     for (const QByteArray &reply : block.pieces) {
         AppendToTerminal(m_terminal, reply);

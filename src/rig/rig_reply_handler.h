@@ -15,6 +15,9 @@ public:
     RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, QObject *parent = nullptr);
 
     void SPortAx1_DataReceived();
+    // Text the rig sent that was read past the event loop (the connection's probe): handled as
+    // if it had just arrived.
+    void take(const QByteArray &text);
 
     const QByteArray &pending() const { return m_rx.pending(); }
     void ClearBuffer() { m_rx.clear(); }

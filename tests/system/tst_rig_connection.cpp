@@ -6,6 +6,8 @@
 #include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "private_runtime.h"
+#include "rig/rig_connection.h"
+#include "rig/rig_link.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
@@ -35,6 +37,7 @@ private slots:
     void silentRigIsReported();
     void portThatCannotOpen();
     void slowRigAt4800Connects();
+    void rigThatComesBackIsTakenBack();
 
 private:
     void startRig(RigType type);
@@ -153,12 +156,13 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
     QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Disconnect"));
     QVERIFY(!m_form->controls().rig->ComboPort->isEnabled());
 
-    // The probe's two FA replies, as read back, until the next FA reply replaces them.
-    QCOMPARE(faAtDone, QByteArray("FA00014074000;FA00014074000;"));
+    // The probe's replies are replies like any other: shown, and kept one at a time.
+    QCOMPARE(faAtDone, QByteArray("FA00014074000;"));
     const QList<QByteArray> lines = m_form->bridge().terminal(0).lines();
     const qsizetype loading = lines.indexOf("Loading Virtual Rig");
     QVERIFY(loading >= 0);
-    QCOMPARE(lines.value(loading + 1), QByteArray("Virtual K3 Loaded"));
+    QCOMPARE(lines.mid(loading + 1, 3),
+             (QList<QByteArray>{"FA00014074000;", "FA00014074000;", "Virtual K3 Loaded"}));
     QTRY_COMPARE(m_form->bridge().rig().get(Entry::FA), QByteArray("FA00014074000;"));
 
     // Disconnect closes the port; polling goes on.
@@ -195,8 +199,10 @@ void TestRigConnection::silentRigIsReported()
     QVERIFY(!m_form->bridge().rigPort().IsOpened());
     QCOMPARE(m_form->controls().rig->btnOpen->text(), QStringLiteral("Connect"));
     QVERIFY(m_form->controls().rig->ComboPort->isEnabled());
-    QCOMPARE(m_form->windowTitle(),
-             QString::fromLatin1(kAppTitle) + QStringLiteral("  Initializing"));
+    // The title says nothing is going on, and the terminal says what went wrong.
+    QCOMPARE(m_form->windowTitle(), QString::fromLatin1(kAppTitle));
+    const TerminalModel &rig = m_form->bridge().terminal(0);
+    QVERIFY(rig.line(rig.lineCount() - 1).contains("No answer"));
     QVERIFY(!m_form->bridge().timer1().isActive());
     QVERIFY(m_form->bridge().rig().get(Entry::FA).isEmpty());
 }
@@ -214,6 +220,41 @@ void TestRigConnection::portThatCannotOpen()
     // The reason is in the rig terminal, not in a message.
     const TerminalModel &rig = m_form->bridge().terminal(0);
     QVERIFY(rig.line(rig.lineCount() - 1).contains("no-such-port"));
+}
+
+void TestRigConnection::rigThatComesBackIsTakenBack()
+{
+    // The radio's USB adapter pulled and plugged in again: the same device name comes back.
+    const QString link = m_runtime.filePath(QStringLiteral("rig"));
+    startRig(RigType::Kenwood);
+    m_sim->invoke([&](RigSimServer &s) { s.publishLink(link); });
+    m_form->controls().rig->cbRigType->setCurrentIndex(2);
+    m_form->controls().rig->ComboPort->setEditText(link);
+    m_form->controls().rig->btnOpen->click();
+    QVERIFY(m_form->bridge().rigPort().IsOpened());
+    const TerminalModel &rig = m_form->bridge().terminal(0);
+    const auto said = [&rig](const char *text) {
+        for (int i = 0; i < rig.lineCount(); ++i) {
+            if (rig.line(i).contains(text))
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(said("Virtual Kenwood Loaded"));
+
+    m_sim.reset();
+    QTRY_VERIFY(!m_form->bridge().rigPort().IsOpened());
+    QVERIFY(m_form->bridge().link().cachedReply("FA;").isEmpty()); // no longer so
+    const int linesWhileAway = rig.lineCount();
+    QTest::qWait(RigConnection::kRetryMs + 500); // a try without the rig: nothing more said
+    QCOMPARE(rig.lineCount(), linesWhileAway);
+    m_sim = std::make_unique<RigSimThread>(RigType::Kenwood, 38400);
+    QVERIFY(!m_sim->start().isEmpty());
+    m_sim->invoke([&](RigSimServer &s) { s.publishLink(link); });
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->bridge().rigPort().IsOpened(), RigConnection::kRetryMs * 10);
+    QTRY_VERIFY(said("is back"));
+    QVERIFY(m_messenger.shown.isEmpty());
+    QTRY_VERIFY(!m_form->bridge().link().cachedReply("FA;").isEmpty());
 }
 
 void TestRigConnection::slowRigAt4800Connects()
