@@ -166,15 +166,16 @@ constexpr SettingEffect kElecraftEffects[] = {
     {"PA", {E::PA}, 1, "PA;"},
     {"RA$", {E::RAs}, 1, "RA$;"},
     {"RA", {E::RA}, 1, "RA;"},
-    {"TX", {E::TQ, E::IF, E::BG, E::SM}, 4, "TQ;"},
-    {"RX", {E::TQ, E::IF, E::BG, E::SM}, 4, "TQ;"},
+    {"TX;", {E::TQ, E::IF, E::BG, E::SM}, 4, "TQ;"},
+    {"RX;", {E::TQ, E::IF, E::BG, E::SM}, 4, "TQ;"},
 };
 constexpr SettingEffect kKenwoodEffects[] = {
-    {"FA", {E::FA, E::IF}, 2, "FA;"}, {"FB", {E::FB, E::IF}, 2, "FB;"},
-    {"FR", {E::FR, E::IF}, 2, "FR;"}, {"FT", {E::FT, E::IF}, 2, "FT;"},
-    {"MD", {E::MD, E::IF}, 2, "MD;"}, {"FW", {E::FW}, 1, "FW;"},
-    {"PA", {E::PA}, 1, "PA;"},        {"RA", {E::RA}, 1, "RA;"},
-    {"TX", {E::IF, E::SM}, 2, "IF;"}, {"RX", {E::IF, E::SM}, 2, "IF;"},
+    {"FA", {E::FA, E::IF}, 2, "FA;"},  {"FB", {E::FB, E::IF}, 2, "FB;"},
+    {"FR", {E::FR, E::IF}, 2, "FR;"},  {"FT", {E::FT, E::IF}, 2, "FT;"},
+    {"MD", {E::MD, E::IF}, 2, "MD;"},  {"FW", {E::FW}, 1, "FW;"},
+    {"PA", {E::PA}, 1, "PA;"},         {"RA", {E::RA}, 1, "RA;"},
+    {"TX;", {E::IF, E::SM}, 2, "IF;"}, {"RX;", {E::IF, E::SM}, 2, "IF;"},
+    {"TX", {E::IF, E::SM}, 2, "IF;"}, // TX0; TX1; on a TS-590
 };
 constexpr SettingEffect kYaesuEffects[] = {
     {"FA", {E::FA, E::IF}, 2, "FA;"}, {"FB", {E::FB, E::IF}, 2, "FB;"},
@@ -277,7 +278,12 @@ bool isRead(const CatDialect &dialect, const QByteArray &command, const QByteArr
 const SettingEffect *effectOf(const CatDialect &dialect, const QByteArray &setting)
 {
     for (const SettingEffect &effect : dialect.effects) {
-        if (setting.startsWith(view(effect.prefix)))
+        // A setting carries a value ("MD;" alone changes nothing), except an action written
+        // whole in the table ("TX;").
+        const bool whole = effect.prefix.ends_with(';');
+        if (whole ? setting == view(effect.prefix)
+                  : setting.startsWith(view(effect.prefix)) &&
+                        setting.size() > qsizetype(effect.prefix.size()) + 1)
             return &effect;
     }
     return nullptr;

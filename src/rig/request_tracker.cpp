@@ -119,11 +119,16 @@ RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowM
             resolveHeld(m);
         return m;
     }
-    // A read the family's table does not know was written as a setting: a reply that carries
-    // more than its text is still its answer, and goes back to whoever sent it.
-    const auto query = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) {
-        return answers(reply, p.write.text) && (isQuery(p) || reply.size() > p.write.text.size());
+    auto query = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) {
+        return isQuery(p) && answers(reply, p.write.text);
     });
+    // A read the family's table does not know was written as a setting: a reply that carries
+    // more than its text, and that no read answers, is still its answer.
+    if (query == m_pending.end())
+        query = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) {
+            return p.write.unknown && reply.size() > p.write.text.size() &&
+                   answers(reply, p.write.text);
+        });
     if (query == m_pending.end()) {
         m.matched = m.late = answersGivenUp(reply, nowMs);
         return m;

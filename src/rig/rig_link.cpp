@@ -135,11 +135,10 @@ void RigLink::ask(const Source &source, const QByteArray &query)
 
 void RigLink::set(const Source &source, const QByteArray &setting)
 {
-    const RigQueue::Pushed pushed = enqueue({RigWrite::Kind::Setting,
-                                             setting,
-                                             {source},
-                                             mergeKeyOf(catDialect(rigType()), setting),
-                                             0});
+    const CatDialect &dialect = catDialect(rigType());
+    RigWrite write{RigWrite::Kind::Setting, setting, {source}, mergeKeyOf(dialect, setting), 0};
+    write.unknown = write.mergeKey.isEmpty() && !effectOf(dialect, setting);
+    const RigQueue::Pushed pushed = enqueue(std::move(write));
     if (const QByteArray readBack = markStale(setting, pushed.order); !readBack.isEmpty())
         enqueue({RigWrite::Kind::Query, readBack, {kBridge}, {}, 0, false, true});
     pump();

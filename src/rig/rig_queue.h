@@ -19,6 +19,7 @@ struct RigWrite {
     bool exact = false;              // written as given: never shared, merged or replaced
     bool readBack = false;           // the bridge's read of what a setting changed
     QList<QByteArray> replaced = {}; // a setting's: older ones of its kind it took the place of
+    bool unknown = false;            // a setting the family's table knows nothing of: maybe a read
 };
 
 // What waits to be written to the rig, oldest first, bounded however fast the ports send:

@@ -237,6 +237,9 @@ void TestRigQueue::matching_data()
         << QByteArrayList{"?XY0; port2", "FA; poll"}
         << QByteArrayList{"XY0;", "XY012;", "FA00014074000;"}
         << QByteArrayList{"-", "port2", "poll"} << QByteArray("XY0;=taken");
+    QTest::newRow("a known setting's read-back is the read's, not the setting's")
+        << QByteArrayList{"?FW15002; port1", "FW; poll"} << QByteArrayList{"FW150020;"}
+        << QByteArrayList{"poll"} << QByteArray("FW15002;=taken");
     QTest::newRow("a read the rig skipped takes no refusal")
         << QByteArrayList{"RVM; port2", "FA; poll", "?ZZ1; port1"}
         << QByteArrayList{"FA00014074000;", "?;", "RVM05.67;"}
@@ -264,8 +267,10 @@ void TestRigQueue::matching()
     for (const QByteArray &w : std::as_const(writes)) {
         const QByteArrayList parts = w.split(' ');
         const Source from = sources.value(parts[1]);
-        t.written(parts[0].startsWith('?') ? setting(parts[0].mid(1), from) : query(parts[0], from),
-                  0);
+        RigWrite write =
+            parts[0].startsWith('?') ? setting(parts[0].mid(1), from) : query(parts[0], from);
+        write.unknown = write.text.startsWith("XY");
+        t.written(write, 0);
     }
     QByteArrayList outcomes;
     for (qsizetype i = 0; i < replies.size(); ++i) {
