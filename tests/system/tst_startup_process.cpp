@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,8 @@ private slots:
     void fullDiskAtShutdownIsSaid();
     void readOnlySettingsAreUsedAndKept();
     void secondBridgeOnTheSameSettingsRefused();
+    void staleLockRemovedAndSaid_data();
+    void staleLockRemovedAndSaid();
 
 private:
     void writeConfig(const QMap<QByteArray, QByteArray> &values, const QString &dir = {});
@@ -378,6 +381,56 @@ void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()
     // Each lock goes with its bridge.
     QVERIFY(!QFileInfo::exists(lock));
     QVERIFY(!held.exists());
+}
+
+void TestStartupProcess::staleLockRemovedAndSaid_data()
+{
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<QByteArray>("said");
+    const QByteArray here = QSysInfo::machineHostName().toUtf8();
+    QProcess gone;
+    gone.start(QStringLiteral("true"), {});
+    QVERIFY(gone.waitForStarted(5000));
+    const QByteArray gonePid = QByteArray::number(gone.processId());
+    QVERIFY(gone.waitForFinished(5000));
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    QTest::newRow("empty (a power cut)")
+        << QByteArray() << QByteArray("it was empty or unreadable");
+    QTest::newRow("written on another host name")
+        << self + "\nOVX2\nold-name\n"
+        << QByteArray("it was written on the computer \"old-name\"");
+    QTest::newRow("its process gone") << gonePid + "\nOVX2\n" + here + '\n'
+                                      << "it named process " + gonePid + " of this computer";
+    // After a power cut the number may belong to another program, which holds no lock.
+    QTest::newRow("its number taken by another program")
+        << self + "\nOVX2\n" + here + '\n'
+        << "it named process " + self + " of this computer";
+}
+
+void TestStartupProcess::staleLockRemovedAndSaid()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(QByteArray, said);
+    writeConfig({});
+    const QString path = m_dir->path() + QStringLiteral("/config.ini.lock");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lock);
+    file.close();
+    QProcess bridge;
+    startBridge(bridge);
+    // The bridge starts and holds the settings, saying once what it removed.
+    auto holder = [&path] {
+        QFile held(path);
+        return held.open(QIODevice::ReadOnly) ? held.readLine().trimmed() : QByteArray();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(holder(), QByteArray::number(bridge.processId()), 10000);
+    const QByteArray line = "OVX2: Removed the stale lock file " + QFile::encodeName(path) + " (" +
+                            said + "): no running bridge held it.\n";
+    QTRY_COMPARE(errorsOf(bridge).count(line), 1);
+    stop(bridge);
+    QVERIFY(!errorsOf(bridge).contains("already running"));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 QTEST_GUILESS_MAIN(TestStartupProcess)
