@@ -152,25 +152,42 @@ bool ConfigStore::write()
     std::array<QString, kConfigLines.size()> values;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i)
         values[i] = valueOf(i);
-    const QByteArray contents = formatConfig(values);
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
+    m_error = saveWhole(m_path, formatConfig(values));
+    if (!m_error.isEmpty())
+        return false;
+    emit saved();
+    return true;
+}
+
+QString ConfigStore::saveWhole(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
     // commit() of Qt 6.4 reports success when its own last flush fails (a full disk), and
     // renames an empty file over the old one. So nothing is committed that is not on the disk
     // whole: written, flushed and synced, each checked; otherwise the old file stays as it was.
-    bool whole =
+    const bool whole =
         file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush();
-    if (whole && ::fsync(file.handle()) != 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
-        return false; // the unfinished copy is removed with `file`
-    }
-    if (!whole || !file.commit()) {
-        m_error = file.errorString();
-        return false;
-    }
-    m_error.clear();
-    emit saved();
-    return true;
+    if (whole && ::fsync(file.handle()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno)); // the copy goes with `file`
+    if (!whole || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+void ConfigStore::sayNotSaved(const QString &path, const QString &why, const QString &more)
+{
+    const QString after = more.isEmpty() ? QString() : QLatin1Char(' ') + more;
+    tell(QStringLiteral("Settings not saved to %1: %2; the file keeps what was saved before.%3")
+             .arg(path, why, after));
+    const QString text = QStringLiteral("Settings could not be saved to %1: %2. The file keeps "
+                                        "the settings saved before.%3")
+                             .arg(path, why, after);
+    QString &last = m_lastReported[path];
+    if (text == last)
+        return;
+    last = text;
+    m_messenger.warning(text);
 }
 
 bool ConfigStore::SaveConfig()
@@ -189,14 +206,7 @@ bool ConfigStore::SaveConfig()
         return true;
     if (m_loading)
         return false; // at start-up a file that cannot be written does not stop anything
-    tell(QStringLiteral("Settings not saved to %1: %2; the file keeps what was saved before.")
-             .arg(m_path, m_error));
-    if (m_error != m_lastReportedError) {
-        m_lastReportedError = m_error;
-        m_messenger.warning(QStringLiteral("Settings could not be saved to %1: %2. The file keeps "
-                                           "the settings saved before.")
-                                .arg(m_path, m_error));
-    }
+    sayNotSaved(m_path, m_error);
     return false;
 }
 
