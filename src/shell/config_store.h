@@ -50,7 +50,10 @@ public:
     // message. A file read that cannot be written is not written: said once at start-up, and
     // once in a message when a change is not kept. False when not saved.
     bool SaveConfig();
-    // Whether the file existed. A missing file is written from the window as it is.
+    // Whether the file existed. A missing file is written from the window as it is. Nothing is
+    // saved while the file loads (SaveConfig does nothing then); a file lacking lines that the
+    // reader fills with their defaults is written once at the end, from everything loaded, and
+    // any other file stays as it is.
     bool LoadConfig();
 
 signals:
@@ -74,7 +77,6 @@ private:
     WindowState &m_window;
     Messenger &m_messenger;
     TerminalModel &m_rigTerminal;
-    QComboBox *m_rigTypeList;
     PollingControls *m_polling;
     std::array<Bound, kConfigLines.size()> m_bound;
     QString m_path;

@@ -170,8 +170,8 @@ void TestShell::secondStartFillsEmptyPaths()
     QCOMPARE(form.launchPaths()[0], QStringLiteral("Enter Name"));
     QVERIFY(form.bridge().timer1().isActive());
     QCOMPARE(form.bridge().items().transmitIndicator(), QStringLiteral("Off"));
-    // The launch slots were written back, so the file now names the defaults.
-    QVERIFY(fileLines().contains("VPort1 App Path=Enter Name"));
+    // Loading writes nothing back: the file names no path until something is saved.
+    QVERIFY(fileLines().contains("VPort1 App Path="));
 }
 
 void TestShell::shortFileGetsItsDefaults()
@@ -190,23 +190,24 @@ void TestShell::shortFileGetsItsDefaults()
 
 void TestShell::emptyValueAtPosition21()
 {
-    QList<QByteArray> lines = configLines();
-    lines[20] = "RigBaudRate(0,1,2,3,4..4800 to 57600)=";
+    QList<QByteArray> lines = configLines({{"RigBaudRate(0,1,2,3,4..4800 to 57600)=", ""},
+                                           {"VirPort4AutoConnect=", "1"},
+                                           {"VirPort4=", "COM17"},
+                                           {"Rig Type(0,1,2..K3, Yaesu, Ken)=", "2"}});
     lines[21] = "VirPort2AutoInfo2=1";
-    lines[47] = "VirPort5=COM7";
     writeFile(lines);
     QList<QList<QByteArray>> written;
     m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
     connect(&m_form->config(), &ConfigStore::saved, this, [&] { written << fileLines(); });
     runStartup(*m_form);
-    // The rewrite at position 21 wrote the later positions from the window as it was then...
-    QVERIFY(!written.isEmpty());
-    QCOMPARE(written.first().value(21), QByteArray("VirPort2AutoInfo2=0"));
-    QCOMPARE(written.first().value(47), QByteArray("VirPort5=COM15"));
-    // ...the controls still got what was read, and the last rewrite put it back in the file.
-    QVERIFY(m_form->controls().appFrame(2)->chkAI2->isChecked());
-    QCOMPARE(fileLines().value(21), QByteArray("VirPort2AutoInfo2=1"));
-    QCOMPARE(fileLines().value(47), QByteArray("VirPort5=COM7"));
+    // The line filled with its default is written once, with everything else as loaded; never
+    // from a window loaded halfway.
+    lines[20] += '3';
+    for (QByteArray &line : lines) {
+        if (line.endsWith("Path=")) // loaded as the empty path's default
+            line += "Enter Name";
+    }
+    QCOMPARE(written, QList<QList<QByteArray>>{lines});
 }
 
 void TestShell::valuesApplied_data()
@@ -250,6 +251,7 @@ void TestShell::valuesApplied()
     lines[position - 1] = QByteArray(line.key.data(), qsizetype(line.key.size())) + value;
     lines << "VirPort1AutoConnect=1"; // a 52nd line is read and ignored
     writeFile(lines);
+    const QList<QByteArray> before = fileLines();
     Form1 &form = start();
     QString got;
     if (control == QLatin1String("setup"))
@@ -269,7 +271,8 @@ void TestShell::valuesApplied()
     // Later positions still applied.
     QCOMPARE(form.controls().rig->cbBaudRate->currentIndex(),
              position == 21 ? expected.toInt() : 3);
-    QCOMPARE(fileLines().size(), 51);
+    // Loading it, whatever its handlers do, leaves the file as it was.
+    QCOMPARE(fileLines(), before);
 }
 
 void TestShell::pollingAtTheIntervalShown_data()
@@ -321,7 +324,9 @@ void TestShell::brokenFilesStartCleanly()
     file.write(contents);
     file.close();
     Form1 &form = start();
-    QCOMPARE(fileLines().size(), 51);
+    // Completed where it lacked lines, or else left as it was.
+    QVERIFY(fileLines().size() == 51 ||
+            (file.open(QIODevice::ReadOnly) && file.readAll() == contents));
     QVERIFY(form.frameGeometry().x() < 100000);
     if (QByteArray(QTest::currentDataTag()).startsWith("both")) {
         QVERIFY(!form.controls().appFrame(1)->chkAI1->isChecked());

@@ -33,6 +33,7 @@ private slots:
     void fullDiskAtShutdownIsSaid();
     void readOnlySettingsAreUsedAndKept();
     void secondBridgeOnTheSameSettingsRefused();
+    void settingsFileUntouchedUntilChanged();
     void staleLockRemovedAndSaid_data();
     void staleLockRemovedAndSaid();
 
@@ -381,6 +382,39 @@ void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()
     // Each lock goes with its bridge.
     QVERIFY(!QFileInfo::exists(lock));
     QVERIFY(!held.exists());
+}
+
+void TestStartupProcess::settingsFileUntouchedUntilChanged()
+{
+    // Values that run handlers as they load (the baud rate), one that cannot be converted, and
+    // some that come late in the file.
+    QMap<QByteArray, QByteArray> settings = rigAndPort1();
+    settings.insert("RigBaudRate(0,1,2,3,4..4800 to 57600)=", "4");
+    settings.insert("Rig Type(0,1,2..K3, Yaesu, Ken)=", "K3");
+    settings.insert("OutputPort1=", "/dev/ttyS7");
+    settings.insert("VirPort4AutoConnect=", "1");
+    settings.insert("VirPort4=", "COM17");
+    writeConfig(settings);
+    QFile config(m_dir->path() + QStringLiteral("/config.ini"));
+    auto contents = [&config] {
+        const bool open = config.open(QIODevice::ReadOnly);
+        const QByteArray all = open ? config.readAll() : QByteArray("(unreadable)");
+        config.close();
+        return all;
+    };
+    const QByteArray written = contents();
+    QProcess bridge;
+    startBridge(bridge);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM17")).isSymLink(), 15000);
+    QCOMPARE(contents(), written); // a kill -9 now loses nothing
+
+    // Closing saves what was loaded, the unconvertible rig type as the list shows it.
+    stop(bridge);
+    const QByteArray saved = contents();
+    for (const char *line : {"RigBaudRate(0,1,2,3,4..4800 to 57600)=4\r\n",
+                             "OutputPort1=/dev/ttyS7\r\n", "VirPort4AutoConnect=1\r\n",
+                             "VirPort4=COM17\r\n", "Rig Type(0,1,2..K3, Yaesu, Ken)=0\r\n"})
+        QVERIFY2(saved.contains(line), line);
 }
 
 void TestStartupProcess::staleLockRemovedAndSaid_data()
