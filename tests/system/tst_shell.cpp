@@ -4,6 +4,7 @@
 #include "controls/version.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "net/rigctl_server.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
@@ -29,7 +30,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +57,8 @@ private slots:
     void brokenFilesStartCleanly_data();
     void brokenFilesStartCleanly();
     void programsLaunchedAtStart();
+    void networkDoorOpensAfterTheSettings_data();
+    void networkDoorOpensAfterTheSettings();
     void unwritableFolderIsSaid();
     void fullDiskKeepsTheFileAndSaysSo();
     void readOnlyFileIsReadAndNotWritten();
@@ -358,6 +363,54 @@ void TestShell::programsLaunchedAtStart()
     QVERIFY(form.bridge().terminal(3).lines().last().startsWith("Started /bin/sh -c"));
     QVERIFY(form.bridge().terminal(7).lines().last().startsWith("Started /usr/bin/touch"));
     QCOMPARE(m_messenger.shown.size(), 1);
+}
+
+void TestShell::networkDoorOpensAfterTheSettings_data()
+{
+    QTest::addColumn<bool>("configured"); // config.ini with a rig that does not answer, port 1
+    QTest::addColumn<bool>("listen");     // what ovx2.ini says
+    QTest::addColumn<QString>("seen");    // when the door opened: "" for never
+    QTest::newRow("first start") << false << true << "COM1, 0 messages, config.ini written";
+    QTest::newRow("settings and a rig") << true << true << "rig, 1 messages, config.ini written";
+    QTest::newRow("Listen=false") << true << false << "";
+}
+
+void TestShell::networkDoorOpensAfterTheSettings()
+{
+    QFETCH(bool, configured);
+    QFETCH(bool, listen);
+    QFETCH(QString, seen);
+    m_rig = std::make_unique<PtyDevice>();
+    QVERIFY(m_rig->open());
+    if (configured)
+        writeFile(configLines({{"RigPort=", m_rig->slavePath().toUtf8()},
+                               {"RigPortAutoConnect=", "1"},
+                               {"VirPort1AutoConnect=", "1"}}));
+    QTcpServer probe; // a port of its own
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    {
+        QSettings extra(m_dir->path() + QStringLiteral("/ovx2.ini"), QSettings::IniFormat);
+        extra.setValue(QStringLiteral("Network/Port"), probe.serverPort());
+        extra.setValue(QStringLiteral("Network/Listen"), listen);
+    }
+    probe.close();
+    m_form = std::make_unique<Form1>(m_messenger, configPath(), instantClock());
+    // Opened once the rig port's connection has been tried (its message shown), before the
+    // application ports (port 1's refusal).
+    QString opened;
+    connect(&m_form->bridge().server(), &RigctlServer::listeningChanged, this, [&](bool on) {
+        if (!on)
+            return;
+        const QString rig = m_form->controls().rig->ComboPort->currentText();
+        opened += QStringLiteral("%1, %2 messages, config.ini %3")
+                      .arg(rig == m_rig->slavePath() ? QStringLiteral("rig") : rig)
+                      .arg(m_messenger.shown.size())
+                      .arg(QFile::exists(configPath()) ? "written" : "missing");
+    });
+    runStartup(*m_form);
+    QCOMPARE(opened, seen);
+    QCOMPARE(m_form->bridge().server().isListening(), listen);
+    QCOMPARE(m_messenger.shown.size(), configured ? 2 : 0);
 }
 
 void TestShell::unwritableFolderIsSaid()
