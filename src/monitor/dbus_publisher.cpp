@@ -25,7 +25,7 @@ DbusPublisher::~DbusPublisher()
     // items may already be gone with their window, which unregisters the object by itself.
     m_bus.unregisterObject(QString::fromLatin1(kOvxCatPath));
     m_bus.unregisterService(QString::fromLatin1(kOvxCatService));
-    delete m_adaptor;
+    delete m_object;
 }
 
 DbusPublisher::Outcome DbusPublisher::publish(PublishedItems &items, TerminalModel &rigTerminal)
@@ -35,26 +35,25 @@ DbusPublisher::Outcome DbusPublisher::publish(PublishedItems &items, TerminalMod
         m_report = QStringLiteral("Published items are not available: no D-Bus session bus");
         return Outcome::NoBus;
     }
-    auto *adaptor = new OvxCatAdaptor(items, m_bus, [&rigTerminal](const QString &why) {
+    auto *object = new OvxCatObject(items, m_bus, [&rigTerminal](const QString &why) {
         AppendToTerminal(rigTerminal, why.toLatin1());
     });
     // The object goes first, so that a client that sees the name appear finds the items there.
-    if (!m_bus.registerObject(QString::fromLatin1(kOvxCatPath), &items,
-                              QDBusConnection::ExportAdaptors)) {
-        delete adaptor;
+    if (!m_bus.registerVirtualObject(QString::fromLatin1(kOvxCatPath), object)) {
+        delete object;
         m_report = QStringLiteral("Published items are not available: %1 is in use on this "
                                   "connection")
                        .arg(QLatin1String(kOvxCatPath));
         return Outcome::Failed;
     }
     if (m_bus.registerService(service)) {
-        m_adaptor = adaptor;
+        m_object = object;
         m_report = QStringLiteral("Published items on D-Bus as %1 %2")
                        .arg(service, QLatin1String(kOvxCatPath));
         return Outcome::Published;
     }
     m_bus.unregisterObject(QString::fromLatin1(kOvxCatPath));
-    delete adaptor;
+    delete object;
     // Not queued for the name: clients that follow the first bridge's rig must not find
     // themselves following another rig when the first bridge closes.
     const QDBusReply<QString> owner = m_bus.interface()->serviceOwner(service);

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QString>
 
-class OvxCatAdaptor;
+class OvxCatObject;
 class PublishedItems;
 class TerminalModel;
 
@@ -29,8 +29,8 @@ private:
     Outcome publish(PublishedItems &items, TerminalModel &rigTerminal);
 
     QDBusConnection m_bus;
-    // Owned by the items (Qt D-Bus wants the adaptor to be a child of the registered object).
-    QPointer<OvxCatAdaptor> m_adaptor;
+    // Owned by the items, whose lifetime it shares.
+    QPointer<OvxCatObject> m_object;
     Outcome m_outcome = Outcome::Failed;
     QString m_report;
 };

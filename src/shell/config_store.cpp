@@ -35,8 +35,7 @@ QString text(std::string_view s)
 ConfigStore::ConfigStore(const Controls &controls, WindowState &window, Messenger &messenger,
                          TerminalModel &rigTerminal, QString filePath, QObject *parent)
     : QObject(parent), m_window(window), m_messenger(messenger), m_rigTerminal(rigTerminal),
-      m_rigTypeList(controls.rig->cbRigType), m_polling(controls.polling),
-      m_path(std::move(filePath))
+      m_polling(controls.polling), m_path(std::move(filePath))
 {
     for (std::size_t i = 0; i < kConfigLines.size(); ++i)
         m_bound[i] = bind(kConfigLines[i], controls);
@@ -152,32 +151,54 @@ bool ConfigStore::write()
     std::array<QString, kConfigLines.size()> values;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i)
         values[i] = valueOf(i);
-    const QByteArray contents = formatConfig(values);
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    // commit() of Qt 6.4 reports success when its own last flush fails (a full disk), and
-    // renames an empty file over the old one. So nothing is committed that is not on the disk
-    // whole: written, flushed and synced, each checked; otherwise the old file stays as it was.
-    bool whole =
-        file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush();
-    if (whole && ::fsync(file.handle()) != 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
-        return false; // the unfinished copy is removed with `file`
-    }
-    if (!whole || !file.commit()) {
-        m_error = file.errorString();
+    m_error = saveWhole(m_path, formatConfig(values));
+    if (!m_error.isEmpty())
         return false;
-    }
-    m_error.clear();
     emit saved();
     return true;
 }
 
+QString ConfigStore::saveWhole(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    // commit() of Qt 6.4 reports success when its own last flush fails (a full disk), and
+    // renames an empty file over the old one. So nothing is committed that is not on the disk
+    // whole: written, flushed and synced, each checked; otherwise the old file stays as it was.
+    const bool whole =
+        file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.flush();
+    if (whole && ::fsync(file.handle()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno)); // the copy goes with `file`
+    if (!whole || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+void ConfigStore::sayNotSaved(const QString &path, const QString &why, const QString &more)
+{
+    const QString after = more.isEmpty() ? QString() : QLatin1Char(' ') + more;
+    tell(QStringLiteral("Settings not saved to %1: %2; the file keeps what was saved before.%3")
+             .arg(path, why, after));
+    const QString text = QStringLiteral("Settings could not be saved to %1: %2. The file keeps "
+                                        "the settings saved before.%3")
+                             .arg(path, why, after);
+    QString &last = m_lastReported[path];
+    if (text == last)
+        return;
+    last = text;
+    m_messenger.warning(text);
+}
+
 bool ConfigStore::SaveConfig()
 {
+    // Loading a value runs its control's handlers as a user's change would, and some of them
+    // save (the baud rate, the rig type): the file would be written half-loaded, from controls
+    // not yet set. Loading writes the file itself once it is done, where it must.
+    if (m_loading)
+        return false;
     if (!m_cannotWrite.isEmpty()) {
         // Said at start-up; said once more in a box when a change of the user's is not kept.
-        if (!m_loading && !m_cannotWriteShown) {
+        if (!m_cannotWriteShown) {
             m_cannotWriteShown = true;
             m_messenger.warning(QStringLiteral("Settings cannot be saved to %1: %2. Changes made "
                                                "now are not kept after OVX2 closes.")
@@ -187,16 +208,7 @@ bool ConfigStore::SaveConfig()
     }
     if (write())
         return true;
-    if (m_loading)
-        return false; // at start-up a file that cannot be written does not stop anything
-    tell(QStringLiteral("Settings not saved to %1: %2; the file keeps what was saved before.")
-             .arg(m_path, m_error));
-    if (m_error != m_lastReportedError) {
-        m_lastReportedError = m_error;
-        m_messenger.warning(QStringLiteral("Settings could not be saved to %1: %2. The file keeps "
-                                           "the settings saved before.")
-                                .arg(m_path, m_error));
-    }
+    sayNotSaved(m_path, m_error);
     return false;
 }
 
@@ -204,9 +216,9 @@ bool ConfigStore::LoadConfig()
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_loading = true;
-        SaveConfig(); // a first start leaves a complete file describing the window
-        m_loading = false;
+        // A first start leaves a complete file describing the window; at start-up a file that
+        // cannot be written does not stop anything.
+        write();
         return false;
     }
     const ConfigReadTable read = parseConfig(file.read(kMaxConfigBytes));
@@ -220,6 +232,7 @@ bool ConfigStore::LoadConfig()
                  .arg(m_path, m_cannotWrite));
 
     m_loading = true;
+    bool complete = true;
     for (std::size_t i = 0; i < kConfigLines.size(); ++i) {
         const ConfigLine &line = kConfigLines[i];
         if (!read[i].isEmpty()) {
@@ -229,10 +242,13 @@ bool ConfigStore::LoadConfig()
         if (line.emptyDefault.empty())
             continue;
         apply(i, text(line.emptyDefault), true);
-        if (line.rewrite)
-            SaveConfig();
+        complete = complete && !line.rewrite;
     }
     m_loading = false;
+    // An older, shorter file gets the lines it lacks, written once from everything loaded. Any
+    // other file stays as it is until something is changed.
+    if (!complete && m_cannotWrite.isEmpty())
+        write();
     return true;
 }
 
@@ -283,10 +299,6 @@ void ConfigStore::apply(std::size_t i, const QString &value, bool isDefault)
     case ConfigKind::Selection:
         if (!number || *number < -1 || *number >= bound.list->count())
             break;
-        // Selecting a rig type saves the settings even when the list already showed it, so a
-        // start leaves the file written from everything it loaded.
-        if (bound.list->currentIndex() == *number && bound.list == m_rigTypeList)
-            SaveConfig();
         bound.list->setCurrentIndex(*number);
         break;
     case ConfigKind::Path:

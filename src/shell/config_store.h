@@ -2,6 +2,7 @@
 
 #include "shell/config_table.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -35,6 +36,13 @@ public:
                                   bool besideExists, bool exeDirWritable);
     // Why the file at `path` cannot be saved ("the file is read-only"), or empty.
     static QString whyNotWritable(const QString &path);
+    // Writes `contents` as the file at `path`, whole or not at all: the old file stays as it was
+    // unless the new one is on the disk. Why it was not written, or empty.
+    static QString saveWhole(const QString &path, const QByteArray &contents);
+    // Tells the user that a settings file was not saved, and why: in the rig terminal and on
+    // standard error each time, in a message once for each distinct text. `more` says what the
+    // user should know beyond it (a setting in force now but lost at the next start).
+    void sayNotSaved(const QString &path, const QString &why, const QString &more = {});
 
     QString filePath() const { return m_path; }
     // Writes the file whole; the previous file stays when that fails. Outside start-up a failure
@@ -42,7 +50,10 @@ public:
     // message. A file read that cannot be written is not written: said once at start-up, and
     // once in a message when a change is not kept. False when not saved.
     bool SaveConfig();
-    // Whether the file existed. A missing file is written from the window as it is.
+    // Whether the file existed. A missing file is written from the window as it is. Nothing is
+    // saved while the file loads (SaveConfig does nothing then); a file lacking lines that the
+    // reader fills with their defaults is written once at the end, from everything loaded, and
+    // any other file stays as it is.
     bool LoadConfig();
 
 signals:
@@ -66,12 +77,11 @@ private:
     WindowState &m_window;
     Messenger &m_messenger;
     TerminalModel &m_rigTerminal;
-    QComboBox *m_rigTypeList;
     PollingControls *m_polling;
     std::array<Bound, kConfigLines.size()> m_bound;
     QString m_path;
     QString m_error;
-    QString m_lastReportedError;
+    QHash<QString, QString> m_lastReported; // by file: the last message shown
     QString m_cannotWrite; // why the file read at start cannot be saved; empty when it can
     bool m_cannotWriteShown = false;
     bool m_loading = false;

@@ -51,7 +51,10 @@ Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWid
                                              configPath.isEmpty() ? ConfigStore::defaultPath()
                                                                   : configPath);
     m_bridge->setSaveConfig([this] { m_config->SaveConfig(); });
-    m_extras = std::make_unique<ExtraSettings>(m_controls, m_config->filePath());
+    m_extras = std::make_unique<ExtraSettings>(
+        m_controls, m_config->filePath(), [this](const QString &why, const QString &more) {
+            m_config->sayNotSaved(m_extras->filePath(), why, more);
+        });
     m_bridge->network().keepConfirmationIn(
         [this] { return m_extras->confirmedAddress(); },
         [this](const QString &address) { m_extras->setConfirmedAddress(address); });

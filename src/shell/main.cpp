@@ -1,5 +1,6 @@
 #include "bridge/bridge.h"
 #include "controls/messenger.h"
+#include "monitor/terminal_model.h"
 #include "platform/termination_signals.h"
 #include "shell/config_store.h"
 #include "shell/form1.h"
@@ -57,20 +58,20 @@ int main(int argc, char *argv[])
 
     const QString configPath = ConfigStore::defaultPath();
     SettingsLock lock(configPath);
-    switch (lock.lock()) {
-    case SettingsLock::Outcome::Held:
-        break;
-    case SettingsLock::Outcome::HeldElsewhere:
+    const SettingsLock::Outcome locked = lock.lock();
+    if (!lock.message().isEmpty()) {
         std::fprintf(stderr, "OVX2: %s\n", qPrintable(lock.message()));
         std::fflush(stderr);
+    }
+    if (locked == SettingsLock::Outcome::HeldElsewhere) {
         messenger.warning(lock.message());
         return 1;
-    case SettingsLock::Outcome::Unguarded:
-        std::fprintf(stderr, "OVX2: %s\n", qPrintable(lock.message()));
-        break;
     }
 
     Form1 form(messenger, configPath);
+    // A stale lock removed, or settings left unguarded, are said where the start says things.
+    if (!lock.message().isEmpty())
+        AppendToTerminal(form.bridge().terminal(0), lock.message().toLocal8Bit());
     window = &form;
     messenger.setParent(&form);
     runStartup(form);

@@ -11,17 +11,19 @@ public:
     explicit SettingsLock(const QString &configPath);
 
     enum class Outcome {
-        Held,          // this bridge holds the settings
+        Held,          // this bridge holds the settings; message() says if a stale lock went
         HeldElsewhere, // another running bridge does: message() says which
         Unguarded,     // no lock file can be made there (a read-only folder, a full disk)
     };
     Outcome lock();
     // For HeldElsewhere, the refusal for the user; for Unguarded, why the settings are not
-    // guarded.
+    // guarded; for Held, the stale lock file removed to take them, if there was one.
     QString message() const { return m_message; }
 
 private:
     static QString lockPathFor(const QString &configPath);
+    // What a stale lock file said, in words.
+    static QString leftBy(bool named, qint64 pid, const QString &host);
 
     QString m_configPath;
     QLockFile m_file;

@@ -45,10 +45,12 @@ bool runStartup(Form1 &form)
         list->setEditText(shown);
     }
 
-    // The network server is on from the first start: it does not wait for config.ini.
-    bridge.network().listenAtStart();
-    if (!form.config().LoadConfig())
+    // The network door listens only once both settings files are read (ovx2.ini, which says
+    // whether it does and where, was read with the window); it is on from the first start.
+    if (!form.config().LoadConfig()) {
+        bridge.network().listenAtStart();
         return false;
+    }
 
     bridge.rigPort().SetLineB(false);
     bridge.rigPort().SetLineA(false);
@@ -60,6 +62,9 @@ bool runStartup(Form1 &form)
 
     if (isSet(controls.rig->chkConnectK3))
         controls.rig->btnOpen->click();
+    // Its clients meet a rig already loaded, and it is there before the programs start that
+    // may use it.
+    bridge.network().listenAtStart();
     for (int n = 1; n <= 5; ++n) {
         const AppPortFrame &frame = *controls.appPorts[std::size_t(n - 1)];
         if (isSet(frame.chkConnect)) {

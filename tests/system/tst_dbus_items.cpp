@@ -292,6 +292,16 @@ void TestDbusItems::interfaceMatchesTheXml()
                              QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect"));
     QVERIFY2(run.exitCode == 0, qPrintable(run.all));
     QCOMPARE(interfaceOutline(run.out), expected);
+    // All the items at once, each a string.
+    const Run all =
+        dbusSend(QStringLiteral("--print-reply"), kProperties + QStringLiteral(".GetAll"),
+                 {QStringLiteral("string:") + kInterface});
+    QVERIFY2(all.exitCode == 0, qPrintable(all.all));
+    for (const char *item : {"OVX_TX", "Text8", "TRX_LINK"})
+        QVERIFY2(
+            all.out.contains(QStringLiteral("string \"%1\"\n         variant             string")
+                                 .arg(QLatin1String(item))),
+            qPrintable(all.out));
 }
 
 void TestDbusItems::outsideClientReadsEachItem_data()
@@ -353,6 +363,18 @@ void TestDbusItems::outsideClientPokesTheRig()
     QCOMPARE(rigReceivesNext(), QByteArray("TX;TQ;"));
     QCOMPARE(m_form->bridge().items().trxLink(), QStringLiteral("TX;"));
     QCOMPARE(m_form->bridge().terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
+
+    // A command cut short is refused to the client, and nothing reaches the rig.
+    const Run cut =
+        dbusSend(QStringLiteral("--print-reply"), kProperties + QStringLiteral(".Set"),
+                 {QStringLiteral("string:") + kInterface, QStringLiteral("string:TRX_LINK"),
+                  QStringLiteral("variant:string:TX0;FA")});
+    QVERIFY2(cut.exitCode != 0, qPrintable(cut.all));
+    QVERIFY2(cut.all.contains(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs")) &&
+                 cut.all.contains(QStringLiteral("does not end with ';'")),
+             qPrintable(cut.all));
+    QCOMPARE(forwarded.size(), 1);
+    QCOMPARE(rigReceivesNext(), QByteArray());
 }
 
 void TestDbusItems::subscriberSeesEachChange()
@@ -399,16 +421,18 @@ void TestDbusItems::pokeReachesTheRigUnchanged_data()
         << QVariantList{"FA00014070000;MD3;"} << QByteArray("FA00014070000;MD3;FA;MD;") << 1
         << "FA00014070000;MD3;" << false;
     QTest::newRow("8-bit characters, one byte each")
-        << QVariantList{QString::fromLatin1("\xe9\xff")} << QByteArray("\xe9\xff") << 1
-        << QString::fromLatin1("\xe9\xff") << false;
-    const QString atBound(OvxCatAdaptor::kMaxPoke, QLatin1Char('F'));
+        << QVariantList{QString::fromLatin1("\xe9\xff;")} << QByteArray("\xe9\xff;") << 1
+        << QString::fromLatin1("\xe9\xff;") << false;
+    const QString atBound = QString(OvxCatObject::kMaxPoke - 1, QLatin1Char('F')) + u';';
     QTest::newRow("at the size bound")
         << QVariantList{atBound} << atBound.toLatin1() << 1 << atBound << false;
     // A refused poke, after one that went through: the rig gets only the first.
     auto refused = [&rx](const char *name, const QVariant &poke) {
         QTest::newRow(name) << QVariantList{rx, poke} << QByteArray("RX;TQ;") << 1 << rx << true;
     };
-    refused("over the size bound", QString(OvxCatAdaptor::kMaxPoke + 1, QLatin1Char('F')));
+    refused("over the size bound", QString(OvxCatObject::kMaxPoke, QLatin1Char('F')) + u';');
+    refused("no ';' at the end", QStringLiteral("TX0;FA"));
+    refused("a number, not text", 5);
     refused("1 MB", QString(1 << 20, QLatin1Char('F')));
     refused("beyond 8-bit text", QStringLiteral("FA\u20ac;"));
     refused("bytes that are not UTF-8", QByteArray("FA\xff\xfe;"));
@@ -426,9 +450,16 @@ void TestDbusItems::pokeReachesTheRigUnchanged()
 
     QSignalSpy forwards(&m_form->bridge().items(), &PublishedItems::trxLinkChanged);
     const int lines = m_form->bridge().terminal(0).lineCount();
-    for (const QVariant &poke : pokes) {
-        const QDBusMessage reply = clientSet(QStringLiteral("TRX_LINK"), poke);
-        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    for (qsizetype i = 0; i < pokes.size(); ++i) {
+        // A refused poke (the last of its row) is answered with an error saying why.
+        const QDBusMessage reply = clientSet(QStringLiteral("TRX_LINK"), pokes.at(i));
+        if (refused && i == pokes.size() - 1) {
+            QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+            QVERIFY2(reply.errorMessage().startsWith(QStringLiteral("TRX_LINK poke refused: ")),
+                     qPrintable(reply.errorMessage()));
+        } else {
+            QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+        }
     }
     QCOMPARE(rigReceivesNext(), rig);
     QCOMPARE(forwards.size(), forwarded);

@@ -12,6 +12,7 @@
 #include "shell/extra_settings.h"
 #include "shell/form1.h"
 #include "test_data.h"
+#include "tmpfs_mount.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +31,9 @@ private slots:
     void init();
     void permissionsAndNetworkComeBack();
     void brokenFileGivesTheDefaults();
+    void textsReadBackAsTyped_data();
+    void textsReadBackAsTyped();
+    void fullDiskKeepsTheFileAndSaysSo();
     void listeningBeyondThisComputerIsConfirmedOnce();
     void portTakenOrAddressWrongIsSaid();
 
@@ -101,6 +105,78 @@ void TestExtraSettings::brokenFileGivesTheDefaults()
         QCOMPARE(c.appFrame(n)->cbPermission->currentIndex(), 0);
     QCOMPARE(c.network->txtAddress->text(), QStringLiteral("127.0.0.1"));
     QCOMPARE(c.network->txtPort->text(), QStringLiteral("4532"));
+}
+
+void TestExtraSettings::textsReadBackAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("an address") << QStringLiteral("192.168.1.20");
+    QTest::newRow("list marks and equals") << QStringLiteral("a, b; c=d");
+    QTest::newRow("blanks at either end") << QStringLiteral("  shack  ");
+    QTest::newRow("quotes and backslashes") << QStringLiteral("say \"hi\" C:\\ham");
+    QTest::newRow("a leading @") << QStringLiteral("@ByteArray(73)");
+    QTest::newRow("control characters, a hex digit after one") << QStringLiteral("tab\there\x01"
+                                                                                 "a\n\x7f");
+    QTest::newRow("beyond ASCII") << QStringLiteral("Grüße 73 ✓ \U0001D11E");
+    QTest::newRow("empty") << QString();
+}
+
+void TestExtraSettings::textsReadBackAsTyped()
+{
+    QFETCH(QString, typed);
+    QFile file(m_dir->filePath(QStringLiteral("ovx2.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Later]\nThing=\"kept, as it was\"\n"); // a setting of a later version
+    file.close();
+    {
+        auto form = window();
+        form->controls().network->txtAddress->setText(typed);
+        emit form->controls().network->txtAddress->editingFinished();
+    }
+    QSettings read(file.fileName(), QSettings::IniFormat);
+    QCOMPARE(read.value(QStringLiteral("Network/Address")), QVariant(typed));
+    QCOMPARE(read.value(QStringLiteral("Later/Thing")),
+             QVariant(QStringLiteral("kept, as it was")));
+    QCOMPARE(window()->controls().network->txtAddress->text(), typed);
+}
+
+void TestExtraSettings::fullDiskKeepsTheFileAndSaysSo()
+{
+    TmpfsMount disk(m_dir->filePath(QStringLiteral("disk")), 64 * 1024);
+    if (disk.notPermitted())
+        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
+    QVERIFY2(disk.isMounted(), qPrintable(disk.error()));
+    auto form = std::make_unique<Form1>(m_messenger, disk.path() + QStringLiteral("/config.ini"),
+                                        instantClock());
+    const Controls &c = form->controls();
+    c.appFrame(3)->cbPermission->setCurrentIndex(1);
+    QFile file(form->extraSettings().filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray full = file.readAll();
+    file.close();
+    QVERIFY(full.contains("[AppPort3]\nPermission=Full\n"));
+
+    // Port 3 narrowed on a full disk: the file stays whole, and the user learns what it means.
+    QVERIFY(disk.fill());
+    c.appFrame(3)->cbPermission->setCurrentIndex(0);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), full);
+    file.close();
+    QCOMPARE(m_messenger.shown.size(), 1);
+    const QString text = m_messenger.shown.first().text;
+    for (const QString &part :
+         {file.fileName(), QStringLiteral("No space left on device"),
+          QStringLiteral("Port 3 is \"Freq/Mode\" until OVX2 closes; at the next start it is "
+                         "\"Full\" again.")})
+        QVERIFY2(text.contains(part), qPrintable(text));
+    QVERIFY(form->bridge().terminal(0).lines().last().startsWith(
+        "Settings not saved to " + QFile::encodeName(file.fileName())));
+
+    // With room again, the next change saves everything.
+    disk.makeRoom();
+    c.network->chkListen->setChecked(false);
+    QSettings read(file.fileName(), QSettings::IniFormat);
+    QCOMPARE(read.value(QStringLiteral("AppPort3/Permission")).toString(), "FreqMode");
 }
 
 void TestExtraSettings::listeningBeyondThisComputerIsConfirmedOnce()

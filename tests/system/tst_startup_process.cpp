@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,9 @@ private slots:
     void fullDiskAtShutdownIsSaid();
     void readOnlySettingsAreUsedAndKept();
     void secondBridgeOnTheSameSettingsRefused();
+    void settingsFileUntouchedUntilChanged();
+    void staleLockRemovedAndSaid_data();
+    void staleLockRemovedAndSaid();
 
 private:
     void writeConfig(const QMap<QByteArray, QByteArray> &values, const QString &dir = {});
@@ -378,6 +382,82 @@ void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()
     // Each lock goes with its bridge.
     QVERIFY(!QFileInfo::exists(lock));
     QVERIFY(!held.exists());
+}
+
+void TestStartupProcess::settingsFileUntouchedUntilChanged()
+{
+    // Values that run handlers as they load (the baud rate), one that cannot be converted, and
+    // some that come late in the file.
+    QMap<QByteArray, QByteArray> settings = rigAndPort1();
+    settings.insert("RigBaudRate(0,1,2,3,4..4800 to 57600)=", "4");
+    settings.insert("Rig Type(0,1,2..K3, Yaesu, Ken)=", "K3");
+    settings.insert("OutputPort1=", "/dev/ttyS7");
+    settings.insert("VirPort4AutoConnect=", "1");
+    settings.insert("VirPort4=", "COM17");
+    writeConfig(settings);
+    QFile config(m_dir->path() + QStringLiteral("/config.ini"));
+    auto contents = [&config] {
+        const bool open = config.open(QIODevice::ReadOnly);
+        const QByteArray all = open ? config.readAll() : QByteArray("(unreadable)");
+        config.close();
+        return all;
+    };
+    const QByteArray written = contents();
+    QProcess bridge;
+    startBridge(bridge);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM17")).isSymLink(), 15000);
+    QCOMPARE(contents(), written); // a kill -9 now loses nothing
+
+    // Closing saves what was loaded, the unconvertible rig type as the list shows it.
+    stop(bridge);
+    const QByteArray saved = contents();
+    for (const char *line : {"RigBaudRate(0,1,2,3,4..4800 to 57600)=4\r\n",
+                             "OutputPort1=/dev/ttyS7\r\n", "VirPort4AutoConnect=1\r\n",
+                             "VirPort4=COM17\r\n", "Rig Type(0,1,2..K3, Yaesu, Ken)=0\r\n"})
+        QVERIFY2(saved.contains(line), line);
+}
+
+void TestStartupProcess::staleLockRemovedAndSaid_data()
+{
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<QByteArray>("said");
+    const QByteArray here = QSysInfo::machineHostName().toUtf8();
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    QTest::newRow("empty (a power cut)")
+        << QByteArray() << QByteArray("it was empty or unreadable");
+    QTest::newRow("written on another host name")
+        << self + "\nOVX2\nold-name\n"
+        << QByteArray("it was written on the computer \"old-name\"");
+    // After a power cut the number may belong to another program, which holds no lock.
+    QTest::newRow("its number taken by another program")
+        << self + "\nOVX2\n" + here + '\n'
+        << "it named process " + self + " of this computer";
+}
+
+void TestStartupProcess::staleLockRemovedAndSaid()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(QByteArray, said);
+    writeConfig({});
+    const QString path = m_dir->path() + QStringLiteral("/config.ini.lock");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lock);
+    file.close();
+    QProcess bridge;
+    startBridge(bridge);
+    // The bridge starts and holds the settings, saying once what it removed.
+    auto holder = [&path] {
+        QFile held(path);
+        return held.open(QIODevice::ReadOnly) ? held.readLine().trimmed() : QByteArray();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(holder(), QByteArray::number(bridge.processId()), 10000);
+    const QByteArray line = "OVX2: Removed the stale lock file " + QFile::encodeName(path) + " (" +
+                            said + "): no running bridge held it.\n";
+    QTRY_COMPARE(errorsOf(bridge).count(line), 1);
+    stop(bridge);
+    QVERIFY(!errorsOf(bridge).contains("already running"));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 QTEST_GUILESS_MAIN(TestStartupProcess)
