@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 // Ports 3 to 5 were meant for programs that need the K3's extended commands.
 const char *refusalText(int n)
@@ -42,6 +44,7 @@ AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(de
         connect(&p.port, &VirtualPort::OpenedByAppChanged, this, [this, n](bool held) {
             if (!held)
                 ProgramLeft(n);
+            m_justOpened[std::size_t(n - 1)] = held;
         });
         // Control lines go from every program to the rig, the latest change winning.
         connect(&p.port, &VirtualPort::LineAChanged, this,
@@ -82,10 +85,34 @@ void AppPorts::handleBatch(int n, const CatFramer::Result &batch)
 {
     Port &p = port(n);
     showDiscarded(p.terminal, batch.discarded);
+    const bool justOpened = std::exchange(m_justOpened[std::size_t(n - 1)], false);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(p.terminal, command);
-        handle(n, command);
+        handle(n, justOpened ? unglued(n, command) : command);
     }
+}
+
+QByteArray AppPorts::unglued(int n, const QByteArray &command)
+{
+    // The text a program wrote before it closed the port can still be unread when the next one
+    // writes its first command: the half command left behind heads the new one.
+    const RigType type = d.rigType();
+    const QByteArray id = d.rig.cachedReply("ID;");
+    const auto isRead = [&](const QByteArray &text) {
+        const CommandClass c = classify(text, type, id, n);
+        return c == CommandClass::KeptRead || c == CommandClass::Read;
+    };
+    if (isRead(command))
+        return command;
+    for (qsizetype at = 2; at + 2 < command.size(); ++at) {
+        const char c = command.at(at);
+        if (c < 'A' || c > 'Z' || !isRead(command.mid(at)))
+            continue;
+        AppendToTerminal(port(n).terminal,
+                         command.left(at) + " discarded: the program before left it unfinished");
+        return command.mid(at);
+    }
+    return command;
 }
 
 void AppPorts::handle(int n, const QByteArray &command)

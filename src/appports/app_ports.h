@@ -64,8 +64,12 @@ private:
     void refuse(int n, const QByteArray &command);
     QByteArray aiReply(int n) const;
     void deliverIf(int n, bool boxSet, const QByteArray &text);
+    // The read at the end of a command that a program left unfinished when another opened the
+    // port at once ("FA0001RVM;"), or the command as it is.
+    QByteArray unglued(int n, const QByteArray &command);
 
     Deps d;
+    std::array<bool, kCount> m_justOpened{}; // no text seen since a program opened the port
     std::array<CatFramer, kCount> m_rx;
     std::array<QSet<QByteArray>, kCount> m_refused; // kinds of command a port was told of
 };

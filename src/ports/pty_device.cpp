@@ -120,6 +120,7 @@ void PtyDevice::close()
     m_in.clear();
     m_out.clear();
     m_peer = false;
+    m_opens = 0;
     m_slavePath.clear();
 }
 
@@ -221,9 +222,25 @@ void PtyDevice::onReadable()
 
 void PtyDevice::onWatchEvent()
 {
+    // A program that closes the port and another (or itself, restarted) that opens it within a
+    // few milliseconds: the master never reports the hang-up in between, yet the one that left
+    // must be told of, so that nothing it began is handed to the next.
+    bool left = false;
     char events[4096];
-    while (::read(m_watch, events, sizeof events) > 0) {
+    ssize_t n = 0;
+    while ((n = ::read(m_watch, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+            inotify_event event;
+            std::memcpy(&event, events + at, sizeof event);
+            if (event.mask & IN_OPEN)
+                ++m_opens;
+            if ((event.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) && m_opens > 0 && --m_opens == 0)
+                left = true;
+            at += ssize_t(sizeof event) + ssize_t(event.len);
+        }
     }
+    if (left && m_peer)
+        setPeer(false);
     checkPeer();
 }
 

@@ -60,6 +60,7 @@ private:
     QByteArray m_in;
     QByteArray m_out;
     bool m_peer = false;
+    int m_opens = 0; // the slave's opens less its closes, as inotify tells them
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QSocketNotifier *m_watchNotifier = nullptr;

@@ -27,6 +27,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 // Station programs on the published ports of a bridge connected to each simulated radio family.
 class TestStationPrograms : public QObject {
     Q_OBJECT
@@ -39,6 +43,7 @@ private slots:
     void sdrProgram();
     void unfinishedCommandGoesWithItsProgram_data();
     void unfinishedCommandGoesWithItsProgram();
+    void programRestartedAtOnceGetsItsAnswer();
     void yaesuOutputLinesInItsOwnFormat();
     void outputPortsThrowAwayWhatTheEquipmentSends();
     // Last: it disconnects the rig.
@@ -401,6 +406,39 @@ void TestStationPrograms::unfinishedCommandGoesWithItsProgram()
     QVERIFY2(!next.received().contains("?;"), next.received().constData());
     QVERIFY2(!b.atRig().contains("FA0001"), b.atRig().constData());
     b.closeProgram(port);
+}
+
+void TestStationPrograms::programRestartedAtOnceGetsItsAnswer()
+{
+    // A program floods port 1 with settings, its last one cut short, and closes the port; it is
+    // opened again before the bridge has read a byte of it (a station program restarting).
+    ConnectedBridge &b = connected(RigType::K3);
+    const QByteArray path = b.bridge().appPort(1).DevicePath().toLocal8Bit();
+    QByteArray flood;
+    for (int i = 0; i < 200; ++i)
+        flood += "FA0001407" + QByteArray::number(4000 + i) + ";";
+    flood += "FA0001";
+    int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, flood.constData(), size_t(flood.size())), ssize_t(flood.size()));
+    ::close(fd);
+    fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "RVM;", 4), ssize_t(4));
+    QByteArray got;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, n);
+            return got.contains("RVM");
+        }(),
+        10000);
+    ::close(fd);
+    QVERIFY2(!got.contains("?;"), got.constData());
+    QVERIFY(b.bridge().terminal(1).lines().contains(
+        "FA0001 discarded: the program before left it unfinished"));
 }
 
 QTEST_MAIN(TestStationPrograms)
