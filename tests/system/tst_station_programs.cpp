@@ -413,6 +413,9 @@ void TestStationPrograms::programRestartedAtOnceGetsItsAnswer()
     // A program floods port 1 with settings, its last one cut short, and closes the port; it is
     // opened again before the bridge has read a byte of it (a station program restarting).
     ConnectedBridge &b = connected(RigType::K3);
+    b.program(1);
+    b.closeProgram(1);
+    QTRY_VERIFY(!b.bridge().appPort(1).IsOpenedByApp());
     const QByteArray path = b.bridge().appPort(1).DevicePath().toLocal8Bit();
     QByteArray flood;
     for (int i = 0; i < 200; ++i)
