@@ -239,7 +239,9 @@ void PtyDevice::onWatchEvent()
             at += ssize_t(sizeof event) + ssize_t(event.len);
         }
     }
-    if (left && m_peer)
+    // Told before its last text is read: what is unread may already hold the next program's first
+    // command. With nobody holding the port now, the hang-up is told after the text as always.
+    if (left && m_opens > 0 && m_peer)
         setPeer(false);
     checkPeer();
 }
