@@ -44,6 +44,7 @@ private slots:
     void unfinishedCommandGoesWithItsProgram_data();
     void unfinishedCommandGoesWithItsProgram();
     void programRestartedAtOnceGetsItsAnswer();
+    void noRigRefusesSettingsAndAnswersNoReads();
     void yaesuOutputLinesInItsOwnFormat();
     void outputPortsThrowAwayWhatTheEquipmentSends();
     // Last: it disconnects the rig.
@@ -442,6 +443,25 @@ void TestStationPrograms::programRestartedAtOnceGetsItsAnswer()
     QVERIFY2(!got.contains("?;"), got.constData());
     QVERIFY(b.bridge().terminal(1).lines().contains(
         "FA0001 discarded: the program before left it unfinished"));
+}
+
+void TestStationPrograms::noRigRefusesSettingsAndAnswersNoReads()
+{
+    // With the rig disconnected a program's setting is refused as the radio refuses what it
+    // cannot do, and its reads are not answered from a virtual rig that is no longer current.
+    ConnectedBridge &b = connected(RigType::K3);
+    StationProgram &p = b.program(1);
+    QVERIFY(b.settle(1));
+    p.take();
+    b.controls().rig->btnOpen->click();
+    QVERIFY(!b.bridge().rigPort().IsOpened());
+    p.write("FA00007040000;FA;");
+    QTRY_COMPARE(p.received(), QByteArray("?;"));
+    QTest::qWait(300); // and nothing more: the read goes unanswered
+    QCOMPARE(p.take(), QByteArray("?;"));
+    b.controls().rig->btnOpen->click();
+    QTRY_VERIFY(b.bridge().rigPort().IsOpened());
+    QVERIFY(b.settle(1));
 }
 
 QTEST_MAIN(TestStationPrograms)
