@@ -460,6 +460,7 @@ void TestRigModel::settings_data()
     row("ft991a RI split", "ft991a", "FT3;", "RI6;RI7;", "RI61;RI71;");
     row("ft991a reference adjust", "ft991a", "EX039-05;", "EX039;", "EX039-05;");
     row("ftdx101d FR10 receives on B", "ftdx101d", "FR10;", "FR;VS;", "FR10;VS1;");
+    row("ftdx101d FT3 transmits on B", "ftdx101d", "FT3;", "ST;FT;", "ST1;FT0;");
     row("ft710 clarifier offset", "ft710", "CF001-0150;", "CF001;", "CF001-0150;");
 }
 

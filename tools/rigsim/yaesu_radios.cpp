@@ -281,6 +281,7 @@ constexpr CatCommand kYaesuCommon[] = {
     {"PC", RS, &kStoredNumber, 3, 5, 100, "100"},
     {"PL", RS, &kStoredNumber, 3, 0, 100, "050"}, // speech processor level
     {"PR0", RS, &kStoredNumber, 1, 0, 1, "0"},    // and on
+    {"PR1", RS, &kStoredNumber, 1, 0, 1, "0"},    // microphone equaliser on
     {"PS", RS, &kPowerSwitch},
     {"RC", S, &kRitClear},
     {"RD", S, &kRitDown, 4},
@@ -339,7 +340,7 @@ constexpr CatCommand kFTDX101D[] = {
     {"DT1", RS, &kShapedText, 0, 0, 0, "000000"},
     {"EX030405", RS, &kStoredNumber, 1, 0, 1, "0"}, // VOX on the data port
     {"FR", RS, &kReceivers},
-    {"FT", RS, &kTransmittingVfo, 1, 0, 1},
+    {"FT", RS, &kTransmittingVfo, 1, 0, 3}, // set also FT2 (A) and FT3 (B)
     {"ID", R, &kFixedReply, 0, 0, 0, "0681"},
     {"IS0", RS, &kShapedText, 0, 0, 0, "0+0000"},
     {"IS1", RS, &kShapedText, 0, 0, 0, "0+0000"},
