@@ -62,6 +62,8 @@ private slots:
     void everyReadableRowAnswers();
     void replyFormats_data();
     void replyFormats();
+    void clientReads_data();
+    void clientReads();
     void storedSettingsReadBack_data();
     void storedSettingsReadBack();
     void settings_data();
@@ -234,7 +236,7 @@ void TestRigModel::replyFormats_data()
         {"ft710", "OI;", R"(OI\d{3}\d{9}[+-]\d{4}[01][01][1-9A-E]0[0-2]00[0-2];)"},
         {"ft991a", "FA;", R"(FA\d{9};)"},
         {"ft991a", "MD0;", "MD0[1-9A-E];"},
-        {"ftdx101d", "FR;", "FR[01];"},
+        {"ftdx101d", "FR;", "FR(01|10);"},
         {"ft991a", "FT;", "FT[01];"},
         {"ft891", "ST;", "ST[0-2];"},
         {"ftdx101d", "VS;", "VS[01];"},
@@ -262,6 +264,54 @@ void TestRigModel::replyFormats()
     const QString reply = QString::fromLatin1(feedAll(rig, query));
     const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
     QVERIFY2(re.match(reply).hasMatch(), qPrintable(reply.toUtf8().toPercentEncoding(" ;$")));
+}
+
+// The reads Hamlib (4.5 and 4.7) and flrig send each radio while opening it and polling it:
+// every one has its answer.
+void TestRigModel::clientReads_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QByteArray>("query");
+    const char *k3 = "ID;OM;K2;K3;RVM;RVD;AI;PS;FA;FB;IF;MD;MD$;BW;BW$;FW;FW$;KS;TQ;SM;SMH;SW;PC;"
+                     "PA;RA;AG;RG;MG;NB;IS;SQ;CP;GT;ML;AN;AP;LK;VX;RT;XT;SB;ES;NL;";
+    const char *kenwood = "ID;PS;IF;AI;FA;FB;MD;FW;KS;FR;FT;SH;SL;PA;RA;PC;AG0;NB;MG;SQ0;RG;SM0;"
+                          "NR;BC;AC;RL;RM;";
+    const char *yaesu = "PS;AI;ID;FA;FB;IF;MD0;SH0;TX;KS;SM0;PC;PA0;RA0;AG0;RG0;NB0;SQ0;BC0;IS0;"
+                        "BP00;NR0;RL0;MG;BI;GT0;AC;NL0;PL;PR0;KP;KR;VX;VG;";
+    const struct {
+        const char *model;
+        std::initializer_list<const char *> queries;
+    } rows[] = {
+        {"k3", {k3, "RVA;RVR;RVF;TM;DV;FI;AR;LN;"}},
+        {"k3s", {k3, "TM;"}},
+        {"kx3", {k3, "PO;BN;"}},
+        {"kx2", {k3, "PO;BN;"}},
+        {"k2", {"ID;K2;AI;PS;IF;FA;FB;MD;FW;KS;PC;PA;RA;BG;GT;SM;TQ;NB;LK;AN;"}},
+        {"ts2000", {kenwood, "AG1;EX0120000;GT;NT;SA;"}},
+        {"ts590sg", {kenwood, "DA;NT;SF0;SF1;"}},
+        {"ts480", {kenwood, "EX0120000;EX0450000;GT;IS;"}},
+        {"ft991a", {yaesu, "EX032;EX039;OI;FT;NA0;RI6;RI7;RM8;"}},
+        {"ftdx101d", {yaesu, "VS;ST;FT;MD1;SH1;BC1;IS1;BP10;NB1;RF0;RM8;"}},
+        {"ft891", {yaesu, "ST;NA0;EX1107;EX0707;EX1011;EX0812;"}},
+        {"ft710", {yaesu, "VS;ST;FT;CF000;CF001;"}},
+    };
+    for (const auto &row : rows) {
+        for (const char *queries : row.queries) {
+            for (const QByteArray &q : QByteArray(queries).split(';')) {
+                if (!q.isEmpty())
+                    QTest::addRow("%s %s", row.model, q.constData()) << QByteArray(row.model) << q;
+            }
+        }
+    }
+}
+
+void TestRigModel::clientReads()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QByteArray, query);
+    RigModel rig(radio(model));
+    const QByteArray reply = feedAll(rig, query + ';');
+    QVERIFY2(reply.startsWith(query) && reply.endsWith(';') && reply.count(';') == 1, reply);
 }
 
 // Each stored setting of each radio takes its highest value and reports it; one beyond is
@@ -393,6 +443,25 @@ void TestRigModel::settings_data()
     row("ft891 CAT TOT menu", "ft891", "EX05071;", "EX0507;", "EX05071;");
     row("ft891 width with its on digit", "ft891", "SH0116;", "SH0;", "SH0116;");
     row("ft710 width", "ft710", "SH0020;", "SH0;", "SH0020;");
+    row("k3 K31 and a switch tap", "k3", "K31;SWT49;", "NL;TM;", "NL0000;TM0;");
+    row("k3 NB levels", "k3", "NL0510;", "NL;", "NL0510;");
+    row("ts590sg SF0 sets VFO A and mode", "ts590sg", "SF0000070740003;", "FA;MD;SF0;",
+        "FA00007074000;MD3;SF0000070740003;");
+    row("ts2000 menu 12", "ts2000", "EX01200000;", "EX0120000;", "EX01200000;");
+    row("ts480 menu 45", "ts480", "EX04500001;", "EX0450000;", "EX04500001;");
+    row("ts480 IF shift", "ts480", "IS-0300;", "IS;", "IS-0300;");
+    row("ts2000 meter chosen", "ts2000", "RM1;", "RM;", "RM10000;");
+    row("ft891 USB", "ft891", "", "MD0;EX1107;", "MD02;EX11070;");
+    row("ft891 LSB", "ft891", "MD01;", "EX1107;", "EX11071;");
+    row("ft891 sideband menu moves SSB", "ft891", "EX11071;", "MD0;", "MD01;");
+    row("ft891 CW-R", "ft891", "MD07;", "EX0707;EX1107;", "EX07071;EX11070;");
+    row("ft891 other mode keeps sideband", "ft891", "MD03;EX11071;", "MD0;", "MD03;");
+    row("ft891 IF shift", "ft891", "IS01-0120;", "IS0;", "IS01-0120;");
+    row("ft991a RI split", "ft991a", "FT3;", "RI6;RI7;", "RI61;RI71;");
+    row("ft991a reference adjust", "ft991a", "EX039-05;", "EX039;", "EX039-05;");
+    row("ftdx101d FR10 receives on B", "ftdx101d", "FR10;", "FR;VS;", "FR10;VS1;");
+    row("ftdx101d FT3 transmits on B", "ftdx101d", "FT3;", "ST;FT;", "ST1;FT0;");
+    row("ft710 clarifier offset", "ft710", "CF001-0150;", "CF001;", "CF001-0150;");
 }
 
 void TestRigModel::settings()
@@ -434,7 +503,10 @@ void TestRigModel::rejected_data()
         {"ts2000", {"TX3;", "FA0001406000;"}},
         {"ft991a", {"AI2;", "MD2;", "TX2;", "FA00014060000;", "EX0324;", "SH099;"}},
         {"ft891", {"ST3;", "MDA;", "SH0216;"}},
-        {"ftdx101d", {"BS99;"}},
+        {"ftdx101d", {"BS99;", "FR11;", "FR1;"}},
+        {"ft891", {"EX11072;", "IS0+0120;", "IS01+012;"}},
+        {"ts590sg", {"SF0000070740008;", "SF000007074000;"}},
+        {"k3", {"SWT;", "NL05;"}},
         {"ft710", {"SH016;"}}, // Hamlib 4.5.4's width command for the FT-710 lacks a digit
     };
     for (const char *key : kAllModels)

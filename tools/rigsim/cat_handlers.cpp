@@ -106,6 +106,24 @@ std::optional<QByteArray> readNumberWithTail(const RadioState &s, const CatComma
     return stored + toBytes(row.text);
 }
 
+std::optional<unsigned> setShaped(RadioState &s, const CatCommand &row, QByteArrayView p)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isSign = [](char c) { return c == '+' || c == '-'; };
+    if (p.size() != qsizetype(row.text.size()))
+        return std::nullopt;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        const char want = row.text[size_t(i)];
+        const bool fits = isDigit(want)  ? isDigit(p[i])
+                          : isSign(want) ? isSign(p[i])
+                                         : p[i] == want;
+        if (!fits)
+            return std::nullopt;
+    }
+    s.setValue(row, p.toByteArray());
+    return unsigned(Setting);
+}
+
 std::optional<QByteArray> readFixed(const RadioState &, const CatCommand &row, QByteArrayView)
 {
     return toBytes(row.text);
@@ -214,6 +232,7 @@ std::optional<unsigned> setWidthInHz(RadioState &s, const CatCommand &row, QByte
 const CatHandler kStoredNumber{readNumber, setNumber};
 const CatHandler kClampedNumber{readNumber, setClampedNumber};
 const CatHandler kStoredNumberWithTail{readNumberWithTail, setNumber};
+const CatHandler kShapedText{readNumber, setShaped};
 const CatHandler kFixedReply{readFixed, nullptr};
 const CatHandler kFrequencyA{[](const RadioState &s, const CatCommand &row, QByteArrayView) {
                                  return readFrequency(s, row, 0);

@@ -21,6 +21,9 @@ extern const CatHandler kClampedNumber;
 // A stored number whose replies carry a fixed tail the settings leave out: a TS-2000 is set
 // with "PA1;" and answers "PA10;". row.text is the tail; the value starts at zero.
 extern const CatHandler kStoredNumberWithTail;
+// A stored value shaped like its power-on text, row.text: a setting puts a digit where the text
+// has a digit, '+' or '-' where it has a sign and the same character elsewhere ("IS0+0120;").
+extern const CatHandler kShapedText;
 // A constant reply, row.text.
 extern const CatHandler kFixedReply;
 // VFO A and VFO B: row.width digits of Hz.

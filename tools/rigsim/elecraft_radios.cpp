@@ -446,6 +446,7 @@ constexpr CatCommand kK3Generation[] = {
     {"ML", RS, &kStoredNumber, 3, 0, 60, "010"},
     {"NB", RS, &kNoiseBlanker, 1, 0, 1, "0"},
     {"NB$", RS, &kNoiseBlanker, 1, 0, 1, "0"},
+    {"NL", RS, &kShapedText, 0, 0, 0, "0000"}, // DSP and IF noise blanker levels
     {"PA", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"PA$", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"PS", RS, &kPowerSwitch},
@@ -465,6 +466,8 @@ constexpr CatCommand kK3Generation[] = {
     {"SQ", RS, &kStoredNumber, 3, 0, 29, "000"},
     {"SQ$", RS, &kStoredNumber, 3, 0, 29, "000"},
     {"SW", R, &kFixedReply, 0, 0, 0, "010"},
+    {"SWH", S, &kStoredNumber, 2, 0, 99, "00"}, // hold a front-panel switch
+    {"SWT", S, &kStoredNumber, 2, 0, 99, "00"}, // tap one (49: 1 Hz tuning)
     {"TQ", R, &kTransmitState},
     {"TX", S, &kTransmit},
     {"UP", S, &kVfoStep, 1, 0, 9},
@@ -475,14 +478,15 @@ constexpr CatCommand kK3Generation[] = {
     {"XT", RS, &kXitSwitch},
 };
 
-// A K3 with the 100 W amplifier, the automatic tuner and the sub receiver.
+// A K3 with the 100 W amplifier, the automatic tuner and the sub receiver. TM chooses what the
+// transmit meter shows (0 power, 1 ALC); the KX radios have PO instead.
 constexpr CatCommand kK3[] = {
     {"MD", RS, &kMode, 1, 0, 0, "12345679"},           {"MD$", RS, &kMode, 1, 0, 0, "12345679"},
     {"OM", R, &kFixedReply, 0, 0, 0, " AP-S--------"}, {"PC", RS, &kPowerLevel, 3, 0, 110, "050"},
     {"RA", RS, &kStoredNumber, 2, 0, 1, "00"},         {"RA$", RS, &kStoredNumber, 2, 0, 1, "00"},
     {"RVA", R, &kFixedReply, 0, 0, 0, "02.87"},        {"RVD", R, &kFixedReply, 0, 0, 0, "02.87"},
     {"RVF", R, &kFixedReply, 0, 0, 0, "01.14"},        {"RVM", R, &kFixedReply, 0, 0, 0, "05.67"},
-    {"RVR", R, &kFixedReply, 0, 0, 0, "01.54"},
+    {"RVR", R, &kFixedReply, 0, 0, 0, "01.54"},        {"TM", RS, &kStoredNumber, 1, 0, 1, "0"},
 };
 
 // The K3S: its RF board shows as 'R' in OM; its attenuator is set in dB.
@@ -492,7 +496,7 @@ constexpr CatCommand kK3S[] = {
     {"RA", RS, &kStoredNumber, 2, 0, 15, "00"},        {"RA$", RS, &kStoredNumber, 2, 0, 10, "00"},
     {"RVA", R, &kFixedReply, 0, 0, 0, "02.87"},        {"RVD", R, &kFixedReply, 0, 0, 0, "02.87"},
     {"RVF", R, &kFixedReply, 0, 0, 0, "01.14"},        {"RVM", R, &kFixedReply, 0, 0, 0, "05.67"},
-    {"RVR", R, &kFixedReply, 0, 0, 0, "01.54"},
+    {"RVR", R, &kFixedReply, 0, 0, 0, "01.54"},        {"TM", RS, &kStoredNumber, 1, 0, 1, "0"},
 };
 
 // A KX3 with its tuner: OM ends in its product number 02; AF gain 0-60; QRP power; PO and AK

@@ -6,6 +6,8 @@
 #include "cat_handlers.h"
 #include "radio_state.h"
 
+#include <algorithm>
+
 using namespace cat;
 
 namespace {
@@ -77,7 +79,31 @@ std::optional<unsigned> sendCwText(RadioState &, const CatCommand &, QByteArrayV
     return unsigned(NoChange);
 }
 
+// SF0 and SF1: VFO A's or B's frequency and the mode in one command, 11 digits and the mode
+// code ("SF0000140740002;").
+std::optional<QByteArray> readVfoAndMode(const RadioState &s, const CatCommand &row, QByteArrayView)
+{
+    return padded(s.vfo[row.name.back() - '0'], 11) + s.mode[0];
+}
+
+std::optional<unsigned> setVfoAndMode(RadioState &s, const CatCommand &row, QByteArrayView p)
+{
+    const CatCommand *modes = s.radio->row("MD");
+    const QByteArrayView hz = p.first(std::min<qsizetype>(p.size(), 11));
+    if (p.size() != 12 || !modes || !knowsMode(*modes, p.back()) ||
+        !std::all_of(hz.begin(), hz.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int vfo = row.name.back() - '0';
+    unsigned changes = tuneVfo(s, vfo, std::min(hz.toByteArray().toLongLong(), s.radio->maxHz));
+    if (s.mode[0] != p.back()) {
+        s.mode[0] = p.back();
+        changes |= Mode;
+    }
+    return changes;
+}
+
 const CatHandler kInfo{readInfo, nullptr};
+const CatHandler kVfoAndMode{readVfoAndMode, setVfoAndMode};
 const CatHandler kMode{readMode, setMode};
 const CatHandler kTransmit{nullptr, setTransmit};
 const CatHandler kReceiveVfo{
@@ -96,7 +122,9 @@ const CatHandler kCwText{
 // The commands the three radios share; each radio's own rows come first.
 constexpr CatCommand kKenwoodCommon[] = {
     // name, access, handler, width, min, max, then the power-on value, reply or mode codes
+    {"AC", RS, &kShapedText, 0, 0, 0, "000"}, // tuner: receive, transmit, tuning
     {"AG0", RS, &kStoredNumber, 3, 0, 255, "100"},
+    {"BC", RS, &kStoredNumber, 1, 0, 2, "0"}, // beat cancel
     {"BY", R, &kFixedReply, 0, 0, 0, "00"},
     {"FA", RS, &kFrequencyA, 11},
     {"FB", RS, &kFrequencyB, 11},
@@ -108,10 +136,13 @@ constexpr CatCommand kKenwoodCommon[] = {
     {"KY", RS, &kCwText},
     {"MD", RS, &kMode, 1, 0, 0, "12345679"},
     {"MG", RS, &kStoredNumber, 3, 0, 100, "050"},
+    {"NR", RS, &kStoredNumber, 1, 0, 2, "0"}, // noise reduction 1 or 2
     {"PC", RS, &kClampedNumber, 3, 5, 100, "100"},
     {"PS", RS, &kPowerSwitch},
     {"RC", S, &kRitClear},
     {"RD", S, &kRitDown, 5},
+    {"RL", RS, &kStoredNumber, 2, 0, 10, "00"},          // noise reduction level
+    {"RM", RS, &kStoredNumberWithTail, 1, 0, 3, "0000"}, // meter chosen, its reading
     {"RT", RS, &kRitSwitch},
     {"RU", S, &kRitUp, 5},
     {"RX", S, &kReceive},
@@ -128,11 +159,15 @@ constexpr CatCommand kKenwoodCommon[] = {
 constexpr CatCommand kTS2000[] = {
     {"AG1", RS, &kStoredNumber, 3, 0, 255, "100"},
     {"AI", RS, &kAutoInfo, 1, 0, 3},
+    {"EX0120000", RS, &kStoredNumber, 1, 0, 9, "4"}, // menu 12: beep volume
+    {"GT", RS, &kStoredNumber, 3, 0, 20, "002"},     // AGC time constant
     {"ID", R, &kFixedReply, 0, 0, 0, "019"},
     {"NB", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"PA", RS, &kStoredNumberWithTail, 1, 0, 1, "0"},
     {"RA", RS, &kStoredNumberWithTail, 2, 0, 1, "00"},
+    {"NT", RS, &kStoredNumber, 1, 0, 1, "0"}, // auto notch
     {"RG", RS, &kStoredNumber, 3, 0, 255, "255"},
+    {"SA", R, &kFixedReply, 0, 0, 0, "0000000        "}, // satellite mode off
     {"SM0", R, &kSMeter, 4, 0, 30},
     {"SM1", R, &kSMeter, 4, 0, 15},
 };
@@ -143,16 +178,23 @@ constexpr CatCommand kTS590SG[] = {
     {"DA", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"ID", R, &kFixedReply, 0, 0, 0, "023"},
     {"NB", RS, &kStoredNumber, 1, 0, 2, "0"},
+    {"NT", RS, &kShapedText, 0, 0, 0, "00"}, // notch: off, auto, manual; bandwidth
     {"PA", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"RA", RS, &kStoredNumberWithTail, 2, 0, 1, "00"},
     {"RG", RS, &kStoredNumber, 3, 0, 255, "255"},
+    {"SF0", RS, &kVfoAndMode},
+    {"SF1", RS, &kVfoAndMode},
     {"SM0", R, &kSMeter, 4, 0, 30},
 };
 
 // The TS-480 answers PA with a second digit that is always 0; its RF gain runs 0-100.
 constexpr CatCommand kTS480[] = {
     {"AI", RS, &kAutoInfo, 1, 0, 4},
+    {"EX0120000", RS, &kStoredNumber, 1, 0, 9, "4"}, // menu 12: beep volume
+    {"EX0450000", RS, &kStoredNumber, 1, 0, 1, "0"}, // menu 45: wide data filters
+    {"GT", RS, &kStoredNumber, 3, 0, 20, "002"},
     {"ID", R, &kFixedReply, 0, 0, 0, "020"},
+    {"IS", RS, &kShapedText, 0, 0, 0, "+0000"}, // IF shift
     {"NB", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"PA", RS, &kStoredNumberWithTail, 1, 0, 1, "0"},
     {"RA", RS, &kStoredNumberWithTail, 2, 0, 1, "00"},

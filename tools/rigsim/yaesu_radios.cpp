@@ -81,6 +81,48 @@ std::optional<unsigned> setReceiveVfo(RadioState &s, const CatCommand &, QByteAr
     return unsigned(Split);
 }
 
+// The FTDX101D's FR: two digits, the main and the sub receiver, 0 on and 1 off. One receiver
+// at a time here: 01 receives on VFO A, 10 on VFO B; 00 (both) keeps VFO A.
+std::optional<QByteArray> readReceivers(const RadioState &s, const CatCommand &, QByteArrayView)
+{
+    return s.rxVfo == 0 ? QByteArrayLiteral("01") : QByteArrayLiteral("10");
+}
+
+std::optional<unsigned> setReceivers(RadioState &s, const CatCommand &, QByteArrayView p)
+{
+    if (p != "00" && p != "01" && p != "10")
+        return std::nullopt;
+    const bool split = s.txVfo != s.rxVfo;
+    s.rxVfo = p == "10" ? 1 : 0;
+    s.txVfo = split ? 1 - s.rxVfo : s.rxVfo;
+    return unsigned(Split);
+}
+
+// The FT-991A's radio information RI6 (transmitting on VFO B) and RI7 (receiving on VFO A).
+std::optional<QByteArray> readRadioInfo(const RadioState &s, const CatCommand &row, QByteArrayView)
+{
+    const bool on = row.name.back() == '6' ? s.txVfo == 1 : s.rxVfo == 0;
+    return QByteArray::number(on);
+}
+
+// The FT-891 keeps the sideband of SSB, CW, RTTY and DATA as menu settings (EX1107 for SSB):
+// 1 the lower, 0 the upper. row.text holds the two mode codes, lower first ("12").
+std::optional<QByteArray> readSideband(const RadioState &s, const CatCommand &row, QByteArrayView)
+{
+    return QByteArray::number(s.mode[0] == row.text[0]);
+}
+
+std::optional<unsigned> setSideband(RadioState &s, const CatCommand &row, QByteArrayView p)
+{
+    const std::optional<int> lower = digits(p, 1);
+    if (!lower || *lower > 1)
+        return std::nullopt;
+    if (!knowsMode(row, s.mode[0]))
+        return unsigned(Setting); // kept for when that mode is chosen
+    s.mode[0] = row.text[*lower ? 0 : 1];
+    return unsigned(Mode);
+}
+
 // ST: split off, on (transmit on the other VFO), or on with VFO B 5 kHz up (row.max 2).
 std::optional<QByteArray> readSplit(const RadioState &s, const CatCommand &, QByteArrayView)
 {
@@ -207,48 +249,83 @@ const CatHandler kWidth{readWidth, setWidth};
 const CatHandler kSMeter{readSMeter, nullptr};
 const CatHandler kBandSelect{nullptr, selectBand};
 const CatHandler kCopyVfos{nullptr, copyVfos};
+const CatHandler kReceivers{readReceivers, setReceivers};
+const CatHandler kRadioInfo{readRadioInfo, nullptr};
+const CatHandler kSideband{readSideband, setSideband};
 
 // The commands the four radios share; each radio's own rows come first.
 constexpr CatCommand kYaesuCommon[] = {
     // name, access, handler, width, min, max, then the power-on value, reply or mode codes
     {"AB", S, &kCopyVfos},
+    {"AC", RS, &kShapedText, 0, 0, 0, "000"}, // tuner: 000 off, 001 on, 002 tune
     {"AG0", RS, &kStoredNumber, 3, 0, 255, "030"},
     {"AI", RS, &kAutoInfo, 1, 0, 1},
     {"BA", S, &kCopyVfos},
+    {"BC0", RS, &kStoredNumber, 1, 0, 1, "0"},      // auto notch
+    {"BI", RS, &kStoredNumber, 1, 0, 1, "0"},       // break-in
+    {"BP00", RS, &kStoredNumber, 3, 0, 1, "000"},   // manual notch on
+    {"BP01", RS, &kStoredNumber, 3, 1, 320, "150"}, // and its frequency in 10 Hz
     {"FA", RS, &kFrequencyA, 9},
     {"FB", RS, &kFrequencyB, 9},
+    {"GT0", RS, &kStoredNumber, 1, 0, 6, "4"}, // AGC: 4-6 automatic
     {"IF", R, &kInfo},
     {"KP", RS, &kStoredNumber, 2, 0, 75, "30"},
+    {"KR", RS, &kStoredNumber, 1, 0, 1, "1"}, // keyer
     {"KS", RS, &kStoredNumber, 3, 4, 60, "020"},
+    {"MG", RS, &kStoredNumber, 3, 0, 100, "050"},
     {"NA0", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"NB0", RS, &kStoredNumber, 1, 0, 1, "0"},
+    {"NL0", RS, &kStoredNumber, 3, 0, 15, "005"}, // noise blanker level
+    {"NR0", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"OI", R, &kOppositeInfo},
     {"PC", RS, &kStoredNumber, 3, 5, 100, "100"},
+    {"PL", RS, &kStoredNumber, 3, 0, 100, "050"}, // speech processor level
+    {"PR0", RS, &kStoredNumber, 1, 0, 1, "0"},    // and on
+    {"PR1", RS, &kStoredNumber, 1, 0, 1, "0"},    // microphone equaliser on
     {"PS", RS, &kPowerSwitch},
     {"RC", S, &kRitClear},
     {"RD", S, &kRitDown, 4},
     {"RG0", RS, &kStoredNumber, 3, 0, 255, "255"},
+    {"RL0", RS, &kStoredNumber, 2, 1, 15, "08"}, // noise reduction level
     {"RU", S, &kRitUp, 4},
     {"SM0", R, &kSMeter, 3},
     {"SQ0", RS, &kStoredNumber, 3, 0, 100, "000"},
     {"SV", S, &kCopyVfos},
     {"TX", RS, &kTransmit},
+    {"VG", RS, &kStoredNumber, 3, 0, 100, "050"}, // VOX gain
+    {"VX", RS, &kStoredNumber, 1, 0, 1, "0"},
 };
 
 // The FT-991A: FT without FR, sets the transmit VFO with FT2/FT3, three-digit menus (EX032 is
 // CAT TOT, which Hamlib sets to 100 ms when it opens the radio), VHF and UHF.
 constexpr CatCommand kFT991A[] = {
     {"BS", S, &kBandSelect, 2},
-    {"EX031", RS, &kStoredNumber, 1, 0, 3, "0"}, // CAT RATE
-    {"EX032", RS, &kStoredNumber, 1, 0, 3, "0"}, // CAT TOT
-    {"EX033", RS, &kStoredNumber, 1, 0, 1, "1"}, // CAT RTS
+    {"DT0", RS, &kShapedText, 0, 0, 0, "20250101"},  // date
+    {"DT1", RS, &kShapedText, 0, 0, 0, "000000"},    // time
+    {"EX031", RS, &kStoredNumber, 1, 0, 3, "0"},     // CAT RATE
+    {"EX032", RS, &kStoredNumber, 1, 0, 3, "0"},     // CAT TOT
+    {"EX033", RS, &kStoredNumber, 1, 0, 1, "1"},     // CAT RTS
+    {"EX039", RS, &kShapedText, 0, 0, 0, "+00"},     // reference frequency adjustment
+    {"EX059", RS, &kStoredNumber, 2, 0, 75, "30"},   // CW spot tone
+    {"EX117", RS, &kStoredNumber, 3, 0, 100, "050"}, // anti-VOX gain
+    {"EX142", RS, &kStoredNumber, 1, 0, 1, "0"},     // VOX on the data port
     {"FT", RS, &kTransmitVfo, 1, 0, 3},
     {"ID", R, &kFixedReply, 0, 0, 0, "0670"},
+    {"IS0", RS, &kShapedText, 0, 0, 0, "+0000"}, // IF shift
     {"MD0", RS, &kMode, 1, 0, 0, "123456789ABCDE"},
     {"PA0", RS, &kStoredNumber, 1, 0, 2, "0"},
     {"RA0", RS, &kStoredNumber, 1, 0, 1, "0"},
+    {"RI6", R, &kRadioInfo},
+    {"RI7", R, &kRadioInfo},
+    {"RM3", R, &kFixedReply, 0, 0, 0, "000"}, // meters: compression,
+    {"RM4", R, &kFixedReply, 0, 0, 0, "000"}, // ALC,
+    {"RM5", R, &kFixedReply, 0, 0, 0, "000"}, // power,
+    {"RM6", R, &kFixedReply, 0, 0, 0, "000"}, // SWR,
+    {"RM7", R, &kFixedReply, 0, 0, 0, "000"}, // drain current,
+    {"RM8", R, &kFixedReply, 0, 0, 0, "190"}, // supply voltage (13.8 V)
     {"RT", RS, &kRitSwitch},
     {"SH0", RS, &kWidth, 2, 0, 21, "00"},
+    {"VD", RS, &kStoredNumber, 4, 30, 3000, "0500"}, // VOX delay
     {"XT", RS, &kXitSwitch},
 };
 
@@ -256,20 +333,36 @@ constexpr CatCommand kFT991A[] = {
 // split and FT names the VFO transmitting now; its width command carries an on/off digit, RF
 // selects the roofing filter.
 constexpr CatCommand kFTDX101D[] = {
+    {"BC1", RS, &kStoredNumber, 1, 0, 1, "0"},
+    {"BP10", RS, &kStoredNumber, 3, 0, 1, "000"},
     {"BS", S, &kBandSelect, 2},
-    {"FR", RS, &kReceiveVfo, 1},
-    {"FT", RS, &kTransmittingVfo, 1, 0, 1},
+    {"DT0", RS, &kShapedText, 0, 0, 0, "20250101"},
+    {"DT1", RS, &kShapedText, 0, 0, 0, "000000"},
+    {"EX030405", RS, &kStoredNumber, 1, 0, 1, "0"}, // VOX on the data port
+    {"FR", RS, &kReceivers},
+    {"FT", RS, &kTransmittingVfo, 1, 0, 3}, // set also FT2 (A) and FT3 (B)
     {"ID", R, &kFixedReply, 0, 0, 0, "0681"},
+    {"IS0", RS, &kShapedText, 0, 0, 0, "0+0000"},
+    {"IS1", RS, &kShapedText, 0, 0, 0, "0+0000"},
     {"MD0", RS, &kMode, 1, 0, 0, "123456789ABCD"},
     {"MD1", RS, &kMode, 1, 0, 0, "123456789ABCD"},
+    {"NB1", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"PA0", RS, &kStoredNumber, 1, 0, 2, "0"},
     {"RA0", RS, &kStoredNumber, 1, 0, 3, "0"},
+    {"RM3", R, &kFixedReply, 0, 0, 0, "000000"}, // meters, each followed by 000
+    {"RM4", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM5", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM6", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM7", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM8", R, &kFixedReply, 0, 0, 0, "155000"}, // supply voltage
+    {"RM9", R, &kFixedReply, 0, 0, 0, "040000"}, // temperature
     {"RT", RS, &kRitSwitch},
     {"RF0", RS, &kStoredNumber, 1, 0, 5, "1"},
     {"RF1", RS, &kStoredNumber, 1, 0, 5, "1"},
     {"SH0", RS, &kWidth, 3, 0, 23, "000"},
     {"SH1", RS, &kWidth, 3, 0, 23, "000"},
     {"ST", RS, &kSplit, 1, 0, 1},
+    {"VD", RS, &kStoredNumber, 4, 30, 3000, "0500"},
     {"VS", RS, &kReceiveVfo, 1},
     {"XT", RS, &kXitSwitch},
 };
@@ -280,10 +373,24 @@ constexpr CatCommand kFT891[] = {
     {"EX0506", RS, &kStoredNumber, 1, 0, 3, "0"},
     {"EX0507", RS, &kStoredNumber, 1, 0, 3, "0"},
     {"EX0508", RS, &kStoredNumber, 1, 0, 1, "1"},
+    {"EX0707", RS, &kSideband, 1, 0, 1, "73"},           // CW on the lower side
+    {"EX0812", RS, &kSideband, 1, 0, 1, "8C"},           // DATA
+    {"EX1011", RS, &kSideband, 1, 0, 1, "69"},           // RTTY
+    {"EX1107", RS, &kSideband, 1, 0, 1, "12"},           // SSB: LSB
+    {"EX1616", RS, &kStoredNumber, 1, 0, 1, "0"},        // VOX on the data port
+    {"EX1620", RS, &kStoredNumber, 3, 0, 100, "050"},    // its gain,
+    {"EX1621", RS, &kStoredNumber, 4, 30, 3000, "0500"}, // delay
+    {"EX1622", RS, &kStoredNumber, 3, 0, 100, "050"},    // and anti-VOX gain
     {"ID", R, &kFixedReply, 0, 0, 0, "0650"},
+    {"IS0", RS, &kShapedText, 0, 0, 0, "0+0000"}, // IF shift on and offset
     {"MD0", RS, &kMode, 1, 0, 0, "123456789BCD"},
     {"PA0", RS, &kStoredNumber, 1, 0, 1, "0"},
     {"RA0", RS, &kStoredNumber, 1, 0, 1, "0"},
+    {"RM3", R, &kFixedReply, 0, 0, 0, "000"},
+    {"RM4", R, &kFixedReply, 0, 0, 0, "000"},
+    {"RM5", R, &kFixedReply, 0, 0, 0, "000"},
+    {"RM6", R, &kFixedReply, 0, 0, 0, "000"},
+    {"RM7", R, &kFixedReply, 0, 0, 0, "000"},
     {"SH0", RS, &kWidth, 3, 0, 21, "000"},
     {"ST", RS, &kSplit, 1, 0, 2},
     {"RG0", RS, &kStoredNumber, 3, 0, 30, "030"},
@@ -293,12 +400,21 @@ constexpr CatCommand kFT891[] = {
 // command carries a fixed second digit.
 constexpr CatCommand kFT710[] = {
     {"BS", S, &kBandSelect, 2},
+    {"CF000", RS, &kShapedText, 0, 0, 0, "00000"}, // clarifier: RX and TX on, 000
+    {"CF001", RS, &kShapedText, 0, 0, 0, "+0000"}, // and its offset
     {"FT", RS, &kTransmitVfo, 1, 0, 1},
     {"ID", R, &kFixedReply, 0, 0, 0, "0800"},
+    {"IS0", RS, &kShapedText, 0, 0, 0, "0+0000"},
     {"MD0", RS, &kMode, 1, 0, 0, "123456789ABCD"},
     {"MD1", RS, &kMode, 1, 0, 0, "123456789ABCD"},
     {"PA0", RS, &kStoredNumber, 1, 0, 2, "0"},
     {"RA0", RS, &kStoredNumber, 1, 0, 1, "0"},
+    {"RM3", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM4", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM5", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM6", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM7", R, &kFixedReply, 0, 0, 0, "000000"},
+    {"RM8", R, &kFixedReply, 0, 0, 0, "155000"},
     {"RT", RS, &kRitSwitch},
     {"RF0", RS, &kStoredNumber, 1, 0, 5, "1"},
     {"RF1", RS, &kStoredNumber, 1, 0, 5, "1"},
