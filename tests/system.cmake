@@ -23,3 +23,8 @@ foreach(run "1x;QT_SCALE_FACTOR=1" "1.25x;QT_SCALE_FACTOR=1.25" "2x;QT_SCALE_FAC
     set_tests_properties(tst_window_${tag} PROPERTIES ENVIRONMENT
                          "QT_QPA_PLATFORM=offscreen;${setting}")
 endforeach()
+
+# flrig, with its own drivers, on the bridge's ports under a display of the test's own.
+ovx2_add_test(tst_flrig_bridge SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_flrig_bridge.cpp
+              LIBS ovx2_testsupport ovx2_rigsim Qt6::Network)
+set_tests_properties(tst_flrig_bridge PROPERTIES TIMEOUT 600)

@@ -1,0 +1,134 @@
+#pragma once
+
+// flrig, the rig control program many hams run beside their logger, driven by a test: its
+// preference files, a free port for its XML-RPC server, and a client of that server.
+
+#include <QFile>
+#include <QHash>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace flrig_tools {
+
+constexpr int kWaitMs = 20000; // far above need: flrig opens a radio in about a second
+
+// Looks up a program the test drives: without it a developer is told how to get it and the
+// test is skipped; in CI (CI set) its absence fails the test.
+#define OVX2_REQUIRE_TOOL(path, name, package)                                                     \
+    do {                                                                                           \
+        path = QStandardPaths::findExecutable(QStringLiteral(name));                               \
+        if (path.isEmpty() && qEnvironmentVariableIsSet("CI"))                                     \
+            QFAIL(name " is missing; CI installs Debian's " package " for this test");             \
+        if (path.isEmpty())                                                                        \
+            QSKIP(name " is not installed: sudo apt-get install " package);                        \
+    } while (false)
+
+// A display of the test's own: Xvfb picks a free number and writes it to standard output.
+// The display's name (":N"), or empty.
+inline QString startDisplay(QProcess &display, const QString &xvfb)
+{
+    display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!QTest::qWaitFor([&display] { return display.canReadLine(); }, kWaitMs))
+        return {};
+    return QLatin1Char(':') + QString::fromLatin1(display.readLine().trimmed());
+}
+
+// flrig started on the preference folder `dir`, on `display`.
+inline void startFlrig(QProcess &flrig, const QString &program, const QString &dir,
+                       const QString &display)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    flrig.setProcessEnvironment(env);
+    flrig.setStandardOutputFile(QProcess::nullDevice());
+    flrig.setStandardErrorFile(QProcess::nullDevice());
+    flrig.start(program, {QStringLiteral("--config-dir"), dir + QLatin1Char('/')});
+}
+
+// A port nothing listens on now, for flrig's XML-RPC server.
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+// flrig's preference files (FLTK's format): which radio, on which device, at 38400 baud (the
+// seventh of its rates), and the XML-RPC port.
+bool writePrefs(const QString &dir, const QString &rig, const QString &device, quint16 port)
+{
+    const auto write = [&dir](const QString &app, const QByteArray &body) {
+        QFile file(dir + QLatin1Char('/') + app + QStringLiteral(".prefs"));
+        const QByteArray head = "; FLTK preferences file format 1.0\n; vendor: w1hkj.com\n"
+                                "; application: " +
+                                app.toUtf8() + "\n\n[.]\n\n";
+        return file.open(QIODevice::WriteOnly) &&
+               file.write(head + body) == head.size() + body.size();
+    };
+    return write(QStringLiteral("flrig"), "xcvr_name:" + rig.toUtf8() + '\n') &&
+           write(rig, "version:1.4.7\nxcvr_serial_port:" + device.toUtf8() +
+                          "\ncomm_baudrate:7\nxmlport:" + QByteArray::number(port) + '\n');
+}
+
+// flrig's XML-RPC methods, asked again and again while the test waits for an answer: each
+// method keeps its last answer.
+class FlrigClient {
+public:
+    explicit FlrigClient(quint16 port) : m_url(QStringLiteral("http://127.0.0.1:%1/RPC2").arg(port))
+    {
+    }
+
+    // Sends the call unless one of the same method is on its way; the last answer so far.
+    QString ask(const QString &method, const QString &params = {})
+    {
+        if (!m_pending.contains(method)) {
+            QNetworkRequest request(m_url);
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("text/xml"));
+            const QString body = QStringLiteral("<?xml version=\"1.0\"?><methodCall><methodName>"
+                                                "%1</methodName><params>%2</params></methodCall>")
+                                     .arg(method, params);
+            QNetworkReply *reply = m_network.post(request, body.toUtf8());
+            m_pending.insert(method);
+            QObject::connect(reply, &QNetworkReply::finished, reply, [this, method, reply] {
+                m_answers[method] = valueOf(reply->readAll());
+                m_pending.remove(method);
+                reply->deleteLater();
+            });
+        }
+        return m_answers.value(method);
+    }
+
+private:
+    // The text of the first <value>, or what went wrong.
+    static QString valueOf(const QByteArray &response)
+    {
+        QXmlStreamReader xml(response);
+        while (xml.readNextStartElement() || !xml.atEnd()) {
+            if (xml.isStartElement() && xml.name() == QLatin1String("value"))
+                return xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+            if (xml.isStartElement() && xml.name() == QLatin1String("fault"))
+                return QStringLiteral("fault");
+        }
+        return QStringLiteral("no answer");
+    }
+
+    QUrl m_url;
+    QNetworkAccessManager m_network;
+    QSet<QString> m_pending;
+    QHash<QString, QString> m_answers;
+};
+
+} // namespace flrig_tools
+
+using flrig_tools::FlrigClient;
+using flrig_tools::freePort;
+using flrig_tools::kWaitMs;
+using flrig_tools::startDisplay;
+using flrig_tools::startFlrig;
+using flrig_tools::writePrefs;
