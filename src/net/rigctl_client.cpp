@@ -3,11 +3,16 @@
 #include "net/cat_family.h"
 #include "rig/cat_dialect.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kReadBuffer = 16 * 1024;
 constexpr qint64 kChunk = 512;
 constexpr qsizetype kShown = 160; // characters of one line shown in the terminal
+// Reads one command may ask of the rig: far more than any command needs, so that no command
+// can keep the rig busy without end.
+constexpr int kMaxReads = 16;
 
 // A line as the terminal shows it: printable ASCII as it is, anything else as \xNN, newlines of
 // a multi-line answer as "\n", cut short past kShown characters.
@@ -152,50 +157,62 @@ void RigctlClient::start(rigctl::Parsed parsed)
         answer(parsed, Outcome{refusal, {}, {}, {}});
         return;
     }
-    const Context context = contextFor(family, parsed.args);
-    QList<QByteArray> reads = command->reads ? command->reads(context) : QList<QByteArray>{};
-    m_running = Running{std::move(parsed), std::move(reads), 0, {}};
+    m_running = Running{std::move(parsed), {}, 0, {}};
     askNext();
 }
 
 void RigctlClient::askNext()
 {
-    while (m_running->nextRead < m_running->reads.size()) {
-        const QByteArray &query = m_running->reads.at(m_running->nextRead);
-        const QByteArray cached = m_rig.cachedReply(query);
-        if (cached.isEmpty()) {
-            m_deadline.start(m_readTimeoutMs);
-            m_rig.ask(source(), query);
+    const CatFamily *family = catFamily(m_rig.rigType());
+    const rigctl::Command *command = m_running->parsed.command;
+    if (!family && !(command->flags & rigctl::NeedsNoRig)) {
+        endRunning(rigctl::NotAvailable); // the rig type was cleared while the command waited
+        return;
+    }
+    while (command->reads) {
+        const rigctl::Context context = contextFor(family, m_running->parsed.args);
+        const QList<QByteArray> reads = command->reads(context, m_running->replies);
+        const auto missing = std::find_if(reads.begin(), reads.end(), [this](const QByteArray &q) {
+            return !m_running->replies.contains(q);
+        });
+        if (missing == reads.end())
+            break;
+        if (++m_running->reads > kMaxReads) {
+            endRunning(rigctl::Protocol);
             return;
         }
-        m_running->replies.insert(query, cached);
-        ++m_running->nextRead;
+        const QByteArray cached = m_rig.cachedReply(*missing);
+        if (!cached.isEmpty()) {
+            m_running->replies.insert(*missing, cached);
+            continue;
+        }
+        m_running->asked = *missing;
+        m_deadline.start(m_readTimeoutMs);
+        m_rig.ask(source(), *missing);
+        return;
     }
     finish();
 }
 
 void RigctlClient::onReplied(const QByteArray &reply)
 {
-    if (!m_running || m_running->nextRead >= m_running->reads.size())
+    if (!m_running || m_running->asked.isEmpty())
         return; // a reply to a read this client has given up on
-    const QByteArray &query = m_running->reads.at(m_running->nextRead);
     if (reply == "?;") {
         m_deadline.stop();
         endRunning(rigctl::Rejected);
         return;
     }
-    if (!answers(reply, query))
+    if (!answers(reply, m_running->asked))
         return; // not the reply to the read waited for
     m_deadline.stop();
-    m_running->replies.insert(query, reply);
-    ++m_running->nextRead;
+    m_running->replies.insert(std::exchange(m_running->asked, QByteArray()), reply);
     askNext();
 }
 
 void RigctlClient::onUnanswered(const QByteArray &query)
 {
-    if (!m_running || m_running->nextRead >= m_running->reads.size() ||
-        m_running->reads.at(m_running->nextRead) != query)
+    if (!m_running || m_running->asked != query)
         return;
     m_deadline.stop();
     endRunning(rigctl::TimedOut);
@@ -206,11 +223,6 @@ void RigctlClient::finish()
     using namespace rigctl;
     const CatFamily *family = catFamily(m_rig.rigType());
     const Command *command = m_running->parsed.command;
-    if (!family && !(command->flags & NeedsNoRig)) {
-        // The rig type was cleared while this command waited for the rig.
-        endRunning(NotAvailable);
-        return;
-    }
     Context context = contextFor(family, m_running->parsed.args);
     const Outcome outcome = command->finish(context, m_running->replies);
     if (outcome.code == Ok) {
@@ -232,7 +244,8 @@ void RigctlClient::endRunning(int code)
 rigctl::Context RigctlClient::contextFor(const CatFamily *family, const QList<QByteArray> &args)
 {
     // Commands that need no rig read no family either; they still get one to point at.
-    return {family ? *family : *catFamily(RigType::K3), args, m_state, m_readTimeoutMs};
+    const CatFamily &f = family ? *family : *catFamily(RigType::K3);
+    return {f, cat::radioModel(f, m_rig.cachedReply("ID;")), args, m_state, m_readTimeoutMs};
 }
 
 void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome)

@@ -49,8 +49,8 @@ signals:
 private:
     struct Running {
         rigctl::Parsed parsed;
-        QList<QByteArray> reads;
-        qsizetype nextRead = 0;
+        QByteArray asked; // the read the rig is asked, empty when none
+        int reads = 0;
         rigctl::Replies replies;
     };
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 struct CatFamily;
+struct RadioModel;
 
 // The rigctld protocol as Hamlib 4.5.4's rigctld speaks it: the table of commands the server
 // answers, the reading of a client's line into commands, and the writing of answers in the
@@ -41,6 +42,7 @@ using Replies = QHash<QByteArray, QByteArray>;
 
 struct Context {
     const CatFamily &family;
+    const RadioModel &model; // the family's radio that the rig's ID names
     const QList<QByteArray> &args;
     ClientState &state;
     int timeoutMs; // how long a read may take: told to clients in \dump_state
@@ -62,7 +64,9 @@ enum Flag : unsigned {
     NeedsNoRig = 16,  // answered without a rig type
 };
 
-using ReadsFn = QList<QByteArray> (*)(const Context &);
+// The CAT reads an answer needs, given the replies to those asked so far: a read may depend on
+// an earlier reply (the passband's read on the mode).
+using ReadsFn = QList<QByteArray> (*)(const Context &, const Replies &);
 using FinishFn = Outcome (*)(Context &, const Replies &);
 
 struct Command {

@@ -28,6 +28,8 @@ private slots:
     void overlongAndBinaryInput();
     void floodIsHeldBackNotLost();
     void clientThatNeverReads();
+    void eachRadioOfAFamily_data();
+    void eachRadioOfAFamily();
 
 private:
     void startServer(RigType type);
@@ -54,6 +56,9 @@ void TestRigctlServer::startServer(RigType type)
     m_server.reset();
     m_rig = std::make_unique<FakeRigAccess>(type);
     fake_radios::load(*m_rig);
+    // Passband reads: Kenwood's DSP high and low cut, Yaesu's width index and narrow.
+    m_rig->rig.insert({{"SH;", "SH05;"}, {"SL;", "SL00;"}, {"NA0;", "NA00;"}});
+    m_rig->rig.insert({{"SH0;", "SH014;"}, {"ST;", "ST0;"}});
     m_server = std::make_unique<RigctlServer>(*m_rig);
     connect(m_server.get(), &RigctlServer::traffic, this,
             [this](int client, TrafficDirection direction, const QString &text) {
@@ -94,23 +99,23 @@ void TestRigctlServer::commands_data()
     row("Kenwood F", kw, "F 50313000\n", "RPRT 0\n", {"FA00050313000;"});
     row("F not a number", k3, "F abc\n", "RPRT -1\n");
     row("F no argument", k3, "F\n", "RPRT -1\n");
-    row("K3 i I", k3, "i\nI 7041000\n", "7040000\nRPRT 0\n", {"FB00007041000;"});
+    row("K3 i I", k3, "i\nI 7041000\n", "14074000\nRPRT 0\n", {"FB00007041000;"});
     // Modes, with the K3's data sub-modes and passband in BW (10 Hz units).
     row("K3 m", k3, "m\n", "USB\n2700\n");
     row("K3 M USB 2400", k3, "M USB 2400\n", "RPRT 0\n", {"MD2;", "BW0240;"});
-    row("K3 M PKTUSB", k3, "M PKTUSB 0\n", "RPRT 0\n", {"MD6;", "DT0;"});
+    row("K3 M PKTUSB", k3, "M PKTUSB 0\n", "RPRT 0\n", {"MD6;", "DT0;", "BW0270;"});
     row("K3 M PKTLSB", k3, "M PKTLSB -1\n", "RPRT 0\n", {"MD6;", "DT1;"});
     row("K3 M RTTYR", k3, "M RTTYR\n", "RPRT 0\n", {"MD9;", "DT2;"});
     row("K3 M CWR 500", k3, "M CWR 500\n", "RPRT 0\n", {"MD7;", "BW0050;"});
     row("K3 M unknown mode", k3, "M WFM 0\n", "RPRT -1\n");
     row("K3 M passband not a number", k3, "M USB wide\n", "RPRT -1\n");
     row("K2 m", k2, "m\n", "USB\n500\n");
-    row("K2 M RTTY ignores width", k2, "M RTTY 2400\n", "RPRT 0\n", {"MD6;"});
+    row("K2 M RTTY", k2, "M RTTY 2400\n", "RPRT 0\n", {"MD6;", "FW2400;"});
     row("K2 has no FM", k2, "M FM 0\n", "RPRT -1\n");
     row("Kenwood m", kw, "m\n", "USB\n2400\n");
-    row("Kenwood M RTTY", kw, "M RTTY 0\n", "RPRT 0\n", {"MD6;"});
-    row("Yaesu m", ya, "m\n", "USB\n0\n");
-    row("Yaesu M PKTUSB", ya, "M PKTUSB 3000\n", "RPRT 0\n", {"MD0C;"});
+    row("Kenwood M RTTY", kw, "M RTTY -1\n", "RPRT 0\n", {"MD6;"});
+    row("Yaesu m", ya, "m\n", "USB\n2400\n");
+    row("Yaesu M PKTUSB", ya, "M PKTUSB 3000\n", "RPRT 0\n", {"MD0C;", "NA00;", "SH017;"});
     row("Yaesu M C4FM", ya, "M C4FM 0\n", "RPRT 0\n", {"MD0E;"});
     // PTT: TX;/RX; on Elecraft and Kenwood, TX1;/TX0; on Yaesu; read from TQ, IF, TX.
     row("K3 t", k3, "t\n", "0\n");
@@ -396,6 +401,88 @@ void TestRigctlServer::clientThatNeverReads()
     QVERIFY(socket);
     QVERIFY(socket->bytesToWrite() < RigctlClient::kMaxUnsent + 16 * 1024);
     QVERIFY(socket->bytesAvailable() <= 16 * 1024);
+}
+
+void TestRigctlServer::eachRadioOfAFamily_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("id"); // the rig's reply to ID;
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArrayList>("settings");
+    auto row = [](const char *name, RigType t, const char *id, const char *request,
+                  const char *answer, QByteArrayList settings = {}) {
+        QTest::newRow(name) << t << QByteArray(id) << QByteArray(request) << QByteArray(answer)
+                            << settings;
+    };
+    const RigType k3 = RigType::K3, k2 = RigType::K2, kw = RigType::Kenwood, ya = RigType::Yaesu;
+    // Passbands as Hamlib's drivers set them: -1 keeps, 0 is the mode's normal, any other the
+    // nearest the radio takes; m reads back what M set.
+    row("K3 M USB 2404", k3, "ID017;", "M USB 2404\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD2;", "BW0240;"});
+    row("K3 M CW 0", k3, "ID017;", "M CW 0\n", "RPRT 0\n", {"MD3;", "BW0100;"});
+    row("K3 M USB -1", k3, "ID017;", "M USB -1\n", "RPRT 0\n", {"MD2;"});
+    row("K2 M CW 500", k2, "ID017;", "M CW 500\nm\n", "RPRT 0\nCW\n500\n", {"MD3;", "FW0500;"});
+    row("TS-2000 M CW 450", kw, "ID019;", "M CW 450\nm\n", "RPRT 0\nCW\n500\n",
+        {"MD3;", "FW0500;"});
+    row("TS-2000 M USB 2400", kw, "ID019;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD2;", "SH05;"});
+    row("TS-590SG M USB 2400", kw, "ID023;", "M USB 2400\n", "RPRT 0\n", {"MD2;", "SH07;"});
+    row("TS-590SG M CW 250", kw, "ID023;", "M CW 250\n", "RPRT 0\n", {"MD3;", "FW0250;"});
+    row("TS-480 M USB 520", kw, "ID020;", "M USB 520\nm\n", "RPRT 0\nUSB\n500\n",
+        {"MD2;", "FW0001;"});
+    row("TS-480 M AM 0", kw, "ID020;", "M AM 0\n", "RPRT 0\n", {"MD5;", "FW0000;"});
+    row("FT-991A M USB 2400", ya, "ID0670;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH014;"});
+    row("FT-991A M CW 500", ya, "ID0670;", "M CW 500\nm\n", "RPRT 0\nCW\n500\n",
+        {"MD03;", "NA01;", "SH010;"});
+    row("FT-991A M USB 0", ya, "ID0670;", "M USB 0\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH000;"});
+    row("FT-991A M FM 9000", ya, "ID0670;", "M FM 9000\nm\n", "RPRT 0\nFM\n16000\n", {"MD04;"});
+    row("FT-891 M USB 2400", ya, "ID0650;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH0114;"});
+    row("FTDX101D M USB 2400", ya, "ID0681;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "SH0014;"});
+    row("FT-710 M PKTUSB 2900", ya, "ID0800;", "M PKTUSB 2900\n", "RPRT 0\n", {"MD0C;", "SH0018;"});
+    // The split frequency with split off: VFO A's, or 0 where rigctld answers 0.
+    row("K3 i", k3, "ID017;", "i\n", "14074000\n");
+    row("K3 i in split", k3, "ID017;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"FT1;"});
+    row("FT-991A i", ya, "ID0670;", "i\n", "0\n");
+    row("FTDX101D i", ya, "ID0681;", "i\n", "14074000\n");
+    row("FT-991A i in split", ya, "ID0670;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"FT3;"});
+    // Split: the FT-891 and FTDX101D read and set their split switch, the FT-710 sets FT0/FT1.
+    row("FT-891 s S", ya, "ID0650;", "s\nS 1 VFOB\ns\n", "0\nVFOA\nRPRT 0\n1\nVFOB\n", {"ST1;"});
+    row("FTDX101D i in split", ya, "ID0681;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"ST1;"});
+    row("FT-710 S", ya, "ID0800;", "S 1 VFOB\nS 0 VFOA\n", "RPRT 0\nRPRT 0\n", {"FT1;", "FT0;"});
+    // What rigctld says of the radio: its own model and PTT type.
+    row("TS-590SG dump_state", kw, "ID023;", "\\chk_vfo\n\\dump_state\n",
+        "ptt_type=0x5\nrig_model=2037");
+    row("FTDX101D dump_state", ya, "ID0681;", "\\chk_vfo\n\\dump_state\n",
+        "ptt_type=0x1\nrig_model=1040");
+}
+
+void TestRigctlServer::eachRadioOfAFamily()
+{
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, id);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArrayList, settings);
+    startServer(type);
+    m_rig->rig.insert("ID;", id);
+    m_rig->cached.insert("ID;");
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(request);
+    if (request.contains("dump_state")) {
+        QTRY_VERIFY(client->received().endsWith("done\n"));
+        const QByteArray dump = client->received();
+        for (const QByteArray &line : answer.split('\n'))
+            QVERIFY2(dump.contains('\n' + line + '\n'), line.constData());
+        return;
+    }
+    QTRY_COMPARE(client->received(), answer);
+    QCOMPARE(m_rig->settings, settings);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlServer)
