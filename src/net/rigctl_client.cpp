@@ -157,7 +157,7 @@ void RigctlClient::start(rigctl::Parsed parsed)
         answer(parsed, Outcome{refusal, {}, {}, {}});
         return;
     }
-    m_running = Running{std::move(parsed), {}, 0, {}};
+    m_running = Running{std::move(parsed), {}, 0, {}, {}, {}};
     askNext();
 }
 
@@ -185,6 +185,10 @@ void RigctlClient::askNext()
         if (!cached.isEmpty()) {
             m_running->replies.insert(*missing, cached);
             continue;
+        }
+        if (!m_rig.rigConnected()) {
+            endRunning(rigctl::NoRig);
+            return;
         }
         m_running->asked = *missing;
         m_deadline.start(m_readTimeoutMs);
@@ -222,14 +226,48 @@ void RigctlClient::finish()
 {
     using namespace rigctl;
     const CatFamily *family = catFamily(m_rig.rigType());
-    const Command *command = m_running->parsed.command;
     Context context = contextFor(family, m_running->parsed.args);
-    const Outcome outcome = command->finish(context, m_running->replies);
-    if (outcome.code == Ok) {
-        for (const QByteArray &setting : outcome.settings)
-            m_rig.set(source(), setting);
+    m_running->outcome = m_running->parsed.command->finish(context, m_running->replies);
+    const QList<QByteArray> settings = m_running->outcome.settings;
+    if (m_running->outcome.code != Ok || settings.isEmpty()) {
+        settle();
+        return;
     }
-    answer(m_running->parsed, outcome);
+    if (!m_rig.rigConnected()) {
+        endRunning(NoRig);
+        return;
+    }
+    // Answered when the rig has taken or refused every setting; one may be settled at once.
+    m_running->unsettled = settings;
+    m_running->setting = true;
+    for (const QByteArray &setting : settings)
+        m_rig.set(source(), setting);
+    m_running->setting = false;
+    if (m_running->unsettled.isEmpty())
+        settle();
+}
+
+void RigctlClient::onSettled(const QByteArray &setting, SettingResult result)
+{
+    if (!m_running)
+        return;
+    QList<QByteArray> &unsettled = m_running->unsettled;
+    const qsizetype i = unsettled.indexOf(setting);
+    if (i < 0)
+        return; // a setting of a command this client no longer waits for
+    unsettled.removeAt(i);
+    int &code = m_running->outcome.code;
+    if (result == SettingResult::NoRig)
+        code = rigctl::NoRig;
+    else if (result == SettingResult::Refused && code == rigctl::Ok)
+        code = rigctl::Rejected;
+    if (unsettled.isEmpty() && !m_running->setting)
+        settle(); // else finish() answers once it has given the rig every setting
+}
+
+void RigctlClient::settle()
+{
+    answer(m_running->parsed, m_running->outcome);
     m_running.reset();
     schedule();
 }

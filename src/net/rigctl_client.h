@@ -16,8 +16,9 @@ enum class TrafficDirection { FromClient, ToClient, Note };
 
 // One connected rigctl client: its line buffer, its commands in order, and the reads and
 // settings they need from the rig. Commands are answered one at a time, in the order they came;
-// a read the virtual rig does not hold goes to the rig and the next command waits for it. Every
-// buffer is bounded: a client that floods or stops reading slows only itself.
+// a read the virtual rig does not hold goes to the rig and the next command waits for it, and a
+// setting is answered once the rig has taken or refused it. Every buffer is bounded: a client
+// that floods or stops reading slows only itself.
 class RigctlClient : public QObject {
     Q_OBJECT
 public:
@@ -38,9 +39,10 @@ public:
     int number() const { return m_number; }
     Source source() const { return Source{Source::Kind::Network, m_number}; }
 
-    // The rig's answer to this client's read, or its silence.
+    // The rig's answer to this client's read, or its silence; what became of its setting.
     void onReplied(const QByteArray &reply);
     void onUnanswered(const QByteArray &query);
+    void onSettled(const QByteArray &setting, SettingResult result);
 
 signals:
     void traffic(int client, TrafficDirection direction, const QString &text);
@@ -52,6 +54,9 @@ private:
         QByteArray asked; // the read the rig is asked, empty when none
         int reads = 0;
         rigctl::Replies replies;
+        rigctl::Outcome outcome;     // once worked out, while its settings are taken
+        QList<QByteArray> unsettled; // settings the rig has not yet taken or refused
+        bool setting = false;        // they are being given to the rig
     };
 
     void readSocket();
@@ -64,6 +69,7 @@ private:
     rigctl::Context contextFor(const CatFamily *family, const QList<QByteArray> &args);
     void askNext();
     void finish();
+    void settle();
     void answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome);
     void note(const QString &text);
     void disconnected();

@@ -23,6 +23,7 @@ enum Code : int {
     Ok = 0,
     InvalidArgument = -1, // RIG_EINVAL
     TimedOut = -5,        // RIG_ETIMEOUT: the rig did not answer in time
+    NoRig = -6,           // RIG_EIO: no rig is connected to take it
     Protocol = -8,        // RIG_EPROTO: the rig's reply made no sense
     Rejected = -9,        // RIG_ERJCTED: the rig refused the read ("?;")
     NotAvailable = -11,   // RIG_ENAVAIL: a command or value this server does not serve

@@ -17,6 +17,11 @@ RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : QObject(parent), m
                 if (RigctlClient *c = client(source))
                     c->onUnanswered(query);
             });
+    connect(&rig, &RigAccess::settled, this,
+            [this](const Source &source, const QByteArray &setting, SettingResult result) {
+                if (RigctlClient *c = client(source))
+                    c->onSettled(setting, result);
+            });
 }
 
 RigctlServer::~RigctlServer()

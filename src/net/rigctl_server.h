@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/rigctl_client.h"
+#include "rig/request_tracker.h"
 
 #include <QHostAddress>
 #include <QMap>
@@ -18,8 +19,6 @@ class RigctlServer : public QObject {
 public:
     static constexpr quint16 kDefaultPort = 4532;
     static constexpr int kMaxClients = 16;
-    // How long a client's read may wait for the rig before it is answered RPRT -5.
-    static constexpr int kDefaultReadTimeoutMs = 3000;
 
     explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
     ~RigctlServer() override;
@@ -52,5 +51,6 @@ private:
     QTcpServer m_server;
     QMap<int, RigctlClient *> m_clients;
     int m_nextNumber = 1;
-    int m_readTimeoutMs = kDefaultReadTimeoutMs;
+    // A client's read waits as long as the rig's tracker waits for its reply, and no longer.
+    int m_readTimeoutMs = int(RequestTracker::kReplyWindowMs);
 };

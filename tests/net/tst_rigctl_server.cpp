@@ -1,5 +1,6 @@
 #include "fake_radios.h"
 #include "net/rigctl_server.h"
+#include "rig/request_tracker.h"
 #include "rigctl_test_client.h"
 
 #include <QSignalSpy>
@@ -30,6 +31,8 @@ private slots:
     void clientThatNeverReads();
     void eachRadioOfAFamily_data();
     void eachRadioOfAFamily();
+    void settingsAreAnsweredWhenSettled_data();
+    void settingsAreAnsweredWhenSettled();
 
 private:
     void startServer(RigType type);
@@ -479,7 +482,54 @@ void TestRigctlServer::eachRadioOfAFamily()
         const QByteArray dump = client->received();
         for (const QByteArray &line : answer.split('\n'))
             QVERIFY2(dump.contains('\n' + line + '\n'), line.constData());
+        QVERIFY(dump.contains("\ntimeout=" + QByteArray::number(RequestTracker::kReplyWindowMs) +
+                              '\n'));
         return;
+    }
+    QTRY_COMPARE(client->received(), answer);
+    QCOMPARE(m_rig->settings, settings);
+}
+
+void TestRigctlServer::settingsAreAnsweredWhenSettled_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QByteArrayList>("refused");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArrayList>("settings");
+    auto row = [](const char *name, const char *request, bool connected, QByteArrayList refused,
+                  const char *answer, QByteArrayList settings) {
+        QTest::newRow(name) << QByteArray(request) << connected << refused << QByteArray(answer)
+                            << settings;
+    };
+    row("taken", "T 1\n", true, {}, "RPRT 0\n", {"TX;"});
+    row("refused", "T 1\nv\n", true, {"TX;"}, "RPRT -9\nVFOA\n", {"TX;"});
+    row("one of two refused", "M PKTLSB 2400\n", true, {"DT1;"}, "RPRT -9\n",
+        {"MD6;", "DT1;", "BW0240;"});
+    row("no rig: nothing is given", "T 1\nF 7040000\n", false, {}, "RPRT -6\nRPRT -6\n", {});
+    row("no rig: a read it must answer", "f\n", false, {}, "RPRT -6\n", {});
+    row("then a read, in order", "F 7040000\nf\n", true, {}, "RPRT 0\n7040000\n",
+        {"FA00007040000;"});
+}
+
+void TestRigctlServer::settingsAreAnsweredWhenSettled()
+{
+    // The rig takes its time: a setting is answered once the rig has said what became of it.
+    QFETCH(QByteArray, request);
+    QFETCH(bool, connected);
+    QFETCH(QByteArrayList, refused);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArrayList, settings);
+    startServer(RigType::K3);
+    m_rig->connected = connected;
+    m_rig->refused = QSet<QByteArray>(refused.begin(), refused.end());
+    m_rig->delayMs = 1000;
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(request);
+    if (!settings.isEmpty()) {
+        QTRY_VERIFY(!m_rig->settings.isEmpty());
+        QCOMPARE(client->received(), QByteArray()); // the rig has not said yet
     }
     QTRY_COMPARE(client->received(), answer);
     QCOMPARE(m_rig->settings, settings);
