@@ -4,6 +4,7 @@
 #include "rig/cat_dialect.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -13,6 +14,10 @@ constexpr qsizetype kShown = 160; // characters of one line shown in the termina
 // Reads one command may ask of the rig: far more than any command needs, so that no command
 // can keep the rig busy without end.
 constexpr int kMaxReads = 16;
+
+// What a web browser's request begins with, whatever page sent it.
+constexpr std::string_view kHttpMethods[] = {"GET ",    "POST ",  "OPTIONS ", "PUT ",  "HEAD ",
+                                             "DELETE ", "PATCH ", "CONNECT ", "TRACE "};
 
 // A line as the terminal shows it: printable ASCII as it is, anything else as \xNN, newlines of
 // a multi-line answer as "\n", cut short past kShown characters.
@@ -52,7 +57,8 @@ RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int r
             schedule();
         }
     });
-    connect(socket, &QTcpSocket::disconnected, this, &RigctlClient::disconnected);
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this] { shut(QStringLiteral("disconnected")); });
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         // The bridge said nothing in time: this client's read is dropped and the client told.
         m_rig.forget(source());
@@ -73,15 +79,38 @@ RigctlClient::~RigctlClient()
 
 void RigctlClient::readSocket()
 {
-    while (m_socket && !m_closing && m_queue.size() < kMaxQueued && m_socket->bytesAvailable() > 0)
+    while (m_socket && !m_closing && m_queue.size() < kMaxQueued &&
+           m_socket->bytesAvailable() > 0) {
         takeLines(m_socket->read(kChunk));
+    }
     schedule();
+}
+
+bool RigctlClient::isHttp(QByteArrayView line) const
+{
+    // The request line opens a browser's request; a header line ("Host: ...", "Origin: ...")
+    // follows it. A rigctl line never starts with a word of two or more letters and a colon.
+    if (m_firstLine) {
+        for (const std::string_view method : kHttpMethods) {
+            if (line.startsWith(QByteArrayView(method.data(), qsizetype(method.size()))))
+                return true;
+        }
+    }
+    if (line.trimmed().endsWith(" HTTP/1.1") || line.trimmed().endsWith(" HTTP/1.0"))
+        return true;
+    qsizetype name = 0;
+    while (name < line.size() && (std::isalnum(static_cast<unsigned char>(line[name])) ||
+                                  line[name] == '-' || line[name] == '_'))
+        ++name;
+    return name >= 2 && name < line.size() && line[name] == ':' &&
+           (name + 1 == line.size() || line[name + 1] == ' ' || line[name + 1] == '\t' ||
+            line[name + 1] == '\r');
 }
 
 void RigctlClient::takeLines(const QByteArray &data)
 {
     qsizetype start = 0;
-    while (start < data.size()) {
+    while (start < data.size() && !m_closing) {
         const qsizetype newline = data.indexOf('\n', start);
         const qsizetype end = newline < 0 ? data.size() : newline;
         if (m_discarding >= 0) {
@@ -89,6 +118,11 @@ void RigctlClient::takeLines(const QByteArray &data)
         } else {
             m_line.append(data.constData() + start, end - start);
             if (m_line.size() > kMaxLine) {
+                if (isHttp(m_line)) { // a request line with a long address
+                    shut(QStringLiteral("sent an HTTP request (a web page?): closed; nothing it "
+                                        "sent was run"));
+                    return;
+                }
                 note(QStringLiteral("a line longer than %1 characters: discarded up to its "
                                     "newline")
                          .arg(kMaxLine));
@@ -102,11 +136,22 @@ void RigctlClient::takeLines(const QByteArray &data)
         if (m_discarding >= 0) {
             note(QStringLiteral("%1 characters discarded").arg(m_discarding));
             m_discarding = -1;
+            m_firstLine = false;
+            rigctl::Parsed overlong;
+            overlong.overlong = true;
+            m_queue.append(overlong);
             continue;
         }
         const QByteArray line = std::exchange(m_line, QByteArray());
         if (line.trimmed().isEmpty())
             continue;
+        if (isHttp(line)) {
+            shut(QStringLiteral("sent an HTTP request (a web page?): \"%1\"; closed, nothing it "
+                                "sent was run")
+                     .arg(shown(line.trimmed())));
+            return;
+        }
+        m_firstLine = false;
         emit traffic(m_number, TrafficDirection::FromClient, shown(line.trimmed()));
         m_queue.append(rigctl::parseLine(line));
     }
@@ -149,7 +194,9 @@ void RigctlClient::start(rigctl::Parsed parsed)
     const Command *command = parsed.command;
     const CatFamily *family = catFamily(m_rig.rigType());
     int refusal = Ok;
-    if (!command || (!family && !(command->flags & NeedsNoRig)))
+    if (parsed.overlong)
+        refusal = InvalidArgument;
+    else if (!command || (!family && !(command->flags & NeedsNoRig)))
         refusal = NotAvailable;
     else if (parsed.missingArgs)
         refusal = InvalidArgument;
@@ -304,15 +351,22 @@ void RigctlClient::note(const QString &text)
     emit traffic(m_number, TrafficDirection::Note, text);
 }
 
-void RigctlClient::disconnected()
+void RigctlClient::shut(const QString &why)
 {
-    m_closing = true;
+    if (m_gone)
+        return;
+    m_gone = m_closing = true;
     m_deadline.stop();
     if (m_running) {
         m_rig.forget(source());
         m_running.reset();
     }
     m_queue.clear();
-    note(QStringLiteral("disconnected"));
+    if (!why.isEmpty())
+        note(why);
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
     emit gone(m_number);
 }

@@ -18,7 +18,8 @@ enum class TrafficDirection { FromClient, ToClient, Note };
 // settings they need from the rig. Commands are answered one at a time, in the order they came;
 // a read the virtual rig does not hold goes to the rig and the next command waits for it, and a
 // setting is answered once the rig has taken or refused it. Every buffer is bounded: a client
-// that floods or stops reading slows only itself.
+// that floods or stops reading slows only itself. A connection that speaks HTTP (a web page's
+// request) is closed at its first line, before anything it sent is run.
 class RigctlClient : public QObject {
     Q_OBJECT
 public:
@@ -72,7 +73,9 @@ private:
     void settle();
     void answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome);
     void note(const QString &text);
-    void disconnected();
+    // Ends the connection: what waits is dropped, the rig forgets this client's reads.
+    void shut(const QString &why);
+    bool isHttp(QByteArrayView line) const;
 
     const int m_number;
     QPointer<QTcpSocket> m_socket;
@@ -80,11 +83,13 @@ private:
     const int m_readTimeoutMs;
     rigctl::ClientState m_state;
     QByteArray m_line;
+    bool m_firstLine = true;
     qsizetype m_discarding = -1; // bytes of an overlong line discarded so far, -1 when none
     QList<rigctl::Parsed> m_queue;
     std::optional<Running> m_running;
     QTimer m_deadline;
     bool m_scheduled = false;
     bool m_closing = false;
+    bool m_gone = false;
     bool m_stalled = false; // said once per stall that the client does not read
 };

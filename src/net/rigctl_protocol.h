@@ -93,6 +93,7 @@ struct Parsed {
     bool quit = false;
     bool missingArgs = false;
     QList<QByteArray> args;
+    bool overlong = false; // a line past the bound, answered RPRT -1 in its turn
 };
 
 // A line may hold several commands ("fmv", "F 7040000 f"), as rigctld reads its input as a

@@ -33,6 +33,8 @@ private slots:
     void eachRadioOfAFamily();
     void settingsAreAnsweredWhenSettled_data();
     void settingsAreAnsweredWhenSettled();
+    void webPagesAreShutOut_data();
+    void webPagesAreShutOut();
 
 private:
     void startServer(RigType type);
@@ -323,7 +325,10 @@ void TestRigctlServer::overlongAndBinaryInput_data()
     QTest::addColumn<QString>("note");
     QTest::newRow("10,000-character line")
         << QByteArray(10000, 'F') + "\nf\n"
-        << QByteArray("14074000\n") << QStringLiteral("1: 10000 characters discarded");
+        << QByteArray("RPRT -1\n14074000\n") << QStringLiteral("1: 10000 characters discarded");
+    QTest::newRow("2,000 characters of arguments")
+        << "F 7040000" + QByteArray(2000, ' ') + "\nf\n"
+        << QByteArray("RPRT -1\n14074000\n") << QStringLiteral("1: 2009 characters discarded");
     QTest::newRow("a megabyte without a newline")
         << QByteArray(1024 * 1024, 'x') << QByteArray()
         << QStringLiteral("1: a line longer than 1024 characters: discarded up to its newline");
@@ -351,10 +356,10 @@ void TestRigctlServer::overlongAndBinaryInput()
         QTRY_VERIFY2(m_notes.contains(note), qPrintable(m_notes.join(QLatin1Char('\n'))));
     QTRY_COMPARE(bad->received(), answer);
     QCOMPARE(bad->socket.state(), QAbstractSocket::ConnectedState);
-    // The bad client is served again after a newline.
+    // The bad client is served again after a newline, which ends a line still too long.
     bad->take();
     bad->send("\nv\n");
-    QTRY_COMPARE(bad->received(), QByteArray("VFOA\n"));
+    QTRY_COMPARE(bad->received(), QByteArray(input.endsWith('\n') ? "VFOA\n" : "RPRT -1\nVFOA\n"));
 }
 
 void TestRigctlServer::floodIsHeldBackNotLost()
@@ -533,6 +538,36 @@ void TestRigctlServer::settingsAreAnsweredWhenSettled()
     }
     QTRY_COMPARE(client->received(), answer);
     QCOMPARE(m_rig->settings, settings);
+}
+
+void TestRigctlServer::webPagesAreShutOut_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    // What a browser sends for fetch("http://127.0.0.1:4532", {method: "POST", mode:
+    // "no-cors", body: "\nT 1\n"}).
+    QTest::newRow("no-cors POST") << QByteArray(
+        "POST / HTTP/1.1\r\nHost: 127.0.0.1:4532\r\nConnection: keep-alive\r\n"
+        "Content-Length: 5\r\nContent-Type: text/plain;charset=UTF-8\r\n"
+        "Origin: https://example.com\r\nUser-Agent: Mozilla/5.0 (X11; Linux "
+        "x86_64)\r\nAccept: */*\r\nReferer: https://example.com/\r\n\r\n\nT 1\n");
+    QTest::newRow("GET with a long address")
+        << "GET /" + QByteArray(3000, 'a') + " HTTP/1.1\r\nHost: localhost\r\n\r\nT 1\n";
+    QTest::newRow("OPTIONS") << QByteArray("OPTIONS * HTTP/1.1\r\nOrigin: http://x\r\n\r\nT 1\n");
+    QTest::newRow("a header after commands") << QByteArray("v\nHost: 127.0.0.1\nT 1\n");
+}
+
+void TestRigctlServer::webPagesAreShutOut()
+{
+    QFETCH(QByteArray, input);
+    startServer(RigType::K3);
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(input);
+    QTRY_COMPARE(client->socket.state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(m_server->clientCount(), 0);
+    QVERIFY(m_rig->settings.isEmpty());
+    QCOMPARE(m_notes.filter(QLatin1String("HTTP")).size(), 1);
+    QCOMPARE(m_notes.last(), m_notes.filter(QLatin1String("HTTP")).first());
 }
 
 QTEST_GUILESS_MAIN(TestRigctlServer)
