@@ -49,9 +49,11 @@ RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int r
     // Qt stops taking data from the kernel when this fills: a flood waits in the client's own
     // TCP window, not in the bridge.
     socket->setReadBufferSize(kReadBuffer);
+    m_lastActive.start();
     m_deadline.setSingleShot(true);
     connect(socket, &QTcpSocket::readyRead, this, &RigctlClient::readSocket);
     connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        m_lastActive.start();
         if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent) {
             m_stalled = false;
             schedule();
@@ -77,10 +79,22 @@ RigctlClient::~RigctlClient()
         m_rig.forget(source());
 }
 
+bool RigctlClient::isIdle() const
+{
+    return !m_closing && !m_running && m_queue.isEmpty() && m_line.isEmpty() && m_discarding < 0 &&
+           m_socket && m_socket->bytesToWrite() == 0 && m_socket->bytesAvailable() == 0;
+}
+
+void RigctlClient::evict()
+{
+    shut({});
+}
+
 void RigctlClient::readSocket()
 {
     while (m_socket && !m_closing && m_queue.size() < kMaxQueued &&
            m_socket->bytesAvailable() > 0) {
+        m_lastActive.start();
         takeLines(m_socket->read(kChunk));
     }
     schedule();
@@ -339,6 +353,7 @@ void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &o
         return;
     const QByteArray text = rigctl::formatAnswer(parsed, outcome);
     m_socket->write(text);
+    m_lastActive.start();
     emit traffic(m_number, TrafficDirection::ToClient, shown(text));
     if (m_socket->bytesToWrite() > kMaxUnsent && !m_stalled) {
         m_stalled = true;

@@ -3,6 +3,7 @@
 #include "net/rigctl_protocol.h"
 #include "rig/rig_access.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
@@ -39,6 +40,13 @@ public:
 
     int number() const { return m_number; }
     Source source() const { return Source{Source::Kind::Network, m_number}; }
+
+    // Nothing of this client waits: no command, no unanswered or unsent bytes.
+    bool isIdle() const;
+    // How long since the client last sent or was sent anything.
+    qint64 idleMs() const { return m_lastActive.elapsed(); }
+    // Closes the connection without a word and says it is gone.
+    void evict();
 
     // The rig's answer to this client's read, or its silence; what became of its setting.
     void onReplied(const QByteArray &reply);
@@ -84,6 +92,7 @@ private:
     rigctl::ClientState m_state;
     QByteArray m_line;
     bool m_firstLine = true;
+    QElapsedTimer m_lastActive;
     qsizetype m_discarding = -1; // bytes of an overlong line discarded so far, -1 when none
     QList<rigctl::Parsed> m_queue;
     std::optional<Running> m_running;

@@ -14,11 +14,15 @@ class RigAccess;
 // programs that speak Hamlib's NET rigctl (model 2). Reads are answered from the virtual rig or
 // asked of the rig, settings go to the rig queue, all through RigAccess as a network source per
 // client. Every line of traffic is reported for the "Network" terminal.
+// Only the bridge's own user is served from this machine: a client whose socket belongs to
+// another user is refused. Clients from other machines reach it only where the user has chosen
+// to listen beyond this one.
 class RigctlServer : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kDefaultPort = 4532;
-    static constexpr int kMaxClients = 16;
+    // Clients served at once; a newcomer past this takes the place of the one idle longest.
+    static constexpr int kMaxClients = 64;
 
     explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
     ~RigctlServer() override;
@@ -44,6 +48,11 @@ signals:
 
 private:
     void acceptClients();
+    // Whether a client may be served: one from this machine only when its user is the bridge's.
+    bool admits(QTcpSocket *socket);
+    // Room for a newcomer: the client idle longest with nothing waiting is closed. False when
+    // every client is busy.
+    bool makeRoom();
     void clientGone(int number);
     RigctlClient *client(const Source &source) const;
 

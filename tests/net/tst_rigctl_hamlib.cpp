@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(RigType)
 
 // Hamlib's own programs as the judges: Debian's rigctl (NET rigctl, model 2) drives the server
@@ -21,6 +23,8 @@ private slots:
     void hamlibClient();
     void formsMatchRigctld_data();
     void formsMatchRigctld();
+    void otherUsersAreRefused_data();
+    void otherUsersAreRefused();
     void cleanupTestCase();
 
 private:
@@ -252,6 +256,48 @@ void TestRigctlHamlib::formsMatchRigctld()
     // Where the dummy rig and the fake hold the same values, the bytes are the same.
     if (!shape.contains(QLatin1String("\\d")) && !shape.contains(QLatin1String("[A-Z]")))
         QCOMPARE(answers[1], answers[0]);
+}
+
+void TestRigctlHamlib::otherUsersAreRefused_data()
+{
+    QTest::addColumn<uint>("uid");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("served");
+    const uint own = uint(::geteuid());
+    QTest::newRow("nobody, IPv4") << 65534U << QStringLiteral("127.0.0.1") << false;
+    QTest::newRow("nobody, IPv6") << 65534U << QStringLiteral("::1") << false;
+    QTest::newRow("the bridge's user, IPv4") << own << QStringLiteral("127.0.0.1") << true;
+    QTest::newRow("the bridge's user, IPv6") << own << QStringLiteral("::1") << true;
+}
+
+void TestRigctlHamlib::otherUsersAreRefused()
+{
+    // Another user of this machine keys nothing: rigctl started as that user is refused.
+    QFETCH(uint, uid);
+    QFETCH(QString, address);
+    QFETCH(bool, served);
+    if (::geteuid() != 0)
+        QSKIP("starting rigctl as another user needs root (CI runs the suite as root)");
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    QVERIFY2(!setpriv.isEmpty(), "setpriv (util-linux) is missing");
+    FakeRigAccess rig(RigType::K3);
+    fake_radios::load(rig);
+    RigctlServer server(rig);
+    QStringList notes;
+    connect(&server, &RigctlServer::traffic, this,
+            [&notes](int, TrafficDirection, const QString &text) { notes << text; });
+    QVERIFY(server.listen(QHostAddress(address), 0));
+    const QString id = QString::number(uid);
+    QProcess rigctl;
+    rigctl.start(setpriv,
+                 {"--reuid=" + id, "--regid=" + id, "--clear-groups", m_rigctl, "-m", "2", "-r",
+                  QStringLiteral("[%1]:%2").arg(address).arg(server.port()), "T", "1"});
+    QVERIFY(rigctl.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(rigctl.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(rig.settings, served ? QByteArrayList{"TX;"} : QByteArrayList{});
+    QCOMPARE(rigctl.exitCode() == 0, served);
+    const QString refusal = QStringLiteral("runs as another user (uid %1)").arg(uid);
+    QCOMPARE(notes.filter(refusal).size(), served ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlHamlib)

@@ -35,6 +35,8 @@ private slots:
     void settingsAreAnsweredWhenSettled();
     void webPagesAreShutOut_data();
     void webPagesAreShutOut();
+    void anIdleClientMakesRoom_data();
+    void anIdleClientMakesRoom();
 
 private:
     void startServer(RigType type);
@@ -568,6 +570,48 @@ void TestRigctlServer::webPagesAreShutOut()
     QVERIFY(m_rig->settings.isEmpty());
     QCOMPARE(m_notes.filter(QLatin1String("HTTP")).size(), 1);
     QCOMPARE(m_notes.last(), m_notes.filter(QLatin1String("HTTP")).first());
+}
+
+void TestRigctlServer::anIdleClientMakesRoom_data()
+{
+    QTest::addColumn<bool>("allBusy");
+    QTest::newRow("the one idle longest goes") << false;
+    QTest::newRow("all busy: the newcomer is refused") << true;
+}
+
+void TestRigctlServer::anIdleClientMakesRoom()
+{
+    QFETCH(bool, allBusy);
+    startServer(RigType::K3);
+    m_server->setReadTimeout(60000);
+    m_rig->answers.insert("BW;", FakeRigAccess::Answer::Silence);
+    std::vector<std::unique_ptr<RigctlTestClient>> clients;
+    for (int i = 0; i < RigctlServer::kMaxClients; ++i) {
+        clients.push_back(connectClient());
+        QVERIFY(clients.back());
+        QTRY_COMPARE(m_server->clientCount(), i + 1);
+    }
+    // Every client but #2 has done something since; busy clients wait for the rig.
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        if (i != 1 || allBusy)
+            clients[i]->send(allBusy ? "m\n" : "v\n");
+    }
+    QTRY_COMPARE(m_rig->asks.count("BW;"), allBusy ? RigctlServer::kMaxClients : 0);
+    for (std::size_t i = 0; i < clients.size() && !allBusy; ++i)
+        QTRY_COMPARE(clients[i]->received(), QByteArray(i == 1 ? "" : "VFOA\n"));
+    auto newcomer = connectClient();
+    QVERIFY(newcomer);
+    if (allBusy) {
+        QTRY_COMPARE(newcomer->socket.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(m_notes.last().contains(QLatin1String("none is idle")));
+        return;
+    }
+    QTRY_COMPARE(clients[1]->socket.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY2(m_notes.last().startsWith(QLatin1String("0: Closed client #2, idle for")),
+             qPrintable(m_notes.last()));
+    newcomer->send("f\n");
+    QTRY_COMPARE(newcomer->received(), QByteArray("14074000\n"));
+    QCOMPARE(m_server->clientCount(), RigctlServer::kMaxClients);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlServer)
