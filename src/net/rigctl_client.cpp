@@ -81,8 +81,9 @@ RigctlClient::~RigctlClient()
 
 bool RigctlClient::isIdle() const
 {
-    return !m_closing && !m_running && m_queue.isEmpty() && m_line.isEmpty() && m_discarding < 0 &&
-           m_socket && m_socket->bytesToWrite() == 0 && m_socket->bytesAvailable() == 0;
+    // A line still being typed waits for its client, not for the bridge.
+    return !m_closing && !m_running && m_queue.isEmpty() && m_socket &&
+           m_socket->bytesToWrite() == 0 && m_socket->bytesAvailable() == 0;
 }
 
 void RigctlClient::evict()

@@ -41,10 +41,10 @@ public:
     int number() const { return m_number; }
     Source source() const { return Source{Source::Kind::Network, m_number}; }
 
-    // Nothing of this client waits: no command, no unanswered or unsent bytes.
+    // Nothing of this client waits for the bridge: no command, no unread or unsent bytes.
     bool isIdle() const;
     // How long since the client last sent or was sent anything.
-    qint64 idleMs() const { return m_lastActive.elapsed(); }
+    qint64 idleNs() const { return m_lastActive.nsecsElapsed(); }
     // Closes the connection without a word and says it is gone.
     void evict();
 

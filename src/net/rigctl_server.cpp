@@ -115,7 +115,7 @@ bool RigctlServer::makeRoom()
 {
     RigctlClient *oldest = nullptr;
     for (RigctlClient *c : std::as_const(m_clients)) {
-        if (c->isIdle() && (!oldest || c->idleMs() > oldest->idleMs()))
+        if (c->isIdle() && (!oldest || c->idleNs() > oldest->idleNs()))
             oldest = c;
     }
     if (!oldest) {
@@ -129,7 +129,7 @@ bool RigctlServer::makeRoom()
                  QStringLiteral("Closed client #%1, idle for %2 s, to make room for a new "
                                 "connection (%3 clients are connected)")
                      .arg(oldest->number())
-                     .arg(oldest->idleMs() / 1000)
+                     .arg(oldest->idleNs() / 1000000000)
                      .arg(kMaxClients));
     oldest->evict();
     return true;

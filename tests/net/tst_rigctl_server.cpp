@@ -591,7 +591,19 @@ void TestRigctlServer::anIdleClientMakesRoom()
         QVERIFY(clients.back());
         QTRY_COMPARE(m_server->clientCount(), i + 1);
     }
-    // Every client but #2 has done something since; busy clients wait for the rig.
+    // #2 leaves a line unfinished, every other client does something since; busy clients
+    // wait for the rig.
+    if (!allBusy) {
+        auto byNumber = [this](int n) {
+            for (RigctlClient *c : m_server->findChildren<RigctlClient *>()) {
+                if (c->number() == n)
+                    return c;
+            }
+            return static_cast<RigctlClient *>(nullptr);
+        };
+        clients[1]->send("v");
+        QTRY_VERIFY(byNumber(2)->idleNs() < byNumber(1)->idleNs()); // the bridge has read it
+    }
     for (std::size_t i = 0; i < clients.size(); ++i) {
         if (i != 1 || allBusy)
             clients[i]->send(allBusy ? "m\n" : "v\n");
