@@ -23,7 +23,8 @@ struct Controls {
     std::array<AppPortFrame *, 5> appPorts{}; // application ports 1 to 5
     SdrPortFrame *sdr = nullptr;
     std::array<OutputPortFrame *, 2> outputs{};
-    NetworkFrame *network = nullptr;
+    NetworkFrame *network = nullptr; // the rigctld door
+    NetworkFrame *xmlrpc = nullptr;  // the XML-RPC door
     QCheckBox *chkOnTop = nullptr;
     QCheckBox *chkOVXmin = nullptr;
     QCheckBox *chkLaunchPSDR = nullptr;

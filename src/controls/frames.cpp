@@ -267,29 +267,45 @@ SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port
     label->setWordWrap(true);
 }
 
-NetworkFrame::NetworkFrame(QWidget *parent) : QGroupBox(QStringLiteral("Network"), parent)
+NetworkFrame::NetworkFrame(const DoorFrameText &text, QWidget *parent)
+    : QGroupBox(QString::fromLatin1(text.title), parent)
 {
-    setObjectName(QStringLiteral("NetworkFrame"));
-    place(new QLabel(QStringLiteral("Address"), this), QStringLiteral("lblAddress"), 120, 300, 780,
-          285);
+    const QString names = QString::fromLatin1(text.names);
+    // The rigctld door's controls keep the names they always had.
+    const QString own = names == QLatin1String("Net") ? QString() : names;
+    setObjectName(QString::fromLatin1(text.title).remove(QLatin1Char('-')) +
+                  QStringLiteral("Frame"));
+    place(new QLabel(QStringLiteral("Address"), this), QStringLiteral("lblAddress") + own, 120, 300,
+          780, 285);
     txtAddress = place(new QLineEdit(QStringLiteral("127.0.0.1"), this),
-                       QStringLiteral("txtNetAddress"), 900, 300, 1800, 285);
-    place(new QLabel(QStringLiteral("Port"), this), QStringLiteral("lblNetPort"), 2820, 300, 480,
-          285);
-    txtPort = place(new QLineEdit(QStringLiteral("4532"), this), QStringLiteral("txtNetPort"), 3300,
-                    300, 795, 285);
-    btnListen = place(new QPushButton(QStringLiteral("Connect"), this), QStringLiteral("btnListen"),
-                      120, 720, 1335, 345);
+                       QStringLiteral("txt%1Address").arg(names), 900, 300, 1800, 285);
+    place(new QLabel(QStringLiteral("Port"), this), QStringLiteral("lbl%1Port").arg(names), 2820,
+          300, 480, 285);
+    txtPort = place(new QLineEdit(QString::fromLatin1(text.port), this),
+                    QStringLiteral("txt%1Port").arg(names), 3300, 300, 795, 285);
+    btnListen = place(new QPushButton(QStringLiteral("Connect"), this),
+                      QStringLiteral("btn%1Listen").arg(own), 120, 720, 1335, 345);
     chkListen = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                      QStringLiteral("chkListen"), 1560, 765, 1395, 255);
+                      QStringLiteral("chk%1Listen").arg(own), 1560, 765, 1395, 255);
     chkListen->setChecked(true); // on from the first start
-    lblClients = place(new QLabel(QStringLiteral("Clients: 0"), this), QStringLiteral("lblClients"),
-                       3000, 765, 1095, 255);
-    auto *hint = place(new QLabel(QStringLiteral("Station programs choose the rig \"Hamlib NET "
-                                                 "rigctl\" at this address and port."),
+    lblClients = place(new QLabel(QStringLiteral("Clients: 0"), this),
+                       QStringLiteral("lbl%1Clients").arg(own), 3000, 765, 1095, 255);
+    auto *hint = place(new QLabel(QStringLiteral("Station programs choose the rig \"%1\" at this "
+                                                 "address and port.")
+                                      .arg(QString::fromLatin1(text.rig)),
                                   this),
-                       QStringLiteral("lblNetHint"), 120, 1200, 3975, 510);
+                       QStringLiteral("lbl%1Hint").arg(names), 120, 1200, 3975, 510);
     hint->setWordWrap(true);
+    if (text.permission) {
+        hint->setGeometry(tw(1560), tw(1140), tw(2535), tw(510));
+        cbPermission = place(new QComboBox(this), QStringLiteral("cb%1Permission").arg(names), 120,
+                             1200, 1335, 285);
+        cbPermission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
+        cbPermission->setCurrentIndex(1); // on this computer, as for port 1
+        cbPermission->setToolTip(
+            QStringLiteral("Freq/Mode: programs may change frequency and mode only.\n"
+                           "Full: every setting reaches the rig, PTT and CAT text included."));
+    }
 }
 
 OutputPortFrame::OutputPortFrame(int n, QWidget *parent)

@@ -89,16 +89,31 @@ public:
     PortPathLabel *lblPath;
 };
 
-// "Network": the rigctld-compatible server station programs reach as "Hamlib NET rigctl".
+// What sets one network door's frame apart from the other's.
+struct DoorFrameText {
+    const char *title; // "Network", "XML-RPC"
+    const char *names; // what its controls' object names carry: "Net", "Xml"
+    const char *port;  // the default port
+    const char *rig;   // the rig station programs choose to reach it
+    bool permission;   // whether the frame offers "Freq/Mode" and "Full"
+};
+// The rigctld-compatible server, reached as "Hamlib NET rigctl".
+inline constexpr DoorFrameText kRigctlDoorText{"Network", "Net", "4532", "Hamlib NET rigctl",
+                                               false};
+// flrig's XML-RPC interface, reached as "FLRig".
+inline constexpr DoorFrameText kXmlRpcDoorText{"XML-RPC", "Xml", "12345", "FLRig", true};
+
+// A network door: where it listens, whether it does, and who is connected.
 class NetworkFrame : public QGroupBox {
     Q_OBJECT
 public:
-    explicit NetworkFrame(QWidget *parent);
+    NetworkFrame(const DoorFrameText &text, QWidget *parent);
     QLineEdit *txtAddress; // the address listened on, 127.0.0.1 unless the user types another
     QLineEdit *txtPort;
-    QPushButton *btnListen; // "Connect" / "Disconnect", like the ports' buttons
-    QCheckBox *chkListen;   // "Auto Connect": listen at every start
-    QLabel *lblClients;     // "Clients: n"
+    QPushButton *btnListen;            // "Connect" / "Disconnect", like the ports' buttons
+    QCheckBox *chkListen;              // "Auto Connect": listen at every start
+    QLabel *lblClients;                // "Clients: n"
+    QComboBox *cbPermission = nullptr; // "Freq/Mode" / "Full", where the door offers them
 };
 
 // "Output Com Port n", n = 1 or 2.

@@ -3,7 +3,7 @@
 #include "controls/frames.h"
 #include "controls/messenger.h"
 #include "monitor/terminal_model.h"
-#include "net/rigctl_server.h"
+#include "net/door_server.h"
 
 #include <QCheckBox>
 #include <QHostAddress>
@@ -14,11 +14,11 @@
 NetworkDoor::NetworkDoor(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
     connect(d.frame.btnListen, &QPushButton::clicked, this, &NetworkDoor::btnListen_Click);
-    connect(&d.server, &RigctlServer::listeningChanged, this, &NetworkDoor::showListening);
-    connect(&d.server, &RigctlServer::clientCountChanged, this, [this](int count) {
+    connect(&d.server, &DoorServer::listeningChanged, this, &NetworkDoor::showListening);
+    connect(&d.server, &DoorServer::clientCountChanged, this, [this](int count) {
         d.frame.lblClients->setText(QStringLiteral("Clients: %1").arg(count));
     });
-    connect(&d.server, &RigctlServer::traffic, this,
+    connect(&d.server, &DoorServer::traffic, this,
             [this](int client, TrafficDirection direction, const QString &text) {
                 // "#1> f", "#1< 14074000", "#1: connected"; the server's own notes bare.
                 const char *mark = direction == TrafficDirection::FromClient ? "> "
@@ -65,7 +65,7 @@ bool NetworkDoor::listen(bool asked)
             if (!asked)
                 return false; // nobody to ask at start: the user confirms with the button
             const bool yes = d.messenger.show(
-                {QStringLiteral("Network"),
+                {d.frame.title(),
                  QStringLiteral("Listen on %1?\r\nEvery program that can reach this address on "
                                 "your network can then tune the rig and key its transmitter.")
                      .arg(address.toString()),

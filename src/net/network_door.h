@@ -7,19 +7,19 @@
 
 class Messenger;
 class NetworkFrame;
-class RigctlServer;
+class DoorServer;
 class TerminalModel;
 
-// The "Network" frame's handlers: listening, and stopping, at the address and port its boxes
-// show, and the traffic of the rigctld-compatible server in the network terminal. Only loopback
-// is listened on unless the user types another address, which is confirmed once: anyone on that
-// network could key the transmitter.
+// A network door frame's handlers (the rigctld door's, the XML-RPC door's): listening, and
+// stopping, at the address and port its boxes show, and the door's traffic in its terminal. Only
+// loopback is listened on unless the user types another address, which is confirmed once: anyone on
+// that network could key the transmitter.
 class NetworkDoor : public QObject {
     Q_OBJECT
 public:
     struct Deps {
         NetworkFrame &frame;
-        RigctlServer &server;
+        DoorServer &server;
         TerminalModel &terminal;
         Messenger &messenger;
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/door_server.h"
 #include "net/rigctl_client.h"
 #include "rig/request_tracker.h"
 
@@ -17,7 +18,7 @@ class RigAccess;
 // Only the bridge's own user is served from this machine: a client whose socket belongs to
 // another user is refused. Clients from other machines reach it only where the user has chosen
 // to listen beyond this one.
-class RigctlServer : public QObject {
+class RigctlServer : public DoorServer {
     Q_OBJECT
 public:
     static constexpr quint16 kDefaultPort = 4532;
@@ -27,24 +28,14 @@ public:
     explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
     ~RigctlServer() override;
 
-    // Listens; false (and a note saying why) when the address or port cannot be had, and the
-    // server stays closed. Listening again first closes what was open.
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
-                quint16 port = kDefaultPort);
-    // Stops listening and disconnects every client.
-    void close();
-
-    bool isListening() const { return m_server.isListening(); }
+                quint16 port = kDefaultPort) override;
+    void close() override;
+    bool isListening() const override { return m_server.isListening(); }
     quint16 port() const { return m_server.serverPort(); }
     int clientCount() const { return int(m_clients.size()); }
 
     void setReadTimeout(int ms) { m_readTimeoutMs = ms; }
-
-signals:
-    // A line for the network terminal: client 0 is the server itself.
-    void traffic(int client, TrafficDirection direction, const QString &text);
-    void clientCountChanged(int count);
-    void listeningChanged(bool listening);
 
 private:
     void acceptClients();

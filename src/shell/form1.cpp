@@ -139,7 +139,7 @@ void Form1::setOuterSize(int widthTwips, int heightTwips)
 void Form1::showSetup(bool shown)
 {
     if (shown)
-        setOuterSize(13500, 9200);
+        setOuterSize(13500, 10560);
     else
         setOuterSize(8800, 6200);
     m_mnuShow->setChecked(shown);
@@ -315,9 +315,11 @@ void Form1::buildLayout()
     m_controls.sdr->ComboVPort7->addItem(QStringLiteral("COM99"));
 
     buildPathFrame(area);
-    // The network server, below the path frame: like it, shown with the setup area.
-    m_controls.network = new NetworkFrame(area);
-    m_controls.network->setGeometry(tw(8760), tw(3480), tw(4215), tw(2280));
+    // The network doors, below the path frame: like it, shown with the setup area.
+    m_controls.network = new NetworkFrame(kRigctlDoorText, area);
+    m_controls.network->setGeometry(tw(8760), tw(3480), tw(4215), tw(1800));
+    m_controls.xmlrpc = new NetworkFrame(kXmlRpcDoorText, area);
+    m_controls.xmlrpc->setGeometry(tw(8760), tw(5340), tw(4215), tw(1800));
     buildTestPanel(area);
     resize(tw(8800), tw(6200));
 }
@@ -338,16 +340,18 @@ void Form1::buildTerminals(QWidget *area)
     constexpr std::array<int, 5> terminalLeft{120, 2640, 5160, 7680, 10200};
     for (int n = 1; n <= 5; ++n)
         add(m_bridge->terminal(n), QStringLiteral("ListTerminal%1").arg(n),
-            QStringLiteral("VPort %1 Terminal").arg(n), terminalLeft[std::size_t(n - 1)], 6120,
+            QStringLiteral("VPort %1 Terminal").arg(n), terminalLeft[std::size_t(n - 1)], 7500,
             2415);
     add(m_bridge->terminal(7), QStringLiteral("ListTerminal7"), QStringLiteral("SDRTerminal"), 120,
-        7320, 2415);
+        8700, 2415);
     add(m_bridge->outputTerminal(1), QStringLiteral("ListTerminalOut1"),
-        QStringLiteral("Output Terminal #1"), 2640, 7320, 2415);
+        QStringLiteral("Output Terminal #1"), 2640, 8700, 2415);
     add(m_bridge->outputTerminal(2), QStringLiteral("ListTerminalOut2"),
-        QStringLiteral("Output Terminal #2"), 5160, 7320, 2415);
+        QStringLiteral("Output Terminal #2"), 5160, 8700, 2415);
     add(m_bridge->networkTerminal(), QStringLiteral("ListTerminalNet"),
-        QStringLiteral("Network Terminal"), 7680, 7320, 2415);
+        QStringLiteral("Network Terminal"), 7680, 8700, 2415);
+    add(m_bridge->xmlRpcTerminal(), QStringLiteral("ListTerminalXml"),
+        QStringLiteral("XML-RPC Terminal"), 10200, 8700, 2415);
 }
 
 void Form1::buildTestPanel(QWidget *area)

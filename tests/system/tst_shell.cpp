@@ -526,7 +526,7 @@ void TestShell::setupMenu()
     Form1 &form = start();
     QSignalSpy saves(&form.config(), &ConfigStore::saved);
     form.menuItem(QStringLiteral("mnuShow"))->trigger();
-    QCOMPARE(form.frameGeometry().size(), QSize(900, 613)); // 13500 x 9200 twips
+    QCOMPARE(form.frameGeometry().size(), QSize(900, 704)); // 13500 x 10560 twips
     QVERIFY(form.menuItem(QStringLiteral("mnuShow"))->isChecked());
     QVERIFY(!form.menuItem(QStringLiteral("mnuHide"))->isChecked());
     QVERIFY(fileLines().contains("Setup=True"));
