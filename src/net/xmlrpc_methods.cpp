@@ -1,0 +1,737 @@
+#include "net/xmlrpc_methods.h"
+
+#include "net/cat_family.h"
+#include "rig/cat_dialect.h"
+#include "rig/cat_framing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace xmlrpc {
+
+namespace {
+
+// The interface of this flrig release is the one served: clients choose their calls by it.
+constexpr std::string_view kFlrigVersion = "1.4.7";
+
+// Longest CAT text rig.cat_string takes, in commands.
+constexpr int kMaxCatCommands = 32;
+
+// The mode names flrig shows for each radio, in its order, by the MD code that selects them.
+struct FlrigMode {
+    RigType type;
+    char code;
+    std::string_view name;
+};
+constexpr std::array<FlrigMode, 36> kFlrigModes{{
+    {RigType::K3, '1', "LSB"},       {RigType::K3, '2', "USB"},
+    {RigType::K3, '3', "CW"},        {RigType::K3, '4', "FM"},
+    {RigType::K3, '5', "AM"},        {RigType::K3, '6', "DATA"},
+    {RigType::K3, '7', "CW-R"},      {RigType::K3, '9', "DATA-R"},
+    {RigType::K2, '1', "LSB"},       {RigType::K2, '2', "USB"},
+    {RigType::K2, '3', "CW"},        {RigType::K2, '6', "RTTY"},
+    {RigType::K2, '7', "CW-R"},      {RigType::K2, '9', "RTTY-R"},
+    {RigType::Kenwood, '1', "LSB"},  {RigType::Kenwood, '2', "USB"},
+    {RigType::Kenwood, '3', "CW"},   {RigType::Kenwood, '4', "FM"},
+    {RigType::Kenwood, '5', "AM"},   {RigType::Kenwood, '6', "FSK"},
+    {RigType::Kenwood, '7', "CW-R"}, {RigType::Kenwood, '9', "FSK-R"},
+    {RigType::Yaesu, '1', "LSB"},    {RigType::Yaesu, '2', "USB"},
+    {RigType::Yaesu, '3', "CW-U"},   {RigType::Yaesu, '4', "FM"},
+    {RigType::Yaesu, '5', "AM"},     {RigType::Yaesu, '6', "RTTY-L"},
+    {RigType::Yaesu, '7', "CW-L"},   {RigType::Yaesu, '8', "DATA-L"},
+    {RigType::Yaesu, '9', "RTTY-U"}, {RigType::Yaesu, 'A', "DATA-FM"},
+    {RigType::Yaesu, 'B', "FM-N"},   {RigType::Yaesu, 'C', "DATA-U"},
+    {RigType::Yaesu, 'D', "AM-N"},   {RigType::Yaesu, 'E', "C4FM"},
+}};
+
+QByteArray bytes(std::string_view s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+QString text(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+Step read(const QByteArray &query)
+{
+    return {Step::Kind::Read, query};
+}
+
+Outcome answer(XmlRpcValue result)
+{
+    return {std::move(result), {}, {}};
+}
+
+Outcome answer(const QString &result)
+{
+    return answer(XmlRpcValue::string(result));
+}
+
+Outcome fault(const QString &why)
+{
+    return {{}, why, {}};
+}
+
+// Settings, answered with result (flrig's setters answer an empty string) once the rig took them.
+Outcome change(QList<QByteArray> settings, XmlRpcValue result = {})
+{
+    return {std::move(result), {}, std::move(settings)};
+}
+
+Outcome badReply(const QByteArray &query, const QByteArray &reply)
+{
+    return fault(QStringLiteral("the rig's reply to %1 was %2")
+                     .arg(QString::fromLatin1(query), reply.isEmpty()
+                                                          ? QStringLiteral("nothing")
+                                                          : QString::fromLatin1(reply)));
+}
+
+QString rigName(const Context &c)
+{
+    return text(c.family->rigName);
+}
+
+// --- the program and the radio ---
+
+Outcome getVersion(Context &, const Replies &)
+{
+    return answer(text(kFlrigVersion));
+}
+
+// The radio's name as flrig names it, empty while no rig is there, as flrig answers offline.
+Outcome getXcvr(Context &c, const Replies &)
+{
+    return answer(c.family && c.rigConnected ? rigName(c) : QString());
+}
+
+// --- frequency ---
+
+QByteArray frequencyQuery(char vfo)
+{
+    return vfo == 'B' ? "FB;" : "FA;";
+}
+
+std::optional<qint64> frequencyOf(const Context &c, const Replies &r, char vfo)
+{
+    return cat::frequency(*c.family, replyTo(r, frequencyQuery(vfo)));
+}
+
+Outcome frequencyAnswer(const Context &c, const Replies &r, char vfo)
+{
+    const auto hz = frequencyOf(c, r, vfo);
+    return hz ? answer(QString::number(*hz))
+              : badReply(frequencyQuery(vfo), replyTo(r, frequencyQuery(vfo)));
+}
+
+QList<Step> readVfo(const Context &c)
+{
+    return {read(frequencyQuery(c.state.vfo))};
+}
+QList<Step> readVfoA(const Context &)
+{
+    return {read("FA;")};
+}
+QList<Step> readVfoB(const Context &)
+{
+    return {read("FB;")};
+}
+Outcome getVfo(Context &c, const Replies &r)
+{
+    return frequencyAnswer(c, r, c.state.vfo);
+}
+Outcome getVfoA(Context &c, const Replies &r)
+{
+    return frequencyAnswer(c, r, 'A');
+}
+Outcome getVfoB(Context &c, const Replies &r)
+{
+    return frequencyAnswer(c, r, 'B');
+}
+
+// Frequencies come as doubles (an i4 is taken too), rounded to whole Hz, within the digits the
+// family writes.
+Outcome setFrequencyOn(const Context &c, char vfo, XmlRpcValue result)
+{
+    const XmlRpcValue &p = c.params.front();
+    const double value = p.type == XmlRpcValue::Type::Int ? double(p.number) : p.real;
+    const qint64 hz = value > 0 && value < 1e12 ? std::llround(value) : 0;
+    if (hz <= 0 || QByteArray::number(hz).size() > c.family->frequency.digits)
+        return fault(QStringLiteral("%1 Hz is no frequency for the %2").arg(shown(p), rigName(c)));
+    return change({cat::frequencySetting(*c.family, vfo, hz)}, std::move(result));
+}
+Outcome setVfo(Context &c, const Replies &)
+{
+    return setFrequencyOn(c, c.state.vfo, {});
+}
+Outcome setVfoA(Context &c, const Replies &)
+{
+    return setFrequencyOn(c, 'A', {});
+}
+Outcome setVfoB(Context &c, const Replies &)
+{
+    return setFrequencyOn(c, 'B', {});
+}
+// rig.set_frequency answers 1 where rig.set_vfo answers nothing.
+Outcome setFrequency(Context &c, const Replies &)
+{
+    return setFrequencyOn(c, c.state.vfo, XmlRpcValue::integer(1));
+}
+
+// --- the client's VFO ---
+
+Outcome getAB(Context &c, const Replies &)
+{
+    return answer(QString(QLatin1Char(c.state.vfo)));
+}
+Outcome setAB(Context &c, const Replies &)
+{
+    const QString &vfo = c.params.front().text;
+    if (vfo != QLatin1String("A") && vfo != QLatin1String("B"))
+        return fault(QStringLiteral("takes \"A\" or \"B\", not \"%1\"").arg(vfo.left(20)));
+    c.state.vfo = char(vfo.at(0).unicode());
+    return answer(QString());
+}
+
+// --- mode ---
+
+const FlrigMode *flrigMode(RigType type, char code)
+{
+    const auto it = std::find_if(kFlrigModes.begin(), kFlrigModes.end(), [&](const FlrigMode &m) {
+        return m.type == type && m.code == code;
+    });
+    return it == kFlrigModes.end() ? nullptr : &*it;
+}
+
+QList<Step> readMode(const Context &c)
+{
+    return {read(bytes(c.family->modeQuery))};
+}
+
+const ModeRow *modeRowOf(const Context &c, const Replies &r)
+{
+    return cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), {});
+}
+
+// The rig's mode. The families' mode read does not tell VFO B's apart, so rig.get_modeA and
+// rig.get_modeB answer it too, and rig.set_modeA and rig.set_modeB set it, as the rigctld door
+// has one mode.
+Outcome getMode(Context &c, const Replies &r)
+{
+    const ModeRow *row = modeRowOf(c, r);
+    const FlrigMode *mode = row ? flrigMode(c.family->type, row->code) : nullptr;
+    if (!mode)
+        return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
+    return answer(text(mode->name));
+}
+
+Outcome setMode(Context &c, const Replies &)
+{
+    const QString &name = c.params.front().text;
+    const ModeRow *row = nullptr;
+    for (const FlrigMode &m : kFlrigModes) {
+        if (m.type == c.family->type && text(m.name) == name) {
+            const auto it = std::find_if(c.family->modes.begin(), c.family->modes.end(),
+                                         [&](const ModeRow &r) { return r.code == m.code; });
+            row = it == c.family->modes.end() ? nullptr : &*it;
+        }
+    }
+    if (!row)
+        return fault(QStringLiteral("the %1 has no mode \"%2\"; rig.get_modes lists its modes")
+                         .arg(rigName(c), name.left(20)));
+    // MD alone: on a K3, DATA is whichever data sub-mode the radio has, as flrig leaves it.
+    return change({cat::modeSettings(*c.family, *row).first()}, XmlRpcValue::integer(1));
+}
+
+Outcome getModes(Context &c, const Replies &)
+{
+    std::vector<XmlRpcValue> names;
+    for (const FlrigMode &m : kFlrigModes) {
+        if (m.type == c.family->type)
+            names.push_back(XmlRpcValue::string(text(m.name)));
+    }
+    return answer(XmlRpcValue::array(std::move(names)));
+}
+
+// --- passband ---
+
+QByteArray widthQuery(const CatFamily &f)
+{
+    switch (f.width) {
+    case WidthKind::Bw10Hz:
+        return "BW;";
+    case WidthKind::FwHz:
+        return "FW;";
+    case WidthKind::None:
+        break;
+    }
+    return {};
+}
+
+bool setsWidth(const CatFamily &f)
+{
+    return !cat::widthSetting(f, 1000).isEmpty();
+}
+
+// The passbands a client may choose in a mode: the family's filter rows for it.
+QList<int> widthsFor(const CatFamily &f, std::string_view mode)
+{
+    QList<int> widths;
+    for (const FilterRow &row : f.filters) {
+        const QList<QByteArray> modes = bytes(row.modes).split(' ');
+        if (modes.contains(bytes(mode)))
+            widths.append(row.width);
+    }
+    return widths;
+}
+
+QList<Step> readWidth(const Context &c)
+{
+    const QByteArray query = widthQuery(*c.family);
+    return query.isEmpty() ? QList<Step>{} : QList<Step>{read(query)};
+}
+
+// flrig answers a passband as its two edges, or as its width and "": the width here, and "NONE"
+// for a radio whose passband is not read, as flrig answers for a radio it has no table for.
+Outcome getBw(Context &c, const Replies &r)
+{
+    const QByteArray query = widthQuery(*c.family);
+    if (query.isEmpty())
+        return answer(XmlRpcValue::array({XmlRpcValue::string(QStringLiteral("NONE")), {}}));
+    const auto width = cat::width(*c.family, replyTo(r, query));
+    if (!width)
+        return badReply(query, replyTo(r, query));
+    return answer(XmlRpcValue::array({XmlRpcValue::string(QString::number(*width)), {}}));
+}
+
+QList<Step> readModeWhereWidthIsSet(const Context &c)
+{
+    return setsWidth(*c.family) ? readMode(c) : QList<Step>{};
+}
+
+// One table, headed "Bandwidth": the passbands of the rig's mode that rig.set_bw picks from.
+Outcome getBws(Context &c, const Replies &r)
+{
+    std::vector<XmlRpcValue> table{XmlRpcValue::string(QStringLiteral("Bandwidth"))};
+    if (!setsWidth(*c.family)) {
+        table.push_back(XmlRpcValue::string(QStringLiteral("NONE")));
+    } else {
+        const ModeRow *row = modeRowOf(c, r);
+        if (!row)
+            return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
+        for (int width : widthsFor(*c.family, row->name))
+            table.push_back(XmlRpcValue::string(QString::number(width)));
+    }
+    return answer(XmlRpcValue::array({XmlRpcValue::array(std::move(table))}));
+}
+
+// flrig's rig.set_bw takes the place of a passband in rig.get_bws's table, from 0.
+Outcome setBw(Context &c, const Replies &r)
+{
+    if (!setsWidth(*c.family))
+        return fault(QStringLiteral("the bridge does not set the %1's passband").arg(rigName(c)));
+    const ModeRow *row = modeRowOf(c, r);
+    if (!row)
+        return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
+    const QList<int> widths = widthsFor(*c.family, row->name);
+    const qint64 index = c.params.front().number;
+    if (index < 0 || index >= widths.size())
+        return fault(QStringLiteral("%1 is no place in rig.get_bws's table (0 to %2)")
+                         .arg(index)
+                         .arg(widths.size() - 1));
+    return change({cat::widthSetting(*c.family, widths.at(index))});
+}
+
+// A passband in Hz, set as near as the rig comes; flrig's rig.set_bandwidth, and the
+// rig.set_bwA and rig.set_bwB that Hamlib's FLRig backend calls after setting a mode.
+Outcome setBandwidth(Context &c, const Replies &)
+{
+    const qint64 hz = c.params.front().number;
+    const QByteArray setting = hz > 0 && hz < 100000 ? cat::widthSetting(*c.family, int(hz)) : "";
+    if (!setsWidth(*c.family))
+        return fault(QStringLiteral("the bridge does not set the %1's passband").arg(rigName(c)));
+    if (setting.isEmpty())
+        return fault(QStringLiteral("%1 Hz is no passband").arg(hz));
+    return change({setting});
+}
+
+// --- PTT ---
+
+QByteArray pttQuery(const CatFamily &f)
+{
+    switch (f.pttRead) {
+    case PttRead::Tq:
+        return "TQ;";
+    case PttRead::Tx:
+        return "TX;";
+    case PttRead::IfFlag:
+        break;
+    }
+    return "IF;";
+}
+
+QList<Step> readPtt(const Context &c)
+{
+    return {read(pttQuery(*c.family))};
+}
+
+Outcome getPtt(Context &c, const Replies &r)
+{
+    const QByteArray query = pttQuery(*c.family);
+    const auto tx = cat::transmitting(*c.family, replyTo(r, query));
+    return tx ? answer(XmlRpcValue::integer(*tx)) : badReply(query, replyTo(r, query));
+}
+
+// 1 keys; Hamlib passes its 2 and 3 (keyed from the microphone or the data input) as they are.
+Outcome setPtt(Context &c, const Replies &)
+{
+    const qint64 ptt = c.params.front().number;
+    if (ptt < 0 || ptt > 3)
+        return fault(QStringLiteral("takes 1 (transmit) or 0 (receive), not %1").arg(ptt));
+    return change({bytes(ptt ? c.family->pttOn : c.family->pttOff)});
+}
+
+// --- split: the rig transmits on another VFO than it receives on ---
+
+QList<Step> readRxVfo(const Context &c)
+{
+    return c.family->rxVfoQuery.empty() ? QList<Step>{}
+                                        : QList<Step>{read(bytes(c.family->rxVfoQuery))};
+}
+
+std::optional<int> rxVfoOf(const Context &c, const Replies &r)
+{
+    // A Yaesu without FR receives on VFO A.
+    return c.family->rxVfoQuery.empty() ? 0
+                                        : cat::vfoDigit(replyTo(r, bytes(c.family->rxVfoQuery)));
+}
+
+QList<Step> readSplit(const Context &c)
+{
+    return QList<Step>{read("FT;")} + readRxVfo(c);
+}
+
+Outcome getSplit(Context &c, const Replies &r)
+{
+    const auto tx = cat::vfoDigit(replyTo(r, "FT;"));
+    const auto rx = rxVfoOf(c, r);
+    if (!tx)
+        return badReply("FT;", replyTo(r, "FT;"));
+    if (!rx)
+        return badReply(bytes(c.family->rxVfoQuery), replyTo(r, bytes(c.family->rxVfoQuery)));
+    return answer(XmlRpcValue::integer(*tx != *rx));
+}
+
+Outcome setSplit(Context &c, const Replies &r)
+{
+    const qint64 on = c.params.front().number;
+    if (on != 0 && on != 1)
+        return fault(QStringLiteral("takes 1 (split) or 0, not %1").arg(on));
+    const auto rx = rxVfoOf(c, r);
+    if (!rx)
+        return badReply(bytes(c.family->rxVfoQuery), replyTo(r, bytes(c.family->rxVfoQuery)));
+    const int tx = on ? 1 - *rx : *rx;
+    return change({bytes(c.family->txVfoSet[std::size_t(tx)])});
+}
+
+// --- meters and power ---
+
+QList<Step> readMeter(const Context &c)
+{
+    return {read(bytes(c.family->meterQuery))};
+}
+
+// flrig's S-meter runs from 0 (S0) through 50 (S9) to 100 (S9+60 dB), straight in dB on each
+// side of S9; the family's calibration gives the dB.
+Outcome getSmeter(Context &c, const Replies &r)
+{
+    const QByteArray query = bytes(c.family->meterQuery);
+    const auto raw = cat::meterRaw(*c.family, replyTo(r, query));
+    if (!raw)
+        return badReply(query, replyTo(r, query));
+    const int db = cat::strengthDb(*c.family, *raw);
+    const double scale = db <= 0 ? (db + 54) * 50.0 / 54.0 : 50.0 + db * 5.0 / 6.0;
+    return answer(QString::number(std::clamp(int(std::lround(scale)), 0, 100)));
+}
+
+// None of the families reports its output power in a read the bridge makes: "0", as flrig answers
+// for a radio without a power meter.
+Outcome getPwrmeter(Context &, const Replies &)
+{
+    return answer(QStringLiteral("0"));
+}
+
+// Every family reads and sets the power level as PC and three digits of watts; an Elecraft in
+// its K22 mode adds a range digit to the reply.
+constexpr std::string_view kPowerQuery = "PC;";
+
+QList<Step> readPower(const Context &)
+{
+    return {read(bytes(kPowerQuery))};
+}
+
+Outcome getPower(Context &, const Replies &r)
+{
+    const QByteArray reply = replyTo(r, bytes(kPowerQuery));
+    bool ok =
+        reply.startsWith("PC") && reply.endsWith(';') && (reply.size() == 6 || reply.size() == 7);
+    const int watts = ok ? reply.mid(2, 3).toInt(&ok) : 0;
+    return ok ? answer(XmlRpcValue::integer(watts)) : badReply(bytes(kPowerQuery), reply);
+}
+
+Outcome setPower(Context &c, const Replies &)
+{
+    const qint64 watts = c.params.front().number;
+    if (watts < 0 || watts > 999)
+        return fault(QStringLiteral("%1 W is no power level").arg(watts));
+    return change({"PC" + QByteArray::number(watts).rightJustified(3, '0') + ';'});
+}
+
+// --- everything at once: name, transmit, frequency, mode, passband, in flrig's lines ---
+
+QList<Step> readInfo(const Context &c)
+{
+    return readVfo(c) + readMode(c) + readWidth(c) + readPtt(c);
+}
+
+Outcome getInfo(Context &c, const Replies &r)
+{
+    const auto hz = frequencyOf(c, r, c.state.vfo);
+    const ModeRow *row = modeRowOf(c, r);
+    const FlrigMode *mode = row ? flrigMode(c.family->type, row->code) : nullptr;
+    const auto tx = cat::transmitting(*c.family, replyTo(r, pttQuery(*c.family)));
+    const QByteArray widthRead = widthQuery(*c.family);
+    const auto width = cat::width(*c.family, replyTo(r, widthRead));
+    if (!hz || !mode || !tx || (!widthRead.isEmpty() && !width))
+        return fault(QStringLiteral("the rig's replies make no sense"));
+    return answer(QStringLiteral("R:%1\nT:%2\nF%3:%4\nM:%5\nL:%6\nU:\n")
+                      .arg(rigName(c), QLatin1String(*tx ? "X" : "R"),
+                           QString(QLatin1Char(c.state.vfo)), QString::number(*hz),
+                           text(mode->name), width ? QString::number(*width) : QString()));
+}
+
+// --- CAT text for the rig ---
+
+// Each command ends with ';' and is printable ASCII. Reads are answered (from the virtual rig
+// where it holds them), settings go to the rig in order. The settings that would change what every
+// program sees (AI, K2, K3) are refused, as port 1 drops them.
+std::optional<QList<Step>> catSteps(const Context &c, QString &why)
+{
+    const QByteArray cat = c.params.front().text.toLatin1();
+    const auto printable =
+        std::all_of(cat.begin(), cat.end(), [](char ch) { return ch >= 0x20 && ch < 0x7f; });
+    if (cat.isEmpty() || !cat.endsWith(';') || !printable ||
+        c.params.front().text.size() != cat.size()) {
+        why = QStringLiteral("takes CAT commands, each ending with ';', in printable ASCII");
+        return std::nullopt;
+    }
+    const QList<QByteArray> commands = CatFramer::split(cat);
+    if (commands.size() > kMaxCatCommands) {
+        why = QStringLiteral("takes at most %1 commands at once").arg(kMaxCatCommands);
+        return std::nullopt;
+    }
+    QList<Step> steps;
+    const CatDialect &dialect = catDialect(c.family->type);
+    for (const QByteArray &command : commands) {
+        switch (kindOf(dialect, command, c.idReply)) {
+        case CommandKind::Read:
+            steps.append(read(command));
+            break;
+        case CommandKind::Meta:
+            why = QStringLiteral("%1 would change what every program sees: not passed")
+                      .arg(QString::fromLatin1(command));
+            return std::nullopt;
+        case CommandKind::Setting:
+            if (command.size() < 2) {
+                why = QStringLiteral("\";\" alone is no command");
+                return std::nullopt;
+            }
+            steps.append({Step::Kind::Set, command});
+            break;
+        }
+    }
+    return steps;
+}
+
+QList<Step> catStringSteps(const Context &c)
+{
+    QString why;
+    return catSteps(c, why).value_or(QList<Step>{});
+}
+
+// The replies to its reads, one after another; settings answer nothing.
+Outcome catString(Context &c, const Replies &r)
+{
+    QString why;
+    if (!catSteps(c, why))
+        return fault(why);
+    QByteArray replies;
+    for (const auto &[query, reply] : r)
+        replies += reply;
+    return answer(QString::fromLatin1(replies));
+}
+
+// --- the server itself ---
+
+Outcome listMethods(Context &, const Replies &)
+{
+    std::vector<XmlRpcValue> names;
+    for (const Method &m : methods())
+        names.push_back(XmlRpcValue::string(text(m.name)));
+    return answer(XmlRpcValue::array(std::move(names)));
+}
+
+Outcome methodHelp(Context &c, const Replies &)
+{
+    const Method *m = findMethod(c.params.front().text);
+    return m ? answer(text(m->help)) : fault(QStringLiteral("Unknown method name"));
+}
+
+constexpr unsigned kRead = NeedsFamily | NeedsRig;
+constexpr unsigned kSet = NeedsFamily | NeedsRig | Changes;
+constexpr unsigned kFullSet = kSet | NeedsFull;
+
+// In name order, as system.listMethods lists them.
+constexpr std::array<Method, 39> kMethods{{
+    {"main.get_version", "s:n", "returns the version of flrig's interface served", Param::None, 0,
+     nullptr, getVersion},
+    {"main.set_frequency", "d:d", "sets the client's VFO, in Hz", Param::Double, kSet, nullptr,
+     setVfo},
+    {"rig.cat_string", "s:s", "sends CAT commands to the rig and returns its replies",
+     Param::String, kFullSet | RigText, catStringSteps, catString},
+    {"rig.get_AB", "s:n", "returns the client's VFO, A or B", Param::None, 0, nullptr, getAB},
+    {"rig.get_bw", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
+    {"rig.get_bwA", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
+    {"rig.get_bwB", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
+    {"rig.get_bws", "A:n", "returns the passbands of the mode", Param::None, kRead,
+     readModeWhereWidthIsSet, getBws},
+    {"rig.get_info", "s:n", "returns name, transmit, frequency, mode and passband", Param::None,
+     kRead, readInfo, getInfo},
+    {"rig.get_mode", "s:n", "returns the mode", Param::None, kRead, readMode, getMode},
+    {"rig.get_modeA", "s:n", "returns the mode", Param::None, kRead, readMode, getMode},
+    {"rig.get_modeB", "s:n", "returns the mode", Param::None, kRead, readMode, getMode},
+    {"rig.get_modes", "A:n", "returns the modes of the radio", Param::None, NeedsFamily, nullptr,
+     getModes},
+    {"rig.get_power", "i:n", "returns the power level, in watts", Param::None, kRead, readPower,
+     getPower},
+    {"rig.get_ptt", "i:n", "returns 1 while transmitting", Param::None, kRead, readPtt, getPtt},
+    {"rig.get_pwrmeter", "s:n", "returns the output power meter", Param::None, kRead, nullptr,
+     getPwrmeter},
+    {"rig.get_smeter", "s:n", "returns the S-meter, 0 to 100 (S9 is 50)", Param::None, kRead,
+     readMeter, getSmeter},
+    {"rig.get_split", "i:n", "returns 1 in split", Param::None, kRead, readSplit, getSplit},
+    {"rig.get_vfo", "s:n", "returns the client's VFO, in Hz", Param::None, kRead, readVfo, getVfo},
+    {"rig.get_vfoA", "s:n", "returns VFO A, in Hz", Param::None, kRead, readVfoA, getVfoA},
+    {"rig.get_vfoB", "s:n", "returns VFO B, in Hz", Param::None, kRead, readVfoB, getVfoB},
+    {"rig.get_xcvr", "s:n", "returns the name of the radio", Param::None, 0, nullptr, getXcvr},
+    {"rig.set_AB", "n:s", "sets the client's VFO, A or B", Param::String, Changes, nullptr, setAB},
+    {"rig.set_bandwidth", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr,
+     setBandwidth},
+    {"rig.set_bw", "i:i", "sets the passband, by its place in rig.get_bws", Param::Int, kFullSet,
+     readModeWhereWidthIsSet, setBw},
+    {"rig.set_bwA", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr, setBandwidth},
+    {"rig.set_bwB", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr, setBandwidth},
+    {"rig.set_frequency", "d:d", "sets the client's VFO, in Hz", Param::Double, kSet, nullptr,
+     setFrequency},
+    {"rig.set_mode", "i:s", "sets the mode, by its name in rig.get_modes", Param::String, kSet,
+     nullptr, setMode},
+    {"rig.set_modeA", "i:s", "sets the mode, by its name in rig.get_modes", Param::String, kSet,
+     nullptr, setMode},
+    {"rig.set_modeB", "i:s", "sets the mode, by its name in rig.get_modes", Param::String, kSet,
+     nullptr, setMode},
+    {"rig.set_power", "n:i", "sets the power level, in watts", Param::Int, kFullSet, nullptr,
+     setPower},
+    {"rig.set_ptt", "n:i", "transmits (1) or receives (0)", Param::Int, kFullSet, nullptr, setPtt},
+    {"rig.set_split", "n:i", "sets split on (1) or off (0)", Param::Int, kFullSet, readRxVfo,
+     setSplit},
+    {"rig.set_vfo", "d:d", "sets the client's VFO, in Hz", Param::Double, kSet, nullptr, setVfo},
+    {"rig.set_vfoA", "d:d", "sets VFO A, in Hz", Param::Double, kSet, nullptr, setVfoA},
+    {"rig.set_vfoB", "d:d", "sets VFO B, in Hz", Param::Double, kSet, nullptr, setVfoB},
+    {"system.listMethods", "A:n", "lists the methods", Param::None, 0, nullptr, listMethods},
+    {"system.methodHelp", "s:s", "returns a method's help", Param::String, 0, nullptr, methodHelp},
+}};
+
+QString typeName(Param p)
+{
+    switch (p) {
+    case Param::Int:
+        return QStringLiteral("an i4");
+    case Param::Double:
+        return QStringLiteral("a double");
+    case Param::String:
+        return QStringLiteral("a string");
+    case Param::None:
+        break;
+    }
+    return QStringLiteral("nothing");
+}
+
+QString typeName(const XmlRpcValue &v)
+{
+    static constexpr std::array<std::string_view, 9> kNames{"a string", "an i4",    "a boolean",
+                                                            "a double", "an array", "a struct",
+                                                            "base64",   "a date",   "nil"};
+    return text(kNames[std::size_t(v.type)]);
+}
+
+bool fits(Param p, const XmlRpcValue &v)
+{
+    switch (p) {
+    case Param::Int:
+        return v.type == XmlRpcValue::Type::Int;
+    case Param::Double:
+        return v.type == XmlRpcValue::Type::Double || v.type == XmlRpcValue::Type::Int;
+    case Param::String:
+        return v.type == XmlRpcValue::Type::String;
+    case Param::None:
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray replyTo(const Replies &replies, const QByteArray &query)
+{
+    for (const auto &[q, reply] : replies) {
+        if (q == query)
+            return reply;
+    }
+    return {};
+}
+
+std::span<const Method> methods()
+{
+    return kMethods;
+}
+
+const Method *findMethod(QStringView name)
+{
+    const auto it = std::find_if(kMethods.begin(), kMethods.end(),
+                                 [name](const Method &m) { return text(m.name) == name; });
+    return it == kMethods.end() ? nullptr : &*it;
+}
+
+QString refusal(const XmlRpcCall &call, Permission permission, const CatFamily *family,
+                bool rigConnected)
+{
+    const Method *m = findMethod(call.method);
+    if (!m)
+        return QStringLiteral("unknown method name");
+    if (m->param != Param::None && call.params.empty())
+        return QStringLiteral("takes one parameter, %1").arg(typeName(m->param));
+    if (m->param != Param::None && !fits(m->param, call.params.front()))
+        return QStringLiteral("takes %1, not %2")
+            .arg(typeName(m->param), typeName(call.params.front()));
+    if ((m->flags & NeedsFull) && permission != Permission::Full)
+        return QStringLiteral("refused: the XML-RPC door has \"Freq/Mode\" permission, and "
+                              "this needs \"Full\"");
+    if ((m->flags & NeedsFamily) && !family)
+        return QStringLiteral("no rig type is chosen in the bridge");
+    if ((m->flags & NeedsRig) && !rigConnected)
+        return QStringLiteral("no rig is connected to the bridge");
+    return {};
+}
+
+} // namespace xmlrpc
