@@ -28,6 +28,7 @@ private slots:
     void otherUsersAreRefused();
     void rigTrouble_data();
     void rigTrouble();
+    void settingNeverSettled();
     void answersInOrderAndClose();
     void badInput_data();
     void badInput();
@@ -374,6 +375,23 @@ void TestXmlRpcServer::rigTrouble()
     m_rig->refused.clear();
     m_rig->connected = true;
     QCOMPARE(valueOf(client->ask(post(call("rig.get_vfoB"))).body), "<value>7040000</value>");
+}
+
+void TestXmlRpcServer::settingNeverSettled()
+{
+    // A rig access that never says what became of a setting: the call gets a fault in time.
+    struct Deaf : FakeRigAccess {
+        using FakeRigAccess::FakeRigAccess;
+        void set(const Source &, const QByteArray &setting) override { settings.append(setting); }
+    } rig(RigType::K3);
+    XmlRpcServer door(rig);
+    door.setStepTimeout(300);
+    QVERIFY(door.listen(QHostAddress(QHostAddress::LocalHost), 0));
+    Client client;
+    QVERIFY(client.connectTo(door.port()));
+    QCOMPARE(valueOf(client.ask(post(call("rig.set_ptt", {"<i4>1</i4>"}))).body),
+             "fault: rig.set_ptt: the rig did not take TX; in time");
+    QCOMPARE(rig.settings, QByteArrayList{"TX;"});
 }
 
 void TestXmlRpcServer::answersInOrderAndClose()
