@@ -513,42 +513,43 @@ Outcome getInfo(Context &c, const Replies &r)
 
 // --- CAT text for the rig ---
 
+// The settings that would change what every program sees: the rig's auto-information level and
+// the Elecraft reply formats. Port 1 drops them; so does rig.cat_string. Their bare reads pass.
+constexpr std::array<std::string_view, 3> kSharedSettings{"AI", "K2", "K3"};
+
 // Each command ends with ';' and is printable ASCII. Reads are answered (from the virtual rig
-// where it holds them), settings go to the rig in order. The settings that would change what every
-// program sees (AI, K2, K3) are refused, as port 1 drops them.
+// where it holds them), settings go to the rig in order.
 std::optional<QList<Step>> catSteps(const Context &c, QString &why)
 {
-    const QByteArray cat = c.params.front().text.toLatin1();
-    const auto printable =
-        std::all_of(cat.begin(), cat.end(), [](char ch) { return ch >= 0x20 && ch < 0x7f; });
-    if (cat.isEmpty() || !cat.endsWith(';') || !printable ||
-        c.params.front().text.size() != cat.size()) {
+    const QString &text = c.params.front().text;
+    const bool printable = std::all_of(text.begin(), text.end(), [](QChar ch) {
+        return ch.unicode() >= 0x20 && ch.unicode() < 0x7f;
+    });
+    if (text.isEmpty() || !text.endsWith(QLatin1Char(';')) || !printable) {
         why = QStringLiteral("takes CAT commands, each ending with ';', in printable ASCII");
         return std::nullopt;
     }
-    const QList<QByteArray> commands = CatFramer::split(cat);
+    const QList<QByteArray> commands = CatFramer::split(text.toLatin1());
     if (commands.size() > kMaxCatCommands) {
         why = QStringLiteral("takes at most %1 commands at once").arg(kMaxCatCommands);
         return std::nullopt;
     }
     QList<Step> steps;
-    const CatDialect &dialect = catDialect(c.family->type);
     for (const QByteArray &command : commands) {
-        switch (kindOf(dialect, command, c.idReply)) {
-        case CommandKind::Read:
+        const bool shared =
+            std::any_of(kSharedSettings.begin(), kSharedSettings.end(),
+                        [&](std::string_view s) { return command.startsWith(bytes(s)); });
+        if (isRead(catDialect(c.family->type), command, c.idReply)) {
             steps.append(read(command));
-            break;
-        case CommandKind::Meta:
+        } else if (shared) {
             why = QStringLiteral("%1 would change what every program sees: not passed")
                       .arg(QString::fromLatin1(command));
             return std::nullopt;
-        case CommandKind::Setting:
-            if (command.size() < 2) {
-                why = QStringLiteral("\";\" alone is no command");
-                return std::nullopt;
-            }
+        } else if (command.size() < 2) {
+            why = QStringLiteral("\";\" alone is no command");
+            return std::nullopt;
+        } else {
             steps.append({Step::Kind::Set, command});
-            break;
         }
     }
     return steps;
