@@ -1,10 +1,12 @@
 #include "net/cat_family.h"
 
 #include "controls/version.h"
+#include "net/radio_models.h"
 
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -129,37 +131,6 @@ constexpr std::array<MeterPoint, 16> kYaesuMeter{{{0, -54},
                                                   {240, 50},
                                                   {255, 60}}};
 
-constexpr qint64 kHz = 1000;
-constexpr qint64 MHz = 1000000;
-constexpr int W = 1000; // mW
-
-constexpr std::array<FreqRange, 2> kK3Rx{
-    {{500 * kHz, 30 * MHz, -1, -1}, {48 * MHz, 54 * MHz, -1, -1}}};
-constexpr std::array<FreqRange, 1> kK2Rx{{{500 * kHz, 30 * MHz, -1, -1}}};
-constexpr std::array<FreqRange, 1> kKenwoodRx{{{30 * kHz, 60 * MHz, -1, -1}}};
-constexpr std::array<FreqRange, 3> kYaesuRx{
-    {{30 * kHz, 56 * MHz, -1, -1}, {118 * MHz, 164 * MHz, -1, -1}, {420 * MHz, 470 * MHz, -1, -1}}};
-// The amateur bands from 160 m to 6 m.
-#define OVX2_HF_BANDS(low, high)                                                                   \
-    {1800 * kHz, 2000 * kHz, low, high}, {3500 * kHz, 4000 * kHz, low, high},                      \
-        {5330500, 5406500, low, high}, {7000 * kHz, 7300 * kHz, low, high},                        \
-        {10100 * kHz, 10150 * kHz, low, high}, {14000 * kHz, 14350 * kHz, low, high},              \
-        {18068 * kHz, 18168 * kHz, low, high}, {21000 * kHz, 21450 * kHz, low, high},              \
-        {24890 * kHz, 24990 * kHz, low, high},                                                     \
-    {                                                                                              \
-        28000 * kHz, 29700 * kHz, low, high                                                        \
-    }
-constexpr std::array<FreqRange, 11> kK3Tx{
-    {OVX2_HF_BANDS(10, 100 * W), {50 * MHz, 54 * MHz, 10, 100 * W}}};
-constexpr std::array<FreqRange, 10> kK2Tx{{OVX2_HF_BANDS(10, 15 * W)}};
-constexpr std::array<FreqRange, 11> kKenwoodTx{
-    {OVX2_HF_BANDS(5 * W, 100 * W), {50 * MHz, 54 * MHz, 5 * W, 100 * W}}};
-constexpr std::array<FreqRange, 13> kYaesuTx{{OVX2_HF_BANDS(5 * W, 100 * W),
-                                              {50 * MHz, 54 * MHz, 5 * W, 100 * W},
-                                              {144 * MHz, 148 * MHz, 5 * W, 50 * W},
-                                              {430 * MHz, 450 * MHz, 5 * W, 50 * W}}};
-#undef OVX2_HF_BANDS
-
 constexpr std::array<FilterRow, 9> kK3Filters{{
     {"USB LSB", 2700},
     {"USB LSB", 1800},
@@ -200,126 +171,122 @@ constexpr std::array<FilterRow, 7> kYaesuFilters{{
 // A K3 and a K2 report transmit in TQ, a Kenwood only in IF. The FT-991 reads the transmit VFO
 // with FT0/FT1 but sets it with FT2/FT3 (FT0/FT1 toggle on some models).
 constexpr std::array<CatFamily, 4> kFamilies{{
-    {RigType::K3,
-     "K3",
-     "Elecraft",
-     2029,
-     kElevenDigitLayout,
-     "MD;",
-     "MD",
-     kK3Modes,
-     WidthKind::Bw10Hz,
-     PttRead::Tq,
-     "TX;",
-     "RX;",
-     "FR;",
-     {"FT0;", "FT1;"},
-     18,
-     23,
-     24,
-     RitKind::Absolute,
-     4,
-     "SM;",
-     kElecraftMeter,
-     "CW;",
-     0,
-     10,
-     kK3Rx,
-     kK3Tx,
-     kK3Filters,
-     9990,
-     "1",
-     "10"},
-    {RigType::Yaesu,
-     "FT-991",
-     "Yaesu",
-     1035,
-     kYaesuLayout,
-     "MD0;",
-     "MD0",
-     kYaesuModes,
-     WidthKind::None,
-     PttRead::Tx,
-     "TX1;",
-     "TX0;",
-     "",
-     {"FT2;", "FT3;"},
-     14,
-     19,
-     20,
-     RitKind::Steps,
-     4,
-     "SM0;",
-     kYaesuMeter,
-     "KP;",
-     300,
-     10,
-     kYaesuRx,
-     kYaesuTx,
-     kYaesuFilters,
-     9999,
-     "10 20",
-     "12"},
-    {RigType::Kenwood,
-     "TS-2000",
-     "Kenwood",
-     2014,
-     kElevenDigitLayout,
-     "MD;",
-     "MD",
-     kKenwoodModes,
-     WidthKind::FwHz,
-     PttRead::IfFlag,
-     "TX;",
-     "RX;",
-     "FR;",
-     {"FT0;", "FT1;"},
-     18,
-     23,
-     24,
-     RitKind::Steps,
-     5,
-     "SM0;",
-     kKenwoodMeter,
-     "",
-     0,
-     0,
-     kKenwoodRx,
-     kKenwoodTx,
-     kKenwoodFilters,
-     9990,
-     "12",
-     "12"},
-    {RigType::K2,
-     "K2",
-     "Elecraft",
-     2021,
-     kElevenDigitLayout,
-     "MD;",
-     "MD",
-     kK2Modes,
-     WidthKind::FwHz,
-     PttRead::Tq,
-     "TX;",
-     "RX;",
-     "FR;",
-     {"FT0;", "FT1;"},
-     18,
-     23,
-     24,
-     RitKind::None,
-     0,
-     "SM;",
-     kElecraftMeter,
-     "",
-     0,
-     0,
-     kK2Rx,
-     kK2Tx,
-     kK2Filters,
-     9990,
-     "",
-     ""},
+    {.type = RigType::K3,
+     .rigName = "K3",
+     .maker = "Elecraft",
+     .hamlibModel = 2029,
+     .frequency = kElevenDigitLayout,
+     .modeQuery = "MD;",
+     .modePrefix = "MD",
+     .modes = kK3Modes,
+     .width = WidthKind::Bw10Hz,
+     .pttRead = PttRead::Tq,
+     .pttOn = "TX;",
+     .pttOff = "RX;",
+     .rxVfoQuery = "FR;",
+     .txVfoSet = {"FT0;", "FT1;"},
+     .ifOffsetAt = 18,
+     .ifRitAt = 23,
+     .ifXitAt = 24,
+     .rit = RitKind::Absolute,
+     .ritDigits = 4,
+     .meterQuery = "SM;",
+     .meter = kElecraftMeter,
+     .pitchQuery = "CW;",
+     .pitchBase = 0,
+     .pitchStep = 10,
+     .filters = kK3Filters,
+     .maxRit = 9990,
+     .preamps = "1",
+     .attenuators = "10",
+     .models = kK3Models},
+    {.type = RigType::Yaesu,
+     .rigName = "FT-991",
+     .maker = "Yaesu",
+     .hamlibModel = 1035,
+     .frequency = kYaesuLayout,
+     .modeQuery = "MD0;",
+     .modePrefix = "MD0",
+     .modes = kYaesuModes,
+     .width = WidthKind::None,
+     .pttRead = PttRead::Tx,
+     .pttOn = "TX1;",
+     .pttOff = "TX0;",
+     .rxVfoQuery = "",
+     .txVfoSet = {"FT2;", "FT3;"},
+     .ifOffsetAt = 14,
+     .ifRitAt = 19,
+     .ifXitAt = 20,
+     .rit = RitKind::Steps,
+     .ritDigits = 4,
+     .meterQuery = "SM0;",
+     .meter = kYaesuMeter,
+     .pitchQuery = "KP;",
+     .pitchBase = 300,
+     .pitchStep = 10,
+     .filters = kYaesuFilters,
+     .maxRit = 9999,
+     .preamps = "10 20",
+     .attenuators = "12",
+     .models = kYaesuModels},
+    {.type = RigType::Kenwood,
+     .rigName = "TS-2000",
+     .maker = "Kenwood",
+     .hamlibModel = 2014,
+     .frequency = kElevenDigitLayout,
+     .modeQuery = "MD;",
+     .modePrefix = "MD",
+     .modes = kKenwoodModes,
+     .width = WidthKind::FwHz,
+     .pttRead = PttRead::IfFlag,
+     .pttOn = "TX;",
+     .pttOff = "RX;",
+     .rxVfoQuery = "FR;",
+     .txVfoSet = {"FT0;", "FT1;"},
+     .ifOffsetAt = 18,
+     .ifRitAt = 23,
+     .ifXitAt = 24,
+     .rit = RitKind::Steps,
+     .ritDigits = 5,
+     .meterQuery = "SM0;",
+     .meter = kKenwoodMeter,
+     .pitchQuery = "",
+     .pitchBase = 0,
+     .pitchStep = 0,
+     .filters = kKenwoodFilters,
+     .maxRit = 9990,
+     .preamps = "12",
+     .attenuators = "12",
+     .models = kKenwoodModels},
+    {.type = RigType::K2,
+     .rigName = "K2",
+     .maker = "Elecraft",
+     .hamlibModel = 2021,
+     .frequency = kElevenDigitLayout,
+     .modeQuery = "MD;",
+     .modePrefix = "MD",
+     .modes = kK2Modes,
+     .width = WidthKind::FwHz,
+     .pttRead = PttRead::Tq,
+     .pttOn = "TX;",
+     .pttOff = "RX;",
+     .rxVfoQuery = "FR;",
+     .txVfoSet = {"FT0;", "FT1;"},
+     .ifOffsetAt = 18,
+     .ifRitAt = 23,
+     .ifXitAt = 24,
+     .rit = RitKind::None,
+     .ritDigits = 0,
+     .meterQuery = "SM;",
+     .meter = kElecraftMeter,
+     .pitchQuery = "",
+     .pitchBase = 0,
+     .pitchStep = 0,
+     .filters = kK2Filters,
+     .maxRit = 9990,
+     .preamps = "",
+     .attenuators = "",
+     .models = kK2Models},
 }};
 
 QByteArray bytes(std::string_view s)
@@ -348,6 +315,62 @@ std::optional<qint64> digitsAt(const QByteArray &reply, qsizetype from, qsizetyp
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+// "USB LSB" holds "USB" but not "US".
+bool contains(std::string_view names, std::string_view name)
+{
+    while (!names.empty()) {
+        const auto space = names.find(' ');
+        if (names.substr(0, space) == name)
+            return true;
+        names = space == std::string_view::npos ? std::string_view() : names.substr(space + 1);
+    }
+    return false;
+}
+
+// The numbers of a space-separated list.
+QList<int> numbers(std::string_view list)
+{
+    QList<int> out;
+    for (const QByteArray &item : bytes(list).split(' ')) {
+        if (!item.isEmpty())
+            out.append(item.toInt());
+    }
+    return out;
+}
+
+// The position of the width nearest hz; of two as near, the wider. A 0 stands for the radio's
+// default and is never the nearest.
+qsizetype nearest(const QList<int> &widths, int hz)
+{
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < widths.size(); ++i) {
+        if (widths.at(i) == 0)
+            continue;
+        const int d = std::abs(widths.at(i) - hz);
+        if (best < 0 || d < std::abs(widths.at(best) - hz) ||
+            (d == std::abs(widths.at(best) - hz) && widths.at(i) > widths.at(best)))
+            best = i;
+    }
+    return std::max<qsizetype>(best, 0);
+}
+
+// The number a reply to `query` ends with: its last `digits` digits, or the first `digits`
+// after the query's letters when fromStart (a K2 in its extended mode adds digits after the
+// width); all of them for 0.
+std::optional<qint64> valueAfter(const QByteArray &reply, std::string_view query, int digits,
+                                 bool fromStart)
+{
+    if (!startsWith(reply, query))
+        return std::nullopt;
+    const qsizetype from = qsizetype(query.size()) - 1;
+    const qsizetype to = reply.size() - 1;
+    if (digits == 0)
+        return digitsAt(reply, from, to);
+    if (to - from < digits)
+        return std::nullopt;
+    return fromStart ? digitsAt(reply, from, from + digits) : digitsAt(reply, to - digits, to);
 }
 
 } // namespace
@@ -467,6 +490,103 @@ QByteArray widthSetting(const CatFamily &f, int hz)
     return "BW" + QByteArray::number(tens).rightJustified(4, '0') + ';';
 }
 
+const RadioModel &radioModel(const CatFamily &f, const QByteArray &idReply)
+{
+    for (const RadioModel &m : f.models) {
+        if (QByteArrayView(m.idReply.data(), qsizetype(m.idReply.size())) == idReply)
+            return m;
+    }
+    return f.models.front();
+}
+
+const WidthRule *widthRule(const RadioModel &model, std::string_view mode)
+{
+    for (const WidthRule &rule : model.widths) {
+        if (contains(rule.modes, mode))
+            return &rule;
+    }
+    return nullptr;
+}
+
+QList<QByteArray> widthReads(const WidthRule &rule)
+{
+    if (rule.form == WidthForm::Fixed)
+        return {};
+    if (rule.form == WidthForm::HighCut)
+        return {bytes(rule.query), "SL;"};
+    return {bytes(rule.query)};
+}
+
+std::optional<int> widthOf(const WidthRule &rule, const QByteArray &reply,
+                           const QByteArray &lowCutReply)
+{
+    if (rule.form == WidthForm::Fixed)
+        return rule.normal;
+    const auto value = valueAfter(reply, rule.query, rule.digits,
+                                  rule.form != WidthForm::Index && rule.form != WidthForm::HighCut);
+    if (!value)
+        return std::nullopt;
+    const QList<int> widths = numbers(rule.widths);
+    switch (rule.form) {
+    case WidthForm::Tens:
+        return *value * 10;
+    case WidthForm::Hertz:
+        return *value;
+    case WidthForm::Index:
+        if (*value < widths.size())
+            return widths.at(*value) == 0 ? rule.normal : widths.at(*value);
+        // A TS-480 reports a width it was given in Hz, not an index, as Hz.
+        if (const auto hz = valueAfter(reply, rule.query, 0, false); hz && *hz >= 50)
+            return int(*hz);
+        return std::nullopt;
+    case WidthForm::HighCut: {
+        const auto low = valueAfter(lowCutReply, "SL;", 2, false);
+        const QList<int> lows = numbers(rule.lowCuts);
+        if (*value >= widths.size() || !low || *low >= lows.size())
+            return std::nullopt;
+        return widths.at(*value) - lows.at(*low);
+    }
+    case WidthForm::Fixed:
+        break;
+    }
+    return std::nullopt;
+}
+
+QList<QByteArray> widthSettings(const WidthRule &rule, int hz)
+{
+    if (rule.form == WidthForm::Fixed)
+        return {};
+    const QList<int> widths = numbers(rule.widths);
+    int value = 0;
+    bool narrow = false; // the radio's own default width is a wide one
+    if (hz > 0 || rule.form != WidthForm::Index || widths.value(0, -1) != 0) {
+        if (hz <= 0)
+            hz = rule.normal;
+        const int most = int(std::pow(10, rule.digits)) - 1;
+        switch (rule.form) {
+        case WidthForm::Tens:
+            value = std::clamp((hz + 5) / 10, 1, most);
+            break;
+        case WidthForm::Hertz:
+            value = widths.isEmpty() ? std::clamp(hz, 1, most) : widths.at(nearest(widths, hz));
+            break;
+        case WidthForm::Index:
+        case WidthForm::HighCut:
+            value = int(nearest(widths, hz));
+            break;
+        case WidthForm::Fixed:
+            break;
+        }
+        narrow = hz <= rule.narrowMax;
+    }
+    QList<QByteArray> settings;
+    if (!rule.narrow.empty())
+        settings.append(bytes(rule.narrow) + (narrow ? "1;" : "0;"));
+    settings.append(bytes(rule.command) +
+                    QByteArray::number(value).rightJustified(rule.digits, '0') + ';');
+    return settings;
+}
+
 std::optional<bool> transmitting(const CatFamily &f, const QByteArray &reply)
 {
     switch (f.pttRead) {
@@ -578,21 +698,50 @@ constexpr quint64 kLevelStrength = quint64(1) << 30;
 constexpr quint64 kFuncRit = quint64(1) << 24;
 constexpr quint64 kFuncXit = quint64(1) << 31;
 constexpr unsigned kVfoAB = 0x3;
-constexpr int kPttRig = 1;
 
 QByteArray hex(quint64 v)
 {
     return "0x" + QByteArray::number(v, 16);
 }
 
-void appendRanges(QByteArray &out, std::span<const FreqRange> ranges, quint64 modes)
+// Lines of a description, the Hamlib mode mask at field maskAt cut down to the modes served; a
+// line left with none is dropped. With a kind, only the lines that begin with it, less it.
+QList<QList<QByteArray>> servedLines(std::string_view text, quint64 served, qsizetype maskAt,
+                                     QByteArrayView kind = {})
 {
-    for (const FreqRange &r : ranges) {
-        out += QByteArray::number(r.start) + ".000000 " + QByteArray::number(r.end) + ".000000 " +
-               hex(modes) + ' ' + QByteArray::number(r.lowPowerMw) + ' ' +
-               QByteArray::number(r.highPowerMw) + ' ' + hex(kVfoAB) + " 0x1\n";
+    QList<QList<QByteArray>> lines;
+    for (const QByteArray &line : bytes(text).split('\n')) {
+        QList<QByteArray> fields = line.simplified().split(' ');
+        if (!kind.isEmpty() && fields.takeFirst() != kind)
+            continue;
+        bool ok = false;
+        const quint64 modes = fields.value(maskAt).toULongLong(&ok, 16) & served;
+        if (!ok || modes == 0)
+            continue;
+        fields[maskAt] = hex(modes);
+        lines.append(fields);
+    }
+    return lines;
+}
+
+void appendRanges(QByteArray &out, const RadioModel &m, quint64 served, QByteArrayView kind)
+{
+    for (const QList<QByteArray> &f : servedLines(m.ranges, served, 2, kind)) {
+        if (f.size() == 5)
+            out += f.at(0) + ".000000 " + f.at(1) + ".000000 " + f.at(2) + ' ' + f.at(3) + ' ' +
+                   f.at(4) + ' ' + hex(kVfoAB) + " 0x1\n";
     }
     out += "0 0 0 0 0 0 0\n";
+}
+
+// "modes a b c" becomes "modes a", "modes b", "modes c", then the closing "0 0".
+void appendLists(QByteArray &out, std::string_view text, quint64 served)
+{
+    for (const QList<QByteArray> &f : servedLines(text, served, 0)) {
+        for (qsizetype i = 1; i < f.size(); ++i)
+            out += f.at(0) + ' ' + f.at(i) + '\n';
+    }
+    out += "0 0\n";
 }
 
 QByteArray spaced(std::string_view list)
@@ -603,48 +752,48 @@ QByteArray spaced(std::string_view list)
 
 } // namespace
 
-QByteArray dumpState(const CatFamily &f, bool withSettings, int timeoutMs)
+QByteArray dumpState(const CatFamily &f, const RadioModel &m, bool withSettings, int timeoutMs)
 {
-    const quint64 modes = familyModeBits(f);
+    const quint64 served = familyModeBits(f);
     const quint64 levels =
         kLevelStrength | kLevelRawStr | (f.pitchQuery.empty() ? 0 : kLevelCwPitch);
     const quint64 setLevels = f.pitchQuery.empty() ? 0 : kLevelCwPitch;
-    QByteArray out = "1\n" + QByteArray::number(f.hamlibModel) + "\n0\n";
-    appendRanges(out, f.rxRanges, modes);
-    appendRanges(out, f.txRanges, modes);
-    out += hex(modes) + " 1\n0 0\n";
-    for (const FilterRow &row : f.filters)
-        out += hex(modeBits(row.modes)) + ' ' + QByteArray::number(row.width) + '\n';
-    out += "0 0\n";
-    const QByteArray maxRit = QByteArray::number(f.maxRit) + '\n';
-    out += maxRit + maxRit + "0\n0\n";
-    out += spaced(f.preamps) + '\n' + spaced(f.attenuators) + '\n';
+    QByteArray out = "1\n" + QByteArray::number(m.hamlibModel) + "\n0\n";
+    appendRanges(out, m, served, "rx");
+    appendRanges(out, m, served, "tx");
+    appendLists(out, m.steps, served);
+    appendLists(out, m.filters, served);
+    out += QByteArray::number(m.maxRit) + '\n' + QByteArray::number(m.maxXit) + '\n' +
+           QByteArray::number(m.maxIfShift) + "\n0\n";
+    out += spaced(m.preamps) + '\n' + spaced(m.attenuators) + '\n';
     out += hex(kFuncRit | kFuncXit) + '\n' + hex(kFuncRit | kFuncXit) + '\n';
     out += hex(levels) + '\n' + hex(setLevels) + "\n0x0\n0x0\n";
     if (withSettings) {
-        out += "vfo_ops=0x0\nptt_type=" + hex(kPttRig) + "\ntargetable_vfo=0x0\n";
+        out += "vfo_ops=0x0\nptt_type=" + hex(quint64(m.pttType)) + "\ntargetable_vfo=0x0\n";
         out += "has_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\nhas_get_freq=1\n";
         out += "has_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n";
         out += "timeout=" + QByteArray::number(timeoutMs) + '\n';
-        out += "rig_model=" + QByteArray::number(f.hamlibModel) + '\n';
+        out += "rig_model=" + QByteArray::number(m.hamlibModel) + '\n';
         out += "rigctld_version=" + QByteArray(kAppTitle) + '\n';
+        out += "agc_levels=" + bytes(m.agcLevels) + '\n';
         out += "done\n";
     }
     return out;
 }
 
-QByteArray dumpCaps(const CatFamily &f)
+QByteArray dumpCaps(const CatFamily &f, const RadioModel &m)
 {
     const quint64 has = familyModeBits(f);
     QByteArray modes;
-    for (const ModeBit &m : kModeBits) {
-        if (has & (quint64(1) << m.bit))
-            modes += bytes(m.name) + ' ';
+    for (const ModeBit &b : kModeBits) {
+        if (has & (quint64(1) << b.bit))
+            modes += bytes(b.name) + ' ';
     }
-    QByteArray out = "Caps dump for model: " + QByteArray::number(f.hamlibModel) + '\n';
-    out += "Model name:\t" + bytes(f.rigName) + "\nMfg name:\t" + bytes(f.maker) + '\n';
+    QByteArray out = "Caps dump for model: " + QByteArray::number(m.hamlibModel) + '\n';
+    out += "Model name:\t" + bytes(m.name) + "\nMfg name:\t" + bytes(f.maker) + '\n';
     out += "Backend version:\t" + QByteArray(kAppTitle) + "\nRig type:\tTransceiver\n";
-    out += "PTT type:\tRig capable\nPort type:\tNetwork link\n";
+    out += QByteArray("PTT type:\t") + (m.pttType == 5 ? "Rig capable (Mic/Data)" : "Rig capable") +
+           "\nPort type:\tNetwork link\n";
     out += "Max RIT: -" + QByteArray::number(f.maxRit) + "Hz/+" + QByteArray::number(f.maxRit) +
            "Hz\n";
     out += "Get functions: RIT XIT \nSet functions: RIT XIT \n";

@@ -3,11 +3,21 @@
 #include "net/cat_family.h"
 #include "rig/cat_dialect.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 constexpr qint64 kReadBuffer = 16 * 1024;
 constexpr qint64 kChunk = 512;
 constexpr qsizetype kShown = 160; // characters of one line shown in the terminal
+// Reads one command may ask of the rig: far more than any command needs, so that no command
+// can keep the rig busy without end.
+constexpr int kMaxReads = 16;
+
+// What a web browser's request begins with, whatever page sent it.
+constexpr std::string_view kHttpMethods[] = {"GET ",    "POST ",  "OPTIONS ", "PUT ",  "HEAD ",
+                                             "DELETE ", "PATCH ", "CONNECT ", "TRACE "};
 
 // A line as the terminal shows it: printable ASCII as it is, anything else as \xNN, newlines of
 // a multi-line answer as "\n", cut short past kShown characters.
@@ -39,15 +49,18 @@ RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int r
     // Qt stops taking data from the kernel when this fills: a flood waits in the client's own
     // TCP window, not in the bridge.
     socket->setReadBufferSize(kReadBuffer);
+    m_lastActive.start();
     m_deadline.setSingleShot(true);
     connect(socket, &QTcpSocket::readyRead, this, &RigctlClient::readSocket);
     connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        m_lastActive.start();
         if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent) {
             m_stalled = false;
             schedule();
         }
     });
-    connect(socket, &QTcpSocket::disconnected, this, &RigctlClient::disconnected);
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this] { shut(QStringLiteral("disconnected")); });
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         // The bridge said nothing in time: this client's read is dropped and the client told.
         m_rig.forget(source());
@@ -66,17 +79,52 @@ RigctlClient::~RigctlClient()
         m_rig.forget(source());
 }
 
+bool RigctlClient::isIdle() const
+{
+    return !m_closing && !m_running && m_queue.isEmpty() && m_line.isEmpty() && m_discarding < 0 &&
+           m_socket && m_socket->bytesToWrite() == 0 && m_socket->bytesAvailable() == 0;
+}
+
+void RigctlClient::evict()
+{
+    shut({});
+}
+
 void RigctlClient::readSocket()
 {
-    while (m_socket && !m_closing && m_queue.size() < kMaxQueued && m_socket->bytesAvailable() > 0)
+    while (m_socket && !m_closing && m_queue.size() < kMaxQueued &&
+           m_socket->bytesAvailable() > 0) {
+        m_lastActive.start();
         takeLines(m_socket->read(kChunk));
+    }
     schedule();
+}
+
+bool RigctlClient::isHttp(QByteArrayView line) const
+{
+    // The request line opens a browser's request; a header line ("Host: ...", "Origin: ...")
+    // follows it. A rigctl line never starts with a word of two or more letters and a colon.
+    if (m_firstLine) {
+        for (const std::string_view method : kHttpMethods) {
+            if (line.startsWith(QByteArrayView(method.data(), qsizetype(method.size()))))
+                return true;
+        }
+    }
+    if (line.trimmed().endsWith(" HTTP/1.1") || line.trimmed().endsWith(" HTTP/1.0"))
+        return true;
+    qsizetype name = 0;
+    while (name < line.size() && (std::isalnum(static_cast<unsigned char>(line[name])) ||
+                                  line[name] == '-' || line[name] == '_'))
+        ++name;
+    return name >= 2 && name < line.size() && line[name] == ':' &&
+           (name + 1 == line.size() || line[name + 1] == ' ' || line[name + 1] == '\t' ||
+            line[name + 1] == '\r');
 }
 
 void RigctlClient::takeLines(const QByteArray &data)
 {
     qsizetype start = 0;
-    while (start < data.size()) {
+    while (start < data.size() && !m_closing) {
         const qsizetype newline = data.indexOf('\n', start);
         const qsizetype end = newline < 0 ? data.size() : newline;
         if (m_discarding >= 0) {
@@ -84,6 +132,11 @@ void RigctlClient::takeLines(const QByteArray &data)
         } else {
             m_line.append(data.constData() + start, end - start);
             if (m_line.size() > kMaxLine) {
+                if (isHttp(m_line)) { // a request line with a long address
+                    shut(QStringLiteral("sent an HTTP request (a web page?): closed; nothing it "
+                                        "sent was run"));
+                    return;
+                }
                 note(QStringLiteral("a line longer than %1 characters: discarded up to its "
                                     "newline")
                          .arg(kMaxLine));
@@ -97,11 +150,22 @@ void RigctlClient::takeLines(const QByteArray &data)
         if (m_discarding >= 0) {
             note(QStringLiteral("%1 characters discarded").arg(m_discarding));
             m_discarding = -1;
+            m_firstLine = false;
+            rigctl::Parsed overlong;
+            overlong.overlong = true;
+            m_queue.append(overlong);
             continue;
         }
         const QByteArray line = std::exchange(m_line, QByteArray());
         if (line.trimmed().isEmpty())
             continue;
+        if (isHttp(line)) {
+            shut(QStringLiteral("sent an HTTP request (a web page?): \"%1\"; closed, nothing it "
+                                "sent was run")
+                     .arg(shown(line.trimmed())));
+            return;
+        }
+        m_firstLine = false;
         emit traffic(m_number, TrafficDirection::FromClient, shown(line.trimmed()));
         m_queue.append(rigctl::parseLine(line));
     }
@@ -144,7 +208,9 @@ void RigctlClient::start(rigctl::Parsed parsed)
     const Command *command = parsed.command;
     const CatFamily *family = catFamily(m_rig.rigType());
     int refusal = Ok;
-    if (!command || (!family && !(command->flags & NeedsNoRig)))
+    if (parsed.overlong)
+        refusal = InvalidArgument;
+    else if (!command || (!family && !(command->flags & NeedsNoRig)))
         refusal = NotAvailable;
     else if (parsed.missingArgs)
         refusal = InvalidArgument;
@@ -152,50 +218,66 @@ void RigctlClient::start(rigctl::Parsed parsed)
         answer(parsed, Outcome{refusal, {}, {}, {}});
         return;
     }
-    const Context context = contextFor(family, parsed.args);
-    QList<QByteArray> reads = command->reads ? command->reads(context) : QList<QByteArray>{};
-    m_running = Running{std::move(parsed), std::move(reads), 0, {}};
+    m_running = Running{std::move(parsed), {}, 0, {}, {}, {}};
     askNext();
 }
 
 void RigctlClient::askNext()
 {
-    while (m_running->nextRead < m_running->reads.size()) {
-        const QByteArray &query = m_running->reads.at(m_running->nextRead);
-        const QByteArray cached = m_rig.cachedReply(query);
-        if (cached.isEmpty()) {
-            m_deadline.start(m_readTimeoutMs);
-            m_rig.ask(source(), query);
+    const CatFamily *family = catFamily(m_rig.rigType());
+    const rigctl::Command *command = m_running->parsed.command;
+    if (!family && !(command->flags & rigctl::NeedsNoRig)) {
+        endRunning(rigctl::NotAvailable); // the rig type was cleared while the command waited
+        return;
+    }
+    while (command->reads) {
+        const rigctl::Context context = contextFor(family, m_running->parsed.args);
+        const QList<QByteArray> reads = command->reads(context, m_running->replies);
+        const auto missing = std::find_if(reads.begin(), reads.end(), [this](const QByteArray &q) {
+            return !m_running->replies.contains(q);
+        });
+        if (missing == reads.end())
+            break;
+        if (++m_running->reads > kMaxReads) {
+            endRunning(rigctl::Protocol);
             return;
         }
-        m_running->replies.insert(query, cached);
-        ++m_running->nextRead;
+        const QByteArray cached = m_rig.cachedReply(*missing);
+        if (!cached.isEmpty()) {
+            m_running->replies.insert(*missing, cached);
+            continue;
+        }
+        if (!m_rig.rigConnected()) {
+            endRunning(rigctl::NoRig);
+            return;
+        }
+        m_running->asked = *missing;
+        m_deadline.start(m_readTimeoutMs);
+        m_rig.ask(source(), *missing);
+        return;
     }
     finish();
 }
 
 void RigctlClient::onReplied(const QByteArray &reply)
 {
-    if (!m_running || m_running->nextRead >= m_running->reads.size())
+    if (!m_running || m_running->asked.isEmpty())
         return; // a reply to a read this client has given up on
-    const QByteArray &query = m_running->reads.at(m_running->nextRead);
     if (reply == "?;") {
         m_deadline.stop();
         endRunning(rigctl::Rejected);
         return;
     }
-    if (!answers(reply, query))
+    if (!answers(reply, m_running->asked))
         return; // not the reply to the read waited for
     m_deadline.stop();
-    m_running->replies.insert(query, reply);
-    ++m_running->nextRead;
+    m_running->replies.insert(std::exchange(m_running->asked, QByteArray()), reply);
     askNext();
 }
 
 void RigctlClient::onUnanswered(const QByteArray &query)
 {
-    if (!m_running || m_running->nextRead >= m_running->reads.size() ||
-        m_running->reads.at(m_running->nextRead) != query)
+    if (!m_running || m_running->asked != query)
         return;
     m_deadline.stop();
     endRunning(rigctl::TimedOut);
@@ -205,19 +287,48 @@ void RigctlClient::finish()
 {
     using namespace rigctl;
     const CatFamily *family = catFamily(m_rig.rigType());
-    const Command *command = m_running->parsed.command;
-    if (!family && !(command->flags & NeedsNoRig)) {
-        // The rig type was cleared while this command waited for the rig.
-        endRunning(NotAvailable);
+    Context context = contextFor(family, m_running->parsed.args);
+    m_running->outcome = m_running->parsed.command->finish(context, m_running->replies);
+    const QList<QByteArray> settings = m_running->outcome.settings;
+    if (m_running->outcome.code != Ok || settings.isEmpty()) {
+        settle();
         return;
     }
-    Context context = contextFor(family, m_running->parsed.args);
-    const Outcome outcome = command->finish(context, m_running->replies);
-    if (outcome.code == Ok) {
-        for (const QByteArray &setting : outcome.settings)
-            m_rig.set(source(), setting);
+    if (!m_rig.rigConnected()) {
+        endRunning(NoRig);
+        return;
     }
-    answer(m_running->parsed, outcome);
+    // Answered when the rig has taken or refused every setting; one may be settled at once.
+    m_running->unsettled = settings;
+    m_running->setting = true;
+    for (const QByteArray &setting : settings)
+        m_rig.set(source(), setting);
+    m_running->setting = false;
+    if (m_running->unsettled.isEmpty())
+        settle();
+}
+
+void RigctlClient::onSettled(const QByteArray &setting, SettingResult result)
+{
+    if (!m_running)
+        return;
+    QList<QByteArray> &unsettled = m_running->unsettled;
+    const qsizetype i = unsettled.indexOf(setting);
+    if (i < 0)
+        return; // a setting of a command this client no longer waits for
+    unsettled.removeAt(i);
+    int &code = m_running->outcome.code;
+    if (result == SettingResult::NoRig)
+        code = rigctl::NoRig;
+    else if (result == SettingResult::Refused && code == rigctl::Ok)
+        code = rigctl::Rejected;
+    if (unsettled.isEmpty() && !m_running->setting)
+        settle(); // else finish() answers once it has given the rig every setting
+}
+
+void RigctlClient::settle()
+{
+    answer(m_running->parsed, m_running->outcome);
     m_running.reset();
     schedule();
 }
@@ -232,7 +343,8 @@ void RigctlClient::endRunning(int code)
 rigctl::Context RigctlClient::contextFor(const CatFamily *family, const QList<QByteArray> &args)
 {
     // Commands that need no rig read no family either; they still get one to point at.
-    return {family ? *family : *catFamily(RigType::K3), args, m_state, m_readTimeoutMs};
+    const CatFamily &f = family ? *family : *catFamily(RigType::K3);
+    return {f, cat::radioModel(f, m_rig.cachedReply("ID;")), args, m_state, m_readTimeoutMs};
 }
 
 void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome)
@@ -241,6 +353,7 @@ void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &o
         return;
     const QByteArray text = rigctl::formatAnswer(parsed, outcome);
     m_socket->write(text);
+    m_lastActive.start();
     emit traffic(m_number, TrafficDirection::ToClient, shown(text));
     if (m_socket->bytesToWrite() > kMaxUnsent && !m_stalled) {
         m_stalled = true;
@@ -253,15 +366,22 @@ void RigctlClient::note(const QString &text)
     emit traffic(m_number, TrafficDirection::Note, text);
 }
 
-void RigctlClient::disconnected()
+void RigctlClient::shut(const QString &why)
 {
-    m_closing = true;
+    if (m_gone)
+        return;
+    m_gone = m_closing = true;
     m_deadline.stop();
     if (m_running) {
         m_rig.forget(source());
         m_running.reset();
     }
     m_queue.clear();
-    note(QStringLiteral("disconnected"));
+    if (!why.isEmpty())
+        note(why);
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
     emit gone(m_number);
 }

@@ -3,6 +3,7 @@
 #include "net/rigctl_protocol.h"
 #include "rig/rig_access.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
@@ -16,8 +17,10 @@ enum class TrafficDirection { FromClient, ToClient, Note };
 
 // One connected rigctl client: its line buffer, its commands in order, and the reads and
 // settings they need from the rig. Commands are answered one at a time, in the order they came;
-// a read the virtual rig does not hold goes to the rig and the next command waits for it. Every
-// buffer is bounded: a client that floods or stops reading slows only itself.
+// a read the virtual rig does not hold goes to the rig and the next command waits for it, and a
+// setting is answered once the rig has taken or refused it. Every buffer is bounded: a client
+// that floods or stops reading slows only itself. A connection that speaks HTTP (a web page's
+// request) is closed at its first line, before anything it sent is run.
 class RigctlClient : public QObject {
     Q_OBJECT
 public:
@@ -38,9 +41,17 @@ public:
     int number() const { return m_number; }
     Source source() const { return Source{Source::Kind::Network, m_number}; }
 
-    // The rig's answer to this client's read, or its silence.
+    // Nothing of this client waits: no command, no unanswered or unsent bytes.
+    bool isIdle() const;
+    // How long since the client last sent or was sent anything.
+    qint64 idleMs() const { return m_lastActive.elapsed(); }
+    // Closes the connection without a word and says it is gone.
+    void evict();
+
+    // The rig's answer to this client's read, or its silence; what became of its setting.
     void onReplied(const QByteArray &reply);
     void onUnanswered(const QByteArray &query);
+    void onSettled(const QByteArray &setting, SettingResult result);
 
 signals:
     void traffic(int client, TrafficDirection direction, const QString &text);
@@ -49,9 +60,12 @@ signals:
 private:
     struct Running {
         rigctl::Parsed parsed;
-        QList<QByteArray> reads;
-        qsizetype nextRead = 0;
+        QByteArray asked; // the read the rig is asked, empty when none
+        int reads = 0;
         rigctl::Replies replies;
+        rigctl::Outcome outcome;     // once worked out, while its settings are taken
+        QList<QByteArray> unsettled; // settings the rig has not yet taken or refused
+        bool setting = false;        // they are being given to the rig
     };
 
     void readSocket();
@@ -64,9 +78,12 @@ private:
     rigctl::Context contextFor(const CatFamily *family, const QList<QByteArray> &args);
     void askNext();
     void finish();
+    void settle();
     void answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome);
     void note(const QString &text);
-    void disconnected();
+    // Ends the connection: what waits is dropped, the rig forgets this client's reads.
+    void shut(const QString &why);
+    bool isHttp(QByteArrayView line) const;
 
     const int m_number;
     QPointer<QTcpSocket> m_socket;
@@ -74,11 +91,14 @@ private:
     const int m_readTimeoutMs;
     rigctl::ClientState m_state;
     QByteArray m_line;
+    bool m_firstLine = true;
+    QElapsedTimer m_lastActive;
     qsizetype m_discarding = -1; // bytes of an overlong line discarded so far, -1 when none
     QList<rigctl::Parsed> m_queue;
     std::optional<Running> m_running;
     QTimer m_deadline;
     bool m_scheduled = false;
     bool m_closing = false;
+    bool m_gone = false;
     bool m_stalled = false; // said once per stall that the client does not read
 };

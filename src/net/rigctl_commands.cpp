@@ -78,28 +78,38 @@ bool hasDataSubModes(const CatFamily &f)
     return false;
 }
 
-QList<QByteArray> modeReads(const CatFamily &f)
+const ModeRow *modeOf(const Context &c, const Replies &r)
 {
-    QList<QByteArray> reads{bytes(f.modeQuery)};
-    if (hasDataSubModes(f))
+    return cat::modeOf(c.family, r.value(bytes(c.family.modeQuery)), r.value("DT;"));
+}
+
+// The mode's reads, then, once the mode is known, those of its passband on this radio.
+QList<QByteArray> modeReads(const Context &c, const Replies &r)
+{
+    QList<QByteArray> reads{bytes(c.family.modeQuery)};
+    if (hasDataSubModes(c.family))
         reads.append("DT;");
-    if (f.width == WidthKind::Bw10Hz)
-        reads.append("BW;");
-    else if (f.width == WidthKind::FwHz)
-        reads.append("FW;");
+    for (const QByteArray &read : std::as_const(reads)) {
+        if (!r.contains(read))
+            return reads;
+    }
+    const ModeRow *mode = modeOf(c, r);
+    if (const WidthRule *rule = mode ? cat::widthRule(c.model, mode->name) : nullptr)
+        reads += cat::widthReads(*rule);
     return reads;
 }
 
-// Mode and passband from the replies to modeReads(); the passband is 0 where the family
-// reports none.
-std::optional<std::pair<QByteArray, int>> modeFrom(const CatFamily &f, const Replies &r)
+// Mode and passband from the replies to modeReads(); the passband is 0 where the radio reports
+// none.
+std::optional<std::pair<QByteArray, int>> modeFrom(const Context &c, const Replies &r)
 {
-    const ModeRow *mode = cat::modeOf(f, r.value(bytes(f.modeQuery)), r.value("DT;"));
+    const ModeRow *mode = modeOf(c, r);
     if (!mode)
         return std::nullopt;
     int width = 0;
-    if (f.width != WidthKind::None) {
-        const auto w = cat::width(f, r.value(f.width == WidthKind::Bw10Hz ? "BW;" : "FW;"));
+    if (const WidthRule *rule = cat::widthRule(c.model, mode->name)) {
+        const QList<QByteArray> reads = cat::widthReads(*rule);
+        const auto w = cat::widthOf(*rule, r.value(reads.value(0)), r.value(reads.value(1)));
         if (!w)
             return std::nullopt;
         width = *w;
@@ -107,24 +117,32 @@ std::optional<std::pair<QByteArray, int>> modeFrom(const CatFamily &f, const Rep
     return std::pair{bytes(mode->name), width};
 }
 
-QList<QByteArray> splitReads(const CatFamily &f)
+// Split is read from the transmit VFO (FT, with the receive VFO's FR where the family has it),
+// or on radios that have it from the split switch itself (ST).
+QList<QByteArray> splitReads(const Context &c)
 {
+    if (!c.model.splitRead.empty())
+        return {bytes(c.model.splitRead)};
     QList<QByteArray> reads{"FT;"};
-    if (!f.rxVfoQuery.empty())
-        reads.append(bytes(f.rxVfoQuery));
+    if (!c.family.rxVfoQuery.empty())
+        reads.append(bytes(c.family.rxVfoQuery));
     return reads;
 }
 
 // Split state and transmit VFO; split is on when the rig transmits on another VFO than it
 // receives on.
-std::optional<std::pair<bool, char>> splitFrom(const CatFamily &f, const Replies &r)
+std::optional<std::pair<bool, char>> splitFrom(const Context &c, const Replies &r)
 {
+    if (!c.model.splitRead.empty()) {
+        const auto on = cat::vfoDigit(r.value(bytes(c.model.splitRead)));
+        return on ? std::optional(std::pair{*on == 1, *on == 1 ? 'B' : 'A'}) : std::nullopt;
+    }
     const auto tx = cat::vfoDigit(r.value("FT;"));
     if (!tx)
         return std::nullopt;
     int rx = 0;
-    if (!f.rxVfoQuery.empty()) {
-        const auto fr = cat::vfoDigit(r.value(bytes(f.rxVfoQuery)));
+    if (!c.family.rxVfoQuery.empty()) {
+        const auto fr = cat::vfoDigit(r.value(bytes(c.family.rxVfoQuery)));
         if (!fr)
             return std::nullopt;
         rx = *fr;
@@ -133,7 +151,7 @@ std::optional<std::pair<bool, char>> splitFrom(const CatFamily &f, const Replies
 }
 
 // --- frequency ---
-QList<QByteArray> getFreqReads(const Context &c)
+QList<QByteArray> getFreqReads(const Context &c, const Replies &)
 {
     return {freqQuery(c.state.vfo)};
 }
@@ -153,14 +171,30 @@ Outcome setFreq(Context &c, const Replies &)
 {
     return setFreqOn(c, c.state.vfo);
 }
-// The split frequency is VFO B's: the transmit VFO in split on every supported family.
-QList<QByteArray> getSplitFreqReads(const Context &)
+// The split frequency is the transmit VFO's with split on. With it off rigctld answers VFO A's,
+// or 0 for a radio whose driver says so.
+std::optional<char> splitFreqVfo(const Context &c, const Replies &r)
 {
-    return {"FB;"};
+    const auto split = splitFrom(c, r);
+    if (!split || (!split->first && c.model.splitFreqZeroWhenOff))
+        return std::nullopt;
+    return split->first ? split->second : 'A';
+}
+QList<QByteArray> getSplitFreqReads(const Context &c, const Replies &r)
+{
+    QList<QByteArray> reads = splitReads(c);
+    if (const auto vfo = splitFreqVfo(c, r))
+        reads.append(freqQuery(*vfo));
+    return reads;
 }
 Outcome getSplitFreq(Context &c, const Replies &r)
 {
-    const auto hz = cat::frequency(c.family, r.value("FB;"));
+    if (!splitFrom(c, r))
+        return fail(Protocol);
+    const auto vfo = splitFreqVfo(c, r);
+    if (!vfo)
+        return values({"0"});
+    const auto hz = cat::frequency(c.family, r.value(freqQuery(*vfo)));
     return hz ? values({QByteArray::number(*hz)}) : fail(Protocol);
 }
 Outcome setSplitFreq(Context &c, const Replies &)
@@ -169,13 +203,13 @@ Outcome setSplitFreq(Context &c, const Replies &)
 }
 
 // --- mode ---
-QList<QByteArray> getModeReads(const Context &c)
+QList<QByteArray> getModeReads(const Context &c, const Replies &r)
 {
-    return modeReads(c.family);
+    return modeReads(c, r);
 }
 Outcome getMode(Context &c, const Replies &r)
 {
-    const auto mode = modeFrom(c.family, r);
+    const auto mode = modeFrom(c, r);
     if (!mode)
         return fail(Protocol);
     return values({mode->first, QByteArray::number(mode->second)});
@@ -187,8 +221,8 @@ Outcome setMode(Context &c, const Replies &)
         cat::modeByName(c.family, std::string_view(name.constData(), name.size()));
     if (!mode)
         return fail(InvalidArgument);
-    // Passband: 0 is the rig's normal width and -1 "no change"; both leave the width alone,
-    // as does a family whose width is not set over the network. Absent, it is "no change".
+    // Passband: -1 (or none) leaves the width alone, 0 sets the mode's normal width, and any
+    // other the nearest the radio takes, as Hamlib's drivers do (a negative one as positive).
     bool ok = true;
     const int passband = c.args.size() > 1 ? c.args.at(1).toInt(&ok) : -1;
     if (!ok)
@@ -196,9 +230,10 @@ Outcome setMode(Context &c, const Replies &)
     if (c.state.modeLocked)
         return {};
     QList<QByteArray> s = cat::modeSettings(c.family, *mode);
-    const QByteArray width = passband > 0 ? cat::widthSetting(c.family, passband) : QByteArray();
-    if (!width.isEmpty())
-        s.append(width);
+    if (passband != -1) {
+        if (const WidthRule *rule = cat::widthRule(c.model, mode->name))
+            s += cat::widthSettings(*rule, std::abs(passband));
+    }
     return settings(s);
 }
 
@@ -217,7 +252,7 @@ Outcome setVfo(Context &c, const Replies &)
 }
 
 // --- PTT ---
-QList<QByteArray> getPttReads(const Context &c)
+QList<QByteArray> getPttReads(const Context &c, const Replies &)
 {
     switch (c.family.pttRead) {
     case PttRead::Tq:
@@ -231,7 +266,7 @@ QList<QByteArray> getPttReads(const Context &c)
 }
 Outcome getPtt(Context &c, const Replies &r)
 {
-    const QList<QByteArray> reads = getPttReads(c);
+    const QList<QByteArray> reads = getPttReads(c, r);
     const auto tx = cat::transmitting(c.family, r.value(reads.first()));
     return tx ? values({*tx ? "1" : "0"}) : fail(Protocol);
 }
@@ -247,13 +282,13 @@ Outcome setPtt(Context &c, const Replies &)
 }
 
 // --- split ---
-QList<QByteArray> getSplitReads(const Context &c)
+QList<QByteArray> getSplitReads(const Context &c, const Replies &)
 {
-    return splitReads(c.family);
+    return splitReads(c);
 }
 Outcome getSplit(Context &c, const Replies &r)
 {
-    const auto split = splitFrom(c.family, r);
+    const auto split = splitFrom(c, r);
     if (!split)
         return fail(Protocol);
     return values({split->first ? "1" : "0", vfoName(split->second)});
@@ -271,11 +306,15 @@ Outcome setSplit(Context &c, const Replies &)
         if (tx == 0)
             return fail(InvalidArgument);
     }
-    return settings({bytes(c.family.txVfoSet[tx == 'B' ? 1 : 0])});
+    if (!c.model.splitRead.empty()) // the split switch: on transmits on the other VFO
+        return settings({bytes(c.model.splitSet[on == "1" ? 1 : 0])});
+    const std::size_t vfo = tx == 'B' ? 1 : 0;
+    return settings(
+        {bytes(c.model.splitSet[vfo].empty() ? c.family.txVfoSet[vfo] : c.model.splitSet[vfo])});
 }
 
 // --- RIT and XIT: one offset, shown in the IF status line ---
-QList<QByteArray> ifReads(const Context &)
+QList<QByteArray> ifReads(const Context &, const Replies &)
 {
     return {"IF;"};
 }
@@ -295,7 +334,7 @@ Outcome setOffset(Context &c, const Replies &)
 }
 
 // --- levels: the S-meter and, where the bridge holds it, the CW pitch ---
-QList<QByteArray> getLevelReads(const Context &c)
+QList<QByteArray> getLevelReads(const Context &c, const Replies &)
 {
     const QByteArray &level = c.args.value(0);
     if (level == "STRENGTH" || level == "RAWSTR")
@@ -316,7 +355,7 @@ Outcome getLevel(Context &c, const Replies &r)
     const QByteArray &level = c.args.value(0);
     if (level == "?")
         return values({levelList(c.family, false)});
-    const QList<QByteArray> reads = getLevelReads(c);
+    const QList<QByteArray> reads = getLevelReads(c, r);
     if (reads.isEmpty())
         return fail(NotAvailable);
     const QByteArray &reply = r.value(reads.first());
@@ -353,7 +392,7 @@ Outcome getFunc(Context &c, const Replies &r)
         return fail(Protocol);
     return values({(func == "RIT" ? o->rit : o->xit) ? "1" : "0"});
 }
-QList<QByteArray> getFuncReads(const Context &c)
+QList<QByteArray> getFuncReads(const Context &c, const Replies &)
 {
     const QByteArray &func = c.args.value(0);
     return func == "RIT" || func == "XIT" ? QList<QByteArray>{"IF;"} : QList<QByteArray>{};
@@ -372,7 +411,7 @@ Outcome setFunc(Context &c, const Replies &)
 }
 
 // --- power ---
-QList<QByteArray> getPowerReads(const Context &)
+QList<QByteArray> getPowerReads(const Context &, const Replies &)
 {
     return {"PS;"};
 }
@@ -391,12 +430,12 @@ Outcome setPower(Context &c, const Replies &)
 }
 
 // --- several values at once ---
-QList<QByteArray> getVfoInfoReads(const Context &c)
+QList<QByteArray> getVfoInfoReads(const Context &c, const Replies &r)
 {
     const char vfo = vfoOf(c.args.value(0), c.state);
     if (vfo == 0)
         return {};
-    return QList<QByteArray>{freqQuery(vfo)} + modeReads(c.family) + splitReads(c.family);
+    return QList<QByteArray>{freqQuery(vfo)} + modeReads(c, r) + splitReads(c);
 }
 Outcome getVfoInfo(Context &c, const Replies &r)
 {
@@ -404,8 +443,8 @@ Outcome getVfoInfo(Context &c, const Replies &r)
     if (vfo == 0)
         return fail(InvalidArgument);
     const auto hz = cat::frequency(c.family, r.value(freqQuery(vfo)));
-    const auto mode = modeFrom(c.family, r);
-    const auto split = splitFrom(c.family, r);
+    const auto mode = modeFrom(c, r);
+    const auto split = splitFrom(c, r);
     if (!hz || !mode || !split)
         return fail(Protocol);
     return values({QByteArray::number(*hz), mode->first, QByteArray::number(mode->second),
@@ -439,13 +478,13 @@ Outcome setLockMode(Context &c, const Replies &)
 Outcome dumpStateOf(Context &c, const Replies &)
 {
     Outcome o;
-    o.block = dumpState(c.family, c.state.chkVfoSeen, c.timeoutMs);
+    o.block = dumpState(c.family, c.model, c.state.chkVfoSeen, c.timeoutMs);
     return o;
 }
 Outcome dumpCapsOf(Context &c, const Replies &)
 {
     Outcome o;
-    o.block = dumpCaps(c.family);
+    o.block = dumpCaps(c.family, c.model);
     return o;
 }
 

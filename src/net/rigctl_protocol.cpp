@@ -76,6 +76,8 @@ QByteArray formatAnswer(const Parsed &parsed, const Outcome &outcome)
 {
     if (parsed.quit)
         return "RPRT 0\n";
+    if (parsed.overlong)
+        return "RPRT " + QByteArray::number(int(InvalidArgument)) + '\n';
     const Command *command = parsed.command;
     const unsigned flags = command ? command->flags : 0;
     const char sep = parsed.separator;

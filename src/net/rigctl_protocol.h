@@ -9,6 +9,7 @@
 #include <string_view>
 
 struct CatFamily;
+struct RadioModel;
 
 // The rigctld protocol as Hamlib 4.5.4's rigctld speaks it: the table of commands the server
 // answers, the reading of a client's line into commands, and the writing of answers in the
@@ -22,6 +23,7 @@ enum Code : int {
     Ok = 0,
     InvalidArgument = -1, // RIG_EINVAL
     TimedOut = -5,        // RIG_ETIMEOUT: the rig did not answer in time
+    NoRig = -6,           // RIG_EIO: no rig is connected to take it
     Protocol = -8,        // RIG_EPROTO: the rig's reply made no sense
     Rejected = -9,        // RIG_ERJCTED: the rig refused the read ("?;")
     NotAvailable = -11,   // RIG_ENAVAIL: a command or value this server does not serve
@@ -41,6 +43,7 @@ using Replies = QHash<QByteArray, QByteArray>;
 
 struct Context {
     const CatFamily &family;
+    const RadioModel &model; // the family's radio that the rig's ID names
     const QList<QByteArray> &args;
     ClientState &state;
     int timeoutMs; // how long a read may take: told to clients in \dump_state
@@ -62,7 +65,9 @@ enum Flag : unsigned {
     NeedsNoRig = 16,  // answered without a rig type
 };
 
-using ReadsFn = QList<QByteArray> (*)(const Context &);
+// The CAT reads an answer needs, given the replies to those asked so far: a read may depend on
+// an earlier reply (the passband's read on the mode).
+using ReadsFn = QList<QByteArray> (*)(const Context &, const Replies &);
 using FinishFn = Outcome (*)(Context &, const Replies &);
 
 struct Command {
@@ -88,6 +93,7 @@ struct Parsed {
     bool quit = false;
     bool missingArgs = false;
     QList<QByteArray> args;
+    bool overlong = false; // a line past the bound, answered RPRT -1 in its turn
 };
 
 // A line may hold several commands ("fmv", "F 7040000 f"), as rigctld reads its input as a

@@ -1,8 +1,12 @@
 #include "net/rigctl_server.h"
 
+#include "net/local_peer.h"
 #include "rig/rig_access.h"
 
+#include <QNetworkInterface>
 #include <QTcpSocket>
+
+#include <unistd.h>
 
 RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : QObject(parent), m_rig(rig)
 {
@@ -16,6 +20,11 @@ RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : QObject(parent), m
             [this](const Source &source, const QByteArray &query) {
                 if (RigctlClient *c = client(source))
                     c->onUnanswered(query);
+            });
+    connect(&rig, &RigAccess::settled, this,
+            [this](const Source &source, const QByteArray &setting, SettingResult result) {
+                if (RigctlClient *c = client(source))
+                    c->onSettled(setting, result);
             });
 }
 
@@ -65,11 +74,7 @@ void RigctlServer::close()
 void RigctlServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        if (m_clients.size() >= kMaxClients) {
-            emit traffic(0, TrafficDirection::Note,
-                         QStringLiteral("Refused a connection from %1: %2 clients are connected")
-                             .arg(socket->peerAddress().toString())
-                             .arg(kMaxClients));
+        if (!admits(socket) || (m_clients.size() >= kMaxClients && !makeRoom())) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -81,6 +86,53 @@ void RigctlServer::acceptClients()
         m_clients.insert(number, c);
         emit clientCountChanged(clientCount());
     }
+}
+
+bool RigctlServer::admits(QTcpSocket *socket)
+{
+    QHostAddress peer = socket->peerAddress();
+    bool ok = false;
+    if (const quint32 v4 = peer.toIPv4Address(&ok); ok)
+        peer = QHostAddress(v4); // "::ffff:127.0.0.1" is loopback too
+    if (!peer.isLoopback() && !QNetworkInterface::allAddresses().contains(peer))
+        return true; // from beyond this machine: the user chose to listen there
+    const std::optional<uint> uid = loopbackPeerUid(*socket);
+    if (uid && *uid == uint(::geteuid()))
+        return true;
+    const QString from = QStringLiteral("%1 port %2").arg(peer.toString()).arg(socket->peerPort());
+    emit traffic(0, TrafficDirection::Note,
+                 uid ? QStringLiteral("Refused a connection from %1: its program runs as another "
+                                      "user (uid %2) than the bridge")
+                           .arg(from)
+                           .arg(*uid)
+                     : QStringLiteral("Refused a connection from %1: the user running its "
+                                      "program cannot be told")
+                           .arg(from));
+    return false;
+}
+
+bool RigctlServer::makeRoom()
+{
+    RigctlClient *oldest = nullptr;
+    for (RigctlClient *c : std::as_const(m_clients)) {
+        if (c->isIdle() && (!oldest || c->idleMs() > oldest->idleMs()))
+            oldest = c;
+    }
+    if (!oldest) {
+        emit traffic(0, TrafficDirection::Note,
+                     QStringLiteral("Refused a connection: %1 clients are connected and none is "
+                                    "idle")
+                         .arg(kMaxClients));
+        return false;
+    }
+    emit traffic(0, TrafficDirection::Note,
+                 QStringLiteral("Closed client #%1, idle for %2 s, to make room for a new "
+                                "connection (%3 clients are connected)")
+                     .arg(oldest->number())
+                     .arg(oldest->idleMs() / 1000)
+                     .arg(kMaxClients));
+    oldest->evict();
+    return true;
 }
 
 void RigctlServer::clientGone(int number)

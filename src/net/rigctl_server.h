@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/rigctl_client.h"
+#include "rig/request_tracker.h"
 
 #include <QHostAddress>
 #include <QMap>
@@ -13,13 +14,15 @@ class RigAccess;
 // programs that speak Hamlib's NET rigctl (model 2). Reads are answered from the virtual rig or
 // asked of the rig, settings go to the rig queue, all through RigAccess as a network source per
 // client. Every line of traffic is reported for the "Network" terminal.
+// Only the bridge's own user is served from this machine: a client whose socket belongs to
+// another user is refused. Clients from other machines reach it only where the user has chosen
+// to listen beyond this one.
 class RigctlServer : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kDefaultPort = 4532;
-    static constexpr int kMaxClients = 16;
-    // How long a client's read may wait for the rig before it is answered RPRT -5.
-    static constexpr int kDefaultReadTimeoutMs = 3000;
+    // Clients served at once; a newcomer past this takes the place of the one idle longest.
+    static constexpr int kMaxClients = 64;
 
     explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
     ~RigctlServer() override;
@@ -45,6 +48,11 @@ signals:
 
 private:
     void acceptClients();
+    // Whether a client may be served: one from this machine only when its user is the bridge's.
+    bool admits(QTcpSocket *socket);
+    // Room for a newcomer: the client idle longest with nothing waiting is closed. False when
+    // every client is busy.
+    bool makeRoom();
     void clientGone(int number);
     RigctlClient *client(const Source &source) const;
 
@@ -52,5 +60,6 @@ private:
     QTcpServer m_server;
     QMap<int, RigctlClient *> m_clients;
     int m_nextNumber = 1;
-    int m_readTimeoutMs = kDefaultReadTimeoutMs;
+    // A client's read waits as long as the rig's tracker waits for its reply, and no longer.
+    int m_readTimeoutMs = int(RequestTracker::kReplyWindowMs);
 };

@@ -16,6 +16,8 @@ private slots:
     void replies_data();
     void replies();
     void strength();
+    void passbands_data();
+    void passbands();
 };
 
 void TestCatFamily::everyModeReadsBackAsSet_data()
@@ -143,6 +145,61 @@ void TestCatFamily::strength()
     const CatFamily &k3 = *catFamily(RigType::K3);
     QCOMPARE(cat::strengthDb(k3, 6), 0);
     QCOMPARE(cat::strengthDb(k3, 21), 60);
+}
+
+void TestCatFamily::passbands_data()
+{
+    // Each radio's passband both ways at the edges of its tables: a width set becomes these
+    // settings; the reply (and SL's) reads as `width`.
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<int>("hz");
+    QTest::addColumn<QByteArrayList>("settings");
+    QTest::addColumn<QByteArrayList>("replies");
+    QTest::addColumn<int>("width"); // -1: unreadable
+    auto row = [](const char *name, RigType t, const char *id, const char *mode, int hz,
+                  QByteArrayList settings, QByteArrayList replies, int width) {
+        QTest::newRow(name) << t << QByteArray(id) << QByteArray(mode) << hz << settings << replies
+                            << width;
+    };
+    const RigType k3 = RigType::K3, k2 = RigType::K2, kw = RigType::Kenwood, ya = RigType::Yaesu;
+    row("K3 to 10 Hz", k3, "ID017;", "USB", 2404, {"BW0240;"}, {"BW0240;"}, 2400);
+    row("K3 past 4 digits", k3, "ID017;", "AM", 200000, {"BW9999;"}, {"BW9999;"}, 99990);
+    row("K3 normal CW", k3, "ID017;", "CW", 0, {"BW0100;"}, {"BW;"}, -1);
+    row("K2 extended FW", k2, "ID017;", "CW", 700, {"FW0700;"}, {"FW070021;"}, 700);
+    row("unknown ID: the first radio", kw, "ID999;", "USB", 2400, {"SH05;"}, {"SH05;", "SL02;"},
+        2300);
+    row("TS-2000 CW tie goes wider", kw, "ID019;", "CW", 800, {"FW1000;"}, {"FW0600;"}, 600);
+    row("TS-2000 SSB beyond", kw, "ID019;", "LSB", 9000, {"SH11;"}, {"SH12;", "SL00;"}, -1);
+    row("TS-590SG AM", kw, "ID023;", "AM", 6000, {"SH03;"}, {"SH03;", "SL03;"}, 4700);
+    row("TS-480 SSB by number", kw, "ID020;", "USB", 300, {"FW0002;"}, {"FW0002;"}, 270);
+    row("TS-480 SSB given Hz", kw, "ID020;", "USB", 300, {"FW0002;"}, {"FW1800;"}, 1800);
+    row("TS-480 FM", kw, "ID020;", "FM", 5000, {"FW0000;"}, {"FW0000;"}, 12000);
+    row("FT-991A narrow CW", ya, "ID0670;", "CW", 40, {"NA01;", "SH001;"}, {"SH001;"}, 50);
+    row("FT-991A default", ya, "ID0670;", "PKTUSB", 0, {"NA00;", "SH000;"}, {"SH000;"}, 500);
+    row("FT-991A fixed AM", ya, "ID0670;", "AMN", 3000, {}, {}, 6000);
+    row("FT-891 on digit", ya, "ID0650;", "USB", 3200, {"NA00;", "SH0121;"}, {"SH0121;"}, 3200);
+    row("FTDX101D widest", ya, "ID0681;", "USB", 5000, {"SH0023;"}, {"SH0023;"}, 4000);
+    row("FTDX101D past its table", ya, "ID0681;", "USB", 2400, {"SH0014;"}, {"SH0030;"}, -1);
+    row("FT-710 garbage", ya, "ID0800;", "CW", 500, {"SH0010;"}, {"SH00x0;"}, -1);
+}
+
+void TestCatFamily::passbands()
+{
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, id);
+    QFETCH(QByteArray, mode);
+    QFETCH(int, hz);
+    QFETCH(QByteArrayList, settings);
+    QFETCH(QByteArrayList, replies);
+    QFETCH(int, width);
+    const RadioModel &model = cat::radioModel(*catFamily(type), id);
+    const WidthRule *rule = cat::widthRule(model, mode.toStdString());
+    QVERIFY(rule);
+    QCOMPARE(cat::widthSettings(*rule, hz), settings);
+    QCOMPARE(cat::widthReads(*rule).size(), replies.size());
+    QCOMPARE(cat::widthOf(*rule, replies.value(0), replies.value(1)).value_or(-1), width);
 }
 
 QTEST_GUILESS_MAIN(TestCatFamily)

@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(RigType)
 
 // Hamlib's own programs as the judges: Debian's rigctl (NET rigctl, model 2) drives the server
@@ -21,6 +23,8 @@ private slots:
     void hamlibClient();
     void formsMatchRigctld_data();
     void formsMatchRigctld();
+    void otherUsersAreRefused_data();
+    void otherUsersAreRefused();
     void cleanupTestCase();
 
 private:
@@ -83,7 +87,7 @@ QString dumpStateProblem(const QByteArray &text)
     for (QByteArray line = next();; line = next()) {
         if (line == "done")
             break;
-        if (i >= lines.size() || !QRegularExpression(QStringLiteral("^[A-Za-z_0-9]+=.+$"))
+        if (i >= lines.size() || !QRegularExpression(QStringLiteral("^[A-Za-z_0-9]+=.*$"))
                                       .match(QString::fromLatin1(line))
                                       .hasMatch())
             return QStringLiteral("line %1 is not setting=value: %2").arg(i).arg(line);
@@ -123,23 +127,35 @@ void TestRigctlHamlib::cleanupTestCase()
 
 void TestRigctlHamlib::hamlibClient_data()
 {
+    // Every radio the server tells apart, known by its reply to ID; M USB 2400 sets the width
+    // as Hamlib's driver for the radio does.
     QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QByteArrayList>("settings");
-    QTest::newRow("K3") << RigType::K3
-                        << QByteArrayList{"FA00007040000;", "MD2;", "BW0240;", "TX;", "RX;"};
-    QTest::newRow("K2") << RigType::K2 << QByteArrayList{"FA00007040000;", "MD2;", "TX;", "RX;"};
-    QTest::newRow("Kenwood") << RigType::Kenwood
-                             << QByteArrayList{"FA00007040000;", "MD2;", "TX;", "RX;"};
-    QTest::newRow("Yaesu") << RigType::Yaesu
-                           << QByteArrayList{"FA007040000;", "MD02;", "TX1;", "TX0;"};
+    auto row = [](const char *name, RigType t, const char *id, QByteArrayList settings) {
+        QTest::newRow(name) << t << QByteArray(id) << settings;
+    };
+    const RigType k3 = RigType::K3, kw = RigType::Kenwood, ya = RigType::Yaesu;
+    row("K3", k3, "ID017;", {"FA00007040000;", "MD2;", "BW0240;", "TX;", "RX;"});
+    row("K2", RigType::K2, "ID017;", {"FA00007040000;", "MD2;", "FW2400;", "TX;", "RX;"});
+    row("TS-2000", kw, "ID019;", {"FA00007040000;", "MD2;", "SH05;", "TX;", "RX;"});
+    row("TS-590SG", kw, "ID023;", {"MD2;", "SH07;"});
+    row("TS-480", kw, "ID020;", {"MD2;", "FW0000;"});
+    row("FT-991A", ya, "ID0670;", {"FA007040000;", "MD02;", "NA00;", "SH014;", "TX1;", "TX0;"});
+    row("FTDX101D", ya, "ID0681;", {"MD02;", "SH0014;"});
+    row("FT-891", ya, "ID0650;", {"MD02;", "NA00;", "SH0114;"});
+    row("FT-710", ya, "ID0800;", {"MD02;", "SH0014;"});
 }
 
 void TestRigctlHamlib::hamlibClient()
 {
     QFETCH(RigType, type);
+    QFETCH(QByteArray, id);
     QFETCH(QByteArrayList, settings);
     FakeRigAccess rig(type);
     fake_radios::load(rig);
+    rig.rig.insert({{"ID;", id}, {"SH;", "SH05;"}, {"SL;", "SL00;"}, {"SH0;", "SH014;"}});
+    rig.cached.insert("ID;");
     // The rig starts in LSB, so that M USB 2400 is a change the client passes on.
     if (rig.rig.contains("MD;"))
         rig.rig.insert("MD;", "MD1;");
@@ -240,6 +256,48 @@ void TestRigctlHamlib::formsMatchRigctld()
     // Where the dummy rig and the fake hold the same values, the bytes are the same.
     if (!shape.contains(QLatin1String("\\d")) && !shape.contains(QLatin1String("[A-Z]")))
         QCOMPARE(answers[1], answers[0]);
+}
+
+void TestRigctlHamlib::otherUsersAreRefused_data()
+{
+    QTest::addColumn<uint>("uid");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("served");
+    const uint own = uint(::geteuid());
+    QTest::newRow("nobody, IPv4") << 65534U << QStringLiteral("127.0.0.1") << false;
+    QTest::newRow("nobody, IPv6") << 65534U << QStringLiteral("::1") << false;
+    QTest::newRow("the bridge's user, IPv4") << own << QStringLiteral("127.0.0.1") << true;
+    QTest::newRow("the bridge's user, IPv6") << own << QStringLiteral("::1") << true;
+}
+
+void TestRigctlHamlib::otherUsersAreRefused()
+{
+    // Another user of this machine keys nothing: rigctl started as that user is refused.
+    QFETCH(uint, uid);
+    QFETCH(QString, address);
+    QFETCH(bool, served);
+    if (::geteuid() != 0)
+        QSKIP("starting rigctl as another user needs root (CI runs the suite as root)");
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    QVERIFY2(!setpriv.isEmpty(), "setpriv (util-linux) is missing");
+    FakeRigAccess rig(RigType::K3);
+    fake_radios::load(rig);
+    RigctlServer server(rig);
+    QStringList notes;
+    connect(&server, &RigctlServer::traffic, this,
+            [&notes](int, TrafficDirection, const QString &text) { notes << text; });
+    QVERIFY(server.listen(QHostAddress(address), 0));
+    const QString id = QString::number(uid);
+    QProcess rigctl;
+    rigctl.start(setpriv,
+                 {"--reuid=" + id, "--regid=" + id, "--clear-groups", m_rigctl, "-m", "2", "-r",
+                  QStringLiteral("[%1]:%2").arg(address).arg(server.port()), "T", "1"});
+    QVERIFY(rigctl.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(rigctl.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(rig.settings, served ? QByteArrayList{"TX;"} : QByteArrayList{});
+    QCOMPARE(rigctl.exitCode() == 0, served);
+    const QString refusal = QStringLiteral("runs as another user (uid %1)").arg(uid);
+    QCOMPARE(notes.filter(refusal).size(), served ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlHamlib)

@@ -1,5 +1,6 @@
 #include "fake_radios.h"
 #include "net/rigctl_server.h"
+#include "rig/request_tracker.h"
 #include "rigctl_test_client.h"
 
 #include <QSignalSpy>
@@ -28,6 +29,14 @@ private slots:
     void overlongAndBinaryInput();
     void floodIsHeldBackNotLost();
     void clientThatNeverReads();
+    void eachRadioOfAFamily_data();
+    void eachRadioOfAFamily();
+    void settingsAreAnsweredWhenSettled_data();
+    void settingsAreAnsweredWhenSettled();
+    void webPagesAreShutOut_data();
+    void webPagesAreShutOut();
+    void anIdleClientMakesRoom_data();
+    void anIdleClientMakesRoom();
 
 private:
     void startServer(RigType type);
@@ -54,6 +63,9 @@ void TestRigctlServer::startServer(RigType type)
     m_server.reset();
     m_rig = std::make_unique<FakeRigAccess>(type);
     fake_radios::load(*m_rig);
+    // Passband reads: Kenwood's DSP high and low cut, Yaesu's width index and narrow.
+    m_rig->rig.insert({{"SH;", "SH05;"}, {"SL;", "SL00;"}, {"NA0;", "NA00;"}});
+    m_rig->rig.insert({{"SH0;", "SH014;"}, {"ST;", "ST0;"}});
     m_server = std::make_unique<RigctlServer>(*m_rig);
     connect(m_server.get(), &RigctlServer::traffic, this,
             [this](int client, TrafficDirection direction, const QString &text) {
@@ -94,23 +106,23 @@ void TestRigctlServer::commands_data()
     row("Kenwood F", kw, "F 50313000\n", "RPRT 0\n", {"FA00050313000;"});
     row("F not a number", k3, "F abc\n", "RPRT -1\n");
     row("F no argument", k3, "F\n", "RPRT -1\n");
-    row("K3 i I", k3, "i\nI 7041000\n", "7040000\nRPRT 0\n", {"FB00007041000;"});
+    row("K3 i I", k3, "i\nI 7041000\n", "14074000\nRPRT 0\n", {"FB00007041000;"});
     // Modes, with the K3's data sub-modes and passband in BW (10 Hz units).
     row("K3 m", k3, "m\n", "USB\n2700\n");
     row("K3 M USB 2400", k3, "M USB 2400\n", "RPRT 0\n", {"MD2;", "BW0240;"});
-    row("K3 M PKTUSB", k3, "M PKTUSB 0\n", "RPRT 0\n", {"MD6;", "DT0;"});
+    row("K3 M PKTUSB", k3, "M PKTUSB 0\n", "RPRT 0\n", {"MD6;", "DT0;", "BW0270;"});
     row("K3 M PKTLSB", k3, "M PKTLSB -1\n", "RPRT 0\n", {"MD6;", "DT1;"});
     row("K3 M RTTYR", k3, "M RTTYR\n", "RPRT 0\n", {"MD9;", "DT2;"});
     row("K3 M CWR 500", k3, "M CWR 500\n", "RPRT 0\n", {"MD7;", "BW0050;"});
     row("K3 M unknown mode", k3, "M WFM 0\n", "RPRT -1\n");
     row("K3 M passband not a number", k3, "M USB wide\n", "RPRT -1\n");
     row("K2 m", k2, "m\n", "USB\n500\n");
-    row("K2 M RTTY ignores width", k2, "M RTTY 2400\n", "RPRT 0\n", {"MD6;"});
+    row("K2 M RTTY", k2, "M RTTY 2400\n", "RPRT 0\n", {"MD6;", "FW2400;"});
     row("K2 has no FM", k2, "M FM 0\n", "RPRT -1\n");
     row("Kenwood m", kw, "m\n", "USB\n2400\n");
-    row("Kenwood M RTTY", kw, "M RTTY 0\n", "RPRT 0\n", {"MD6;"});
-    row("Yaesu m", ya, "m\n", "USB\n0\n");
-    row("Yaesu M PKTUSB", ya, "M PKTUSB 3000\n", "RPRT 0\n", {"MD0C;"});
+    row("Kenwood M RTTY", kw, "M RTTY -1\n", "RPRT 0\n", {"MD6;"});
+    row("Yaesu m", ya, "m\n", "USB\n2400\n");
+    row("Yaesu M PKTUSB", ya, "M PKTUSB 3000\n", "RPRT 0\n", {"MD0C;", "NA00;", "SH017;"});
     row("Yaesu M C4FM", ya, "M C4FM 0\n", "RPRT 0\n", {"MD0E;"});
     // PTT: TX;/RX; on Elecraft and Kenwood, TX1;/TX0; on Yaesu; read from TQ, IF, TX.
     row("K3 t", k3, "t\n", "0\n");
@@ -315,7 +327,10 @@ void TestRigctlServer::overlongAndBinaryInput_data()
     QTest::addColumn<QString>("note");
     QTest::newRow("10,000-character line")
         << QByteArray(10000, 'F') + "\nf\n"
-        << QByteArray("14074000\n") << QStringLiteral("1: 10000 characters discarded");
+        << QByteArray("RPRT -1\n14074000\n") << QStringLiteral("1: 10000 characters discarded");
+    QTest::newRow("2,000 characters of arguments")
+        << "F 7040000" + QByteArray(2000, ' ') + "\nf\n"
+        << QByteArray("RPRT -1\n14074000\n") << QStringLiteral("1: 2009 characters discarded");
     QTest::newRow("a megabyte without a newline")
         << QByteArray(1024 * 1024, 'x') << QByteArray()
         << QStringLiteral("1: a line longer than 1024 characters: discarded up to its newline");
@@ -343,10 +358,10 @@ void TestRigctlServer::overlongAndBinaryInput()
         QTRY_VERIFY2(m_notes.contains(note), qPrintable(m_notes.join(QLatin1Char('\n'))));
     QTRY_COMPARE(bad->received(), answer);
     QCOMPARE(bad->socket.state(), QAbstractSocket::ConnectedState);
-    // The bad client is served again after a newline.
+    // The bad client is served again after a newline, which ends a line still too long.
     bad->take();
     bad->send("\nv\n");
-    QTRY_COMPARE(bad->received(), QByteArray("VFOA\n"));
+    QTRY_COMPARE(bad->received(), QByteArray(input.endsWith('\n') ? "VFOA\n" : "RPRT -1\nVFOA\n"));
 }
 
 void TestRigctlServer::floodIsHeldBackNotLost()
@@ -396,6 +411,207 @@ void TestRigctlServer::clientThatNeverReads()
     QVERIFY(socket);
     QVERIFY(socket->bytesToWrite() < RigctlClient::kMaxUnsent + 16 * 1024);
     QVERIFY(socket->bytesAvailable() <= 16 * 1024);
+}
+
+void TestRigctlServer::eachRadioOfAFamily_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QByteArray>("id"); // the rig's reply to ID;
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArrayList>("settings");
+    auto row = [](const char *name, RigType t, const char *id, const char *request,
+                  const char *answer, QByteArrayList settings = {}) {
+        QTest::newRow(name) << t << QByteArray(id) << QByteArray(request) << QByteArray(answer)
+                            << settings;
+    };
+    const RigType k3 = RigType::K3, k2 = RigType::K2, kw = RigType::Kenwood, ya = RigType::Yaesu;
+    // Passbands as Hamlib's drivers set them: -1 keeps, 0 is the mode's normal, any other the
+    // nearest the radio takes; m reads back what M set.
+    row("K3 M USB 2404", k3, "ID017;", "M USB 2404\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD2;", "BW0240;"});
+    row("K3 M CW 0", k3, "ID017;", "M CW 0\n", "RPRT 0\n", {"MD3;", "BW0100;"});
+    row("K3 M USB -1", k3, "ID017;", "M USB -1\n", "RPRT 0\n", {"MD2;"});
+    row("K2 M CW 500", k2, "ID017;", "M CW 500\nm\n", "RPRT 0\nCW\n500\n", {"MD3;", "FW0500;"});
+    row("TS-2000 M CW 450", kw, "ID019;", "M CW 450\nm\n", "RPRT 0\nCW\n500\n",
+        {"MD3;", "FW0500;"});
+    row("TS-2000 M USB 2400", kw, "ID019;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD2;", "SH05;"});
+    row("TS-590SG M USB 2400", kw, "ID023;", "M USB 2400\n", "RPRT 0\n", {"MD2;", "SH07;"});
+    row("TS-590SG M CW 250", kw, "ID023;", "M CW 250\n", "RPRT 0\n", {"MD3;", "FW0250;"});
+    row("TS-480 M USB 520", kw, "ID020;", "M USB 520\nm\n", "RPRT 0\nUSB\n500\n",
+        {"MD2;", "FW0001;"});
+    row("TS-480 M AM 0", kw, "ID020;", "M AM 0\n", "RPRT 0\n", {"MD5;", "FW0000;"});
+    row("FT-991A M USB 2400", ya, "ID0670;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH014;"});
+    row("FT-991A M CW 500", ya, "ID0670;", "M CW 500\nm\n", "RPRT 0\nCW\n500\n",
+        {"MD03;", "NA01;", "SH010;"});
+    row("FT-991A M USB 0", ya, "ID0670;", "M USB 0\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH000;"});
+    row("FT-991A M FM 9000", ya, "ID0670;", "M FM 9000\nm\n", "RPRT 0\nFM\n16000\n", {"MD04;"});
+    row("FT-891 M USB 2400", ya, "ID0650;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "NA00;", "SH0114;"});
+    row("FTDX101D M USB 2400", ya, "ID0681;", "M USB 2400\nm\n", "RPRT 0\nUSB\n2400\n",
+        {"MD02;", "SH0014;"});
+    row("FT-710 M PKTUSB 2900", ya, "ID0800;", "M PKTUSB 2900\n", "RPRT 0\n", {"MD0C;", "SH0018;"});
+    // The split frequency with split off: VFO A's, or 0 where rigctld answers 0.
+    row("K3 i", k3, "ID017;", "i\n", "14074000\n");
+    row("K3 i in split", k3, "ID017;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"FT1;"});
+    row("FT-991A i", ya, "ID0670;", "i\n", "0\n");
+    row("FTDX101D i", ya, "ID0681;", "i\n", "14074000\n");
+    row("FT-991A i in split", ya, "ID0670;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"FT3;"});
+    // Split: the FT-891 and FTDX101D read and set their split switch, the FT-710 sets FT0/FT1.
+    row("FT-891 s S", ya, "ID0650;", "s\nS 1 VFOB\ns\n", "0\nVFOA\nRPRT 0\n1\nVFOB\n", {"ST1;"});
+    row("FTDX101D i in split", ya, "ID0681;", "S 1 VFOB\ni\n", "RPRT 0\n7040000\n", {"ST1;"});
+    row("FT-710 S", ya, "ID0800;", "S 1 VFOB\nS 0 VFOA\n", "RPRT 0\nRPRT 0\n", {"FT1;", "FT0;"});
+    // What rigctld says of the radio: its own model and PTT type.
+    row("TS-590SG dump_state", kw, "ID023;", "\\chk_vfo\n\\dump_state\n",
+        "ptt_type=0x5\nrig_model=2037");
+    row("FTDX101D dump_state", ya, "ID0681;", "\\chk_vfo\n\\dump_state\n",
+        "ptt_type=0x1\nrig_model=1040");
+}
+
+void TestRigctlServer::eachRadioOfAFamily()
+{
+    QFETCH(RigType, type);
+    QFETCH(QByteArray, id);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArrayList, settings);
+    startServer(type);
+    m_rig->rig.insert("ID;", id);
+    m_rig->cached.insert("ID;");
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(request);
+    if (request.contains("dump_state")) {
+        QTRY_VERIFY(client->received().endsWith("done\n"));
+        const QByteArray dump = client->received();
+        for (const QByteArray &line : answer.split('\n'))
+            QVERIFY2(dump.contains('\n' + line + '\n'), line.constData());
+        QVERIFY(dump.contains("\ntimeout=" + QByteArray::number(RequestTracker::kReplyWindowMs) +
+                              '\n'));
+        return;
+    }
+    QTRY_COMPARE(client->received(), answer);
+    QCOMPARE(m_rig->settings, settings);
+}
+
+void TestRigctlServer::settingsAreAnsweredWhenSettled_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QByteArrayList>("refused");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArrayList>("settings");
+    auto row = [](const char *name, const char *request, bool connected, QByteArrayList refused,
+                  const char *answer, QByteArrayList settings) {
+        QTest::newRow(name) << QByteArray(request) << connected << refused << QByteArray(answer)
+                            << settings;
+    };
+    row("taken", "T 1\n", true, {}, "RPRT 0\n", {"TX;"});
+    row("refused", "T 1\nv\n", true, {"TX;"}, "RPRT -9\nVFOA\n", {"TX;"});
+    row("one of two refused", "M PKTLSB 2400\n", true, {"DT1;"}, "RPRT -9\n",
+        {"MD6;", "DT1;", "BW0240;"});
+    row("no rig: nothing is given", "T 1\nF 7040000\n", false, {}, "RPRT -6\nRPRT -6\n", {});
+    row("no rig: a read it must answer", "f\n", false, {}, "RPRT -6\n", {});
+    row("then a read, in order", "F 7040000\nf\n", true, {}, "RPRT 0\n7040000\n",
+        {"FA00007040000;"});
+}
+
+void TestRigctlServer::settingsAreAnsweredWhenSettled()
+{
+    // The rig takes its time: a setting is answered once the rig has said what became of it.
+    QFETCH(QByteArray, request);
+    QFETCH(bool, connected);
+    QFETCH(QByteArrayList, refused);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArrayList, settings);
+    startServer(RigType::K3);
+    m_rig->connected = connected;
+    m_rig->refused = QSet<QByteArray>(refused.begin(), refused.end());
+    m_rig->delayMs = 1000;
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(request);
+    if (!settings.isEmpty()) {
+        QTRY_VERIFY(!m_rig->settings.isEmpty());
+        QCOMPARE(client->received(), QByteArray()); // the rig has not said yet
+    }
+    QTRY_COMPARE(client->received(), answer);
+    QCOMPARE(m_rig->settings, settings);
+}
+
+void TestRigctlServer::webPagesAreShutOut_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    // What a browser sends for fetch("http://127.0.0.1:4532", {method: "POST", mode:
+    // "no-cors", body: "\nT 1\n"}).
+    QTest::newRow("no-cors POST") << QByteArray(
+        "POST / HTTP/1.1\r\nHost: 127.0.0.1:4532\r\nConnection: keep-alive\r\n"
+        "Content-Length: 5\r\nContent-Type: text/plain;charset=UTF-8\r\n"
+        "Origin: https://example.com\r\nUser-Agent: Mozilla/5.0 (X11; Linux "
+        "x86_64)\r\nAccept: */*\r\nReferer: https://example.com/\r\n\r\n\nT 1\n");
+    QTest::newRow("GET with a long address")
+        << "GET /" + QByteArray(3000, 'a') + " HTTP/1.1\r\nHost: localhost\r\n\r\nT 1\n";
+    QTest::newRow("OPTIONS") << QByteArray("OPTIONS * HTTP/1.1\r\nOrigin: http://x\r\n\r\nT 1\n");
+    QTest::newRow("a header after commands") << QByteArray("v\nHost: 127.0.0.1\nT 1\n");
+}
+
+void TestRigctlServer::webPagesAreShutOut()
+{
+    QFETCH(QByteArray, input);
+    startServer(RigType::K3);
+    auto client = connectClient();
+    QVERIFY(client);
+    client->send(input);
+    QTRY_COMPARE(client->socket.state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(m_server->clientCount(), 0);
+    QVERIFY(m_rig->settings.isEmpty());
+    QCOMPARE(m_notes.filter(QLatin1String("HTTP")).size(), 1);
+    QCOMPARE(m_notes.last(), m_notes.filter(QLatin1String("HTTP")).first());
+}
+
+void TestRigctlServer::anIdleClientMakesRoom_data()
+{
+    QTest::addColumn<bool>("allBusy");
+    QTest::newRow("the one idle longest goes") << false;
+    QTest::newRow("all busy: the newcomer is refused") << true;
+}
+
+void TestRigctlServer::anIdleClientMakesRoom()
+{
+    QFETCH(bool, allBusy);
+    startServer(RigType::K3);
+    m_server->setReadTimeout(60000);
+    m_rig->answers.insert("BW;", FakeRigAccess::Answer::Silence);
+    std::vector<std::unique_ptr<RigctlTestClient>> clients;
+    for (int i = 0; i < RigctlServer::kMaxClients; ++i) {
+        clients.push_back(connectClient());
+        QVERIFY(clients.back());
+        QTRY_COMPARE(m_server->clientCount(), i + 1);
+    }
+    // Every client but #2 has done something since; busy clients wait for the rig.
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        if (i != 1 || allBusy)
+            clients[i]->send(allBusy ? "m\n" : "v\n");
+    }
+    QTRY_COMPARE(m_rig->asks.count("BW;"), allBusy ? RigctlServer::kMaxClients : 0);
+    for (std::size_t i = 0; i < clients.size() && !allBusy; ++i)
+        QTRY_COMPARE(clients[i]->received(), QByteArray(i == 1 ? "" : "VFOA\n"));
+    auto newcomer = connectClient();
+    QVERIFY(newcomer);
+    if (allBusy) {
+        QTRY_COMPARE(newcomer->socket.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(m_notes.last().contains(QLatin1String("none is idle")));
+        return;
+    }
+    QTRY_COMPARE(clients[1]->socket.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY2(m_notes.last().startsWith(QLatin1String("0: Closed client #2, idle for")),
+             qPrintable(m_notes.last()));
+    newcomer->send("f\n");
+    QTRY_COMPARE(newcomer->received(), QByteArray("14074000\n"));
+    QCOMPARE(m_server->clientCount(), RigctlServer::kMaxClients);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlServer)

@@ -67,6 +67,8 @@ private slots:
     void rigctlThroughTheBridge();
     void extendedFormsOnTheWire();
     void clientsAndAPortFollowEachOther();
+    void answersAsRigctldDoes_data();
+    void answersAsRigctldDoes();
 
 private:
     QString m_rigctl;
@@ -80,17 +82,15 @@ void TestNetworkBridge::initTestCase()
 void TestNetworkBridge::rigctlThroughTheBridge_data()
 {
     QTest::addColumn<RigType>("type");
-    QTest::addColumn<QString>("widthAfter"); // what m reads after M USB 2400: "" for any
-    QTest::newRow("K3") << RigType::K3 << QStringLiteral("2400");
-    QTest::newRow("Yaesu") << RigType::Yaesu << QString();     // its width is not read over CAT
-    QTest::newRow("Kenwood") << RigType::Kenwood << QString(); // read from FW, not set
-    QTest::newRow("K2") << RigType::K2 << QString();
+    QTest::newRow("K3") << RigType::K3;
+    QTest::newRow("Yaesu") << RigType::Yaesu;
+    QTest::newRow("Kenwood") << RigType::Kenwood;
+    QTest::newRow("K2") << RigType::K2;
 }
 
 void TestNetworkBridge::rigctlThroughTheBridge()
 {
     QFETCH(RigType, type);
-    QFETCH(QString, widthAfter);
     ConnectedBridge b(type);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     const quint16 port = freePort();
@@ -118,8 +118,7 @@ void TestNetworkBridge::rigctlThroughTheBridge()
     QVERIFY2(lines.size() > 14, output.constData());
     QCOMPARE(lines[1], QByteArray("7040000"));
     QCOMPARE(lines[4], QByteArray("USB"));
-    if (!widthAfter.isEmpty())
-        QCOMPARE(lines[5], widthAfter.toLatin1());
+    QCOMPARE(lines[5], QByteArray("2400")); // M USB 2400 set the width too
     QCOMPARE(lines[6], QByteArray("VFOA"));
     QCOMPARE(lines.mid(7, 3), (QList<QByteArray>{"0", "1", "0"}));
     QCOMPARE(lines.mid(10, 2), (QList<QByteArray>{"0", "VFOA"})); // no split
@@ -202,6 +201,93 @@ void TestNetworkBridge::clientsAndAPortFollowEachOther()
                                     .arg(clock.elapsed())));
         }
     }
+}
+
+void TestNetworkBridge::answersAsRigctldDoes_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("hamlibModel");
+    QTest::addColumn<int>("unserved"); // lines of rigctld's \dump_state for modes not served
+    QTest::addColumn<int>("cw500");    // the width M CW 500 gives
+    const RigType kw = RigType::Kenwood, ya = RigType::Yaesu;
+    QTest::newRow("K3") << RigType::K3 << QStringLiteral("k3") << 2029 << 0 << 500;
+    // Hamlib calls the K2's MD6 and MD9 PKTLSB and PKTUSB, the bridge RTTY and RTTYR; its
+    // crystal filter nearest 500 Hz is the 400 Hz one.
+    QTest::newRow("K2") << RigType::K2 << QStringLiteral("k2") << 2021 << 1 << 400;
+    QTest::newRow("TS-2000") << kw << QStringLiteral("ts2000") << 2014 << 0 << 500;
+    QTest::newRow("TS-590SG") << kw << QStringLiteral("ts590sg") << 2037 << 0 << 500;
+    QTest::newRow("TS-480") << kw << QStringLiteral("ts480") << 2028 << 0 << 500;
+    QTest::newRow("FT-991A") << ya << QStringLiteral("ft991a") << 1035 << 0 << 500;
+    QTest::newRow("FTDX101D") << ya << QStringLiteral("ftdx101d") << 1040 << 0 << 500;
+    QTest::newRow("FT-891") << ya << QStringLiteral("ft891") << 1036 << 0 << 500;
+    QTest::newRow("FT-710") << ya << QStringLiteral("ft710") << 1049 << 0 << 500;
+}
+
+void TestNetworkBridge::answersAsRigctldDoes()
+{
+    // rigctld serving the same simulated radio is the judge of the small answers: the split
+    // frequency with split off, and what \dump_state tells of the radio.
+    QFETCH(RigType, type);
+    QFETCH(QString, model);
+    QFETCH(int, hamlibModel);
+    QFETCH(int, unserved);
+    QFETCH(int, cw500);
+    QString rigctld;
+    OVX2_REQUIRE_HAMLIB_TOOL(rigctld, "rigctld");
+    ConnectedBridge b(type, model);
+    QVERIFY2(b.connectRig(), qPrintable(b.why()));
+    const quint16 ours = freePort();
+    QVERIFY(b.bridge().server().listen(QHostAddress::LocalHost, ours));
+    RigSimThread radio(model);
+    const QString device = radio.start();
+    QVERIFY2(!device.isEmpty(), qPrintable(radio.errorString()));
+    const quint16 theirs = freePort();
+    QProcess daemon;
+    QStringList args{
+        "-m", QString::number(hamlibModel), "-r", device, "-s", "38400", "-T", "127.0.0.1",
+        "-t", QString::number(theirs)};
+    if (type == RigType::K2) // Hamlib waits 100 ms after each write to a K2 otherwise
+        args << QStringLiteral("--set-conf=post_write_delay=0");
+    daemon.start(rigctld, args);
+    QVERIFY(daemon.waitForStarted(kRunMs));
+    QList<QByteArray> answers[2]; // rigctld's, the bridge's
+    for (const quint16 port : {theirs, ours}) {
+        QTcpSocket socket;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                socket.abort();
+                socket.connectToHost(QHostAddress::LocalHost, port);
+                return socket.waitForConnected(200);
+            }(),
+            kRunMs);
+        socket.write("\\chk_vfo\n\\dump_state\ni\n");
+        QByteArray text;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (text += socket.readAll()).indexOf('\n', text.indexOf("\ndone\n") + 6) > 0, kRunMs);
+        answers[port == ours] = text.split('\n');
+    }
+    daemon.terminate();
+    QVERIFY(daemon.waitForFinished(kRunMs));
+    auto withKey = [](const QList<QByteArray> &lines, const char *key) {
+        QList<QByteArray> found;
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+                     [key](const QByteArray &l) { return l.startsWith(key); });
+        return found;
+    };
+    QCOMPARE(withKey(answers[1], "ptt_type="), withKey(answers[0], "ptt_type="));
+    QCOMPARE(withKey(answers[1], "rig_model="), withKey(answers[0], "rig_model="));
+    QCOMPARE(answers[1].at(answers[1].size() - 2), answers[0].at(answers[0].size() - 2)); // i
+    // As long as rigctld's, less the tone lists: the bridge serves no tones.
+    const qsizetype tones =
+        withKey(answers[0], "ctcss_list=").size() + withKey(answers[0], "dcs_list=").size();
+    QCOMPARE(answers[1].size(), answers[0].size() - tones - unserved);
+
+    // The width goes to the radio and comes back from it.
+    Client c(ours);
+    QVERIFY(c.connected());
+    QCOMPARE(c.ask("M CW 500\nm\nM USB 2400\nm\n", 6),
+             "RPRT 0\nCW\n" + QByteArray::number(cw500) + "\nRPRT 0\nUSB\n2400\n");
 }
 
 QTEST_MAIN(TestNetworkBridge)
