@@ -75,15 +75,19 @@ void XmlRpcConnection::start(Queued queued)
         end({}, refused);
         return;
     }
-    if (m_running->method->steps)
-        m_running->steps = m_running->method->steps(context());
     advance();
 }
 
 xmlrpc::Context XmlRpcConnection::context()
 {
-    return {catFamily(m_rig.rigType()), m_rig.rigConnected(), m_rig.cachedReply("ID;"),
-            m_running->queued.call.params, m_state};
+    const CatFamily *family = catFamily(m_rig.rigType());
+    const QByteArray id = m_rig.cachedReply("ID;");
+    return {family,
+            family ? &cat::radioModel(*family, id) : nullptr,
+            m_rig.rigConnected(),
+            id,
+            m_running->queued.call.params,
+            m_state};
 }
 
 const xmlrpc::Step *XmlRpcConnection::current() const
@@ -117,11 +121,18 @@ void XmlRpcConnection::advance()
             end(run.result);
             return;
         }
-        run.finished = true;
         if ((run.method->flags & xmlrpc::NeedsFamily) && !catFamily(m_rig.rigType())) {
             end({}, QStringLiteral("the rig type was cleared"));
             return;
         }
+        if (run.method->steps) {
+            const QList<xmlrpc::Step> steps = run.method->steps(context(), run.replies);
+            if (steps.size() > run.steps.size()) {
+                run.steps += steps.mid(run.steps.size());
+                continue;
+            }
+        }
+        run.finished = true;
         xmlrpc::Context c = context();
         xmlrpc::Outcome outcome = run.method->finish(c, run.replies);
         if (!outcome.fault.isEmpty()) {

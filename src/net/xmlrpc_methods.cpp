@@ -88,9 +88,10 @@ Outcome badReply(const QByteArray &query, const QByteArray &reply)
                                                           : QString::fromLatin1(reply)));
 }
 
+// The radio's name, as its reply to ID tells it from the others of its family.
 QString rigName(const Context &c)
 {
-    return text(c.family->rigName);
+    return text(c.model->name);
 }
 
 // --- the program and the radio ---
@@ -125,15 +126,15 @@ Outcome frequencyAnswer(const Context &c, const Replies &r, char vfo)
               : badReply(frequencyQuery(vfo), replyTo(r, frequencyQuery(vfo)));
 }
 
-QList<Step> readVfo(const Context &c)
+QList<Step> readVfo(const Context &c, const Replies &)
 {
     return {read(frequencyQuery(c.state.vfo))};
 }
-QList<Step> readVfoA(const Context &)
+QList<Step> readVfoA(const Context &, const Replies &)
 {
     return {read("FA;")};
 }
-QList<Step> readVfoB(const Context &)
+QList<Step> readVfoB(const Context &, const Replies &)
 {
     return {read("FB;")};
 }
@@ -204,7 +205,7 @@ const FlrigMode *flrigMode(RigType type, char code)
     return it == kFlrigModes.end() ? nullptr : &*it;
 }
 
-QList<Step> readMode(const Context &c)
+QList<Step> readMode(const Context &c, const Replies &)
 {
     return {read(bytes(c.family->modeQuery))};
 }
@@ -254,106 +255,137 @@ Outcome getModes(Context &c, const Replies &)
     return answer(XmlRpcValue::array(std::move(names)));
 }
 
-// --- passband ---
+// --- passband: as the radio sets and reads it in the mode it is in ---
 
-QByteArray widthQuery(const CatFamily &f)
+bool hasReplies(const Replies &r, const QList<Step> &steps)
 {
-    switch (f.width) {
-    case WidthKind::Bw10Hz:
-        return "BW;";
-    case WidthKind::FwHz:
-        return "FW;";
-    case WidthKind::None:
-        break;
+    return std::all_of(steps.begin(), steps.end(),
+                       [&](const Step &s) { return !replyTo(r, s.text).isEmpty(); });
+}
+
+// The mode's reads (with the K3's data sub-mode, which may change the passband's rule).
+QList<Step> readModeAndSubMode(const Context &c, const Replies &r)
+{
+    QList<Step> steps = readMode(c, r);
+    const auto dataSubModes = std::any_of(c.family->modes.begin(), c.family->modes.end(),
+                                          [](const ModeRow &m) { return m.dataSubMode != 0; });
+    if (dataSubModes)
+        steps.append(read("DT;"));
+    return steps;
+}
+
+const WidthRule *ruleOf(const Context &c, const Replies &r)
+{
+    const ModeRow *row =
+        cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;"));
+    return row ? cat::widthRule(*c.model, row->name) : nullptr;
+}
+
+// The mode's reads; once the mode is known, those of its passband.
+QList<Step> readPassband(const Context &c, const Replies &r)
+{
+    QList<Step> steps = readModeAndSubMode(c, r);
+    if (const WidthRule *rule = hasReplies(r, steps) ? ruleOf(c, r) : nullptr) {
+        for (const QByteArray &query : cat::widthReads(*rule))
+            steps.append(read(query));
     }
-    return {};
+    return steps;
 }
 
-bool setsWidth(const CatFamily &f)
+std::optional<int> passbandOf(const WidthRule &rule, const Replies &r)
 {
-    return !cat::widthSetting(f, 1000).isEmpty();
+    const QList<QByteArray> reads = cat::widthReads(rule);
+    return cat::widthOf(rule, replyTo(r, reads.value(0)), replyTo(r, reads.value(1)));
 }
 
-// The passbands a client may choose in a mode: the family's filter rows for it.
-QList<int> widthsFor(const CatFamily &f, std::string_view mode)
+Outcome noMode(const Context &c, const Replies &r)
+{
+    return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
+}
+
+// flrig answers a passband as its two edges, or as its width and "": the width here, and "NONE"
+// in a mode whose passband the radio does not tell, as flrig answers for a radio it has no table
+// for.
+Outcome getBw(Context &c, const Replies &r)
+{
+    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+        return noMode(c, r);
+    const WidthRule *rule = ruleOf(c, r);
+    const auto width = rule ? passbandOf(*rule, r) : std::nullopt;
+    if (rule && !width)
+        return fault(QStringLiteral("the rig's passband replies make no sense"));
+    return answer(XmlRpcValue::array(
+        {XmlRpcValue::string(width ? QString::number(*width) : QStringLiteral("NONE")), {}}));
+}
+
+// The passbands rig.set_bw picks from: the radio's own list for the mode, or, for a radio that
+// takes any width (the K3), the family's usual ones. None where the passband is not set.
+QList<int> choicesOf(const Context &c, const Replies &r, const WidthRule *rule)
 {
     QList<int> widths;
-    for (const FilterRow &row : f.filters) {
-        const QList<QByteArray> modes = bytes(row.modes).split(' ');
-        if (modes.contains(bytes(mode)))
-            widths.append(row.width);
+    if (!rule || rule->form == WidthForm::Fixed)
+        return widths;
+    for (const QByteArray &w : bytes(rule->widths).split(' ')) {
+        if (w.toInt() > 0)
+            widths.append(w.toInt());
+    }
+    if (widths.isEmpty()) { // a radio that takes any width: the family's usual ones
+        const ModeRow *row =
+            cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;"));
+        for (const FilterRow &f : c.family->filters) {
+            if (row && bytes(f.modes).split(' ').contains(bytes(row->name)))
+                widths.append(f.width);
+        }
     }
     return widths;
 }
 
-QList<Step> readWidth(const Context &c)
-{
-    const QByteArray query = widthQuery(*c.family);
-    return query.isEmpty() ? QList<Step>{} : QList<Step>{read(query)};
-}
-
-// flrig answers a passband as its two edges, or as its width and "": the width here, and "NONE"
-// for a radio whose passband is not read, as flrig answers for a radio it has no table for.
-Outcome getBw(Context &c, const Replies &r)
-{
-    const QByteArray query = widthQuery(*c.family);
-    if (query.isEmpty())
-        return answer(XmlRpcValue::array({XmlRpcValue::string(QStringLiteral("NONE")), {}}));
-    const auto width = cat::width(*c.family, replyTo(r, query));
-    if (!width)
-        return badReply(query, replyTo(r, query));
-    return answer(XmlRpcValue::array({XmlRpcValue::string(QString::number(*width)), {}}));
-}
-
-QList<Step> readModeWhereWidthIsSet(const Context &c)
-{
-    return setsWidth(*c.family) ? readMode(c) : QList<Step>{};
-}
-
-// One table, headed "Bandwidth": the passbands of the rig's mode that rig.set_bw picks from.
+// One table, headed "Bandwidth", of the passbands rig.set_bw picks from.
 Outcome getBws(Context &c, const Replies &r)
 {
+    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+        return noMode(c, r);
     std::vector<XmlRpcValue> table{XmlRpcValue::string(QStringLiteral("Bandwidth"))};
-    if (!setsWidth(*c.family)) {
+    for (int width : choicesOf(c, r, ruleOf(c, r)))
+        table.push_back(XmlRpcValue::string(QString::number(width)));
+    if (table.size() == 1)
         table.push_back(XmlRpcValue::string(QStringLiteral("NONE")));
-    } else {
-        const ModeRow *row = modeRowOf(c, r);
-        if (!row)
-            return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
-        for (int width : widthsFor(*c.family, row->name))
-            table.push_back(XmlRpcValue::string(QString::number(width)));
-    }
     return answer(XmlRpcValue::array({XmlRpcValue::array(std::move(table))}));
+}
+
+Outcome passbandChange(const Context &c, const WidthRule *rule, int hz)
+{
+    if (!rule || rule->form == WidthForm::Fixed)
+        return fault(QStringLiteral("the %1 does not set its passband in this mode over CAT")
+                         .arg(rigName(c)));
+    return change(cat::widthSettings(*rule, hz));
 }
 
 // flrig's rig.set_bw takes the place of a passband in rig.get_bws's table, from 0.
 Outcome setBw(Context &c, const Replies &r)
 {
-    if (!setsWidth(*c.family))
-        return fault(QStringLiteral("the bridge does not set the %1's passband").arg(rigName(c)));
-    const ModeRow *row = modeRowOf(c, r);
-    if (!row)
-        return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
-    const QList<int> widths = widthsFor(*c.family, row->name);
+    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+        return noMode(c, r);
+    const WidthRule *rule = ruleOf(c, r);
+    const QList<int> widths = choicesOf(c, r, rule);
     const qint64 index = c.params.front().number;
-    if (index < 0 || index >= widths.size())
+    if (!widths.isEmpty() && (index < 0 || index >= widths.size()))
         return fault(QStringLiteral("%1 is no place in rig.get_bws's table (0 to %2)")
                          .arg(index)
                          .arg(widths.size() - 1));
-    return change({cat::widthSetting(*c.family, widths.at(index))});
+    return passbandChange(c, rule, widths.value(index));
 }
 
-// A passband in Hz, set as near as the rig comes; flrig's rig.set_bandwidth, and the
+// A passband in Hz, the nearest the radio takes: flrig's rig.set_bandwidth, and the
 // rig.set_bwA and rig.set_bwB that Hamlib's FLRig backend calls after setting a mode.
-Outcome setBandwidth(Context &c, const Replies &)
+Outcome setBandwidth(Context &c, const Replies &r)
 {
+    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+        return noMode(c, r);
     const qint64 hz = c.params.front().number;
-    const QByteArray setting = hz > 0 && hz < 100000 ? cat::widthSetting(*c.family, int(hz)) : "";
-    if (!setsWidth(*c.family))
-        return fault(QStringLiteral("the bridge does not set the %1's passband").arg(rigName(c)));
-    if (setting.isEmpty())
+    if (hz <= 0 || hz > 99999)
         return fault(QStringLiteral("%1 Hz is no passband").arg(hz));
-    return change({setting});
+    return passbandChange(c, ruleOf(c, r), int(hz));
 }
 
 // --- PTT ---
@@ -371,7 +403,7 @@ QByteArray pttQuery(const CatFamily &f)
     return "IF;";
 }
 
-QList<Step> readPtt(const Context &c)
+QList<Step> readPtt(const Context &c, const Replies &)
 {
     return {read(pttQuery(*c.family))};
 }
@@ -392,12 +424,14 @@ Outcome setPtt(Context &c, const Replies &)
     return change({bytes(ptt ? c.family->pttOn : c.family->pttOff)});
 }
 
-// --- split: the rig transmits on another VFO than it receives on ---
+// --- split: the rig transmits on another VFO than it receives on, or, on radios that have one,
+// the split switch (ST) is on ---
 
-QList<Step> readRxVfo(const Context &c)
+QList<Step> readRxVfo(const Context &c, const Replies &)
 {
-    return c.family->rxVfoQuery.empty() ? QList<Step>{}
-                                        : QList<Step>{read(bytes(c.family->rxVfoQuery))};
+    if (!c.model->splitRead.empty() || c.family->rxVfoQuery.empty())
+        return {};
+    return {read(bytes(c.family->rxVfoQuery))};
 }
 
 std::optional<int> rxVfoOf(const Context &c, const Replies &r)
@@ -407,20 +441,21 @@ std::optional<int> rxVfoOf(const Context &c, const Replies &r)
                                         : cat::vfoDigit(replyTo(r, bytes(c.family->rxVfoQuery)));
 }
 
-QList<Step> readSplit(const Context &c)
+QList<Step> readSplit(const Context &c, const Replies &r)
 {
-    return QList<Step>{read("FT;")} + readRxVfo(c);
+    if (!c.model->splitRead.empty())
+        return {read(bytes(c.model->splitRead))};
+    return QList<Step>{read("FT;")} + readRxVfo(c, r);
 }
 
 Outcome getSplit(Context &c, const Replies &r)
 {
-    const auto tx = cat::vfoDigit(replyTo(r, "FT;"));
-    const auto rx = rxVfoOf(c, r);
-    if (!tx)
-        return badReply("FT;", replyTo(r, "FT;"));
-    if (!rx)
-        return badReply(bytes(c.family->rxVfoQuery), replyTo(r, bytes(c.family->rxVfoQuery)));
-    return answer(XmlRpcValue::integer(*tx != *rx));
+    const QByteArray query = c.model->splitRead.empty() ? "FT;" : bytes(c.model->splitRead);
+    const auto first = cat::vfoDigit(replyTo(r, query));
+    const auto rx = c.model->splitRead.empty() ? rxVfoOf(c, r) : 0;
+    if (!first || !rx)
+        return fault(QStringLiteral("the rig's split replies make no sense"));
+    return answer(XmlRpcValue::integer(*first != *rx));
 }
 
 Outcome setSplit(Context &c, const Replies &r)
@@ -428,16 +463,19 @@ Outcome setSplit(Context &c, const Replies &r)
     const qint64 on = c.params.front().number;
     if (on != 0 && on != 1)
         return fault(QStringLiteral("takes 1 (split) or 0, not %1").arg(on));
+    if (!c.model->splitRead.empty())
+        return change({bytes(c.model->splitSet[std::size_t(on)])});
     const auto rx = rxVfoOf(c, r);
     if (!rx)
         return badReply(bytes(c.family->rxVfoQuery), replyTo(r, bytes(c.family->rxVfoQuery)));
-    const int tx = on ? 1 - *rx : *rx;
-    return change({bytes(c.family->txVfoSet[std::size_t(tx)])});
+    const std::size_t tx = on ? 1 - *rx : *rx;
+    const std::string_view own = c.model->splitSet[tx];
+    return change({bytes(own.empty() ? c.family->txVfoSet[tx] : own)});
 }
 
 // --- meters and power ---
 
-QList<Step> readMeter(const Context &c)
+QList<Step> readMeter(const Context &c, const Replies &)
 {
     return {read(bytes(c.family->meterQuery))};
 }
@@ -466,7 +504,7 @@ Outcome getPwrmeter(Context &, const Replies &)
 // its K22 mode adds a range digit to the reply.
 constexpr std::string_view kPowerQuery = "PC;";
 
-QList<Step> readPower(const Context &)
+QList<Step> readPower(const Context &, const Replies &)
 {
     return {read(bytes(kPowerQuery))};
 }
@@ -490,9 +528,11 @@ Outcome setPower(Context &c, const Replies &)
 
 // --- everything at once: name, transmit, frequency, mode, passband, in flrig's lines ---
 
-QList<Step> readInfo(const Context &c)
+QList<Step> readInfo(const Context &c, const Replies &r)
 {
-    return readVfo(c) + readMode(c) + readWidth(c) + readPtt(c);
+    // The passband's reads come last, once the mode is known: the steps keep their order.
+    const QList<Step> passband = readPassband(c, r);
+    return readVfo(c, r) + readPtt(c, r) + passband;
 }
 
 Outcome getInfo(Context &c, const Replies &r)
@@ -501,9 +541,9 @@ Outcome getInfo(Context &c, const Replies &r)
     const ModeRow *row = modeRowOf(c, r);
     const FlrigMode *mode = row ? flrigMode(c.family->type, row->code) : nullptr;
     const auto tx = cat::transmitting(*c.family, replyTo(r, pttQuery(*c.family)));
-    const QByteArray widthRead = widthQuery(*c.family);
-    const auto width = cat::width(*c.family, replyTo(r, widthRead));
-    if (!hz || !mode || !tx || (!widthRead.isEmpty() && !width))
+    const WidthRule *rule = ruleOf(c, r);
+    const auto width = rule ? passbandOf(*rule, r) : std::nullopt;
+    if (!hz || !mode || !tx || (rule && !width))
         return fault(QStringLiteral("the rig's replies make no sense"));
     return answer(QStringLiteral("R:%1\nT:%2\nF%3:%4\nM:%5\nL:%6\nU:\n")
                       .arg(rigName(c), QLatin1String(*tx ? "X" : "R"),
@@ -555,7 +595,7 @@ std::optional<QList<Step>> catSteps(const Context &c, QString &why)
     return steps;
 }
 
-QList<Step> catStringSteps(const Context &c)
+QList<Step> catStringSteps(const Context &c, const Replies &)
 {
     QString why;
     return catSteps(c, why).value_or(QList<Step>{});
@@ -602,11 +642,11 @@ constexpr std::array<Method, 39> kMethods{{
     {"rig.cat_string", "s:s", "sends CAT commands to the rig and returns its replies",
      Param::String, kFullSet | RigText, catStringSteps, catString},
     {"rig.get_AB", "s:n", "returns the client's VFO, A or B", Param::None, 0, nullptr, getAB},
-    {"rig.get_bw", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
-    {"rig.get_bwA", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
-    {"rig.get_bwB", "A:n", "returns the passband", Param::None, kRead, readWidth, getBw},
+    {"rig.get_bw", "A:n", "returns the passband", Param::None, kRead, readPassband, getBw},
+    {"rig.get_bwA", "A:n", "returns the passband", Param::None, kRead, readPassband, getBw},
+    {"rig.get_bwB", "A:n", "returns the passband", Param::None, kRead, readPassband, getBw},
     {"rig.get_bws", "A:n", "returns the passbands of the mode", Param::None, kRead,
-     readModeWhereWidthIsSet, getBws},
+     readModeAndSubMode, getBws},
     {"rig.get_info", "s:n", "returns name, transmit, frequency, mode and passband", Param::None,
      kRead, readInfo, getInfo},
     {"rig.get_mode", "s:n", "returns the mode", Param::None, kRead, readMode, getMode},
@@ -627,12 +667,14 @@ constexpr std::array<Method, 39> kMethods{{
     {"rig.get_vfoB", "s:n", "returns VFO B, in Hz", Param::None, kRead, readVfoB, getVfoB},
     {"rig.get_xcvr", "s:n", "returns the name of the radio", Param::None, 0, nullptr, getXcvr},
     {"rig.set_AB", "n:s", "sets the client's VFO, A or B", Param::String, Changes, nullptr, setAB},
-    {"rig.set_bandwidth", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr,
-     setBandwidth},
+    {"rig.set_bandwidth", "i:i", "sets the passband, in Hz", Param::Int, kFullSet,
+     readModeAndSubMode, setBandwidth},
     {"rig.set_bw", "i:i", "sets the passband, by its place in rig.get_bws", Param::Int, kFullSet,
-     readModeWhereWidthIsSet, setBw},
-    {"rig.set_bwA", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr, setBandwidth},
-    {"rig.set_bwB", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, nullptr, setBandwidth},
+     readModeAndSubMode, setBw},
+    {"rig.set_bwA", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, readModeAndSubMode,
+     setBandwidth},
+    {"rig.set_bwB", "i:i", "sets the passband, in Hz", Param::Int, kFullSet, readModeAndSubMode,
+     setBandwidth},
     {"rig.set_frequency", "d:d", "sets the client's VFO, in Hz", Param::Double, kSet, nullptr,
      setFrequency},
     {"rig.set_mode", "i:s", "sets the mode, by its name in rig.get_modes", Param::String, kSet,

@@ -12,6 +12,7 @@
 #include <utility>
 
 struct CatFamily;
+struct RadioModel;
 
 // The flrig methods the XML-RPC door answers, with flrig 1.4's names, parameter and answer
 // types: one row each, with the reads and settings its answer needs and the few lines that turn
@@ -40,6 +41,7 @@ QByteArray replyTo(const Replies &replies, const QByteArray &query);
 
 struct Context {
     const CatFamily *family; // never null for a method that NeedsFamily
+    const RadioModel *model; // the family's radio the rig's ID names; null with the family
     bool rigConnected;
     QByteArray idReply; // the rig's ID reply, for reads only some radios of a family know
     const std::vector<XmlRpcValue> &params;
@@ -64,7 +66,10 @@ enum Flag : unsigned {
     RigText = 16,    // CAT text: the rig's "?;" is a reply like any other, not a refusal
 };
 
-using StepsFn = QList<Step> (*)(const Context &);
+// The steps a call needs, given the replies so far: a read may depend on an earlier reply (the
+// passband's read on the mode). Asked again once the steps it gave are done, it gives them again
+// with any further ones after them.
+using StepsFn = QList<Step> (*)(const Context &, const Replies &);
 using FinishFn = Outcome (*)(Context &, const Replies &);
 
 struct Method {

@@ -44,17 +44,20 @@ QByteArray TestXmlRpcClients::run(const QString &program, const QStringList &arg
 void TestXmlRpcClients::hamlibFlrigBackend_data()
 {
     QTest::addColumn<RigType>("type");
-    QTest::addColumn<QByteArray>("width"); // the passband the rig reports in LSB
+    QTest::addColumn<QByteArray>("width"); // the passband the rig reports in LSB, with M's after
     QTest::addColumn<QByteArrayList>("settings");
     QTest::newRow("K3") << RigType::K3 << QByteArray("2700")
                         << QByteArrayList{
                                "FA00007040000;", "MD2;", "BW0240;", "TX;", "RX;", "FT1;"};
-    QTest::newRow("FT-991") << RigType::Yaesu << QByteArray("0")
-                            << QByteArrayList{"FA007040000;", "MD02;", "TX1;", "TX0;", "FT3;"};
-    QTest::newRow("TS-2000") << RigType::Kenwood << QByteArray("2400")
-                             << QByteArrayList{"FA00007040000;", "MD2;", "TX;", "RX;", "FT1;"};
+    QTest::newRow("FT-991A") << RigType::Yaesu << QByteArray("1950")
+                             << QByteArrayList{"FA007040000;", "MD02;", "NA00;", "SH014;",
+                                               "TX1;",         "TX0;",  "FT3;"};
+    QTest::newRow("TS-2000") << RigType::Kenwood << QByteArray("2000")
+                             << QByteArrayList{
+                                    "FA00007040000;", "MD2;", "SH05;", "TX;", "RX;", "FT1;"};
     QTest::newRow("K2") << RigType::K2 << QByteArray("500")
-                        << QByteArrayList{"FA00007040000;", "MD2;", "TX;", "RX;", "FT1;"};
+                        << QByteArrayList{
+                               "FA00007040000;", "MD2;", "FW2400;", "TX;", "RX;", "FT1;"};
 }
 
 void TestXmlRpcClients::hamlibFlrigBackend()
@@ -69,6 +72,7 @@ void TestXmlRpcClients::hamlibFlrigBackend()
     // The rig starts in LSB, so that M USB 2400 is a change the client passes on.
     rig.rig.insert(rig.rig.contains("MD;") ? "MD;" : "MD0;",
                    type == RigType::Yaesu ? "MD01;" : "MD1;");
+    rig.rig.insert({{"SH;", "SH03;"}, {"SL;", "SL00;"}, {"NA0;", "NA00;"}, {"SH0;", "SH010;"}});
     rig.delayMs = 5;
     XmlRpcServer door(rig);
     QVERIFY(door.listen(QHostAddress(QHostAddress::LocalHost), 0));

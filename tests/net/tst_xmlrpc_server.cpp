@@ -56,7 +56,11 @@ void TestXmlRpcServer::start(RigType type)
     m_server.reset();
     m_rig = std::make_unique<FakeRigAccess>(type);
     fake_radios::load(*m_rig);
-    m_rig->rig.insert("PC;", "PC050;");
+    m_rig->rig.insert({{"PC;", "PC050;"},
+                       {"SH;", "SH05;"},
+                       {"SL;", "SL00;"},
+                       {"NA0;", "NA00;"},
+                       {"SH0;", "SH014;"}});
     // Half the reads come from the virtual rig, half from the rig: the answers are the same.
     for (const char *q : {"FA;", "MD;", "IF;", "FT;", "SM;", "MD0;"})
         m_rig->cached.insert(q);
@@ -82,9 +86,10 @@ void TestXmlRpcServer::methods_data()
     QTest::addColumn<QByteArrayList>("calls");
     QTest::addColumn<QByteArrayList>("answers"); // "~text": the answer holds text
     QTest::addColumn<QByteArrayList>("settings");
+    QTest::addColumn<QByteArray>("id"); // the rig's reply to ID;, which tells its radio
     auto row = [](const char *name, RigType type, QByteArrayList calls, QByteArrayList answers,
-                  QByteArrayList settings = {}, bool full = true) {
-        QTest::newRow(name) << type << full << calls << answers << settings;
+                  QByteArrayList settings = {}, bool full = true, const char *id = "") {
+        QTest::newRow(name) << type << full << calls << answers << settings << QByteArray(id);
     };
     const QByteArray none = "<value></value>", one = "<value><i4>1</i4></value>",
                      zero = "<value><i4>0</i4></value>";
@@ -103,7 +108,7 @@ void TestXmlRpcServer::methods_data()
     row("K3 reads", RigType::K3, reads,
         QByteArrayList{"<value>K3</value>"} + same + QByteArrayList{bw("2700")});
     row("FT-991 reads", RigType::Yaesu, reads,
-        QByteArrayList{"<value>FT-991</value>"} + same + QByteArrayList{bw("NONE")});
+        QByteArrayList{"<value>FT-991A</value>"} + same + QByteArrayList{bw("2400")});
     row("TS-2000 reads", RigType::Kenwood, reads,
         QByteArrayList{"<value>TS-2000</value>"} + same + QByteArrayList{bw("2400")});
     row("K2 reads", RigType::K2, reads,
@@ -143,9 +148,14 @@ void TestXmlRpcServer::methods_data()
          "<value>1800</value><value>2800</value></data></array></value></data></array></value>",
          none, "fault: rig.set_bw: 3 is no place in rig.get_bws's table (0 to 2)", none},
         {"BW0180;", "BW0240;"});
-    row("TS-2000 passbands", RigType::Kenwood, {call("rig.get_bws"), call("rig.set_bw", {i("0")})},
-        {"~<value>NONE</value>",
-         "fault: rig.set_bw: the bridge does not set the TS-2000's passband"});
+    // The TS-2000 sets SSB's passband by its high cut, and none in FM.
+    row("TS-2000 passbands", RigType::Kenwood,
+        {call("rig.get_bws"), call("rig.set_bw", {i("0")}), call("rig.set_mode", {"FM"}),
+         call("rig.get_bws"), call("rig.set_bandwidth", {i("2000")})},
+        {"~<value>Bandwidth</value><value>1400</value><value>1600</value>", none, one,
+         "~<value>Bandwidth</value><value>NONE</value>",
+         "fault: rig.set_bandwidth: the TS-2000 does not set its passband in this mode over CAT"},
+        {"SH00;", "MD4;"});
     row("power", RigType::K3,
         {call("rig.get_power"), call("rig.set_power", {i("25")}), call("rig.get_pwrmeter")},
         {"<value><i4>50</i4></value>", none, "<value>0</value>"}, {"PC025;"});
@@ -174,6 +184,12 @@ void TestXmlRpcServer::methods_data()
          "fault: rig.set_mode: the K3 has no mode \"PKTUSB\"; rig.get_modes lists its modes",
          "fault: rig.set_ptt: takes 1 (transmit) or 0 (receive), not 5",
          "fault: rig.set_vfo: -5 Hz is no frequency for the K3"});
+    // Radios of a family told apart by their ID: their own split switch, their own passbands.
+    row("FTDX101D", RigType::Yaesu,
+        {call("rig.get_xcvr"), call("rig.get_split"), call("rig.set_split", {i("1")})},
+        {"<value>FTDX101D</value>", zero, none}, {"ST1;"}, true, "ID0681;");
+    row("TS-590SG", RigType::Kenwood, {call("rig.get_xcvr"), call("rig.set_bwA", {i("2400")})},
+        {"<value>TS-590SG</value>", none}, {"SH07;"}, true, "ID023;");
     // Under "Freq/Mode" only frequency, mode and the client's own VFO choice pass.
     const QByteArray refused = "~refused: the XML-RPC door has \"Freq/Mode\" permission";
     row("Freq/Mode", RigType::K3,
@@ -190,7 +206,12 @@ void TestXmlRpcServer::methods()
     QFETCH(QByteArrayList, calls);
     QFETCH(QByteArrayList, answers);
     QFETCH(QByteArrayList, settings);
+    QFETCH(QByteArray, id);
     start(type);
+    if (!id.isEmpty()) {
+        m_rig->rig.insert({{"ID;", id}, {"ST;", "ST0;"}});
+        m_rig->cached.insert("ID;");
+    }
     m_server->setPermission(full ? Permission::Full : Permission::FreqMode);
     auto client = connectClient();
     QVERIFY(client);
