@@ -19,6 +19,7 @@ XmlRpcConnection::XmlRpcConnection(int number, QTcpSocket *socket, RigAccess &ri
                                    int stepTimeoutMs)
     : QObject(socket), m_number(number), m_rig(rig), m_stepTimeoutMs(stepTimeoutMs)
 {
+    m_lastActive.start();
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         const xmlrpc::Step *step = current();
@@ -48,6 +49,7 @@ bool XmlRpcConnection::enqueue(XmlRpcCall call, bool closeAfter, const QString &
     if (m_queue.size() >= kMaxQueued)
         return false;
     m_queue.append({std::move(call), closeAfter, malformed});
+    m_lastActive.start();
     pump();
     return true;
 }
@@ -212,6 +214,7 @@ void XmlRpcConnection::end(XmlRpcValue result, const QString &fault)
             xmlrpc::faultBody(-1, method.isEmpty() ? fault : method + QLatin1String(": ") + fault);
     }
     emit traffic(m_number, TrafficDirection::FromClient, line);
+    m_lastActive.start();
     emit answered(body, run.queued.closeAfter);
     if (run.queued.closeAfter)
         m_closing = true;

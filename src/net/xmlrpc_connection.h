@@ -4,6 +4,7 @@
 #include "net/xmlrpc_methods.h"
 #include "rig/rig_access.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTcpSocket>
@@ -28,6 +29,9 @@ public:
     int number() const { return m_number; }
     Source source() const { return Source{Source::Kind::XmlRpc, m_number}; }
     void setPermission(Permission permission) { m_permission = permission; }
+    // No call running or waiting; for how long.
+    bool isIdle() const { return !m_running && m_queue.isEmpty(); }
+    qint64 idleMs() const { return m_lastActive.elapsed(); }
 
     // A call to answer after those waiting (at once when none waits); false when too many wait.
     // closeAfter: the connection closes once it is answered (the client said Connection: close).
@@ -78,6 +82,7 @@ private:
     QList<Queued> m_queue;
     std::optional<Running> m_running;
     QTimer m_deadline;
+    QElapsedTimer m_lastActive;
     bool m_pumping = false;
     bool m_closing = false;
 };

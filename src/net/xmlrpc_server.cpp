@@ -8,6 +8,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QMetaEnum>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -217,28 +218,55 @@ void XmlRpcServer::setPermission(Permission permission)
         c->setPermission(permission);
 }
 
-bool XmlRpcServer::admit(QTcpSocket *socket)
+bool XmlRpcServer::fromAnotherUser(QTcpSocket *socket)
 {
-    const QString peer =
-        QStringLiteral("%1 port %2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
-    if (m_clients.size() >= kMaxClients) {
-        note(0, QStringLiteral("Refused a connection from %1: %2 clients are connected")
-                    .arg(peer)
+    QHostAddress peer = socket->peerAddress();
+    bool v4 = false;
+    if (const quint32 address = peer.toIPv4Address(&v4); v4)
+        peer = QHostAddress(address); // "::ffff:127.0.0.1" is loopback too
+    if (!peer.isLoopback() && !QNetworkInterface::allAddresses().contains(peer))
+        return false; // from beyond this machine: the user chose to listen there
+    const std::optional<uint> uid = m_peerUid(*socket);
+    if (uid && *uid == uint(::geteuid()))
+        return false;
+    const QString from = QStringLiteral("%1 port %2").arg(peer.toString()).arg(socket->peerPort());
+    note(0,
+         uid ? QStringLiteral("Refused a connection from %1: a program of another user (uid %2)")
+                   .arg(from)
+                   .arg(*uid)
+             : QStringLiteral("Refused a connection from %1: its user cannot be told").arg(from));
+    return true;
+}
+
+bool XmlRpcServer::makeRoom()
+{
+    XmlRpcConnection *oldest = nullptr;
+    for (XmlRpcConnection *c : std::as_const(m_clients)) {
+        const SocketState *state = stateOf(c->parent());
+        if (c->isIdle() && state && state->pending == 0 &&
+            (!oldest || c->idleMs() > oldest->idleMs()))
+            oldest = c;
+    }
+    if (!oldest) {
+        note(0, QStringLiteral("Refused a connection: %1 clients are connected and none is idle")
                     .arg(kMaxClients));
         return false;
     }
-    if (socket->peerAddress().isLoopback()) {
-        const std::optional<uint> uid = m_peerUid(*socket);
-        if (!uid || *uid != uint(::getuid())) {
-            note(0, uid ? QStringLiteral("Refused a connection from %1: a program of another "
-                                         "user (uid %2)")
-                              .arg(peer)
-                              .arg(*uid)
-                        : QStringLiteral("Refused a connection from %1: its user cannot be told")
-                              .arg(peer));
-            return false;
-        }
-    }
+    note(0, QStringLiteral("Closed client #%1, idle for %2 s, to make room for a new connection "
+                           "(%3 clients are connected)")
+                .arg(oldest->number())
+                .arg(oldest->idleMs() / 1000)
+                .arg(kMaxClients));
+    cutOff(qobject_cast<QTcpSocket *>(oldest->parent()), m_http.get());
+    return true;
+}
+
+bool XmlRpcServer::admit(QTcpSocket *socket)
+{
+    if (fromAnotherUser(socket) || (m_clients.size() >= kMaxClients && !makeRoom()))
+        return false;
+    const QString peer =
+        QStringLiteral("%1 port %2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
     // Qt takes no more from the kernel than one request can be: a flood waits in the client's
     // own TCP window.
     socket->setReadBufferSize(kMaxRequest + 1);

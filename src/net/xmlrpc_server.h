@@ -22,16 +22,18 @@ class XmlRpcConnection;
 // programs that control a radio through flrig (fldigi, WSJT-X's "FLRig" rig, Hamlib's FLRig
 // backend). Each connection is a source of its own at the rig and keeps its own VFO choice.
 //
-// Only the bridge's own user, and no web page: a loopback connection of another user's program is
-// refused when it is made, and a request is refused with 403 when it carries Origin (a browser
-// always sends it with a page's request), has a Content-Type other than text/xml (the types a
-// page may send without asking first are text/plain and form data), or names in Host neither
-// this computer nor the door's own address (a page behind a name that resolves to 127.0.0.1).
-// Every call and its answer make one line of traffic for the terminal, as do refusals.
+// Only the bridge's own user, and no web page: a connection from a program of another user of this
+// machine is refused when it is made, and a request is refused with 403 when it carries Origin (a
+// browser always sends it with a page's request), has a Content-Type other than text/xml (the types
+// a page may send without asking first are text/plain and form data), or names in Host neither this
+// computer nor the door's own address (a page behind a name that resolves to 127.0.0.1). Every call
+// and its answer make one line of traffic for the terminal, as do refusals.
 class XmlRpcServer : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kDefaultPort = 12345;
+    // Past this many clients a newcomer takes the place of the one idle longest, or is refused
+    // when every client is busy.
     static constexpr int kMaxClients = 32;
     static constexpr qsizetype kMaxBody = 64 * 1024;
     // How long a call waits for each reply or setting of the rig before it gets a fault; well
@@ -40,7 +42,7 @@ public:
     // How long a request may take to arrive once it has begun.
     static constexpr int kDefaultRequestTimeoutMs = 10000;
 
-    // The user a loopback peer's program runs as; nullopt when it cannot be told.
+    // The user a peer's program on this machine runs as; nullopt when it cannot be told.
     using PeerUid = std::function<std::optional<uint>(const QTcpSocket &)>;
 
     explicit XmlRpcServer(RigAccess &rig, QObject *parent = nullptr);
@@ -64,7 +66,7 @@ public:
 
     void setStepTimeout(int ms) { m_stepTimeoutMs = ms; }
     void setRequestTimeout(int ms) { m_requestTimeoutMs = ms; }
-    // Who a loopback peer is; the machine's socket table unless a test says otherwise.
+    // Who a peer on this machine is; the kernel's socket table unless a test says otherwise.
     void setPeerUid(PeerUid lookup) { m_peerUid = std::move(lookup); }
 
 signals:
@@ -80,6 +82,8 @@ private:
     struct Refusal;
 
     bool admit(QTcpSocket *socket);
+    bool fromAnotherUser(QTcpSocket *socket);
+    bool makeRoom();
     void handle(const QHttpServerRequest &request, QTcpSocket *socket);
     std::optional<Refusal> refusalOf(const QHttpServerRequest &request,
                                      const QTcpSocket &socket) const;

@@ -510,26 +510,32 @@ void TestXmlRpcServer::clientsThatDoNotWaitOrRead()
 
 void TestXmlRpcServer::hundredClients()
 {
+    // A hundred connections at once: each newcomer past the limit takes the place of the client
+    // idle longest. Once every client waits for the rig, a newcomer is refused.
     start(RigType::K3);
+    m_rig->answers.insert("FB;", FakeRigAccess::Answer::Silence);
     std::vector<std::unique_ptr<Client>> clients;
     for (int n = 0; n < 100; ++n) {
         clients.push_back(std::make_unique<Client>());
         clients.back()->socket.connectToHost(QHostAddress::LocalHost, m_server->port());
     }
-    QTRY_COMPARE(m_server->clientCount(), XmlRpcServer::kMaxClients);
-    QTRY_COMPARE(std::count_if(clients.begin(), clients.end(),
-                               [](const auto &c) {
-                                   return c->socket.state() == QAbstractSocket::ConnectedState;
-                               }),
-                 XmlRpcServer::kMaxClients);
+    QTRY_COMPARE(m_lines.filter(QStringLiteral("to make room")).size(),
+                 100 - XmlRpcServer::kMaxClients);
+    QCOMPARE(m_server->clientCount(), XmlRpcServer::kMaxClients);
+    int served = 0;
     for (auto &c : clients) {
-        if (c->socket.state() == QAbstractSocket::ConnectedState)
-            c->send(post(call("rig.get_vfoA")));
+        if (c->socket.state() != QAbstractSocket::ConnectedState)
+            continue;
+        QCOMPARE(valueOf(c->ask(post(call("rig.get_vfoA"))).body), "<value>14074000</value>");
+        c->send(post(call("rig.get_vfoB")));
+        ++served;
     }
-    for (auto &c : clients) {
-        if (c->socket.state() == QAbstractSocket::ConnectedState)
-            QCOMPARE(valueOf(c->await().body), "<value>14074000</value>");
-    }
+    QCOMPARE(served, XmlRpcServer::kMaxClients);
+    QTRY_COMPARE(m_rig->asks.count("FB;"), XmlRpcServer::kMaxClients);
+    Client late;
+    QVERIFY(late.connectTo(m_server->port()));
+    QTRY_COMPARE(late.socket.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!m_lines.filter(QStringLiteral("none is idle")).isEmpty());
     clients.clear();
     QTRY_COMPARE(m_server->clientCount(), 0);
 }
