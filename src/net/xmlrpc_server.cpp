@@ -26,8 +26,9 @@ constexpr qint64 kMaxRequest = XmlRpcServer::kMaxBody + 8 * 1024;
 // Unsent answers past which a client that does not read them is cut off.
 constexpr qint64 kMaxUnsent = 64 * 1024;
 
-// What the door knows of one socket: the client it belongs to, the request it holds for the
-// answer, and how much of the next request has come and since when.
+// What the door knows of one socket: the client it belongs to, Qt's request object of the socket
+// (one for all its requests, as long as the socket lives), which answers are written for, and how
+// much of the next request has come and since when.
 class SocketState : public QObject {
     Q_OBJECT
 public:
@@ -66,8 +67,10 @@ QByteArray header(const QHttpServerRequest &request, QByteArrayView name, int *c
 void cutOff(QTcpSocket *socket, const QObject *http, bool gently = false)
 {
     QObject::disconnect(socket, &QTcpSocket::readyRead, http, nullptr);
-    if (SocketState *state = stateOf(socket))
+    if (SocketState *state = stateOf(socket)) {
         state->cutOff = true;
+        state->stall.stop();
+    }
     if (gently)
         socket->disconnectFromHost();
     else
@@ -284,6 +287,8 @@ bool XmlRpcServer::admit(QTcpSocket *socket)
     });
     // Connected before Qt's own reading of the socket: what it will read is counted first.
     connect(socket, &QTcpSocket::readyRead, state, [this, socket, state, number] {
+        if (state->cutOff)
+            return;
         state->pending += socket->bytesAvailable();
         if (state->pending > kMaxRequest) {
             note(number, QStringLiteral("sent more than %1 bytes before its answers (a request "
