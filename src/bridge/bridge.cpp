@@ -8,6 +8,7 @@
 #include "monitor/terminal_model.h"
 #include "net/network_door.h"
 #include "net/rigctl_server.h"
+#include "net/xmlrpc_server.h"
 #include "outports/output_ports.h"
 #include "ports/port_folder.h"
 #include "ports/pty_port.h"
@@ -32,6 +33,7 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
       m_rigTerminal(std::make_unique<TerminalModel>()),
       m_sdrTerminal(std::make_unique<TerminalModel>()),
       m_networkTerminal(std::make_unique<TerminalModel>()),
+      m_xmlRpcTerminal(std::make_unique<TerminalModel>()),
       m_items(std::make_unique<PublishedItems>())
 {
     setObjectName(QStringLiteral("Bridge"));
@@ -88,6 +90,17 @@ Bridge::Bridge(const Controls &controls, Messenger &messenger, Clock &clock, QOb
     m_server = std::make_unique<RigctlServer>(*m_link);
     m_network = std::make_unique<NetworkDoor>(
         NetworkDoor::Deps{*m_controls.network, *m_server, *m_networkTerminal, m_messenger});
+    m_xmlRpcServer = std::make_unique<XmlRpcServer>(*m_link);
+    m_xmlRpc = std::make_unique<NetworkDoor>(
+        NetworkDoor::Deps{*m_controls.xmlrpc, *m_xmlRpcServer, *m_xmlRpcTerminal, m_messenger});
+    // What the door's programs may change, as its frame says.
+    QComboBox *permission = m_controls.xmlrpc->cbPermission;
+    const auto applyPermission = [this, permission] {
+        m_xmlRpcServer->setPermission(permission->currentIndex() == 1 ? Permission::Full
+                                                                      : Permission::FreqMode);
+    };
+    applyPermission();
+    connect(permission, &QComboBox::currentIndexChanged, this, applyPermission);
 
     connect(m_rigReplies.get(), &RigReplyHandler::replyReceived, this, &Bridge::ProcessRigReply);
     connect(m_rigConnection.get(), &RigConnection::rigClosed, m_outputs.get(),

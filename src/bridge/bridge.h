@@ -16,6 +16,7 @@ class Clock;
 class DbusPublisher;
 class NetworkDoor;
 class RigctlServer;
+class XmlRpcServer;
 class Messenger;
 class OutputPorts;
 class PortFolder;
@@ -65,6 +66,7 @@ public:
     TerminalModel &terminal(int n);
     TerminalModel &outputTerminal(int i) { return *m_outputTerminals[std::size_t(i - 1)]; }
     TerminalModel &networkTerminal() { return *m_networkTerminal; }
+    TerminalModel &xmlRpcTerminal() { return *m_xmlRpcTerminal; }
     QTimer &timer1() { return m_timer1; }
     PublishedItems &items() { return *m_items; }
     DbusPublisher &dbus() { return *m_dbus; }
@@ -78,6 +80,8 @@ public:
     OutputPorts &outputs() { return *m_outputs; }
     RigctlServer &server() { return *m_server; }
     NetworkDoor &network() { return *m_network; }
+    XmlRpcServer &xmlRpcServer() { return *m_xmlRpcServer; }
+    NetworkDoor &xmlRpc() { return *m_xmlRpc; }
 
 private:
     void performRouting(const RoutingRow &row, const QByteArray &reply, RigType rigType,
@@ -104,6 +108,7 @@ private:
     std::unique_ptr<TerminalModel> m_sdrTerminal;
     std::array<std::unique_ptr<TerminalModel>, 2> m_outputTerminals;
     std::unique_ptr<TerminalModel> m_networkTerminal;
+    std::unique_ptr<TerminalModel> m_xmlRpcTerminal;
     QTimer m_timer1;
     QTimer m_timer3;
     QTimer m_timer4;
@@ -119,4 +124,6 @@ private:
     std::unique_ptr<OutputPorts> m_outputs;
     std::unique_ptr<RigctlServer> m_server;
     std::unique_ptr<NetworkDoor> m_network;
+    std::unique_ptr<XmlRpcServer> m_xmlRpcServer;
+    std::unique_ptr<NetworkDoor> m_xmlRpc;
 };

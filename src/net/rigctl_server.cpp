@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : QObject(parent), m_rig(rig)
+RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : DoorServer(parent), m_rig(rig)
 {
     m_server.setMaxPendingConnections(kMaxClients);
     connect(&m_server, &QTcpServer::newConnection, this, &RigctlServer::acceptClients);

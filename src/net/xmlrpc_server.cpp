@@ -136,7 +136,7 @@ struct XmlRpcServer::Refusal {
 };
 
 XmlRpcServer::XmlRpcServer(RigAccess &rig, QObject *parent)
-    : QObject(parent), m_rig(rig), m_http(std::make_unique<Http>(*this)),
+    : DoorServer(parent), m_rig(rig), m_http(std::make_unique<Http>(*this)),
       m_peerUid([](const QTcpSocket &socket) { return loopbackPeerUid(socket); })
 {
     connect(&rig, &RigAccess::replied, this, [this](const Source &source, const QByteArray &reply) {

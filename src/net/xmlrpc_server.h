@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appports/command_tables.h"
+#include "net/door_server.h"
 #include "net/rigctl_client.h"
 
 #include <QHostAddress>
@@ -28,7 +29,7 @@ class XmlRpcConnection;
 // a page may send without asking first are text/plain and form data), or names in Host neither this
 // computer nor the door's own address (a page behind a name that resolves to 127.0.0.1). Every call
 // and its answer make one line of traffic for the terminal, as do refusals.
-class XmlRpcServer : public QObject {
+class XmlRpcServer : public DoorServer {
     Q_OBJECT
 public:
     static constexpr quint16 kDefaultPort = 12345;
@@ -48,14 +49,10 @@ public:
     explicit XmlRpcServer(RigAccess &rig, QObject *parent = nullptr);
     ~XmlRpcServer() override;
 
-    // Listens; false (and a note saying why) when the address or port cannot be had, and the
-    // door stays closed. Listening again first closes what was open.
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
-                quint16 port = kDefaultPort);
-    // Stops listening and disconnects every client.
-    void close();
-
-    bool isListening() const;
+                quint16 port = kDefaultPort) override;
+    void close() override;
+    bool isListening() const override;
     quint16 port() const;
     int clientCount() const { return int(m_clients.size()); }
 
@@ -69,12 +66,8 @@ public:
     // Who a peer on this machine is; the kernel's socket table unless a test says otherwise.
     void setPeerUid(PeerUid lookup) { m_peerUid = std::move(lookup); }
 
-signals:
-    // A line for the terminal: client 0 is the door itself. A call and its answer come as
-    // FromClient ("rig.set_vfo 7040000 -> OK"), refusals and comings and goings as Note.
-    void traffic(int client, TrafficDirection direction, const QString &text);
-    void clientCountChanged(int count);
-    void listeningChanged(bool listening);
+    // Its traffic: a call and its answer come as FromClient ("rig.set_vfo 7040000 -> OK"),
+    // refusals and comings and goings as Note.
 
 private:
     class Http;

@@ -21,6 +21,9 @@ QString permissionKey(int port)
 {
     return QStringLiteral("AppPort%1/Permission").arg(port);
 }
+
+// The network doors' groups, in the order of ExtraSettings::Door.
+const char *const kDoorGroups[] = {"Network", "XmlRpc"};
 } // namespace
 
 ExtraSettings::ExtraSettings(const Controls &controls, const QString &configPath, NotSaved notSaved,
@@ -33,10 +36,18 @@ ExtraSettings::ExtraSettings(const Controls &controls, const QString &configPath
     for (int n = 2; n <= 5; ++n)
         connect(m_controls.appFrame(n)->cbPermission, &QComboBox::currentIndexChanged, this,
                 &ExtraSettings::save);
-    NetworkFrame &net = *m_controls.network;
-    connect(net.txtAddress, &QLineEdit::editingFinished, this, &ExtraSettings::save);
-    connect(net.txtPort, &QLineEdit::editingFinished, this, &ExtraSettings::save);
-    connect(net.chkListen, &QCheckBox::stateChanged, this, &ExtraSettings::save);
+    for (const NetworkFrame *net : {m_controls.network, m_controls.xmlrpc}) {
+        connect(net->txtAddress, &QLineEdit::editingFinished, this, &ExtraSettings::save);
+        connect(net->txtPort, &QLineEdit::editingFinished, this, &ExtraSettings::save);
+        connect(net->chkListen, &QCheckBox::stateChanged, this, &ExtraSettings::save);
+        if (net->cbPermission)
+            connect(net->cbPermission, &QComboBox::currentIndexChanged, this, &ExtraSettings::save);
+    }
+}
+
+NetworkFrame &ExtraSettings::doorFrame(std::size_t door) const
+{
+    return door == 0 ? *m_controls.network : *m_controls.xmlrpc;
 }
 
 int ExtraSettings::permission(int port) const
@@ -54,14 +65,20 @@ void ExtraSettings::load()
             m_controls.appFrame(n)->cbPermission->setCurrentIndex(1);
         m_savedPermissions[std::size_t(n - 2)] = full ? 1 : 0;
     }
-    NetworkFrame &net = *m_controls.network;
-    file.beginGroup(QStringLiteral("Network"));
-    net.txtAddress->setText(
-        file.value(QStringLiteral("Address"), net.txtAddress->text()).toString());
-    net.txtPort->setText(file.value(QStringLiteral("Port"), net.txtPort->text()).toString());
-    net.chkListen->setChecked(file.value(QStringLiteral("Listen"), true).toBool());
-    m_confirmed = file.value(QStringLiteral("ConfirmedAddress")).toString();
-    file.endGroup();
+    for (std::size_t door = 0; door < m_confirmed.size(); ++door) {
+        NetworkFrame &net = doorFrame(door);
+        file.beginGroup(QString::fromLatin1(kDoorGroups[door]));
+        net.txtAddress->setText(
+            file.value(QStringLiteral("Address"), net.txtAddress->text()).toString());
+        net.txtPort->setText(file.value(QStringLiteral("Port"), net.txtPort->text()).toString());
+        net.chkListen->setChecked(file.value(QStringLiteral("Listen"), true).toBool());
+        m_confirmed[door] = file.value(QStringLiteral("ConfirmedAddress")).toString();
+        // Anything but "FreqMode" leaves the door at "Full", as on this computer for port 1.
+        if (net.cbPermission &&
+            file.value(QStringLiteral("Permission")).toString() == QLatin1String(kPermissions[0]))
+            net.cbPermission->setCurrentIndex(0);
+        file.endGroup();
+    }
     // Text settings of a later version under plain names stay in the file.
     static const QRegularExpression plain(QStringLiteral("^\\w+/\\w+$"));
     for (const QString &key : file.allKeys()) {
@@ -81,12 +98,19 @@ bool ExtraSettings::save()
     QMap<QString, QByteArray> values = m_others;
     for (int n = 2; n <= 5; ++n)
         values.insert(permissionKey(n), kPermissions[permission(n)]);
-    const NetworkFrame &net = *m_controls.network;
-    values.insert(QStringLiteral("Network/Address"), iniValue(net.txtAddress->text()));
-    values.insert(QStringLiteral("Network/Port"), iniValue(net.txtPort->text()));
-    values.insert(QStringLiteral("Network/Listen"), net.chkListen->isChecked() ? "true" : "false");
-    if (!m_confirmed.isEmpty())
-        values.insert(QStringLiteral("Network/ConfirmedAddress"), iniValue(m_confirmed));
+    for (std::size_t door = 0; door < m_confirmed.size(); ++door) {
+        const NetworkFrame &net = doorFrame(door);
+        const QString group = QString::fromLatin1(kDoorGroups[door]) + QLatin1Char('/');
+        values.insert(group + QStringLiteral("Address"), iniValue(net.txtAddress->text()));
+        values.insert(group + QStringLiteral("Port"), iniValue(net.txtPort->text()));
+        values.insert(group + QStringLiteral("Listen"),
+                      net.chkListen->isChecked() ? "true" : "false");
+        if (net.cbPermission)
+            values.insert(group + QStringLiteral("Permission"),
+                          kPermissions[net.cbPermission->currentIndex() == 1 ? 1 : 0]);
+        if (!m_confirmed[door].isEmpty())
+            values.insert(group + QStringLiteral("ConfirmedAddress"), iniValue(m_confirmed[door]));
+    }
     QByteArray text;
     QString group;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -119,9 +143,9 @@ bool ExtraSettings::save()
     return false;
 }
 
-void ExtraSettings::setConfirmedAddress(const QString &address)
+void ExtraSettings::setConfirmedAddress(Door door, const QString &address)
 {
-    m_confirmed = address;
+    m_confirmed[std::size_t(door)] = address;
     save();
 }
 

@@ -8,10 +8,12 @@
 #include <functional>
 
 struct Controls;
+class NetworkFrame;
 
 // The settings this program adds to the 51 lines of config.ini, which stays readable by every
 // program that writes it: ovx2.ini beside it, one group per feature ([AppPort2] to [AppPort5]:
-// what the port may change; [Network]: the server's address, port and whether it listens). A
+// what the port may change; [Network] and [XmlRpc]: each door's address, port and whether it
+// listens, and what the XML-RPC door's programs may change). A
 // missing or unreadable file means the defaults. Every change is written at once, the file
 // whole or not at all, in the INI form QSettings reads.
 class ExtraSettings : public QObject {
@@ -24,9 +26,10 @@ public:
                   QObject *parent = nullptr);
 
     QString filePath() const { return m_path; }
-    // The non-loopback address the user has agreed to listen on; empty for none.
-    QString confirmedAddress() const { return m_confirmed; }
-    void setConfirmedAddress(const QString &address);
+    enum class Door { Rigctl, XmlRpc };
+    // The non-loopback address the user has agreed a door may listen on; empty for none.
+    QString confirmedAddress(Door door) const { return m_confirmed[std::size_t(door)]; }
+    void setConfirmedAddress(Door door, const QString &address);
 
     // A value as QSettings reads it back from an INI file (quoted and escaped where needed).
     static QByteArray iniValue(const QString &text);
@@ -36,11 +39,12 @@ private:
     // Whether the file now holds the window's settings.
     bool save();
     int permission(int port) const;
+    NetworkFrame &doorFrame(std::size_t door) const;
 
     const Controls &m_controls;
     QString m_path;
     NotSaved m_notSaved;
-    QString m_confirmed;
+    std::array<QString, 2> m_confirmed;
     // What the file says each port 2 to 5 may change, as list indexes.
     std::array<int, 4> m_savedPermissions{};
     // Settings of the file this program does not know ("Group/Key", value as written): kept.

@@ -56,8 +56,15 @@ Form1::Form1(Messenger &messenger, const QString &configPath, Clock &clock, QWid
             m_config->sayNotSaved(m_extras->filePath(), why, more);
         });
     m_bridge->network().keepConfirmationIn(
-        [this] { return m_extras->confirmedAddress(); },
-        [this](const QString &address) { m_extras->setConfirmedAddress(address); });
+        [this] { return m_extras->confirmedAddress(ExtraSettings::Door::Rigctl); },
+        [this](const QString &address) {
+            m_extras->setConfirmedAddress(ExtraSettings::Door::Rigctl, address);
+        });
+    m_bridge->xmlRpc().keepConfirmationIn(
+        [this] { return m_extras->confirmedAddress(ExtraSettings::Door::XmlRpc); },
+        [this](const QString &address) {
+            m_extras->setConfirmedAddress(ExtraSettings::Door::XmlRpc, address);
+        });
 
     for (AppPortFrame *frame : m_controls.appPorts)
         coupleBoxes(*frame);

@@ -49,6 +49,7 @@ bool runStartup(Form1 &form)
     // whether it does and where, was read with the window); it is on from the first start.
     if (!form.config().LoadConfig()) {
         bridge.network().listenAtStart();
+        bridge.xmlRpc().listenAtStart();
         return false;
     }
 
@@ -65,6 +66,7 @@ bool runStartup(Form1 &form)
     // Its clients meet a rig already loaded, and it is there before the programs start that
     // may use it.
     bridge.network().listenAtStart();
+    bridge.xmlRpc().listenAtStart();
     for (int n = 1; n <= 5; ++n) {
         const AppPortFrame &frame = *controls.appPorts[std::size_t(n - 1)];
         if (isSet(frame.chkConnect)) {

@@ -8,6 +8,7 @@
 #include "hamlib_tools.h"
 #include "monitor/terminal_model.h"
 #include "net/rigctl_server.h"
+#include "net/xmlrpc_server.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
@@ -69,6 +70,8 @@ private slots:
     void clientsAndAPortFollowEachOther();
     void answersAsRigctldDoes_data();
     void answersAsRigctldDoes();
+    void flrigDoorThroughTheBridge_data();
+    void flrigDoorThroughTheBridge();
 
 private:
     QString m_rigctl;
@@ -288,6 +291,48 @@ void TestNetworkBridge::answersAsRigctldDoes()
     QVERIFY(c.connected());
     QCOMPARE(c.ask("M CW 500\nm\nM USB 2400\nm\n", 6),
              "RPRT 0\nCW\n" + QByteArray::number(cw500) + "\nRPRT 0\nUSB\n2400\n");
+}
+
+void TestNetworkBridge::flrigDoorThroughTheBridge_data()
+{
+    rigctlThroughTheBridge_data();
+}
+
+void TestNetworkBridge::flrigDoorThroughTheBridge()
+{
+    // Hamlib's FLRig backend (model 4), as fldigi's and WSJT-X's "FLRig" rig talk to flrig.
+    QFETCH(RigType, type);
+    ConnectedBridge b(type);
+    QVERIFY2(b.connectRig(), qPrintable(b.why()));
+    const quint16 port = freePort();
+    QVERIFY(b.bridge().xmlRpcServer().listen(QHostAddress::LocalHost, port));
+    b.sim().invoke([](RigSimServer &s) { s.selectMode('1'); }); // LSB, so that USB is news
+
+    const QStringList commands =
+        QStringLiteral("f F 7040000 f m M USB 2400 m v V VFOB t T 1 t T 0 t s S 1 VFOB s")
+            .split(QLatin1Char(' '));
+    QProcess rigctl;
+    QByteArray output;
+    connect(&rigctl, &QProcess::readyReadStandardOutput, this,
+            [&] { output += rigctl.readAllStandardOutput(); });
+    rigctl.start(m_rigctl,
+                 QStringList{"-m", "4", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands);
+    QVERIFY(rigctl.waitForStarted(kRunMs));
+    QTRY_VERIFY_WITH_TIMEOUT(rigctl.state() == QProcess::NotRunning, kRunMs);
+    output += rigctl.readAllStandardOutput();
+    const QByteArray errors = rigctl.readAllStandardError();
+    QVERIFY2(rigctl.exitCode() == 0, errors.right(2000).constData());
+    // f, f, m (mode, width), m, v, t, t, t, s (split, tx VFO), s; the first m may still be
+    // what the virtual rig held before the panel's change was polled.
+    const QStringList got = rigctlAnswers(output);
+    QVERIFY2(got.size() == 14, qPrintable(got.join(QLatin1Char('|'))));
+    const QStringList checked = QStringList{got[1]} + got.mid(4);
+    QCOMPARE(checked, (QStringList{"7040000", "USB", "2400", "VFOA", "0", "1", "0", "0", "VFOA",
+                                   "1", "VFOB"}));
+    bool split = false;
+    b.sim().invoke([&](RigSimServer &s) { split = s.model().isSplit(); });
+    QVERIFY(split);
+    QVERIFY(!b.bridge().xmlRpcTerminal().lines().isEmpty());
 }
 
 QTEST_MAIN(TestNetworkBridge)
