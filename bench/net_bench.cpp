@@ -1,6 +1,7 @@
-// The network front door and the shared rig: what a station program on TCP waits for "f", beside
-// Hamlib's own rigctld serving its dummy rig from memory in the same run; and what the rig's line
-// is spared when several programs ask it the same read at once.
+// The network doors and the shared rig: what a station program on TCP waits for "f", beside
+// Hamlib's own rigctld serving its dummy rig from memory in the same run; what a program of flrig's
+// interface waits for rig.get_vfo, beside flrig itself with its rig on the simulator; and what the
+// rig's line is spared when several programs ask it the same read at once.
 //
 // The bridge (Form1, shown offscreen) runs on the main thread's event loop as in the product; the
 // simulated K3 runs in its own thread; every client is a thread of its own doing blocking I/O.
@@ -8,8 +9,10 @@
 #include "bridge/bridge.h"
 #include "controls/frames.h"
 #include "figures.h"
+#include "flrig_tools.h"
 #include "monitor/published_items.h"
 #include "net/rigctl_server.h"
+#include "net/xmlrpc_server.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
@@ -102,6 +105,71 @@ TcpRun askFrequency(quint16 port, int count)
     return run;
 }
 
+// A program of flrig's interface asking rig.get_vfo one call at a time on one kept-alive HTTP
+// connection, as fldigi and Hamlib's FLRig backend do.
+TcpRun askVfoOverXmlRpc(quint16 port, int count)
+{
+    TcpRun run;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    timeval timeout{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
+        run.failures = 1;
+        ::close(fd);
+        return run;
+    }
+    const QByteArray body = "<?xml version=\"1.0\"?><methodCall><methodName>rig.get_vfo"
+                            "</methodName><params></params></methodCall>";
+    const QByteArray request =
+        "POST /RPC2 HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+        "\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\n\r\n" + body;
+    run.samplesNs.reserve(std::size_t(count));
+    char buf[4096];
+    for (int i = 0; i < kWarmUp + count; ++i) {
+        const std::int64_t start = nowNs();
+        if (::write(fd, request.constData(), size_t(request.size())) != request.size()) {
+            ++run.failures;
+            break;
+        }
+        QByteArray answer;
+        qsizetype needed = -1; // the whole answer's length, once its head is in
+        while (needed < 0 || answer.size() < needed) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            answer.append(buf, n);
+            const qsizetype head = answer.indexOf("\r\n\r\n");
+            if (needed < 0 && head >= 0) {
+                const qsizetype at = answer.toLower().indexOf("content-length:");
+                needed = at < 0 ? head + 4
+                                : head + 4 +
+                                      answer.mid(at + 15, answer.indexOf('\r', at) - at - 15)
+                                          .trimmed()
+                                          .toLongLong();
+            }
+        }
+        if (needed < 0 || answer.size() < needed) {
+            ++run.failures;
+            break;
+        }
+        if (run.firstAnswer.isEmpty()) {
+            const qsizetype from = answer.indexOf("<value>");
+            run.firstAnswer = answer.mid(from, answer.indexOf("</value>") - from + 8);
+        }
+        if (i >= kWarmUp)
+            run.samplesNs.push_back(nowNs() - start);
+    }
+    ::close(fd);
+    return run;
+}
+
 void addLatencyRow(FigureTable &t, const QString &name, const TcpRun &run)
 {
     const LatencySummary s = summarize(run.samplesNs);
@@ -115,6 +183,7 @@ public:
     explicit NetBench(int requests) : m_requests(requests), m_form(m_messenger, configPath()) {}
     bool connectBridge();
     void roundTrips();
+    void xmlRpcRoundTrips();
     void sharedReads(double seconds);
 
 private:
@@ -193,6 +262,70 @@ void NetBench::roundTrips()
     t.print();
 }
 
+void NetBench::xmlRpcRoundTrips()
+{
+    FigureTable t(QStringLiteral("3. Round trip of rig.get_vfo over XML-RPC, one call at a time "
+                                 "on a kept-alive connection, %1 calls")
+                      .arg(m_requests),
+                  {QStringLiteral("server"), QStringLiteral("calls"), QStringLiteral("p50 us"),
+                   QStringLiteral("p99 us"), QStringLiteral("max us"), QStringLiteral("answers")});
+
+    // flrig itself, on a display of its own, its K3 the simulator: it answers from what it polled.
+    const QString flrig = QStandardPaths::findExecutable(QStringLiteral("flrig"));
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    TcpRun flrigRun;
+    if (!flrig.isEmpty() && !xvfb.isEmpty()) {
+        QProcess display;
+        const QString displayName = startDisplay(display, xvfb);
+        QProcess sim;
+        const QString rig = m_dir.filePath(QStringLiteral("flrig-rig"));
+        sim.start(QCoreApplication::applicationDirPath() +
+                      QStringLiteral("/../tools/rigsim/ovx2-rigsim"),
+                  {QStringLiteral("--model"), QStringLiteral("k3"), QStringLiteral("--link"), rig});
+        const bool simReady = QTest::qWaitFor([&sim] { return sim.canReadLine(); }, 10000);
+        const quint16 port = freePort();
+        QProcess flrigProcess;
+        if (simReady && !displayName.isEmpty() &&
+            writePrefs(m_dir.path(), QStringLiteral("K3"), rig, port)) {
+            startFlrig(flrigProcess, flrig, m_dir.path(), displayName);
+            for (int attempt = 0; attempt < 100; ++attempt) { // until it has read the radio
+                flrigRun = askVfoOverXmlRpc(port, 1);
+                if (flrigRun.failures == 0 && flrigRun.firstAnswer.contains("14074000"))
+                    break;
+                QTest::qWait(100);
+            }
+            runWhileServing({[&] { flrigRun = askVfoOverXmlRpc(port, m_requests); }});
+        }
+        addLatencyRow(t, QStringLiteral("flrig 1.4 (its K3 on ovx2-rigsim)"), flrigRun);
+        flrigProcess.terminate();
+        flrigProcess.waitForFinished(5000);
+        sim.terminate();
+        sim.waitForFinished(5000);
+        display.terminate();
+        display.waitForFinished(5000);
+    } else {
+        t.addNote(QStringLiteral("flrig or Xvfb is not installed: no comparison (flrig, xvfb)"));
+    }
+
+    const quint16 port = freePort();
+    m_form.bridge().xmlRpcServer().listen(QHostAddress::LocalHost, port);
+    TcpRun run;
+    runWhileServing({[&] { run = askVfoOverXmlRpc(port, m_requests); }});
+    addLatencyRow(t, QStringLiteral("the bridge's XML-RPC door, simulated K3"), run);
+    const double ours = summarize(run.samplesNs).p99Us;
+    const double theirs = summarize(flrigRun.samplesNs).p99Us;
+    t.addNote(QStringLiteral("The bridge answered %1. Target: p99 at most half of flrig's%2.")
+                  .arg(QString::fromLatin1(run.firstAnswer),
+                       theirs > 0 ? QStringLiteral(" (%1: %2)")
+                                        .arg(ours <= theirs / 2 ? QStringLiteral("met")
+                                                                : QStringLiteral("missed"))
+                                        .arg(QStringLiteral("%1 of %2 us")
+                                                 .arg(ours, 0, 'f', 0)
+                                                 .arg(theirs, 0, 'f', 0))
+                                  : QString()));
+    t.print();
+}
+
 void NetBench::sharedReads(double seconds)
 {
     // Five programs ask the rig the same read over and over (RVM; is not kept by the virtual rig,
@@ -268,5 +401,6 @@ int main(int argc, char *argv[])
     }
     bench.roundTrips();
     bench.sharedReads(parser.value(seconds).toDouble());
+    bench.xmlRpcRoundTrips();
     return 0;
 }
