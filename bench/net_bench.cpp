@@ -58,11 +58,9 @@ struct TcpRun {
     QByteArray firstAnswer;
 };
 
-// A client of the rigctld protocol asking "f" one request at a time, as Hamlib's NET rigctl
-// does, on a blocking socket with Nagle off (as Hamlib sets it).
-TcpRun askFrequency(quint16 port, int count)
+// A blocking socket to a loopback port with Nagle off (as Hamlib sets it); -1 when refused.
+int connectLoopback(quint16 port)
 {
-    TcpRun run;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in to{};
     to.sin_family = AF_INET;
@@ -73,8 +71,20 @@ TcpRun askFrequency(quint16 port, int count)
     timeval timeout{5, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
-        run.failures = 1;
         ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A client of the rigctld protocol asking "f" one request at a time, as Hamlib's NET rigctl
+// does, on a blocking socket with Nagle off (as Hamlib sets it).
+TcpRun askFrequency(quint16 port, int count)
+{
+    TcpRun run;
+    const int fd = connectLoopback(port);
+    if (fd < 0) {
+        run.failures = 1;
         return run;
     }
     run.samplesNs.reserve(std::size_t(count));
@@ -110,18 +120,9 @@ TcpRun askFrequency(quint16 port, int count)
 TcpRun askVfoOverXmlRpc(quint16 port, int count)
 {
     TcpRun run;
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    timeval timeout{5, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
+    const int fd = connectLoopback(port);
+    if (fd < 0) {
         run.failures = 1;
-        ::close(fd);
         return run;
     }
     const QByteArray body = "<?xml version=\"1.0\"?><methodCall><methodName>rig.get_vfo"

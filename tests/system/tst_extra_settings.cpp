@@ -210,7 +210,8 @@ void TestExtraSettings::listeningBeyondThisComputerIsConfirmedOnce()
     form.reset();
 
     auto again = window(); // and not at the next start either
-    QCOMPARE(again->extraSettings().confirmedAddress(ExtraSettings::Door::Rigctl), QStringLiteral("0.0.0.0"));
+    QCOMPARE(again->extraSettings().confirmedAddress(ExtraSettings::Door::Rigctl),
+             QStringLiteral("0.0.0.0"));
 }
 
 void TestExtraSettings::portTakenOrAddressWrongIsSaid()

@@ -74,8 +74,34 @@ private slots:
     void flrigDoorThroughTheBridge();
 
 private:
+    // Hamlib's rigctl with a network model (2: NET rigctl, 4: FLRig) at 127.0.0.1:port: false,
+    // and a failed check, when it did not end well.
+    bool runRigctl(int model, quint16 port, const QStringList &commands, QByteArray &output);
+
     QString m_rigctl;
 };
+
+bool TestNetworkBridge::runRigctl(int model, quint16 port, const QStringList &commands,
+                                  QByteArray &output)
+{
+    QProcess rigctl;
+    connect(&rigctl, &QProcess::readyReadStandardOutput, this,
+            [&] { output += rigctl.readAllStandardOutput(); });
+    rigctl.start(m_rigctl, QStringList{"-m", QString::number(model), "-r",
+                                       QStringLiteral("127.0.0.1:%1").arg(port)} +
+                               commands);
+    if (!rigctl.waitForStarted(kRunMs) ||
+        !QTest::qWaitFor([&] { return rigctl.state() == QProcess::NotRunning; }, kRunMs)) {
+        qWarning("rigctl did not run to its end");
+        return false;
+    }
+    output += rigctl.readAllStandardOutput();
+    if (rigctl.exitCode() != 0) {
+        qWarning("rigctl failed: %s", rigctl.readAllStandardError().right(2000).constData());
+        return false;
+    }
+    return true;
+}
 
 void TestNetworkBridge::initTestCase()
 {
@@ -103,17 +129,8 @@ void TestNetworkBridge::rigctlThroughTheBridge()
     const QStringList commands =
         QStringLiteral("f F 7040000 f m M USB 2400 m v t T 1 t T 0 t s get_powerstat dump_state")
             .split(QLatin1Char(' '));
-    QProcess rigctl;
     QByteArray output;
-    connect(&rigctl, &QProcess::readyReadStandardOutput, this,
-            [&] { output += rigctl.readAllStandardOutput(); });
-    rigctl.start(m_rigctl,
-                 QStringList{"-m", "2", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands);
-    QVERIFY(rigctl.waitForStarted(kRunMs));
-    QTRY_VERIFY_WITH_TIMEOUT(rigctl.state() == QProcess::NotRunning, kRunMs);
-    output += rigctl.readAllStandardOutput();
-    const QByteArray errors = rigctl.readAllStandardError();
-    QVERIFY2(rigctl.exitCode() == 0, errors.right(2000).constData());
+    QVERIFY(runRigctl(2, port, commands, output));
     QVERIFY2(!output.contains("error"), output.constData());
 
     const QList<QByteArray> lines = output.split('\n');
@@ -311,17 +328,8 @@ void TestNetworkBridge::flrigDoorThroughTheBridge()
     const QStringList commands =
         QStringLiteral("f F 7040000 f m M USB 2400 m v V VFOB t T 1 t T 0 t s S 1 VFOB s")
             .split(QLatin1Char(' '));
-    QProcess rigctl;
     QByteArray output;
-    connect(&rigctl, &QProcess::readyReadStandardOutput, this,
-            [&] { output += rigctl.readAllStandardOutput(); });
-    rigctl.start(m_rigctl,
-                 QStringList{"-m", "4", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands);
-    QVERIFY(rigctl.waitForStarted(kRunMs));
-    QTRY_VERIFY_WITH_TIMEOUT(rigctl.state() == QProcess::NotRunning, kRunMs);
-    output += rigctl.readAllStandardOutput();
-    const QByteArray errors = rigctl.readAllStandardError();
-    QVERIFY2(rigctl.exitCode() == 0, errors.right(2000).constData());
+    QVERIFY(runRigctl(4, port, commands, output));
     // f, f, m (mode, width), m, v, t, t, t, s (split, tx VFO), s; the first m may still be
     // what the virtual rig held before the panel's change was polled.
     const QStringList got = rigctlAnswers(output);
