@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rig/cat_dialect.h"
+#include "rig/rig_access.h"
 #include "rig/virtual_rig.h"
 
 #include <QByteArray>
@@ -42,11 +43,6 @@ enum class CommandClass {
     Meta,     // an AI, K2 or K3 setting
 };
 inline constexpr int kCommandClassCount = 5;
-
-enum class Permission {
-    FreqMode, // "Freq/Mode": frequency and mode settings only (the rule of ports 2 to 5)
-    Full,     // "Full": every setting, PTT and split included
-};
 
 enum class PortAction {
     Answer, // from the virtual rig when it holds a current reply, else asked of the rig

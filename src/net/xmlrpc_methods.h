@@ -1,7 +1,7 @@
 #pragma once
 
-#include "appports/command_tables.h"
 #include "net/xmlrpc_value.h"
+#include "rig/rig_access.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "appports/command_tables.h"
 #include "net/door_server.h"
 #include "net/rigctl_client.h"
+#include "rig/rig_access.h"
 
 #include <QHostAddress>
 #include <QMap>

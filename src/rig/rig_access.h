@@ -19,6 +19,12 @@ struct Source {
 // The SDR port, as the rig's queue and the reply routing know it.
 inline constexpr Source kSdrSource{Source::Kind::Sdr, 7};
 
+// What a way in may change at the rig: a port's, or a network door's, choice.
+enum class Permission {
+    FreqMode, // "Freq/Mode": frequency and mode settings only (the rule of ports 2 to 5)
+    Full,     // "Full": every setting, PTT and split included
+};
+
 // What became of a setting: the rig took it (it answered what was written after it, or the read
 // of what it changed, with no "?;" before), refused it ("?;"), or no rig was there to take it
 // (none connected, or the rig's port went away while it waited).
