@@ -104,9 +104,12 @@ QByteArray AppPorts::unglued(int n, const QByteArray &command)
     };
     if (isRead(command))
         return command;
-    for (qsizetype at = 2; at + 2 < command.size(); ++at) {
+    // The half command is a mnemonic and some of its digits ("FA0001"): CW text ("KY CQ ID;")
+    // never counts.
+    for (qsizetype at = 3; at + 2 < command.size(); ++at) {
         const char c = command.at(at);
-        if (c < 'A' || c > 'Z' || !isRead(command.mid(at)))
+        const char before = command.at(at - 1);
+        if (c < 'A' || c > 'Z' || before < '0' || before > '9' || !isRead(command.mid(at)))
             continue;
         AppendToTerminal(port(n).terminal,
                          command.left(at) + " discarded: the program before left it unfinished");
