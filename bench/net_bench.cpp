@@ -276,8 +276,8 @@ void NetBench::xmlRpcRoundTrips()
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     TcpRun flrigRun;
     if (!flrig.isEmpty() && !xvfb.isEmpty()) {
-        QProcess display;
-        const QString displayName = startDisplay(display, xvfb);
+        FlrigDisplay display;
+        const bool displayReady = display.start(xvfb);
         QProcess sim;
         const QString rig = m_dir.filePath(QStringLiteral("flrig-rig"));
         sim.start(QCoreApplication::applicationDirPath() +
@@ -286,9 +286,8 @@ void NetBench::xmlRpcRoundTrips()
         const bool simReady = QTest::qWaitFor([&sim] { return sim.canReadLine(); }, 10000);
         const quint16 port = freePort();
         QProcess flrigProcess;
-        if (simReady && !displayName.isEmpty() &&
-            writePrefs(m_dir.path(), QStringLiteral("K3"), rig, port)) {
-            startFlrig(flrigProcess, flrig, m_dir.path(), displayName);
+        if (simReady && displayReady && writePrefs(m_dir.path(), QStringLiteral("K3"), rig, port)) {
+            startFlrig(flrigProcess, flrig, m_dir.path(), display.name());
             for (int attempt = 0; attempt < 100; ++attempt) { // until it has read the radio
                 flrigRun = askVfoOverXmlRpc(port, 1);
                 if (flrigRun.failures == 0 && flrigRun.firstAnswer.contains("14074000"))
@@ -302,8 +301,6 @@ void NetBench::xmlRpcRoundTrips()
         flrigProcess.waitForFinished(5000);
         sim.terminate();
         sim.waitForFinished(5000);
-        display.terminate();
-        display.waitForFinished(5000);
     } else {
         t.addNote(QStringLiteral("flrig or Xvfb is not installed: no comparison (flrig, xvfb)"));
     }

@@ -136,7 +136,7 @@ struct XmlRpcServer::Refusal {
 };
 
 XmlRpcServer::XmlRpcServer(RigAccess &rig, QObject *parent)
-    : DoorServer(parent), m_rig(rig), m_http(std::make_unique<Http>(*this)),
+    : DoorServer(parent), m_rig(rig),
       m_peerUid([](const QTcpSocket &socket) { return loopbackPeerUid(socket); })
 {
     connect(&rig, &RigAccess::replied, this, [this](const Source &source, const QByteArray &reply) {
@@ -165,6 +165,10 @@ XmlRpcServer::~XmlRpcServer()
 bool XmlRpcServer::listen(const QHostAddress &address, quint16 port)
 {
     close();
+    // Made when first needed: Qt's HTTP server loads its libraries as it is made, a cost a bridge
+    // whose door never listens need not pay at start.
+    if (!m_http)
+        m_http = std::make_unique<Http>(*this);
     auto *listener = new Listener(*this);
     listener->setMaxPendingConnections(kMaxClients);
     if (!listener->listen(address, port)) {

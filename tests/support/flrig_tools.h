@@ -29,16 +29,30 @@ constexpr int kWaitMs = 20000; // far above need: flrig opens a radio in about a
             QSKIP(name " is not installed: sudo apt-get install " package);                        \
     } while (false)
 
-// A display of the test's own: Xvfb picks a free number and writes it to standard output.
-// The display's name (":N"), or empty.
-inline QString startDisplay(QProcess &display, const QString &xvfb)
-{
-    display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                         QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!QTest::qWaitFor([&display] { return display.canReadLine(); }, kWaitMs))
-        return {};
-    return QLatin1Char(':') + QString::fromLatin1(display.readLine().trimmed());
-}
+// A display of the test's own for flrig, ended with the test: Xvfb picks a free number and writes
+// it to standard output.
+class FlrigDisplay {
+public:
+    ~FlrigDisplay()
+    {
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished(kWaitMs);
+    }
+    bool start(const QString &xvfb)
+    {
+        m_xvfb.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!QTest::qWaitFor([this] { return m_xvfb.canReadLine(); }, kWaitMs))
+            return false;
+        m_name = QLatin1Char(':') + QString::fromLatin1(m_xvfb.readLine().trimmed());
+        return true;
+    }
+    QString name() const { return m_name; } // ":N"
+
+private:
+    QProcess m_xvfb;
+    QString m_name;
+};
 
 // flrig started on the preference folder `dir`, on `display`.
 inline void startFlrig(QProcess &flrig, const QString &program, const QString &dir,
@@ -127,8 +141,8 @@ private:
 } // namespace flrig_tools
 
 using flrig_tools::FlrigClient;
+using flrig_tools::FlrigDisplay;
 using flrig_tools::freePort;
 using flrig_tools::kWaitMs;
-using flrig_tools::startDisplay;
 using flrig_tools::startFlrig;
 using flrig_tools::writePrefs;

@@ -20,14 +20,12 @@ class TestFlrigBridge : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void flrigThroughAPort_data();
     void flrigThroughAPort();
 
 private:
     QString m_flrig;
-    QProcess m_display;
-    QString m_displayName;
+    FlrigDisplay m_display;
 };
 
 void TestFlrigBridge::initTestCase()
@@ -35,14 +33,7 @@ void TestFlrigBridge::initTestCase()
     QString xvfb;
     OVX2_REQUIRE_TOOL(m_flrig, "flrig", "flrig");
     OVX2_REQUIRE_TOOL(xvfb, "Xvfb", "xvfb");
-    m_displayName = startDisplay(m_display, xvfb);
-    QVERIFY(!m_displayName.isEmpty());
-}
-
-void TestFlrigBridge::cleanupTestCase()
-{
-    m_display.terminate();
-    QTRY_COMPARE_WITH_TIMEOUT(m_display.state(), QProcess::NotRunning, kWaitMs);
+    QVERIFY(m_display.start(xvfb));
 }
 
 void TestFlrigBridge::flrigThroughAPort_data()
@@ -94,7 +85,7 @@ void TestFlrigBridge::flrigThroughAPort()
     QProcess flrig;
     QElapsedTimer opening;
     opening.start();
-    startFlrig(flrig, m_flrig, dir.path(), m_displayName);
+    startFlrig(flrig, m_flrig, dir.path(), m_display.name());
 
     FlrigClient client(xmlPort);
     const auto ask = [&client](const char *method, const QString &params = {}) {

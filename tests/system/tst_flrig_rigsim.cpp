@@ -14,14 +14,12 @@ class TestFlrigRigsim : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void flrigShowsTheRadio_data();
     void flrigShowsTheRadio();
 
 private:
     QString m_flrig;
-    QProcess m_display;
-    QString m_displayName;
+    FlrigDisplay m_display;
 };
 
 void TestFlrigRigsim::initTestCase()
@@ -29,14 +27,7 @@ void TestFlrigRigsim::initTestCase()
     QString xvfb;
     OVX2_REQUIRE_TOOL(m_flrig, "flrig", "flrig");
     OVX2_REQUIRE_TOOL(xvfb, "Xvfb", "xvfb");
-    m_displayName = startDisplay(m_display, xvfb);
-    QVERIFY(!m_displayName.isEmpty());
-}
-
-void TestFlrigRigsim::cleanupTestCase()
-{
-    m_display.terminate();
-    QTRY_COMPARE_WITH_TIMEOUT(m_display.state(), QProcess::NotRunning, kWaitMs);
+    QVERIFY(m_display.start(xvfb));
 }
 
 void TestFlrigRigsim::flrigShowsTheRadio_data()
@@ -73,7 +64,7 @@ void TestFlrigRigsim::flrigShowsTheRadio()
     QVERIFY(port != 0);
     QVERIFY(writePrefs(dir.path(), rig, device, port));
     QProcess flrig;
-    startFlrig(flrig, m_flrig, dir.path(), m_displayName);
+    startFlrig(flrig, m_flrig, dir.path(), m_display.name());
 
     // What flrig read from the radio at power-on: VFO A and USB (the FT-891's sideband is a
     // menu setting flrig reads).
