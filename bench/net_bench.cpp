@@ -3,8 +3,9 @@
 // interface waits for rig.get_vfo, beside flrig itself with its rig on the simulator; and what the
 // rig's line is spared when several programs ask it the same read at once.
 //
-// The bridge (Form1, shown offscreen) runs on the main thread's event loop as in the product; the
-// simulated K3 runs in its own thread; every client is a thread of its own doing blocking I/O.
+// The bridge (and its window, shown offscreen) runs on the main thread's event loop as in the
+// product; the simulated K3 runs in its own thread; every client is a thread of its own doing
+// blocking I/O.
 
 #include "bridge/bridge.h"
 #include "controls/frames.h"
@@ -13,6 +14,7 @@
 #include "monitor/published_items.h"
 #include "net/rigctl_server.h"
 #include "net/xmlrpc_server.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
@@ -20,8 +22,8 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "serving.h"
-#include "shell/form1.h"
 #include "station_client.h"
+#include "windowed_station.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -181,7 +183,7 @@ void addLatencyRow(FigureTable &t, const QString &name, const TcpRun &run)
 
 class NetBench {
 public:
-    explicit NetBench(int requests) : m_requests(requests), m_form(m_messenger, configPath()) {}
+    explicit NetBench(int requests) : m_requests(requests), m_form(configPath(), systemClock()) {}
     bool connectBridge();
     void roundTrips();
     void xmlRpcRoundTrips();
@@ -192,15 +194,14 @@ private:
 
     QTemporaryDir m_dir;
     int m_requests;
-    ScriptedMessenger m_messenger;
-    Form1 m_form;
+    WindowedStation m_form;
     std::unique_ptr<RigSimThread> m_sim;
     std::atomic<int> m_rvmAtRig{0};
 };
 
 bool NetBench::connectBridge()
 {
-    m_form.show();
+    m_form.window().show();
     m_form.bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString rig = m_sim->start();
@@ -213,10 +214,10 @@ bool NetBench::connectBridge()
             &server, &RigSimServer::received, &server,
             [this](const QByteArray &chunk) { m_rvmAtRig += int(chunk.count("RVM;")); });
     });
-    m_form.controls().rig->ComboPort->setEditText(rig);
-    m_form.controls().rig->btnOpen->click();
+    m_form.window().controls().rig->ComboPort->setEditText(rig);
+    m_form.window().controls().rig->btnOpen->click();
     for (int n = 1; n <= 5; ++n)
-        m_form.controls().appFrame(n)->btnCreatePort->click();
+        m_form.window().controls().appFrame(n)->btnCreatePort->click();
     return m_form.bridge().rigPort().IsOpened() &&
            QTest::qWaitFor([&] { return !m_form.bridge().rig().get(Entry::FA).isEmpty(); }, 5000);
 }
@@ -254,7 +255,7 @@ void NetBench::roundTrips()
 
     // The bridge: the frequency comes from the virtual rig, kept current by polling.
     const quint16 port = freePort();
-    m_form.bridge().server().listen(QHostAddress::LocalHost, port);
+    m_form.bridge().rigctlServer().listen(QHostAddress::LocalHost, port);
     TcpRun run;
     runWhileServing({[&] { run = askFrequency(port, m_requests); }});
     addLatencyRow(t, QStringLiteral("the bridge, simulated K3 polled every 200 ms"), run);

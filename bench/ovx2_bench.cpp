@@ -1,14 +1,15 @@
 // Latency, throughput and idle CPU of the bridge, each beside a floor measured in the same run.
 //
-// The bridge (Form1, shown offscreen) runs on the main thread's event loop as in the product; the
-// simulated K3 runs in its own thread; every station program is a thread of its own doing
-// blocking poll()/read()/write() on its port, so the bridge thread is measured alone.
+// The bridge (and its window, shown offscreen) runs on the main thread's event loop as in the
+// product; the simulated K3 runs in its own thread; every station program is a thread of its own
+// doing blocking poll()/read()/write() on its port, so the bridge thread is measured alone.
 
 #include "bridge/bridge.h"
 #include "controls/frames.h"
 #include "figures.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
@@ -17,9 +18,9 @@
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
 #include "serving.h"
-#include "shell/form1.h"
 #include "station_client.h"
 #include "thread_cpu.h"
+#include "windowed_station.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -185,7 +186,7 @@ private:
 class Bench {
 public:
     Bench(const Options &options, const QString &runtime)
-        : m_options(options), m_form(m_messenger, runtime + QStringLiteral("/config.ini"))
+        : m_options(options), m_form(runtime + QStringLiteral("/config.ini"), systemClock())
     {
     }
     bool connectBridge();
@@ -203,11 +204,10 @@ private:
         m_sim->invoke([&ns](RigSimServer &) { ns = threadCpuNs(); });
         return ns;
     }
-    void setPollInterval(int ms) { m_form.controls().polling->VScrollPoll->setValue(ms); }
+    void setPollInterval(int ms) { m_form.window().controls().polling->VScrollPoll->setValue(ms); }
 
     Options m_options;
-    ScriptedMessenger m_messenger;
-    Form1 m_form;
+    WindowedStation m_form;
     std::unique_ptr<RigSimThread> m_sim;
     QByteArray m_query = "FA;";
     QByteArray m_fa;                  // the virtual rig's answer
@@ -218,7 +218,7 @@ private:
 
 bool Bench::connectBridge()
 {
-    m_form.show();
+    m_form.window().show();
     m_form.bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     m_sim = std::make_unique<RigSimThread>(RigType::K3, 38400);
     const QString rig = m_sim->start();
@@ -233,15 +233,15 @@ bool Bench::connectBridge()
         QObject::disconnect(&server, nullptr, m_sim.get(), nullptr);
         QObject::connect(&server, &RigSimServer::received, &server, [this] { ++m_pollsAtRig; });
     });
-    m_form.controls().rig->ComboPort->setEditText(rig);
-    m_form.controls().rig->btnOpen->click(); // the connection sequence, about 2.5 s
+    m_form.window().controls().rig->ComboPort->setEditText(rig);
+    m_form.window().controls().rig->btnOpen->click(); // the connection sequence, about 2.5 s
     if (!m_form.bridge().rigPort().IsOpened()) {
         std::fprintf(stderr, "the bridge did not connect to the simulated K3\n");
         return false;
     }
     for (int n = 1; n <= kAppPorts; ++n)
-        m_form.controls().appFrame(n)->btnCreatePort->click();
-    m_form.controls().sdr->btnCreatePort7->click();
+        m_form.window().controls().appFrame(n)->btnCreatePort->click();
+    m_form.window().controls().sdr->btnCreatePort7->click();
     for (int n = 1; n <= kAppPorts; ++n) {
         if (!m_form.bridge().appPort(n).IsCreated()) {
             std::fprintf(stderr, "application port %d was not created\n", n);
@@ -436,8 +436,8 @@ void Bench::throughput()
     runWhileServing(
         {[&] { bridge = pipelined(port1, m_query, m_fa, m_options.throughputSeconds); }});
     const QList<QByteArray> lines = m_form.bridge().terminal(1).lines();
-    const bool terminalShows = m_form.isVisible() && lines.size() >= 2 && lines.last() == m_fa &&
-                               lines.at(lines.size() - 2) == m_query;
+    const bool terminalShows = m_form.window().isVisible() && lines.size() >= 2 &&
+                               lines.last() == m_fa && lines.at(lines.size() - 2) == m_query;
 
     FigureTable t(QStringLiteral("3. Throughput: batches of %1 \"FA;\" written at once on port 1, "
                                  "the %1 answers read back; window shown, terminals updating")
@@ -458,7 +458,7 @@ void Bench::throughput()
 
 void Bench::reportMessages() const
 {
-    for (const Message &m : m_messenger.shown)
+    for (const Message &m : m_form.messenger().shown)
         std::printf("message shown by the bridge: %s\n", qPrintable(m.text));
 }
 

@@ -1,9 +1,9 @@
 // The rig's queue under floods: how much memory the bridge takes, how long the queue gets and how
 // late a station program's query reaches the rig, each flood beside the same run without it.
 //
-// As in ovx2-bench, the bridge (Form1, shown offscreen) runs on the main thread's event loop, the
-// simulated K3 in a thread of its own, and every station program is a thread doing blocking
-// reads and writes on its port. The probe is a program on port 2 asking the rig a read the
+// As in ovx2-bench, the bridge (and its window, shown offscreen) runs on the main thread's event
+// loop, the simulated K3 in a thread of its own, and every station program is a thread doing
+// blocking reads and writes on its port. The probe is a program on port 2 asking the rig a read the
 // virtual rig does not keep (so that it goes to the rig) every 400 ms; its delay runs from its
 // write to the moment the simulated rig reads it. The probe turns through five such reads, so that
 // none is shared with the same read still waiting for its reply (given up after 1.5 s); whether
@@ -13,6 +13,7 @@
 #include "controls/frames.h"
 #include "figures.h"
 #include "monitor/published_items.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
@@ -20,8 +21,8 @@
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "scripted_messenger.h"
-#include "shell/form1.h"
 #include "station_client.h"
+#include "windowed_station.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -168,7 +169,7 @@ class QueueBench {
 public:
     QueueBench(const QString &runtime, int baud, double seconds)
         : m_baud(baud), m_seconds(seconds),
-          m_form(m_messenger, runtime + QStringLiteral("/config-%1.ini").arg(baud))
+          m_form(runtime + QStringLiteral("/config-%1.ini").arg(baud), systemClock())
     {
     }
     bool connectBridge();
@@ -188,15 +189,14 @@ private:
 
     int m_baud;
     double m_seconds;
-    ScriptedMessenger m_messenger;
-    Form1 m_form;
+    WindowedStation m_form;
     std::unique_ptr<RigSimThread> m_sim;
     ProbeArrivals m_arrivals;
 };
 
 bool QueueBench::connectBridge()
 {
-    m_form.show();
+    m_form.window().show();
     bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     m_sim = std::make_unique<RigSimThread>(RigType::K3, m_baud);
     const QString rig = m_sim->start();
@@ -221,7 +221,7 @@ bool QueueBench::connectBridge()
                 m_arrivals.arrived.notify_all();
             });
     });
-    const Controls &controls = m_form.controls();
+    const Controls &controls = m_form.window().controls();
     controls.rig->cbBaudRate->setCurrentText(QString::number(m_baud));
     controls.rig->ComboPort->setEditText(rig);
     controls.rig->btnOpen->click();
@@ -295,7 +295,7 @@ Result QueueBench::run(Flood flood)
     // the event loop, as a D-Bus call does, and goes to the rig exactly as written.
     QTimer poker;
     int pokes = 0;
-    QObject::connect(&poker, &QTimer::timeout, &m_form, [&] {
+    QObject::connect(&poker, &QTimer::timeout, &m_form.window(), [&] {
         const QByteArray text = "FA" + frequency(++pokes, 14000000) + ";MD2;";
         bridge().pokeToRig(QString::fromLatin1(text));
         floodBytes += std::uint64_t(text.size());
@@ -304,7 +304,7 @@ Result QueueBench::run(Flood flood)
         poker.start(0);
     // The queue and the memory, looked at from the bridge's own thread.
     QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, &m_form, [&] {
+    QObject::connect(&sampler, &QTimer::timeout, &m_form.window(), [&] {
         const RigQueue &queue = bridge().link().queue();
         r.queuePeak = std::max(r.queuePeak, queue.size());
         r.queueBytesPeak = std::max(r.queueBytesPeak, queue.bytes());
@@ -334,7 +334,7 @@ Result QueueBench::run(Flood flood)
 
 void QueueBench::reportMessages() const
 {
-    for (const Message &m : m_messenger.shown)
+    for (const Message &m : m_form.messenger().shown)
         std::printf("message shown by the bridge: %s\n", qPrintable(m.text));
 }
 

@@ -2,16 +2,12 @@
 
 #include "appports/command_tables.h"
 #include "appports/port_toggle.h"
-#include "controls/frames.h"
-#include "controls/messenger.h"
 #include "monitor/terminal_model.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "rig/rig_access.h"
+#include "settings/station_settings.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPushButton>
 #include <QTimer>
 
 #include <utility>
@@ -27,23 +23,16 @@ Source appSource(int n)
 {
     return {Source::Kind::AppPort, n};
 }
-
-Permission permissionOf(const QComboBox &box)
-{
-    return box.currentIndex() == 1 ? Permission::Full : Permission::FreqMode;
-}
 } // namespace
 
 AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
     for (int n = 1; n <= kCount; ++n) {
         Port &p = port(n);
-        connect(p.frame.btnCreatePort, &QPushButton::clicked, this,
-                [this, n] { btnCreatePort_Click(n); });
-        connect(&p.port, &VirtualPort::DataReceived, this, [this, n] { DataReceived(n); });
+        connect(&p.port, &VirtualPort::DataReceived, this, [this, n] { dataReceived(n); });
         connect(&p.port, &VirtualPort::OpenedByAppChanged, this, [this, n](bool held) {
             if (!held)
-                ProgramLeft(n);
+                programLeft(n);
             m_justOpened[std::size_t(n - 1)] = held;
         });
         // Control lines go from every program to the rig, the latest change winning.
@@ -54,26 +43,23 @@ AppPorts::AppPorts(Deps deps, QObject *parent) : QObject(parent), d(std::move(de
     }
 }
 
-void AppPorts::btnCreatePort_Click(int n)
+void AppPorts::togglePort(int n)
 {
     Port &p = port(n);
     m_rx[std::size_t(n - 1)].clear();
     m_refused[std::size_t(n - 1)].clear();
-    PortToggle toggle{p.port,
-                      *p.frame.btnCreatePort,
-                      *p.frame.ComboVPort,
-                      p.terminal,
-                      QString::fromLatin1(refusalText(n)),
-                      n == 1};
-    toggle.click(d.rigPort, d.messenger);
+    togglePublished(
+        {p.port, p.terminal, d.settings.port(n).name, QString::fromLatin1(refusalText(n)), n == 1},
+        d.rigPort, d.messenger);
+    emit portChanged(n);
 }
 
-void AppPorts::DataReceived(int n)
+void AppPorts::dataReceived(int n)
 {
     handleBatch(n, m_rx[std::size_t(n - 1)].feed(port(n).port.ReadText()));
 }
 
-void AppPorts::ProgramLeft(int n)
+void AppPorts::programLeft(int n)
 {
     // Nothing the program began outlives it: a command it left unfinished would be glued to the
     // next program's first one, and a reply it still waits for would reach the next program.
@@ -96,7 +82,7 @@ QByteArray AppPorts::unglued(int n, const QByteArray &command)
 {
     // The text a program wrote before it closed the port can still be unread when the next one
     // writes its first command: the half command left behind heads the new one.
-    const RigType type = d.rigType();
+    const RigType type = d.settings.rigType;
     const QByteArray id = d.rig.cachedReply("ID;");
     const auto isRead = [&](const QByteArray &text) {
         const CommandClass c = classify(text, type, id, n);
@@ -123,14 +109,14 @@ void AppPorts::handle(int n, const QByteArray &command)
     // A port's own auto-information is what its boxes give it, not the level the bridge keeps
     // the rig at.
     if (command == "AI;") {
-        SendToAppPort(n, aiReply(n));
+        send(n, aiReply(n));
         return;
     }
-    const CommandClass kind = classify(command, d.rigType(), d.rig.cachedReply("ID;"), n);
-    switch (portAction(kind, permissionOf(*port(n).frame.cbPermission))) {
+    const CommandClass kind = classify(command, d.settings.rigType, d.rig.cachedReply("ID;"), n);
+    switch (portAction(kind, d.settings.port(n).permission)) {
     case PortAction::Answer:
         if (const QByteArray cached = d.rig.cachedReply(command); !cached.isEmpty()) {
-            SendToAppPort(n, cached);
+            send(n, cached);
             return;
         }
         d.rig.ask(appSource(n), command); // empty, or out of date since a setting
@@ -154,8 +140,8 @@ void AppPorts::keepPolling()
 {
     // Polling goes on at its interval whatever the ports send; only a stopped timer (a failed
     // connection) is started again.
-    if (!d.timer1.isActive())
-        d.timer1.start();
+    if (!d.pollTimer.isActive())
+        d.pollTimer.start();
 }
 
 void AppPorts::refuse(int n, const QByteArray &command)
@@ -170,38 +156,37 @@ void AppPorts::refuse(int n, const QByteArray &command)
 
 QByteArray AppPorts::aiReply(int n) const
 {
-    const AppPortFrame &frame = d.ports[std::size_t(n - 1)].frame;
-    const int level = boxValue(frame.chkAI2) == 1 ? 2 : boxValue(frame.chkAI1) == 1 ? 1 : 0;
-    const std::string_view reply = catDialect(d.rigType()).aiReplies[std::size_t(level)];
+    const int level = d.settings.port(n).autoInfoLevel();
+    const std::string_view reply = catDialect(d.settings.rigType).aiReplies[std::size_t(level)];
     return QByteArray(reply.data(), qsizetype(reply.size()));
 }
 
-void AppPorts::SendToAppPort(int n, const QByteArray &text)
+void AppPorts::send(int n, const QByteArray &text)
 {
     Port &p = port(n);
     AppendToTerminal(p.terminal, text);
     p.port.WriteText(text);
 }
 
-void AppPorts::deliverIf(int n, bool boxSet, const QByteArray &text)
+void AppPorts::deliverIf(int n, bool wanted, const QByteArray &text)
 {
-    if (boxSet && port(n).port.IsOpenedByApp())
-        SendToAppPort(n, text);
+    if (wanted && port(n).port.IsOpenedByApp())
+        send(n, text);
 }
 
-void AppPorts::BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers)
-{
-    for (int n = 1; n <= kCount; ++n)
-        deliverIf(n, boxValue(port(n).frame.chkAI1) == 1 && !askers.contains(appSource(n)), status);
-}
-
-void AppPorts::BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers)
+void AppPorts::broadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers)
 {
     for (int n = 1; n <= kCount; ++n)
-        deliverIf(n, boxValue(port(n).frame.chkAI2) == 1 && !askers.contains(appSource(n)), reply);
+        deliverIf(n, d.settings.port(n).autoInfo1 == 1 && !askers.contains(appSource(n)), status);
 }
 
-void AppPorts::DeliverToPort1(const QByteArray &reply)
+void AppPorts::broadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers)
+{
+    for (int n = 1; n <= kCount; ++n)
+        deliverIf(n, d.settings.port(n).autoInfo2 == 1 && !askers.contains(appSource(n)), reply);
+}
+
+void AppPorts::deliverToPort1(const QByteArray &reply)
 {
     deliverIf(1, true, reply);
 }

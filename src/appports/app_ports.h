@@ -8,9 +8,7 @@
 #include <QSet>
 
 #include <array>
-#include <functional>
 
-class AppPortFrame;
 class Messenger;
 class QTimer;
 class RigAccess;
@@ -18,6 +16,7 @@ class SerialPort;
 class TerminalModel;
 class VirtualPort;
 struct Source;
+struct StationSettings;
 
 // Application ports 1 to 5: their creation and removal, the commands of their station programs,
 // and the auto-information pushed to them.
@@ -26,35 +25,39 @@ class AppPorts : public QObject {
 public:
     static constexpr int kCount = 5;
     struct Port {
-        AppPortFrame &frame;
         VirtualPort &port;
         TerminalModel &terminal;
     };
     struct Deps {
+        const StationSettings &settings; // each port's name, permission and AI boxes
         std::array<Port, kCount> ports;
         SerialPort &rigPort; // open or not, and the control lines the programs drive
         RigAccess &rig;
-        QTimer &timer1;
+        QTimer &pollTimer;
         Messenger &messenger;
-        std::function<RigType()> rigType;
     };
     explicit AppPorts(Deps deps, QObject *parent = nullptr);
 
     // n = 1 to 5 throughout.
-    void btnCreatePort_Click(int n);
-    void DataReceived(int n);
+    // Publishes the port under its name, or removes it; refused while the rig port is closed.
+    void togglePort(int n);
+    void dataReceived(int n);
     // The port's program has hung up.
-    void ProgramLeft(int n);
-    void SendToAppPort(int n, const QByteArray &text);
+    void programLeft(int n);
+    void send(int n, const QByteArray &text);
     // Both skip the ports that asked for the reply themselves: they get it as their answer.
     // status: the stored IF reply.
-    void BroadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers);
-    void BroadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers);
+    void broadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers);
+    void broadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers);
     // A rig reply that nobody asked for and no routing rule claims.
-    void DeliverToPort1(const QByteArray &reply);
+    void deliverToPort1(const QByteArray &reply);
 
     const QByteArray &pending(int n) const { return m_rx[std::size_t(n - 1)].pending(); }
-    void ClearBuffer(int n) { m_rx[std::size_t(n - 1)].clear(); }
+    void clearBuffer(int n) { m_rx[std::size_t(n - 1)].clear(); }
+
+signals:
+    // Port n was published or removed.
+    void portChanged(int n);
 
 private:
     Port &port(int n) { return d.ports[std::size_t(n - 1)]; }
@@ -63,7 +66,7 @@ private:
     void keepPolling();
     void refuse(int n, const QByteArray &command);
     QByteArray aiReply(int n) const;
-    void deliverIf(int n, bool boxSet, const QByteArray &text);
+    void deliverIf(int n, bool wanted, const QByteArray &text);
     // The read at the end of a command that a program left unfinished when another opened the
     // port at once ("FA0001RVM;"), or the command as it is.
     QByteArray unglued(int n, const QByteArray &command);

@@ -3,21 +3,19 @@
 #include <QString>
 
 class Messenger;
-class QComboBox;
-class QPushButton;
 class SerialPort;
 class TerminalModel;
 class VirtualPort;
 
-// The toggle button shared by the application ports and the SDR port: creates the port under the
-// name box's text, or removes it; refused while the rig port is closed.
-struct PortToggle {
+// What the application ports and the SDR port share: a port published under a name, or removed.
+struct Publishing {
     VirtualPort &port;
-    QPushButton &button;
-    QComboBox &nameBox;
     TerminalModel &terminal;
-    QString refusal;
+    QString name;    // the COM name it is published under
+    QString refusal; // told while the rig port is closed
     bool resetAfterRefusedRemoval;
-
-    void click(SerialPort &rigPort, Messenger &messenger);
 };
+
+// Publishes the port under its name, or removes it when it is published; refused while the rig
+// port is closed, and a removal refused while a program holds the port.
+void togglePublished(const Publishing &p, SerialPort &rigPort, Messenger &messenger);

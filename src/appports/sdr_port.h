@@ -6,16 +6,14 @@
 
 #include <QObject>
 
-#include <functional>
-
 class Messenger;
 class RigAccess;
 class QTimer;
-class SdrPortFrame;
 class SerialPort;
 class TerminalModel;
 class VirtualPort;
 class VirtualRigState;
+struct StationSettings;
 
 // The port of a panadapter program: what it sends goes to the rig; what it hears are the rig
 // replies that routing sends it.
@@ -23,26 +21,30 @@ class SdrPort : public QObject {
     Q_OBJECT
 public:
     struct Deps {
-        SdrPortFrame &frame;
+        const StationSettings &settings;
         VirtualPort &port;
         TerminalModel &terminal;
         SerialPort &rigPort;
         RigAccess &link;
         VirtualRigState &rig;
-        QTimer &timer1;
+        QTimer &pollTimer;
         Messenger &messenger;
-        std::function<RigType()> rigType;
     };
     explicit SdrPort(Deps deps, QObject *parent = nullptr);
 
-    void btnCreatePort7_Click();
-    void DataReceived();
+    // Publishes the port under its name, or removes it; refused while the rig port is closed.
+    void togglePort();
+    void dataReceived();
     // The port's program has hung up.
-    void ProgramLeft();
+    void programLeft();
     // A routed rig reply: written only while a program holds the port.
-    void DeliverReply(const QByteArray &reply);
+    void deliverReply(const QByteArray &reply);
 
     const QByteArray &pending() const { return m_rx.pending(); }
+
+signals:
+    // The port was published or removed.
+    void portChanged();
 
 private:
     void handleBatch(const CatFramer::Result &batch);

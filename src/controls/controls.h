@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/station_settings.h"
+
 #include <array>
 #include <cstddef>
 
@@ -14,8 +16,7 @@ class QWidget;
 class RigPortFrame;
 class SdrPortFrame;
 
-// The window's controls that the bridge's handlers read and write. The window owns them; the
-// handlers read them afresh at every decision, as they are the state the user sees and sets.
+// The window's controls, as the window shows the settings and the bridge's state in them.
 struct Controls {
     QWidget *window = nullptr; // its title shows the progress of a rig connection
     RigPortFrame *rig = nullptr;
@@ -28,7 +29,7 @@ struct Controls {
     QCheckBox *chkOnTop = nullptr;
     QCheckBox *chkOVXmin = nullptr;
     QCheckBox *chkLaunchPSDR = nullptr;
-    std::array<QLineEdit *, 6> pathBoxes{}; // txtVportAppPath 0 to 5
+    std::array<QLineEdit *, 6> pathBoxes{}; // the programs of ports 1 to 5 and the SDR program
     QLineEdit *text8 = nullptr;             // the rig's last FA reply
     QLineEdit *ovxTx = nullptr;             // the transmit indicator
     QPushButton *cmdTX = nullptr;           // test panel: "On"
@@ -36,4 +37,5 @@ struct Controls {
 
     AppPortFrame *appFrame(int n) const { return appPorts[std::size_t(n - 1)]; }
     OutputPortFrame *outputFrame(int i) const { return outputs[std::size_t(i - 1)]; }
+    NetworkFrame *doorFrame(Door door) const { return door == Door::Rigctl ? network : xmlrpc; }
 };

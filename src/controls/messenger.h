@@ -1,33 +1,11 @@
 #pragma once
 
+#include "platform/messenger.h"
+
 #include <QList>
-#include <QString>
 
 class QMessageBox;
 class QWidget;
-
-// A modal message as the user sees it. An empty title shows the application's title.
-struct Message {
-    enum class Buttons { Ok, YesNo };
-    enum class Icon { None, Warning, Stop, Information };
-    QString title;
-    QString text;
-    Buttons buttons = Buttons::Ok;
-    Icon icon = Icon::None;
-};
-
-// Every message box goes through here, so tests can read the text and give the answer.
-class Messenger {
-public:
-    virtual ~Messenger() = default;
-    // True for Yes (and for OK).
-    virtual bool show(const Message &message) = 0;
-
-    void warning(const QString &text)
-    {
-        show({QStringLiteral("Warning"), text, Message::Buttons::Ok, Message::Icon::Warning});
-    }
-};
 
 // QMessageBox, parented to the main window.
 class MessageBoxMessenger final : public Messenger {

@@ -3,16 +3,17 @@
 #include "rig/rig_type.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <array>
-#include <functional>
 
 class Messenger;
-class OutputPortFrame;
 class QTimer;
 class SerialPort;
 class TerminalModel;
 class VirtualRigState;
+class Clock;
+struct StationSettings;
 
 // Two real serial ports that repeat the transmit frequency every 500 ms, while the rig's FR and
 // FT replies keep the output window open.
@@ -24,35 +25,38 @@ public:
     static constexpr int kWindow = 2000;
 
     struct Port {
-        OutputPortFrame &frame;
         SerialPort &port;
         TerminalModel &terminal;
     };
     struct Deps {
+        const StationSettings &settings; // the ports' names, and the rig type whose lines they send
         std::array<Port, kCount> ports;
         SerialPort &rigPort;
         VirtualRigState &rig;
         Messenger &messenger;
-        std::array<QTimer *, kCount> sendTimers; // Timer3, Timer4
-        QTimer &outputWindow;                    // Timer7
-        std::function<RigType()> rigType;        // the lines are in the rig's own format
+        const Clock &clock;
     };
     explicit OutputPorts(Deps deps, QObject *parent = nullptr);
 
-    // i = 1 or 2.
-    void btnOpen_Click(int i);
-    void SendTick(int i);
+    // i = 1 or 2. Opens the port under its name, or closes it.
+    void togglePort(int i);
+    void sendTick(int i);
     // An FR or FT reply arrived.
-    void StartOutputWindow();
-    // The rig port has closed: the output ports close too; their send timers run on.
-    void RigDisconnected();
+    void startOutputWindow();
+    // The rig port has closed: the output ports close too.
+    void rigDisconnected();
 
-    QTimer &sendTimer(int i) { return *d.sendTimers[std::size_t(i - 1)]; }
-    QTimer &outputWindow() { return d.outputWindow; }
+    QTimer &sendTimer(int i) { return m_sendTimers[std::size_t(i - 1)]; }
+    QTimer &outputWindow() { return m_outputWindow; }
+
+signals:
+    // Port i was opened or closed.
+    void portChanged(int i);
 
 private:
     Port &port(int i) { return d.ports[std::size_t(i - 1)]; }
-    void showClosed(int i);
 
     Deps d;
+    std::array<QTimer, kCount> m_sendTimers;
+    QTimer m_outputWindow; // open while the rig keeps reporting its frequencies
 };

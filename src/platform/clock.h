@@ -1,34 +1,50 @@
 #pragma once
 
-// The waits the bridge makes on purpose: the pauses of the rig connection sequence, its window
-// for the rig's replies, and the pause of start-up. The program waits in real time; tests use a
-// faster clock so that they do not pay seconds for every connection.
+#include <QElapsedTimer>
+#include <QTimer>
+
+// The bridge's time: the pauses of the rig connection sequence, the pacing of the rig's line, the
+// reply window of a read, a network client's time-outs. The program runs in real time; tests use
+// a faster clock, so that they pay neither the connection's seconds nor a reply window's.
+// Nothing waits: every pause is a timer of the one event loop.
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Blocks the thread: nothing else runs meanwhile.
-    virtual void sleep(int msecs) = 0;
-    // Lets pending events run (replies, clicks) until msecs have passed, without spinning.
-    virtual void runEvents(int msecs) = 0;
+    // Milliseconds of this clock since it started.
+    virtual double now() const = 0;
+    // The real milliseconds that `msecs` of this clock take (at least 1 for any wait).
+    virtual int realMs(int msecs) const = 0;
+
+    // Starts (or starts again) `timer` to fire after `msecs` of this clock.
+    void start(QTimer &timer, int msecs) const { timer.start(realMs(msecs)); }
+    // Sets the interval of a repeating timer, restarting a running one.
+    void setInterval(QTimer &timer, int msecs) const { timer.setInterval(realMs(msecs)); }
 };
 
 // Real time.
 class SystemClock final : public Clock {
 public:
-    void sleep(int msecs) override;
-    void runEvents(int msecs) override;
-};
-
-// Every wait divided by a factor (at least 1 ms), for tests.
-class ScaledClock final : public Clock {
-public:
-    explicit ScaledClock(int divisor) : m_divisor(divisor > 0 ? divisor : 1) {}
-    void sleep(int msecs) override;
-    void runEvents(int msecs) override;
+    SystemClock() { m_start.start(); }
+    double now() const override { return double(m_start.nsecsElapsed()) / 1e6; }
+    int realMs(int msecs) const override { return msecs; }
 
 private:
-    int scaled(int msecs) const { return msecs > 0 ? (msecs + m_divisor - 1) / m_divisor : 0; }
+    QElapsedTimer m_start;
+};
+
+// Every wait divided by a factor, and time going that much faster, for tests.
+class ScaledClock final : public Clock {
+public:
+    explicit ScaledClock(int divisor) : m_divisor(divisor > 0 ? divisor : 1) { m_start.start(); }
+    double now() const override { return double(m_start.nsecsElapsed()) / 1e6 * m_divisor; }
+    int realMs(int msecs) const override
+    {
+        return msecs > 0 ? (msecs + m_divisor - 1) / m_divisor : 0;
+    }
+
+private:
     int m_divisor;
+    QElapsedTimer m_start;
 };
 
 // The program's clock: real time.

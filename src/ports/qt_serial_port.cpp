@@ -12,16 +12,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             m_port->skip(m_port->bytesAvailable());
             return;
         }
-        // QSerialPort may pull pending bytes in inside our own calls (a write, a flush, a read)
-        // and emit readyRead there; the caller's handler must not run inside them.
-        if (m_pulling) {
-            m_heldBack = true;
-            return;
-        }
-        // Qt has just read what there was: the handler's ReadText need not look again.
-        m_justRead = true;
         emit DataReceived();
-        m_justRead = false;
     });
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError e) { onError(int(e)); });
@@ -138,23 +129,13 @@ void QtSerialPort::WriteText(const QByteArray &text)
 {
     if (!m_port->isOpen() || text.isEmpty())
         return;
-    m_pulling = true;
     m_port->write(text);
-    endPull();
 }
 
 QByteArray QtSerialPort::ReadText()
 {
     if (!m_port->isOpen() || m_ignoreInput)
         return {};
-    // After the thread was blocked (the connection sequence) the bytes are still in the device:
-    // pull them in without waiting.
-    if (!m_justRead) {
-        m_pulling = true;
-        m_port->waitForReadyRead(0);
-        m_pulling = false;
-        m_heldBack = false;
-    }
     return m_port->readAll();
 }
 
@@ -176,32 +157,6 @@ void QtSerialPort::IgnoreInput()
     m_ignoreInput = true;
     if (m_port->isOpen())
         m_port->skip(m_port->bytesAvailable());
-}
-
-void QtSerialPort::FlushWrites(int msecs)
-{
-    if (!m_port->isOpen() || m_port->bytesToWrite() == 0)
-        return;
-    m_pulling = true;
-    m_port->waitForBytesWritten(msecs);
-    endPull();
-}
-
-void QtSerialPort::endPull()
-{
-    m_pulling = false;
-    if (!m_heldBack)
-        return;
-    // What came in meanwhile is handled when the event loop runs again, as it would have been
-    // without our call.
-    m_heldBack = false;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (m_port->isOpen() && m_port->bytesAvailable() > 0)
-                emit DataReceived();
-        },
-        Qt::QueuedConnection);
 }
 
 QString QtSerialPort::ErrorString() const

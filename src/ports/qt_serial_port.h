@@ -24,7 +24,6 @@ public:
     void SetLineA(bool on) override;
     void SetLineB(bool on) override;
     void IgnoreInput() override;
-    void FlushWrites(int msecs) override;
     QString ErrorString() const override;
 
     struct Mode {
@@ -42,14 +41,10 @@ public:
 private:
     void applyMode();
     void onError(int error);
-    void endPull();
 
     QSerialPort *m_port;
     mutable QStringList m_portNames; // as PortCount() last listed them
     Mode m_mode{9600, 'N', 8, 1};
-    bool m_pulling = false;
-    bool m_heldBack = false;
-    bool m_justRead = false;
     bool m_ignoreInput = false;
     QString m_error;
 };

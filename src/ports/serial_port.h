@@ -24,16 +24,13 @@ public:
     virtual void ClearPort() = 0;
     // Dropped silently while the port is closed.
     virtual void WriteText(const QByteArray &text) = 0;
-    // Every byte received since the last read, including what reached the device while the
-    // thread was blocked.
+    // Every byte received since the last read.
     virtual QByteArray ReadText() = 0;
     virtual void SetLineA(bool on) = 0;
     virtual void SetLineB(bool on) = 0;
     // For a port that only sends: from now on what arrives is thrown away as it comes, so that
     // equipment talking to a port nobody reads cannot fill memory.
     virtual void IgnoreInput() = 0;
-    // Waits (bounded) until what was written has left, before the caller blocks its thread.
-    virtual void FlushWrites(int msecs) = 0;
     virtual QString ErrorString() const = 0;
 
 signals:

@@ -1,23 +1,13 @@
 #include "rig/rig_connection.h"
 
-#include "controls/frames.h"
-#include "controls/messenger.h"
-#include "controls/version.h"
 #include "monitor/terminal_model.h"
 #include "platform/clock.h"
+#include "platform/messenger.h"
 #include "ports/serial_port.h"
-#include "rig/cat_framing.h"
 #include "rig/rig_link.h"
+#include "rig/rig_reply_handler.h"
 #include "rig/rig_tables.h"
-#include "rig/virtual_rig.h"
-
-#include <QComboBox>
-#include <QDeadlineTimer>
-#include <QPushButton>
-#include <QTimer>
-#include <QWidget>
-
-#include <algorithm>
+#include "settings/station_settings.h"
 
 namespace {
 // Waits of the connection sequence, in ms.
@@ -25,164 +15,187 @@ constexpr int kProbeWait = 200;
 constexpr int kSetUpWait = 50;
 constexpr int kQueryWait = 30;
 constexpr int kLoadWindow = 1000;
-
-QString title(const char *suffix)
-{
-    return QString::fromLatin1(kAppTitle) + QLatin1String(suffix);
-}
 } // namespace
 
-RigConnection::RigConnection(Deps deps, QObject *parent)
-    : QObject(parent), d(std::move(deps)), m_retry(new QTimer(this))
+RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(std::move(deps))
 {
-    connect(d.frame.btnOpen, &QPushButton::clicked, this, &RigConnection::btnOpen_Click);
-    connect(d.frame.cbBaudRate, &QComboBox::currentIndexChanged, this,
-            &RigConnection::cbBaudRate_Change);
-    connect(d.frame.cbRigType, &QComboBox::currentIndexChanged, this,
-            &RigConnection::cbRigType_Click);
-    m_retry->setInterval(kRetryMs);
-    connect(m_retry, &QTimer::timeout, this, &RigConnection::retry);
+    m_stepTimer.setSingleShot(true);
+    m_stepTimer.setTimerType(Qt::PreciseTimer); // the designed waits, never shorter
+    connect(&m_stepTimer, &QTimer::timeout, this, &RigConnection::step);
+    m_loadWindow.setSingleShot(true);
+    m_loadWindow.setTimerType(Qt::PreciseTimer);
+    connect(&m_loadWindow, &QTimer::timeout, this, &RigConnection::ready);
+    connect(&d.replies, &RigReplyHandler::replyReceived, this, [this](const QByteArray &reply) {
+        if (reply.startsWith("FA") && reply.size() > 3)
+            m_probeAnswered = true;
+    });
+    connect(&m_retry, &QTimer::timeout, this, &RigConnection::retry);
     connect(&d.rigPort, &SerialPort::Vanished, this, [this] {
         // A USB adapter pulled, or the radio switched off with it: the same device is tried
         // again every few seconds, and the connection made again as at start-up when it answers.
-        m_lostPort = d.frame.ComboPort->currentText();
+        m_lostPort = d.settings.rigPort;
         AppendToTerminal(d.terminal, "Rig port " + m_lostPort.toLocal8Bit() + " has gone away: " +
                                          d.rigPort.ErrorString().toLocal8Bit() +
                                          "; trying it again every " +
                                          QByteArray::number(kRetryMs / 1000) + " s");
+        m_stepTimer.stop();
+        m_loadWindow.stop();
+        d.link.hold(false);
         d.link.reset(); // nothing waiting will be answered: its askers are told now
-        d.frame.ComboPort->setEnabled(true);
-        d.frame.btnOpen->setText(QStringLiteral("Connect"));
-        m_retry->start();
+        setState(State::Closed);
+        emit progress({});
+        d.clock.start(m_retry, kRetryMs);
         emit rigClosed();
     });
 }
 
-bool RigConnection::isRetrying() const
+void RigConnection::setState(State state)
 {
-    return m_retry->isActive();
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
 }
 
 void RigConnection::retry()
 {
-    if (d.rigPort.IsOpened() || d.frame.ComboPort->currentText() != m_lostPort) {
-        m_retry->stop(); // connected meanwhile, or the user chose another port
+    if (d.rigPort.IsOpened() || d.settings.rigPort != m_lostPort) {
+        m_retry.stop(); // connected meanwhile, or the user chose another port
         return;
     }
-    if (connectRig(true)) {
-        m_retry->stop();
-        AppendToTerminal(d.terminal, "Rig port " + m_lostPort.toLocal8Bit() + " is back");
-    }
+    if (m_state == State::Closed)
+        start(true);
 }
 
-RigType RigConnection::rigType() const
+void RigConnection::connectRig()
 {
-    return rigTypeFromIndex(d.frame.cbRigType->currentIndex());
+    m_retry.stop(); // the user decides now
+    if (m_state == State::Closed)
+        start(false);
 }
 
-void RigConnection::btnOpen_Click()
+void RigConnection::disconnectRig()
 {
-    m_retry->stop(); // the user decides now
-    if (!d.rigPort.IsOpened()) {
-        ConnectRig();
+    m_retry.stop();
+    m_stepTimer.stop();
+    m_loadWindow.stop();
+    d.link.hold(false);
+    if (d.rigPort.IsOpened() && !d.rigPort.Close())
         return;
+    const bool wasConnecting = m_state == State::Connecting || m_state == State::Loaded;
+    setState(State::Closed);
+    if (wasConnecting) {
+        emit progress({});
+        d.clock.setInterval(d.pollTimer, d.settings.pollInterval);
+        d.pollTimer.start();
     }
-    if (!d.rigPort.Close())
-        return;
-    d.frame.ComboPort->setEnabled(true);
-    d.frame.btnOpen->setText(QStringLiteral("Connect"));
     emit rigClosed();
-    // Polling is left running; the application ports stay.
 }
 
 void RigConnection::applyBaudMode()
 {
-    if (const std::string_view mode = baudModeAt(d.frame.cbBaudRate->currentIndex()); !mode.empty())
+    if (const std::string_view mode = baudModeAt(d.settings.baudIndex); !mode.empty())
         d.rigPort.SetMode(QString::fromLatin1(mode.data(), qsizetype(mode.size())));
 }
 
-void RigConnection::writeAndWait(const QByteArray &text, int msecs, bool track)
+void RigConnection::start(bool retry)
 {
-    const QDeadlineTimer wait(msecs);
-    d.link.writeNow(text, track);
-    d.rigPort.FlushWrites(msecs);
-    d.clock.sleep(int(std::max<qint64>(0, wait.remainingTime())));
-}
-
-void RigConnection::ConnectRig()
-{
-    connectRig(false);
-}
-
-bool RigConnection::connectRig(bool retry)
-{
-    d.timer1.stop();
+    m_retrying = retry;
+    d.pollTimer.stop();
     applyBaudMode();
-    const QString port = d.frame.ComboPort->currentText();
-    bool connected = false;
-    if (d.rigPort.Open(port)) {
-        const RigType type = rigType();
-        d.rigPort.SetLineB(type != RigType::K3);
-        d.rigPort.SetLineA(false);
-        d.frame.ComboPort->setEnabled(false);
-        d.frame.btnOpen->setText(QStringLiteral("Disconnect"));
-        d.window.setWindowTitle(title("  Initializing"));
-        AppendToTerminal(d.terminal, "Loading Virtual Rig");
-        d.rigPort.ClearPort();
-        d.link.reset(); // nothing written before will be answered now
-        writeAndWait("FA;", kProbeWait, true);
-        writeAndWait("FA;", kProbeWait, true);
-        // The probe's answer is a reply like any other: framed, shown, stored and routed.
-        const QByteArray probe = d.rigPort.ReadText();
-        if (d.takeRigText)
-            d.takeRigText(probe);
-        const QList<QByteArray> replies = CatFramer::split(probe);
-        connected = std::any_of(replies.cbegin(), replies.cend(), [](const QByteArray &r) {
-            return r.startsWith("FA") && r.size() > 3;
-        });
-        if (!connected) {
-            d.frame.ComboPort->setEnabled(true);
-            d.frame.btnOpen->setText(QStringLiteral("Connect"));
-            d.rigPort.Close();
-            d.link.reset();
-            d.window.setWindowTitle(QString::fromLatin1(kAppTitle));
-            if (retry)
-                return false; // the rig terminal said once that the bridge keeps trying
-            AppendToTerminal(d.terminal, "No answer to FA; from the rig on " + port.toLocal8Bit() +
-                                             ": check the rig type, port and speed");
-            d.messenger.show({QString(),
-                              QStringLiteral("Can't connect to rig\r\nPlease check rig com port "
-                                             "settings."),
-                              Message::Buttons::Ok, Message::Icon::None});
-            return false; // polling stays stopped
-        }
-        for (const QByteArray &command : setUpFor(type))
-            writeAndWait(command, kSetUpWait, false);
-        for (const QByteArray &query : loadQueriesFor(type))
-            writeAndWait(query, kQueryWait, true);
-        d.window.setWindowTitle(title("  Done"));
-        AppendToTerminal(d.terminal, "Virtual " + rigTypeName(type).toLatin1() + " Loaded");
-
-        // Let the replies to the load queries be handled (and the user click) for a second.
-        d.clock.runEvents(kLoadWindow);
-    } else if (!retry && !d.rigPort.ErrorString().isEmpty()) {
-        AppendToTerminal(d.terminal,
-                         port.toLocal8Bit() + ": " + d.rigPort.ErrorString().toLocal8Bit());
+    const QString port = d.settings.rigPort;
+    if (!d.rigPort.Open(port)) {
+        if (!retry && !d.rigPort.ErrorString().isEmpty())
+            AppendToTerminal(d.terminal,
+                             port.toLocal8Bit() + ": " + d.rigPort.ErrorString().toLocal8Bit());
+        d.pollTimer.start();
+        if (retry)
+            d.clock.start(m_retry, kRetryMs);
+        emit finished(false);
+        return;
     }
-    d.window.setWindowTitle(QString::fromLatin1(kAppTitle));
-    d.timer1.start();
-    return connected;
+    const RigType type = d.settings.rigType;
+    d.rigPort.SetLineB(type != RigType::K3);
+    d.rigPort.SetLineA(false);
+    setState(State::Connecting);
+    emit progress(QStringLiteral("  Initializing"));
+    AppendToTerminal(d.terminal, "Loading Virtual Rig");
+    d.rigPort.ClearPort();
+    d.link.reset(); // nothing written before will be answered now
+    d.link.hold(true);
+    m_probeAnswered = false;
+    // The probe, checked once its two waits are over; then what a connected rig gets.
+    m_steps = {{"FA;", kProbeWait, true}, {"FA;", kProbeWait, true}, {{}, 0, false}};
+    for (const QByteArray &command : setUpFor(type))
+        m_steps.append({command, kSetUpWait, false});
+    for (const QByteArray &query : loadQueriesFor(type))
+        m_steps.append({query, kQueryWait, true});
+    step();
 }
 
-void RigConnection::cbBaudRate_Change()
+void RigConnection::step()
 {
-    applyBaudMode();
-    if (d.saveConfig)
-        d.saveConfig();
+    if (m_steps.isEmpty()) {
+        loaded();
+        return;
+    }
+    const Step next = m_steps.takeFirst();
+    if (next.text.isEmpty()) {
+        if (!m_probeAnswered) {
+            probeFailed();
+            return;
+        }
+        step();
+        return;
+    }
+    d.link.writeNow(next.text, next.track);
+    d.clock.start(m_stepTimer, next.waitMs);
 }
 
-void RigConnection::cbRigType_Click()
+void RigConnection::probeFailed()
 {
-    if (d.saveConfig)
-        d.saveConfig();
+    m_steps.clear();
+    d.rigPort.Close();
+    d.link.hold(false);
+    d.link.reset();
+    setState(State::Closed);
+    emit progress({});
+    if (m_retrying) {
+        // The rig terminal said once that the bridge keeps trying.
+        d.clock.start(m_retry, kRetryMs);
+        d.pollTimer.start();
+        emit finished(false);
+        return;
+    }
+    AppendToTerminal(d.terminal, "No answer to FA; from the rig on " +
+                                     d.settings.rigPort.toLocal8Bit() +
+                                     ": check the rig type, port and speed");
+    emit finished(false);
+    d.messenger.show({QString(),
+                      QStringLiteral("Can't connect to rig\r\nPlease check rig com port settings."),
+                      Message::Buttons::Ok, Message::Icon::None});
+    // Polling stays stopped.
+}
+
+void RigConnection::loaded()
+{
+    setState(State::Loaded);
+    emit progress(QStringLiteral("  Done"));
+    AppendToTerminal(d.terminal,
+                     "Virtual " + rigTypeName(d.settings.rigType).toLatin1() + " Loaded");
+    // The replies to the load queries (and what programs asked meanwhile) have a second before
+    // polling starts.
+    d.link.hold(false);
+    d.clock.start(m_loadWindow, kLoadWindow);
+}
+
+void RigConnection::ready()
+{
+    setState(State::Open);
+    emit progress({});
+    d.clock.setInterval(d.pollTimer, d.settings.pollInterval);
+    d.pollTimer.start();
+    if (m_retrying)
+        AppendToTerminal(d.terminal, "Rig port " + m_lostPort.toLocal8Bit() + " is back");
+    emit finished(true);
 }

@@ -2,67 +2,90 @@
 
 #include "rig/rig_type.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
-
-#include <functional>
+#include <QTimer>
 
 class Clock;
 class Messenger;
-class QTimer;
 class RigLink;
-class QWidget;
-class RigPortFrame;
+class RigReplyHandler;
 class SerialPort;
 class TerminalModel;
-class VirtualRigState;
+struct StationSettings;
 
-// Opens and closes the rig port, probes the rig, sends a K3 its set-up commands and fills the
-// virtual rig with the load queries.
+// Opens and closes the rig port and runs the connection sequence: the probe (FA; twice), the
+// set-up commands a K3 or K2 gets, the load queries that fill the virtual rig, then a second for
+// their replies before polling starts. Each step waits on a timer of the bridge's clock; nothing
+// blocks. When the port goes away the same device is tried again every few seconds.
 class RigConnection : public QObject {
     Q_OBJECT
 public:
+    enum class State {
+        Closed,     // the port is closed
+        Connecting, // the sequence runs: probe, set-up, load
+        Loaded,     // the virtual rig is loaded; its replies have a second before polling starts
+        Open,       // connected, polling (or the port opened and the rig never answered)
+    };
+    Q_ENUM(State)
+
     struct Deps {
-        QWidget &window;
-        RigPortFrame &frame;
+        const StationSettings &settings;
         SerialPort &rigPort;
         RigLink &link;
-        VirtualRigState &rig;
+        RigReplyHandler &replies;
         TerminalModel &terminal;
-        QTimer &timer1;
+        QTimer &pollTimer;
         Messenger &messenger;
-        Clock &clock;
-        std::function<void()> saveConfig;
-        // The rig's text read during the connection, handed on as every reply is.
-        std::function<void(const QByteArray &)> takeRigText;
+        const Clock &clock;
     };
     explicit RigConnection(Deps deps, QObject *parent = nullptr);
 
     // How often a rig whose port went away is tried again.
     static constexpr int kRetryMs = 3000;
 
-    void btnOpen_Click();
-    void ConnectRig();
-    // Whether the bridge is trying to reopen a rig whose port went away.
-    bool isRetrying() const;
-    void cbBaudRate_Change();
-    void cbRigType_Click();
+    // Opens the port named by the settings and runs the sequence.
+    void connectRig();
+    // Closes the port; polling goes on, the application ports stay.
+    void disconnectRig();
+    // The speed and framing the settings name, applied to the port.
+    void applyBaudMode();
 
-    RigType rigType() const;
+    State state() const { return m_state; }
+    // Whether the bridge is trying to reopen a rig whose port went away.
+    bool isRetrying() const { return m_retry.isActive(); }
 
 signals:
+    void stateChanged(RigConnection::State state);
+    // The connection's progress for the window's title: "  Initializing", "  Done", or "".
+    void progress(const QString &suffix);
     // The rig port has closed: by Disconnect, or because its device went away.
     void rigClosed();
+    // A sequence has ended: whether the rig answered the probe.
+    void finished(bool connected);
 
 private:
-    // Flushes the write first, so the rig gets it during the wait. The replies to tracked
-    // queries are the bridge's own; the probe's are read here and the set-up brings none.
-    void writeAndWait(const QByteArray &text, int msecs, bool track);
-    void applyBaudMode();
-    // The connection sequence; a retry after the port went away shows no message box.
-    bool connectRig(bool retry);
+    struct Step {
+        QByteArray text; // written past the queue; empty: the probe's answer is checked
+        int waitMs;
+        bool track; // its replies are the bridge's
+    };
+    void start(bool retry);
+    void step();
+    void probeFailed();
+    void loaded();
+    void ready();
+    void setState(State state);
     void retry();
 
     Deps d;
-    QTimer *m_retry;
+    State m_state = State::Closed;
+    QList<Step> m_steps;
+    QTimer m_stepTimer;
+    QTimer m_loadWindow;
+    QTimer m_retry;
+    bool m_retrying = false; // the sequence is a retry: no message box when it fails
+    bool m_probeAnswered = false;
     QString m_lostPort; // the device of the rig that went away
 };

@@ -1,9 +1,11 @@
 #include "rig/rig_link.h"
 
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "rig/cat_dialect.h"
 #include "rig/cat_framing.h"
 #include "rig/reply_routing.h"
+#include "settings/station_settings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,7 +57,6 @@ QString nameOf(const Source &s)
 RigLink::RigLink(Deps deps, QObject *parent)
     : RigAccess(parent), d(std::move(deps)), m_queue(kMinQueueBytes)
 {
-    m_clock.start();
     m_pacer.setSingleShot(true);
     m_pacer.setTimerType(Qt::PreciseTimer);
     connect(&m_pacer, &QTimer::timeout, this, &RigLink::pump);
@@ -65,7 +66,7 @@ RigLink::RigLink(Deps deps, QObject *parent)
 
 RigType RigLink::rigType() const
 {
-    return d.rigType();
+    return d.settings.rigType;
 }
 
 bool RigLink::rigConnected() const
@@ -75,8 +76,7 @@ bool RigLink::rigConnected() const
 
 double RigLink::charMs() const
 {
-    const int baud = d.baud ? d.baud() : 0;
-    return kBitsPerCharacter * 1000.0 / (baud > 0 ? baud : kAssumedBaud);
+    return kBitsPerCharacter * 1000.0 / (m_baud > 0 ? m_baud : kAssumedBaud);
 }
 
 double RigLink::replyMs(const QByteArray &query) const
@@ -115,7 +115,8 @@ QByteArray RigLink::cachedReply(const QByteArray &query) const
 {
     // With the rig away, what the virtual rig holds may no longer be so.
     const EntryRow *row = rowOfQuery(query);
-    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry) || !rigConnected())
+    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry) || !rigConnected() ||
+        m_held)
         return {};
     return d.rig.get(row->entry);
 }
@@ -234,7 +235,7 @@ void RigLink::forget(const Source &source)
 
 void RigLink::writeNow(const QByteArray &text, bool track)
 {
-    const double now = double(m_clock.nsecsElapsed()) / 1e6;
+    const double now = d.clock.now();
     const CatDialect &dialect = catDialect(rigType());
     qsizetype used = 0;
     for (const QByteArray &command : CatFramer::split(text)) {
@@ -243,7 +244,7 @@ void RigLink::writeNow(const QByteArray &text, bool track)
         account(command, read, now);
         if (track && read)
             m_tracker.written({RigWrite::Kind::Query, command, {kBridge}, {}, m_queue.stamp()},
-                              m_clock.elapsed());
+                              qint64(d.clock.now()));
     }
     account(text.mid(used), false, now);
     if (track)
@@ -266,6 +267,13 @@ void RigLink::reset()
         tellUnanswered(w);
     for (const RequestTracker::Pending &p : pending)
         tellUnanswered(p.write);
+}
+
+void RigLink::hold(bool held)
+{
+    m_held = held;
+    if (!held)
+        pump();
 }
 
 void RigLink::tellUnanswered(const RigWrite &write)
@@ -313,7 +321,9 @@ void RigLink::pump()
         dropEverything();
         return;
     }
-    const double now = double(m_clock.nsecsElapsed()) / 1e6;
+    if (m_held)
+        return;
+    const double now = d.clock.now();
     QByteArray batch;
     while (!m_queue.isEmpty() && waitMs(m_queue.front(), now) < 0) {
         RigWrite write = m_queue.takeFront();
@@ -328,7 +338,7 @@ void RigLink::pump()
     if (m_queue.isEmpty()) {
         m_dropping = false;
     } else if (!m_pacer.isActive()) {
-        m_pacer.start(std::max(1, int(std::ceil(waitMs(m_queue.front(), now)))));
+        d.clock.start(m_pacer, std::max(1, int(std::ceil(waitMs(m_queue.front(), now)))));
     }
 }
 
@@ -337,7 +347,7 @@ RigLink::Routed RigLink::takeReply(const QByteArray &reply)
     Routed routed;
     if (reply.size() > 2 && reply.endsWith(';'))
         m_replyChars.insert(kindOfReply(reply), int(std::min<qsizetype>(reply.size(), 64)));
-    const RequestTracker::Match match = m_tracker.match(reply, m_clock.elapsed());
+    const RequestTracker::Match match = m_tracker.match(reply, qint64(d.clock.now()));
     routed.asked = match.matched;
     routed.late = match.late;
     routed.askers = match.askers;
@@ -380,12 +390,12 @@ void RigLink::scheduleExpiry()
         m_expiry.stop();
         return;
     }
-    m_expiry.start(int(std::max<qint64>(1, deadline - m_clock.elapsed() + 1)));
+    d.clock.start(m_expiry, int(std::max<qint64>(1, deadline - qint64(d.clock.now()) + 1)));
 }
 
 void RigLink::expire()
 {
-    const RequestTracker::Expired expired = m_tracker.expire(m_clock.elapsed());
+    const RequestTracker::Expired expired = m_tracker.expire(qint64(d.clock.now()));
     for (const RequestTracker::Pending &p : expired.reads)
         tellUnanswered(p.write);
     emitSettled(expired.settled);

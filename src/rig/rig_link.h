@@ -5,14 +5,14 @@
 #include "rig/rig_queue.h"
 #include "rig/virtual_rig.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 
 #include <array>
-#include <functional>
 
+class Clock;
 class SerialPort;
+struct StationSettings;
 struct RoutingRow;
 
 // The one way to the rig. Every command from the ports, the SDR port, D-Bus pokes, network
@@ -30,8 +30,8 @@ public:
     struct Deps {
         SerialPort &rigPort;
         VirtualRigState &rig;
-        std::function<RigType()> rigType;
-        std::function<int()> baud; // the rig port's speed, for pacing; 0 when unknown
+        const StationSettings &settings; // the rig type
+        const Clock &clock;
     };
     explicit RigLink(Deps deps, QObject *parent = nullptr);
 
@@ -54,6 +54,11 @@ public:
     void writeNow(const QByteArray &text, bool track);
     // A new connection: nothing written before will be answered, nothing waiting is wanted.
     void reset();
+    // The rig port's speed, which the line is paced at; 0 when unknown.
+    void setLineSpeed(int baud) { m_baud = baud; }
+    // While the connection sequence writes, what waits stays queued, and nothing is answered
+    // from the virtual rig, which is being loaded.
+    void hold(bool held);
 
     // One reply of the rig, in order of arrival: who asked for it (if anyone), stored in the
     // virtual rig by its routing row (nullptr: no row takes it).
@@ -107,11 +112,12 @@ private:
     RigQueue m_queue;
     RequestTracker m_tracker;
     std::array<quint64, kEntryCount> m_staleSince{}; // order of the setting; 0: current
-    QElapsedTimer m_clock;
     double m_lineFreeMs = 0;          // when what has been handed over will have left the line
     double m_replyFreeMs = 0;         // when the replies to it will have come back
     QHash<quint16, int> m_replyChars; // by a reply's first two characters: its length
     QTimer m_pacer;
     QTimer m_expiry;
     bool m_dropping = false; // inside a burst the queue could not take
+    bool m_held = false;
+    int m_baud = 0;
 };

@@ -1,36 +1,30 @@
 #pragma once
 
-#include "rig/rig_type.h"
-
 #include <QObject>
 
-#include <functional>
-
-class PollingControls;
+class PublishedItems;
 class QTimer;
 class RigLink;
 class VirtualPort;
+struct StationSettings;
 
-// Asks the rig at the user's interval for what keeps the virtual rig current.
+// Asks the rig, at every tick of the poll timer, for what keeps the virtual rig current: what it
+// asks depends on the rig type, whether the rig transmits, and whether a panadapter program
+// holds the SDR port.
 class RigPoller : public QObject {
     Q_OBJECT
 public:
     struct Deps {
-        PollingControls &controls;
-        QTimer &timer1;
+        const StationSettings &settings;
+        QTimer &pollTimer;
         RigLink &link;
         VirtualPort &sdrPort;
-        std::function<RigType()> rigType;
-        std::function<QString()> transmitIndicator;
+        const PublishedItems &items;
     };
     explicit RigPoller(Deps deps, QObject *parent = nullptr);
 
-    void Timer1_Timer();
-    void VScrollPoll_Change();
+    void poll();
 
 private:
-    // Timer1's interval: the number txtPOLL shows, within the bar's range.
-    void followShownInterval();
-
     Deps d;
 };

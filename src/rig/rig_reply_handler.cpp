@@ -6,12 +6,7 @@
 RigReplyHandler::RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, QObject *parent)
     : QObject(parent), m_rigPort(rigPort), m_terminal(terminal)
 {
-    connect(&m_rigPort, &SerialPort::DataReceived, this, &RigReplyHandler::SPortAx1_DataReceived);
-}
-
-void RigReplyHandler::SPortAx1_DataReceived()
-{
-    take(m_rigPort.ReadText());
+    connect(&m_rigPort, &SerialPort::DataReceived, this, [this] { take(m_rigPort.ReadText()); });
 }
 
 void RigReplyHandler::take(const QByteArray &text)

@@ -14,9 +14,7 @@ class RigReplyHandler : public QObject {
 public:
     RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, QObject *parent = nullptr);
 
-    void SPortAx1_DataReceived();
-    // Text the rig sent that was read past the event loop (the connection's probe): handled as
-    // if it had just arrived.
+    // Text the rig sent, as it arrives.
     void take(const QByteArray &text);
 
     const QByteArray &pending() const { return m_rx.pending(); }
@@ -29,5 +27,5 @@ signals:
 private:
     SerialPort &m_rigPort;
     TerminalModel &m_terminal;
-    CatFramer m_rx; // RigRxBuffer
+    CatFramer m_rx;
 };

@@ -1,7 +1,6 @@
 #include "connected_bridge.h"
 
 #include "bridge/bridge.h"
-#include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "platform/clock.h"
@@ -13,11 +12,8 @@
 #include "rig/rig_tables.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "shell/form1.h"
 #include "station_program.h"
 
-#include <QComboBox>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -27,36 +23,20 @@ Clock &testClock()
     return clock;
 }
 
-Clock &instantClock()
-{
-    static ScaledClock clock(1000);
-    return clock;
-}
-
 ConnectedBridge::ConnectedBridge(RigType type, const QString &model, int baud)
     : m_type(type), m_model(model), m_baud(baud)
 {
     usePrivateRuntimeDir(m_dir);
-    m_form = std::make_unique<Form1>(m_messenger, m_dir.filePath(QStringLiteral("config.ini")),
-                                     testClock());
-    m_form->show();
+    StationSettings settings;
+    settings.rigType = type;
+    m_bridge = std::make_unique<Bridge>(settings, m_messenger, testClock());
 }
 
 ConnectedBridge::~ConnectedBridge()
 {
     m_programs.clear();
-    m_form.reset();
+    m_bridge.reset();
     m_sim.reset();
-}
-
-Bridge &ConnectedBridge::bridge()
-{
-    return m_form->bridge();
-}
-
-const Controls &ConnectedBridge::controls()
-{
-    return m_form->controls();
 }
 
 bool ConnectedBridge::connectRig()
@@ -72,10 +52,13 @@ bool ConnectedBridge::connectRig()
             [this](const QByteArray &chunk) { m_atRig += chunk; });
     // The transmit indicator as start-up leaves it, so that polling writes from the first tick.
     bridge().items().setTransmitIndicator(QStringLiteral("Off"));
-    controls().rig->cbRigType->setCurrentIndex(rigTypeIndex(m_type));
-    controls().rig->ComboPort->setEditText(path);
-    controls().rig->btnOpen->click();
-    if (!bridge().rigPort().IsOpened()) {
+    edit([&](StationSettings &s) {
+        s.rigType = m_type;
+        s.rigPort = path;
+    });
+    QSignalSpy finished(&bridge().rigConnection(), &RigConnection::finished);
+    bridge().connectRig();
+    if (!finished.wait(10000) || !bridge().rigPort().IsOpened()) {
         m_why = QStringLiteral("the rig port did not stay open (") +
                 bridge().rigPort().ErrorString() + QStringLiteral("); the probe read \"") +
                 QString::fromLatin1(bridge().rig().get(Entry::FA)) + QLatin1Char('"');
@@ -95,12 +78,8 @@ StationProgram &ConnectedBridge::program(int n)
     auto &p = m_programs[n];
     if (!p) {
         VirtualPort &port = n == 7 ? bridge().sdrPort() : bridge().appPort(n);
-        if (!port.IsCreated()) {
-            if (n == 7)
-                controls().sdr->btnCreatePort7->click();
-            else
-                controls().appFrame(n)->btnCreatePort->click();
-        }
+        if (!port.IsCreated())
+            bridge().togglePort(n);
         p = std::make_unique<StationProgram>(port.DevicePath());
         if (!QTest::qWaitFor([&port] { return port.IsOpenedByApp(); }))
             qWarning("the bridge did not notice a program opening %s",

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "bridge/bridge.h"
 #include "rig/rig_type.h"
 #include "scripted_messenger.h"
+#include "settings/station_settings.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,21 +12,16 @@
 #include <map>
 #include <memory>
 
-class Bridge;
-class Form1;
 class RigSimThread;
 class StationProgram;
-struct Controls;
 
-// The waits of the rig connection sequence and of start-up at a quarter of real time: tests do not
-// pay seconds for each connection. One test keeps the real clock and checks the real waits.
+// The bridge's time at four times real time: tests pay neither the connection's seconds nor a
+// reply window's. One test keeps the real clock and checks the real waits.
 class Clock;
 Clock &testClock();
-// For windows that never connect a rig: start-up's pause all but gone.
-Clock &instantClock();
 
-// A bridge in its window (offscreen) with its own runtime and settings folder, connected to a
-// simulated radio of the given family; station programs on its ports as a test needs them.
+// A bridge (no window) with its own runtime folder, connected to a simulated radio of the given
+// family; station programs on its ports as a test needs them.
 class ConnectedBridge : public QObject {
     Q_OBJECT
 public:
@@ -32,13 +29,18 @@ public:
     explicit ConnectedBridge(RigType type, const QString &model = {}, int baud = 38400);
     ~ConnectedBridge() override;
 
-    // Starts the simulator and presses Connect; false with why() when that did not work.
+    // Starts the simulator and connects the rig; false with why() when that did not work.
     bool connectRig();
     QString why() const { return m_why; }
 
-    Form1 &form() { return *m_form; }
-    Bridge &bridge();
-    const Controls &controls();
+    Bridge &bridge() { return *m_bridge; }
+    // The bridge's settings changed by `edit`, put in force.
+    template <typename Edit> void edit(Edit edit)
+    {
+        StationSettings next = bridge().settings();
+        edit(next);
+        bridge().changeSettings(next);
+    }
     RigSimThread &sim() { return *m_sim; }
     ScriptedMessenger &messenger() { return m_messenger; }
     RigType type() const { return m_type; }
@@ -70,7 +72,7 @@ private:
     int m_baud;
     QTemporaryDir m_dir;
     ScriptedMessenger m_messenger;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Bridge> m_bridge;
     std::unique_ptr<RigSimThread> m_sim;
     std::map<int, std::unique_ptr<StationProgram>> m_programs;
     QByteArray m_atRig;

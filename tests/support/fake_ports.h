@@ -24,7 +24,6 @@ public:
     void SetLineA(bool on) override { lineA = on; }
     void SetLineB(bool on) override { lineB = on; }
     void IgnoreInput() override {}
-    void FlushWrites(int) override {}
     QString ErrorString() const override { return {}; }
 
     bool opened = true;

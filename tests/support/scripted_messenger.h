@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/messenger.h"
+#include "platform/messenger.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/config_table.h"
+#include "settings/station_settings.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,29 +12,19 @@
 // text that two positions share sets both).
 inline QList<QByteArray> configLines(const QMap<QByteArray, QByteArray> &values = {})
 {
-    QList<QByteArray> lines;
-    for (const ConfigLine &line : kConfigLines) {
-        const QByteArray key(line.key.data(), qsizetype(line.key.size()));
-        QByteArray value = "0";
-        switch (line.kind) {
-        case ConfigKind::NameBox:
-        case ConfigKind::Text:
-        case ConfigKind::Poll:
-            value = QByteArray(line.emptyDefault.data(), qsizetype(line.emptyDefault.size()));
-            break;
-        case ConfigKind::Path:
-            value.clear();
-            break;
-        case ConfigKind::Setup:
-            value = "False";
-            break;
-        case ConfigKind::Selection:
-            value = key.startsWith("RigBaudRate") ? "3" : "0";
-            break;
-        default:
-            break;
-        }
-        lines << key + values.value(key, value);
+    StationSettings base;
+    base.rigPort = QStringLiteral("COM1");
+    for (AppPortSettings &port : base.ports)
+        port.name = QStringLiteral("COM1");
+    base.sdr.name = QStringLiteral("COM1");
+    base.pollInterval = 200;
+    QList<QByteArray> lines = writeConfigIni(base).split('\n');
+    lines.removeLast(); // after the last line end
+    for (QByteArray &line : lines) {
+        line.chop(1); // its CR
+        const QByteArray key = line.left(line.indexOf('=') + 1);
+        if (values.contains(key))
+            line = key + values.value(key);
     }
     return lines;
 }

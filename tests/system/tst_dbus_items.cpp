@@ -1,18 +1,16 @@
 #include "bridge/bridge.h"
-#include "controls/frames.h"
 #include "monitor/dbus_items.h"
 #include "monitor/dbus_publisher.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "private_runtime.h"
 #include "rig/rig_link.h"
 #include "scripted_messenger.h"
-#include "shell/form1.h"
 
-#include <QApplication>
-#include <QComboBox>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -21,7 +19,6 @@
 #include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,9 +50,9 @@ int runChildBridge()
 {
     ScriptedMessenger messenger;
     QTemporaryDir scratch;
-    Form1 form(messenger, scratch.filePath(QStringLiteral("config.ini")));
+    Bridge bridge(StationSettings(), messenger, systemClock());
     QCoreApplication::processEvents();
-    for (const QByteArray &line : form.bridge().terminal(0).lines())
+    for (const QByteArray &line : bridge.terminal(0).lines())
         std::printf("%s\n", line.constData());
     return 0;
 }
@@ -147,7 +144,7 @@ private:
 
     QTemporaryDir m_runtime;
     ScriptedMessenger m_messenger;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Bridge> m_bridge;
     PtyDevice m_rig;
     QByteArray m_received;
     QDBusConnection m_client{QString()};
@@ -162,15 +159,14 @@ void TestDbusItems::initTestCase()
              "no session bus: run this test under dbus-run-session");
 
     // A config.ini of its own, so that no other test's settings reach this window.
-    m_form = std::make_unique<Form1>(m_messenger, m_runtime.filePath(QStringLiteral("config.ini")));
-    QCOMPARE(m_form->bridge().dbus().outcome(), DbusPublisher::Outcome::Published);
-    QCOMPARE(m_form->bridge().terminal(0).lineCount(), 0); // nothing to say when all is well
-    m_form->controls().rig->cbRigType->setCurrentIndex(0); // K3: TQ replies steer OVX_TX
-    QVERIFY(!m_form->bridge().timer1().isActive());
+    m_bridge = std::make_unique<Bridge>(StationSettings(), m_messenger, systemClock());
+    QCOMPARE(m_bridge->dbus().outcome(), DbusPublisher::Outcome::Published);
+    QCOMPARE(m_bridge->terminal(0).lineCount(), 0); // nothing to say when all is well
+    QVERIFY(!m_bridge->pollTimer().isActive());
 
     QVERIFY2(m_rig.open(), qPrintable(m_rig.errorString()));
     connect(&m_rig, &PtyDevice::readyRead, this, [this] { m_received += m_rig.readAll(); });
-    QVERIFY(m_form->bridge().rigPort().Open(m_rig.slavePath()));
+    QVERIFY(m_bridge->rigPort().Open(m_rig.slavePath()));
     QCOMPARE(rigReceivesNext(), QByteArray());
 
     m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
@@ -185,13 +181,13 @@ void TestDbusItems::initTestCase()
 
 void TestDbusItems::cleanupTestCase()
 {
-    m_form.reset();
+    m_bridge.reset();
     QDBusConnection::disconnectFromBus(QStringLiteral("client"));
 }
 
 QByteArray TestDbusItems::rigReceivesNext()
 {
-    m_form->bridge().link().poke({Source::Kind::Bridge, 0}, kMarker); // behind what waits
+    m_bridge->link().poke({Source::Kind::Bridge, 0}, kMarker); // behind what waits
     if (!QTest::qWaitFor([this] { return m_received.endsWith(kMarker); }, kWait))
         return "(the rig got no marker; it got: " + m_received + ")";
     QByteArray text = m_received.chopped(kMarker.size());
@@ -203,9 +199,9 @@ QByteArray TestDbusItems::rigReceivesNext()
 // bus keeps the bridge's signals in order, so all before them have arrived once they have.
 QStringList TestDbusItems::clientHeardSoFar()
 {
-    const QString before = m_form->bridge().items().transmitIndicator();
-    m_form->bridge().items().setTransmitIndicator(QStringLiteral("end mark"));
-    m_form->bridge().items().setTransmitIndicator(before);
+    const QString before = m_bridge->items().transmitIndicator();
+    m_bridge->items().setTransmitIndicator(QStringLiteral("end mark"));
+    m_bridge->items().setTransmitIndicator(before);
     const QStringList mark{QStringLiteral("OVX_TX=end mark"), QStringLiteral("OVX_TX=") + before};
     if (!QTest::qWaitFor(
             [&] {
@@ -332,12 +328,12 @@ void TestDbusItems::outsideClientReadsEachItem()
     QFETCH(QString, item);
     QFETCH(QString, expected);
     if (!rigSends.isEmpty()) {
-        const int lines = m_form->bridge().terminal(0).lineCount();
+        const int lines = m_bridge->terminal(0).lineCount();
         m_rig.write(rigSends);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->bridge().terminal(0).lineCount(), lines + 1, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(m_bridge->terminal(0).lineCount(), lines + 1, kWait);
     }
     if (!button.isEmpty())
-        m_form->findChild<QPushButton *>(button)->click();
+        m_bridge->setTransmitting(button == QLatin1String("cmdTX"));
 
     const Run run =
         dbusSend(QStringLiteral("--print-reply"), kProperties + QStringLiteral(".Get"),
@@ -352,7 +348,7 @@ void TestDbusItems::outsideClientReadsEachItem()
 
 void TestDbusItems::outsideClientPokesTheRig()
 {
-    QSignalSpy forwarded(&m_form->bridge().items(), &PublishedItems::trxLinkChanged);
+    QSignalSpy forwarded(&m_bridge->items(), &PublishedItems::trxLinkChanged);
     const Run run =
         dbusSend(QStringLiteral("--print-reply"), kProperties + QStringLiteral(".Set"),
                  {QStringLiteral("string:") + kInterface, QStringLiteral("string:TRX_LINK"),
@@ -361,8 +357,8 @@ void TestDbusItems::outsideClientPokesTheRig()
     QCOMPARE(forwarded.size(), 1);
     // The poke, then the bridge's read of what it changed.
     QCOMPARE(rigReceivesNext(), QByteArray("TX;TQ;"));
-    QCOMPARE(m_form->bridge().items().trxLink(), QStringLiteral("TX;"));
-    QCOMPARE(m_form->bridge().terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
+    QCOMPARE(m_bridge->items().trxLink(), QStringLiteral("TX;"));
+    QCOMPARE(m_bridge->terminal(0).lines().count("TX;"), 0); // no terminal shows a poke
 
     // A command cut short is refused to the client, and nothing reaches the rig.
     const Run cut =
@@ -379,20 +375,20 @@ void TestDbusItems::outsideClientPokesTheRig()
 
 void TestDbusItems::subscriberSeesEachChange()
 {
-    auto *tx = m_form->findChild<QPushButton *>(QStringLiteral("cmdTX"));
-    auto *rx = m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"));
-    rx->click();
+    const auto tx = [this] { m_bridge->setTransmitting(true); };
+    const auto rx = [this] { m_bridge->setTransmitting(false); };
+    rx();
     clientHeardSoFar();
     m_heard.interfaces.clear();
 
-    tx->click();
-    tx->click(); // the same text again: no change
-    rx->click();
-    rx->click();
+    tx();
+    tx(); // the same text again: no change
+    rx();
+    rx();
     // Polling brings the same FA reply over and over; clients hear of it once.
-    const int lines = m_form->bridge().terminal(0).lineCount();
+    const int lines = m_bridge->terminal(0).lineCount();
     m_rig.write("FA00014070000;FA00014070000;");
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->bridge().terminal(0).lineCount(), lines + 2, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bridge->terminal(0).lineCount(), lines + 2, kWait);
 
     QCOMPARE(clientHeardSoFar(),
              (QStringList{QStringLiteral("OVX_TX=On"), QStringLiteral("OVX_TX=Off"),
@@ -448,8 +444,8 @@ void TestDbusItems::pokeReachesTheRigUnchanged()
     QFETCH(QString, after);
     QFETCH(bool, refused);
 
-    QSignalSpy forwards(&m_form->bridge().items(), &PublishedItems::trxLinkChanged);
-    const int lines = m_form->bridge().terminal(0).lineCount();
+    QSignalSpy forwards(&m_bridge->items(), &PublishedItems::trxLinkChanged);
+    const int lines = m_bridge->terminal(0).lineCount();
     for (qsizetype i = 0; i < pokes.size(); ++i) {
         // A refused poke (the last of its row) is answered with an error saying why.
         const QDBusMessage reply = clientSet(QStringLiteral("TRX_LINK"), pokes.at(i));
@@ -469,12 +465,12 @@ void TestDbusItems::pokeReachesTheRigUnchanged()
         expected << QStringLiteral("TRX_LINK=") + pokes.at(i).toString();
     QCOMPARE(clientHeardSoFar(), expected);
     QCOMPARE(clientGet(QStringLiteral("TRX_LINK")), after);
-    QCOMPARE(m_form->bridge().items().trxLink(), after);
+    QCOMPARE(m_bridge->items().trxLink(), after);
     // A refused poke is said once in the rig terminal; a forwarded one shows nowhere.
-    QCOMPARE(m_form->bridge().terminal(0).lineCount(), lines + (refused ? 1 : 0));
+    QCOMPARE(m_bridge->terminal(0).lineCount(), lines + (refused ? 1 : 0));
     if (refused)
-        QVERIFY2(m_form->bridge().terminal(0).lines().last().startsWith("TRX_LINK poke refused: "),
-                 m_form->bridge().terminal(0).lines().last().constData());
+        QVERIFY2(m_bridge->terminal(0).lines().last().startsWith("TRX_LINK poke refused: "),
+                 m_bridge->terminal(0).lines().last().constData());
 }
 
 void TestDbusItems::readOnlyItemsRefuseSet_data()
@@ -524,15 +520,15 @@ void TestDbusItems::bridgeSaysOnceWhyItemsAreNotPublished()
     // The first one runs on, and the second, gone, has not taken the name with it.
     const QDBusReply<QString> owner = m_client.interface()->serviceOwner(kService);
     QCOMPARE(owner.value(), QDBusConnection::sessionBus().baseService());
-    m_form->findChild<QPushButton *>(QStringLiteral("cmdTX"))->click();
+    m_bridge->setTransmitting(true);
     QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("On"));
-    m_form->findChild<QPushButton *>(QStringLiteral("cmdRX"))->click();
+    m_bridge->setTransmitting(false);
     QCOMPARE(clientGet(QStringLiteral("OVX_TX")), QStringLiteral("Off"));
 }
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIsSet(kChildVariable))
         return runChildBridge();
     TestDbusItems test;

@@ -4,7 +4,6 @@
 
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "controls/frames.h"
 #include "flrig_tools.h"
 #include "monitor/terminal_model.h"
 #include "ports/virtual_port.h"
@@ -12,7 +11,6 @@
 #include "rig_sim_thread.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,7 +71,7 @@ void TestFlrigBridge::flrigThroughAPort()
 
     ConnectedBridge b(type, model);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
-    b.controls().appFrame(port)->btnCreatePort->click();
+    b.bridge().togglePort(port);
     VirtualPort &appPort = b.bridge().appPort(port);
     QVERIFY(appPort.IsCreated());
 

@@ -4,17 +4,13 @@
 
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "controls/frames.h"
 #include "hamlib_tools.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "shell/form1.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
@@ -101,9 +97,9 @@ void TestHamlibBridge::rigctlOnEachPort()
     QFETCH(bool, full);
     const Model &radio = kModels[model];
     ConnectedBridge &b = connected(radio);
-    b.controls().appFrame(port)->cbPermission->setCurrentIndex(full ? 1 : 0);
+    b.bridge().setPermission(port, full ? Permission::Full : Permission::FreqMode);
     if (!b.bridge().appPort(port).IsCreated())
-        b.controls().appFrame(port)->btnCreatePort->click();
+        b.bridge().togglePort(port);
     QVERIFY(b.bridge().appPort(port).IsCreated());
     // The mode turned at the radio first, so that the mode read back must be the one set.
     b.sim().invoke([](RigSimServer &s) { s.selectMode('1'); });

@@ -4,7 +4,6 @@
 
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "controls/frames.h"
 #include "hamlib_tools.h"
 #include "monitor/terminal_model.h"
 #include "net/rigctl_server.h"
@@ -12,12 +11,10 @@
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "shell/form1.h"
 #include "station_program.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -123,7 +120,7 @@ void TestNetworkBridge::rigctlThroughTheBridge()
     ConnectedBridge b(type);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     const quint16 port = freePort();
-    QVERIFY(b.bridge().server().listen(QHostAddress::LocalHost, port));
+    QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, port));
     b.sim().invoke([](RigSimServer &s) { s.selectMode('1'); }); // LSB, so that USB is news
 
     const QStringList commands =
@@ -157,7 +154,7 @@ void TestNetworkBridge::rigctlThroughTheBridge()
     QCOMPARE(vfoA, 7040000);
     QCOMPARE(mode, '2'); // USB on every family
     QVERIFY(!transmitting);
-    QVERIFY(b.bridge().networkTerminal().lines().contains("#1> F 7040000.000000"));
+    QVERIFY(b.bridge().doorTerminal(Door::Rigctl).lines().contains("#1> F 7040000.000000"));
 }
 
 void TestNetworkBridge::extendedFormsOnTheWire()
@@ -165,7 +162,7 @@ void TestNetworkBridge::extendedFormsOnTheWire()
     ConnectedBridge b(RigType::K3);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     const quint16 port = freePort();
-    QVERIFY(b.bridge().server().listen(QHostAddress::LocalHost, port));
+    QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, port));
     Client c(port);
     QVERIFY(c.connected());
     // The forms rigctld itself gives (checked against it in tst_rigctl_hamlib).
@@ -182,9 +179,9 @@ void TestNetworkBridge::clientsAndAPortFollowEachOther()
     // reaches all three within one poll interval plus 100 ms.
     ConnectedBridge b(RigType::K3);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
-    b.controls().polling->VScrollPoll->setValue(kPollMs);
+    b.bridge().setPollInterval(kPollMs);
     const quint16 port = freePort();
-    QVERIFY(b.bridge().server().listen(QHostAddress::LocalHost, port));
+    QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, port));
     Client first(port), second(port);
     QVERIFY(first.connected() && second.connected());
     StationProgram &logger = b.program(1);
@@ -258,7 +255,7 @@ void TestNetworkBridge::answersAsRigctldDoes()
     ConnectedBridge b(type, model);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     const quint16 ours = freePort();
-    QVERIFY(b.bridge().server().listen(QHostAddress::LocalHost, ours));
+    QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, ours));
     RigSimThread radio(model);
     const QString device = radio.start();
     QVERIFY2(!device.isEmpty(), qPrintable(radio.errorString()));
@@ -340,7 +337,7 @@ void TestNetworkBridge::flrigDoorThroughTheBridge()
     bool split = false;
     b.sim().invoke([&](RigSimServer &s) { split = s.model().isSplit(); });
     QVERIFY(split);
-    QVERIFY(!b.bridge().xmlRpcTerminal().lines().isEmpty());
+    QVERIFY(!b.bridge().doorTerminal(Door::XmlRpc).lines().isEmpty());
 }
 
 QTEST_MAIN(TestNetworkBridge)

@@ -1,22 +1,16 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "controls/frames.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
 #include "rig/rig_link.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "shell/form1.h"
 #include "station_program.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -133,7 +127,7 @@ void TestRigLink::pollingByTypeAndState()
     QFETCH(QString, state);
     QFETCH(QByteArray, polled);
     ConnectedBridge &b = connected(type);
-    b.controls().polling->VScrollPoll->setValue(100);
+    b.bridge().setPollInterval(100);
     const bool elecraft = type == RigType::K3 || type == RigType::K2;
     if (state == QLatin1String("sdr"))
         b.program(7);
@@ -142,7 +136,7 @@ void TestRigLink::pollingByTypeAndState()
         if (elecraft)
             b.sim().invoke([](RigSimServer &s) { s.setTransmit(true); });
         else
-            b.controls().cmdTX->click();
+            b.bridge().setTransmitting(true);
         QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("On"));
     }
     b.clearAtRig();
@@ -157,10 +151,10 @@ void TestRigLink::pollingByTypeAndState()
         if (elecraft)
             b.sim().invoke([](RigSimServer &s) { s.setTransmit(false); });
         else
-            b.controls().cmdRX->click();
+            b.bridge().setTransmitting(false);
         QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("Off"));
     }
-    b.controls().polling->VScrollPoll->setValue(200);
+    b.bridge().setPollInterval(200);
 }
 
 void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu_data()
@@ -175,27 +169,28 @@ void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu()
     StationProgram &sdr = b.program(7);
     // Connecting again sends the load queries, FT among them; the others also poll it. Nothing
     // may still be on its way from the rig then, or the probe would read it before its FA reply.
-    b.bridge().timer1().stop();
+    b.bridge().pollTimer().stop();
     QVERIFY(b.settleRig());
-    b.controls().rig->btnOpen->click();
-    b.controls().rig->btnOpen->click();
+    b.bridge().toggleRig();
+    b.bridge().toggleRig();
     QVERIFY2(b.bridge().rigPort().IsOpened(), b.bridge().rig().get(Entry::FA).constData());
     QVERIFY(b.settleRig());
     QVERIFY(b.bridge().terminal(0).lines().contains(b.simReply("FT;")));
-    QCOMPARE(sdr.received().contains("FT"), type == RigType::Yaesu);
+    QTRY_COMPARE(sdr.received().contains("FT"), type == RigType::Yaesu);
     b.closeProgram(7);
 }
 
 void TestRigLink::autoInformationReachesOnlyHeldPorts()
 {
     ConnectedBridge &b = connected(RigType::K3);
-    const Controls &c = b.controls();
     StationProgram &two = b.program(2);
     StationProgram &three = b.program(3);
-    c.appFrame(4)->btnCreatePort->click(); // nobody holds port 4
-    c.appFrame(2)->chkAI2->setChecked(true);
-    c.appFrame(3)->chkAI1->setChecked(true);
-    c.appFrame(4)->chkAI2->setChecked(true);
+    b.bridge().togglePort(4); // nobody holds port 4
+    b.edit([](StationSettings &s) {
+        setPortBox(s, 2, PortBox::AI2, 1);
+        setPortBox(s, 3, PortBox::AI1, 1);
+        setPortBox(s, 4, PortBox::AI2, 1);
+    });
     const int port4Lines = b.bridge().terminal(4).lineCount();
 
     // VFO A turned on the rig's panel: the K3 in AI2 reports it unasked.
@@ -209,9 +204,11 @@ void TestRigLink::autoInformationReachesOnlyHeldPorts()
     QVERIFY(!two.received().contains("IF"));
     QCOMPARE(b.bridge().terminal(4).lineCount(), port4Lines);
 
-    c.appFrame(2)->chkAI2->setChecked(false);
-    c.appFrame(3)->chkAI1->setChecked(false);
-    c.appFrame(4)->chkAI2->setChecked(false);
+    b.edit([](StationSettings &s) {
+        setPortBox(s, 2, PortBox::AI2, 0);
+        setPortBox(s, 3, PortBox::AI1, 0);
+        setPortBox(s, 4, PortBox::AI2, 0);
+    });
     b.sim().invoke([](RigSimServer &s) { s.turnVfoA(14074000); });
 }
 
@@ -233,8 +230,8 @@ void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
     // command started the interval afresh. Polling now keeps its pace.
     ConnectedBridge &b = connected(RigType::K3);
     StationProgram &one = b.program(1);
-    QTimer &timer1 = b.bridge().timer1();
-    b.controls().polling->VScrollPoll->setValue(300);
+    QTimer &timer1 = b.bridge().pollTimer();
+    b.bridge().setPollInterval(300);
     QTimer sender;
     connect(&sender, &QTimer::timeout, this, [&one] { one.write("FB00014080000;"); });
     sender.start(100);
@@ -247,22 +244,20 @@ void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
     one.write("FB00014080000;");
     QVERIFY(b.settle(1));
     QVERIFY(timer1.isActive());
-    b.controls().polling->VScrollPoll->setValue(200);
+    b.bridge().setPollInterval(200);
 }
 
 void TestRigLink::pollIntervalAppliesAtOnce()
 {
     ConnectedBridge &b = connected(RigType::K3);
-    QScrollBar *bar = b.controls().polling->VScrollPoll;
-    QTimer &timer1 = b.bridge().timer1();
-    bar->setValue(5000);
-    QCOMPARE(b.controls().polling->txtPOLL->text(), QStringLiteral("5000"));
-    QCOMPARE(timer1.interval(), 5000);
-    QVERIFY(timer1.isActive());
-    bar->setValue(100);
-    QCOMPARE(b.controls().polling->txtPOLL->text(), QStringLiteral("100"));
-    QCOMPARE(timer1.interval(), 100);
-    bar->setValue(200);
+    QTimer &timer = b.bridge().pollTimer();
+    b.bridge().setPollInterval(5000);
+    QCOMPARE(timer.interval(), testClock().realMs(5000));
+    QVERIFY(timer.isActive());
+    b.bridge().setPollInterval(50); // below the range: its lowest
+    QCOMPARE(b.bridge().settings().pollInterval, 100);
+    QCOMPARE(timer.interval(), testClock().realMs(100));
+    b.bridge().setPollInterval(200);
 }
 
 void TestRigLink::pokesFasterThanTheLineStayBounded()
@@ -290,7 +285,7 @@ void TestRigLink::portsRefusedWhileTheRigIsClosed()
 {
     ConnectedBridge b(RigType::K3); // never connected
     for (int n = 1; n <= 5; ++n) {
-        b.controls().appFrame(n)->btnCreatePort->click();
+        b.bridge().togglePort(n);
         QCOMPARE(b.messenger().shown.size(), n);
         QCOMPARE(b.messenger().shown.last().title, QStringLiteral("Warning"));
         QCOMPARE(b.messenger().shown.last().text, n <= 2 ? QStringLiteral("Connect to rig first")
@@ -302,23 +297,20 @@ void TestRigLink::portsRefusedWhileTheRigIsClosed()
 void TestRigLink::removalRefusedWhileHeld()
 {
     ConnectedBridge &b = connected(RigType::K3);
-    QPushButton *button = b.controls().appFrame(5)->btnCreatePort;
     StationProgram &five = b.program(5);
     b.messenger().shown.clear();
-    button->click();
+    b.bridge().togglePort(5);
     QCOMPARE(b.messenger().shown.size(), 1);
     QCOMPARE(b.messenger().shown.first().title, QStringLiteral("Warning"));
     QCOMPARE(b.messenger().shown.first().text,
              QStringLiteral("Port cannot be deleted: the port is open."));
-    QCOMPARE(button->text(), QStringLiteral("Disconnect"));
+    QVERIFY(b.bridge().appPort(5).IsCreated());
     // The port keeps working.
     five.write("FA;");
     QTRY_VERIFY(five.received().startsWith("FA000"));
     b.closeProgram(5);
-    button->click();
+    b.bridge().togglePort(5);
     QVERIFY(!b.bridge().appPort(5).IsCreated());
-    QCOMPARE(button->text(), QStringLiteral("Connect"));
-    QVERIFY(b.controls().appFrame(5)->ComboVPort->isEnabled());
 }
 
 QTEST_MAIN(TestRigLink)

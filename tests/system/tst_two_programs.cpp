@@ -6,18 +6,13 @@
 
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "controls/frames.h"
 #include "hamlib_tools.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
-#include "shell/form1.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -140,12 +135,12 @@ void TestTwoPrograms::bothProgramsFollowEveryChange()
 {
     ConnectedBridge b(RigType::K3);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
-    b.controls().polling->VScrollPoll->setValue(kPollMs);
+    b.bridge().setPollInterval(kPollMs);
     std::array<std::unique_ptr<QProcess>, 2> daemons;
     std::array<quint16, 2> tcp{};
     for (int i = 0; i < 2; ++i) {
         const int port = i + 1;
-        b.controls().appFrame(port)->btnCreatePort->click();
+        b.bridge().togglePort(port);
         QVERIFY(b.bridge().appPort(port).IsCreated());
         tcp[std::size_t(i)] = freePort();
         auto &d = daemons[std::size_t(i)];

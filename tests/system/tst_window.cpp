@@ -1,16 +1,15 @@
 #include "bridge/bridge.h"
+#include "connected_bridge.h"
 #include "controls/frames.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
 #include "scripted_messenger.h"
-#include "shell/config_store.h"
-#include "shell/config_table.h"
-#include "shell/form1.h"
-#include "shell/startup.h"
 #include "test_data.h"
+#include "windowed_station.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -62,13 +61,12 @@ private:
     QString configPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
     QList<QByteArray> fileLines() const;
     void writeConfig(const QMap<QByteArray, QByteArray> &values);
-    Form1 &showWindow(bool setupShown);
+    MainWindow &showWindow(bool setupShown);
     void openRigStandIn();
 
     QTemporaryDir m_runtime;
     std::unique_ptr<QTemporaryDir> m_dir;
-    ScriptedMessenger m_messenger;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<WindowedStation> m_station;
     std::unique_ptr<PtyDevice> m_rig;
 };
 
@@ -80,12 +78,11 @@ void TestWindow::initTestCase()
 void TestWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_messenger.shown.clear();
 }
 
 void TestWindow::cleanup()
 {
-    m_form.reset();
+    m_station.reset();
     m_rig.reset();
 }
 
@@ -104,27 +101,28 @@ void TestWindow::writeConfig(const QMap<QByteArray, QByteArray> &values)
     file.write(configFile(values));
 }
 
-Form1 &TestWindow::showWindow(bool setupShown)
+MainWindow &TestWindow::showWindow(bool setupShown)
 {
-    m_form = std::make_unique<Form1>(m_messenger, configPath());
-    runStartup(*m_form);
-    m_form->showSetup(setupShown);
-    m_form->show();
-    if (!QTest::qWaitForWindowExposed(m_form.get()))
+    m_station = std::make_unique<WindowedStation>(configPath(), testClock());
+    MainWindow &window = m_station->window();
+    window.showAsSaved();
+    window.showSetup(setupShown);
+    m_station->bridge().start();
+    if (!QTest::qWaitForWindowExposed(&window))
         qWarning("the window was not exposed");
-    return *m_form;
+    return window;
 }
 
 void TestWindow::openRigStandIn()
 {
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open());
-    QVERIFY(m_form->bridge().rigPort().Open(m_rig->slavePath()));
+    QVERIFY(m_station->bridge().rigPort().Open(m_rig->slavePath()));
 }
 
 void TestWindow::runsAtTheScaleAsked()
 {
-    Form1 &form = showWindow(true);
+    MainWindow &form = showWindow(true);
     // Qt scales by the factor asked, and by the fonts' dpi over 96 (as a desktop's 125% sets it).
     const double asked = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble() *
                          qEnvironmentVariable("QT_FONT_DPI", QStringLiteral("96")).toDouble() / 96;
@@ -208,7 +206,7 @@ void TestWindow::captionsWhole_data()
 void TestWindow::captionsWhole()
 {
     QFETCH(bool, setupShown);
-    Form1 &form = showWindow(setupShown);
+    MainWindow &form = showWindow(setupShown);
     QWidget *area = form.centralWidget();
     int checked = 0;
     double tightest = 1e9;
@@ -262,7 +260,7 @@ void TestWindow::tabStaysInView()
     QFETCH(bool, setupShown);
     QFETCH(QString, reached);
     QFETCH(QString, notReached);
-    Form1 &form = showWindow(setupShown);
+    MainWindow &form = showWindow(setupShown);
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QWidget *area = form.centralWidget();
@@ -284,7 +282,7 @@ void TestWindow::tabStaysInView()
 
 void TestWindow::menusOpenFromTheKeyboard()
 {
-    Form1 &form = showWindow(false);
+    MainWindow &form = showWindow(false);
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     // The captions read as before; each has its mnemonic.
@@ -316,12 +314,12 @@ void TestWindow::menusOpenFromTheKeyboard()
 
 void TestWindow::terminalLinesReadWhole()
 {
-    Form1 &form = showWindow(true);
+    MainWindow &form = showWindow(true);
     form.activateWindow(); // an activation arriving later would close the tooltips
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto *view = form.findChild<QListView *>(QStringLiteral("ListTerminal1"));
     QVERIFY(view);
-    TerminalModel &terminal = form.bridge().terminal(1);
+    TerminalModel &terminal = m_station->bridge().terminal(1);
     const QByteArray line = "Published as /run/user/1000/ovx2/a-folder-name-long-enough/COM11";
     // Short lines shown first, then the long one: the rows widen for it.
     for (int i = 0; i < 4; ++i)
@@ -398,14 +396,14 @@ void TestWindow::terminalLinesReadWhole()
 
 void TestWindow::portPathsShownInTheirFrames()
 {
-    Form1 &form = showWindow(false);
+    MainWindow &form = showWindow(false);
     openRigStandIn();
     AppPortFrame &one = *form.controls().appFrame(1);
     SdrPortFrame &sdr = *form.controls().sdr;
     one.btnCreatePort->click();
     sdr.btnCreatePort7->click();
-    for (auto [label, port] : {std::pair{one.lblPath, &form.bridge().appPort(1)},
-                               std::pair{sdr.lblPath, &form.bridge().sdrPort()}}) {
+    for (auto [label, port] : {std::pair{one.lblPath, &m_station->bridge().appPort(1)},
+                               std::pair{sdr.lblPath, &m_station->bridge().sdrPort()}}) {
         const QString path = port->DevicePath();
         QVERIFY(!path.isEmpty());
         QCOMPARE(label->toolTip(), path);
@@ -465,7 +463,7 @@ void TestWindow::pathBroken()
 
 void TestWindow::longNamesShowTheirStart()
 {
-    Form1 &form = showWindow(false);
+    MainWindow &form = showWindow(false);
     const QString device =
         QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00");
     QComboBox *rigPort = form.controls().rig->ComboPort;
@@ -500,7 +498,7 @@ void TestWindow::savedPositionKept()
     QFETCH(QByteArray, onTop);
     writeConfig({{"Position-Left=", "1500"}, {"Position-Top=", "750"}, {"On_Top=", onTop}});
     for (int start = 0; start < 2; ++start) {
-        Form1 &form = showWindow(false);
+        MainWindow &form = showWindow(false);
         QCOMPARE(form.controls().chkOnTop->isChecked(), onTop == "1");
         QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), onTop == "1");
         // The outer top left corner is where config.ini said, 1500 and 750 twips; the frame
@@ -509,18 +507,18 @@ void TestWindow::savedPositionKept()
         QCOMPARE(form.pos(), QPoint(100, 50));
         qInfo("start %d: frame at %d,%d, client at %d,%d", start + 1, form.frameGeometry().x(),
               form.frameGeometry().y(), form.geometry().x(), form.geometry().y());
-        QVERIFY(form.config().SaveConfig());
+        QVERIFY(form.close());
         const QList<QByteArray> lines = fileLines();
         QCOMPARE(lines.value(0).trimmed(), QByteArray("Position-Left=1500"));
         QCOMPARE(lines.value(1).trimmed(), QByteArray("Position-Top=750"));
-        m_form.reset();
+        m_station.reset();
     }
 }
 
 void TestWindow::onTopClickKeepsThePlace()
 {
     writeConfig({{"Position-Left=", "3000"}, {"Position-Top=", "1500"}});
-    Form1 &form = showWindow(true);
+    MainWindow &form = showWindow(true);
     QTRY_COMPARE(form.frameGeometry().topLeft(), QPoint(200, 100));
     const QRect frame = form.frameGeometry();
     for (bool on : {true, false}) {

@@ -1,4 +1,4 @@
-#include "shell/config_store.h"
+#include "settings/settings_files.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -49,13 +49,13 @@ void TestConfigLocation::rule()
     QFETCH(bool, exists);
     QFETCH(bool, writable);
     QFETCH(bool, beside);
-    QCOMPARE(ConfigStore::keepsConfigBeside(exeDir, installBinDir, exists, writable), beside);
+    QCOMPARE(SettingsFiles::keepsConfigBeside(exeDir, installBinDir, exists, writable), beside);
 }
 
 void TestConfigLocation::buildTreeExecutableKeepsItBeside()
 {
     // This test runs from the build folder, which it can write.
-    QCOMPARE(ConfigStore::defaultPath(),
+    QCOMPARE(SettingsFiles::defaultPath(),
              QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"));
 }
 

@@ -1,4 +1,4 @@
-#include "shell/config_table.h"
+#include "settings/config_table.h"
 #include "test_data.h"
 
 #include <QTest>
@@ -11,7 +11,6 @@ private slots:
     void parse();
     void brokenFilesParse_data();
     void brokenFilesParse();
-    void formatEndsEveryLineWithCrLf();
     void numbers_data();
     void numbers();
     void edges_data();
@@ -69,17 +68,6 @@ void TestConfigTable::brokenFilesParse()
     const ConfigReadTable table = parseConfig(file);
     for (const QString &value : table)
         QVERIFY(value.size() <= kMaxConfigBytes);
-}
-
-void TestConfigTable::formatEndsEveryLineWithCrLf()
-{
-    std::array<QString, 51> values;
-    values[3] = QStringLiteral("COM1");
-    const QByteArray file = formatConfig(values);
-    QCOMPARE(file.count("\r\n"), 51);
-    QVERIFY(file.endsWith("\r\n"));
-    QCOMPARE(file.split('\n').value(3), QByteArray("RigPort=COM1\r"));
-    QCOMPARE(parseConfig(file)[3], QStringLiteral("COM1"));
 }
 
 void TestConfigTable::numbers_data()

@@ -1,5 +1,5 @@
+#include "bridge/launcher.h"
 #include "monitor/terminal_model.h"
-#include "shell/launcher.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "appports/app_ports.h"
-#include "controls/frames.h"
 #include "fake_ports.h"
 #include "fake_rig_access.h"
 #include "monitor/terminal_model.h"
 #include "rig/virtual_rig.h"
 #include "scripted_messenger.h"
+#include "settings/station_settings.h"
 
 #include <QTest>
 #include <QTimer>
@@ -36,21 +36,20 @@ void TestLineMirroring::latestChangeWins()
     QFETCH(QList<int>, ports);
     QFETCH(QList<bool>, states);
     QFETCH(bool, lineB);
-    QWidget window;
     FakeSerialPort rig;
     std::array<FakeVirtualPort, 5> app;
     std::array<TerminalModel, 5> terminals;
-    std::vector<std::unique_ptr<AppPortFrame>> frames;
-    for (int n = 1; n <= 5; ++n)
-        frames.push_back(std::make_unique<AppPortFrame>(n, &window));
     FakeRigAccess access(RigType::K3);
-    QTimer timer1;
+    QTimer pollTimer;
     ScriptedMessenger messenger;
-    auto port = [&](int i) { return AppPorts::Port{*frames[i], app[i], terminals[i]}; };
-    AppPorts ports_(
-        {{port(0), port(1), port(2), port(3), port(4)}, rig, access, timer1, messenger, [] {
-             return RigType::K3;
-         }});
+    const StationSettings settings;
+    auto port = [&](int i) { return AppPorts::Port{app[i], terminals[i]}; };
+    AppPorts ports_({settings,
+                     {port(0), port(1), port(2), port(3), port(4)},
+                     rig,
+                     access,
+                     pollTimer,
+                     messenger});
     for (int i = 0; i < ports.size(); ++i) {
         FakeVirtualPort &p = app[std::size_t(ports[i] - 1)];
         if (lineB)
@@ -65,5 +64,5 @@ void TestLineMirroring::latestChangeWins()
     QVERIFY(rig.written.isEmpty());
 }
 
-QTEST_MAIN(TestLineMirroring)
+QTEST_GUILESS_MAIN(TestLineMirroring)
 #include "tst_line_mirroring.moc"

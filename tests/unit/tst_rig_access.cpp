@@ -1,6 +1,8 @@
 #include "fake_ports.h"
+#include "platform/clock.h"
 #include "rig/rig_link.h"
 #include "rig/virtual_rig.h"
+#include "settings/station_settings.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -32,7 +34,9 @@ private:
     std::unique_ptr<FakeSerialPort> m_port;
     std::unique_ptr<VirtualRigState> m_rig;
     std::unique_ptr<RigLink> m_link;
-    int m_baud = 1'000'000; // the line never holds anything back, unless a test slows it
+    void setBaud(int baud) { m_link->setLineSpeed(baud); }
+    const StationSettings m_settings; // a K3
+    ScaledClock m_clock{1};
 };
 
 namespace {
@@ -44,11 +48,10 @@ const Source kBridge{Source::Kind::Bridge, 0};
 
 void TestRigAccess::init()
 {
-    m_baud = 1'000'000;
     m_port = std::make_unique<FakeSerialPort>();
     m_rig = std::make_unique<VirtualRigState>();
-    m_link = std::make_unique<RigLink>(
-        RigLink::Deps{*m_port, *m_rig, [] { return RigType::K3; }, [this] { return m_baud; }});
+    m_link = std::make_unique<RigLink>(RigLink::Deps{*m_port, *m_rig, m_settings, m_clock});
+    setBaud(1'000'000); // the line never holds anything back, unless a test slows it
     m_rig->set(Entry::FA, "FA00014074000;");
     m_rig->set(Entry::IF, "IF00014074000     +000000 0002000001 ;");
     m_rig->set(Entry::ID, "ID017;");
@@ -93,7 +96,7 @@ void TestRigAccess::waitingAskersShareOneRead()
     QCOMPARE(m_port->written.join(), QByteArray("MD3;MD;"));
     QCOMPARE(askersOf("MD3;"), (QList<Source>{kBridge, kPort2, kClient}));
     // The line busy: reads asked meanwhile wait in the queue and are written once.
-    m_baud = 300;
+    setBaud(300);
     m_port->written.clear();
     m_link->ask(kPort1, "RVM;");
     m_link->ask(kPort2, "OM;");
@@ -106,7 +109,7 @@ void TestRigAccess::waitingAskersShareOneRead()
 
 void TestRigAccess::aReadNeverSharesOneFromBeforeASetting()
 {
-    m_baud = 300; // the line busy: everything below waits in the queue
+    setBaud(300); // the line busy: everything below waits in the queue
     m_link->ask(kClient, "RVM;");
     m_link->poll("FA;");
     m_link->set(kPort1, "FA00007040000;");
@@ -202,7 +205,7 @@ void TestRigAccess::readThatNeverComesIsGivenUp()
 
 void TestRigAccess::pacedToTheLine()
 {
-    m_baud = 4800; // 2 ms a character: a poll of 45 characters takes about 90 ms
+    setBaud(4800); // 2 ms a character: a poll of 45 characters takes about 90 ms
     const QByteArray poll = "IF;FA;FB;FR;FT;BG;BW;CW;DT;IC;IS;FI;PA;RA;TQ;";
     m_link->poll(poll);
     // What is handed over at once is what the line carries in a few tens of milliseconds; the
@@ -211,7 +214,7 @@ void TestRigAccess::pacedToTheLine()
     QVERIFY(m_link->queue().size() > 0);
     QTRY_COMPARE(m_port->written.join(), poll);
     QCOMPARE(m_link->queueBound(), 4096); // a second of 4800 baud is less than the floor
-    m_baud = 57600;
+    setBaud(57600);
     QCOMPARE(m_link->queueBound(), 5760);
 }
 
@@ -220,8 +223,8 @@ void TestRigAccess::repliesNeverFallFarBehind()
     // Twenty short reads whose replies are long: at 4800 baud each read takes 6 ms to write and
     // its reply 79 ms to come back. They are handed over no faster than the replies come, give or
     // take a third of the time an asker waits, so that no answer comes after its asker gave up.
-    m_baud = 4800;
-    const double replyMs = 38 * 10 * 1000.0 / m_baud;
+    setBaud(4800);
+    const double replyMs = 38 * 10 * 1000.0 / 4800;
     QList<QByteArray> reads;
     for (char n = '0'; n <= '9'; ++n) {
         for (const char kind : {'X', 'Y'}) {

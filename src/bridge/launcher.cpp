@@ -1,4 +1,4 @@
-#include "shell/launcher.h"
+#include "bridge/launcher.h"
 
 #include "monitor/terminal_model.h"
 

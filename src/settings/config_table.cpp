@@ -1,4 +1,4 @@
-#include "shell/config_table.h"
+#include "settings/config_table.h"
 
 #include <QRegularExpression>
 
@@ -24,18 +24,6 @@ ConfigReadTable parseConfig(const QByteArray &contents)
         start = end + 1;
     }
     return values;
-}
-
-QByteArray formatConfig(const std::array<QString, kConfigLines.size()> &values)
-{
-    QByteArray file;
-    for (std::size_t i = 0; i < kConfigLines.size(); ++i) {
-        const std::string_view key = kConfigLines[i].key;
-        file += QByteArray(key.data(), qsizetype(key.size()));
-        file += values[i].toUtf8();
-        file += "\r\n";
-    }
-    return file;
 }
 
 double leadingNumber(const QString &text)

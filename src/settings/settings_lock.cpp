@@ -1,4 +1,4 @@
-#include "shell/settings_lock.h"
+#include "settings/settings_lock.h"
 
 #include <QDir>
 #include <QFileInfo>
