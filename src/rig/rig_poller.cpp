@@ -22,7 +22,8 @@ RigPoller::RigPoller(Deps deps, QObject *parent) : QObject(parent), d(std::move(
 
 void RigPoller::Timer1_Timer()
 {
-    const auto writes = pollWrites(d.transmitIndicator(), d.sdrPort.IsOpenedByApp(), d.rigType());
+    const auto writes =
+        pollWrites(d.transmitIndicator() == "On", d.sdrPort.IsOpenedByApp(), d.rigType());
     for (const QByteArray &text : writes)
         d.link.poll(text);
 }

@@ -3,7 +3,6 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
-#include "kept_by.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "outports/output_ports.h"
@@ -12,6 +11,7 @@
 #include "ports/virtual_port.h"
 #include "rig/cat_framing.h"
 #include "rig/rig_tables.h"
+#include "rig/virtual_rig.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "shell/form1.h"
@@ -173,13 +173,14 @@ void TestStationPrograms::portsAnswerForwardOrDrop()
     // A poll may have come meanwhile: what the program caused is what remains without it.
     QByteArray atRig = b.atRig();
     for (const QByteArray &poll :
-         pollWrites(b.bridge().items().transmitIndicator(), false, type) + QList<QByteArray>{"ID;"})
+         pollWrites(b.bridge().items().transmitIndicator() == "On", false, type) +
+             QList<QByteArray>{"ID;"})
         atRig.replace(poll, "");
     if (outcome == QLatin1String("answer")) {
-        const std::optional<Entry> entry = entryOfQuery(command);
-        QVERIFY(entry);
-        QVERIFY(!b.bridge().rig().get(*entry).isEmpty());
-        QCOMPARE(p.received(), b.bridge().rig().get(*entry));
+        const EntryRow *row = rowOfQuery(command);
+        QVERIFY(row);
+        QVERIFY(!b.bridge().rig().get(row->entry).isEmpty());
+        QCOMPARE(p.received(), b.bridge().rig().get(row->entry));
         QCOMPARE(atRig, QByteArray());
     } else if (outcome == QLatin1String("local")) {
         QCOMPARE(p.received(), answer);
