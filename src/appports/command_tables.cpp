@@ -2,12 +2,17 @@
 
 namespace {
 
+QByteArray bytes(std::string_view s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
 template <std::size_t N>
 const Entry *answering(const std::array<Entry, N> &table, const QByteArray &command,
                        RigType rigType)
 {
     for (const Entry &e : table) {
-        if (isQueryOf(command, e) && holds(entryRow(e).storedFor, rigType))
+        if (isQueryOf(command, e) && keeps(rigType, e))
             return &e;
     }
     return nullptr;
@@ -45,5 +50,10 @@ bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType 
 {
     if (command == storedFA)
         return false;
-    return !(rigType == RigType::K2 && startsWithAny(command, kSdrHeldFromK2));
+    const QByteArray mnemonics = bytes(familyCaps(rigType).sdrHeldBack);
+    for (const QByteArray &held : mnemonics.split(' ')) {
+        if (!held.isEmpty() && command.startsWith(held))
+            return false;
+    }
+    return true;
 }

@@ -30,10 +30,6 @@ inline constexpr std::array<std::string_view, 3> kMetaCommands{"AI", "K2", "K3"}
 // The settings a "Freq/Mode" port may pass: frequency and mode.
 inline constexpr std::array<std::string_view, 3> kFreqModeSettings{"FA", "FB", "MD"};
 
-// The SDR port holds these back from a K2, which has none of them: its "?;" would otherwise land
-// on application port 1.
-inline constexpr std::array<std::string_view, 6> kSdrHeldFromK2{"DT", "FI", "BW", "IS", "CW", "IC"};
-
 // What one command from a station program is, decided once by the rig type's table.
 enum class CommandClass {
     KeptRead, // a read this port answers from the virtual rig
@@ -68,5 +64,6 @@ constexpr PortAction portAction(CommandClass c, Permission permission)
     return kPortActions[permission == Permission::Full ? 1 : 0][int(c)];
 }
 
-// True when the SDR program's command goes to the rig.
+// True when the SDR program's command goes to the rig: not the frequency the rig has already, nor
+// what the family's record holds back.
 bool sdrForwards(const QByteArray &command, const QByteArray &storedFA, RigType rigType);

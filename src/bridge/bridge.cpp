@@ -346,10 +346,6 @@ void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply,
             if (!sdrAsked)
                 m_sdr->deliverReply(reply);
             break;
-        case RigAction::SdrIfYaesu:
-            if (m_settings.rigType == RigType::Yaesu && !sdrAsked)
-                m_sdr->deliverReply(reply);
-            break;
         case RigAction::Out:
             m_outputs->startOutputWindow();
             break;

@@ -11,6 +11,7 @@ public:
     explicit PublishedItems(QObject *parent = nullptr);
 
     QString transmitIndicator() const { return m_ovxTx; } // OVX_TX: "On", "Off" or empty
+    bool transmitting() const { return m_ovxTx == QLatin1String("On"); }
     QString text8() const { return m_text8; }
     QString trxLink() const { return m_trxLink; }
 

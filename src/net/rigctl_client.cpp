@@ -207,7 +207,7 @@ void RigctlClient::start(rigctl::Parsed parsed)
         return;
     }
     const Command *command = parsed.command;
-    const CatFamily *family = catFamily(m_rig.rigType());
+    const FamilyCaps *family = catFamily(m_rig.rigType());
     int refusal = Ok;
     if (parsed.overlong)
         refusal = InvalidArgument;
@@ -225,7 +225,7 @@ void RigctlClient::start(rigctl::Parsed parsed)
 
 void RigctlClient::askNext()
 {
-    const CatFamily *family = catFamily(m_rig.rigType());
+    const FamilyCaps *family = catFamily(m_rig.rigType());
     const rigctl::Command *command = m_running->parsed.command;
     if (!family && !(command->flags & rigctl::NeedsNoRig)) {
         endRunning(rigctl::NotAvailable); // the rig type was cleared while the command waited
@@ -287,7 +287,7 @@ void RigctlClient::onUnanswered(const QByteArray &query)
 void RigctlClient::finish()
 {
     using namespace rigctl;
-    const CatFamily *family = catFamily(m_rig.rigType());
+    const FamilyCaps *family = catFamily(m_rig.rigType());
     Context context = contextFor(family, m_running->parsed.args);
     m_running->outcome = m_running->parsed.command->finish(context, m_running->replies);
     const QList<QByteArray> settings = m_running->outcome.settings;
@@ -341,10 +341,10 @@ void RigctlClient::endRunning(int code)
     schedule();
 }
 
-rigctl::Context RigctlClient::contextFor(const CatFamily *family, const QList<QByteArray> &args)
+rigctl::Context RigctlClient::contextFor(const FamilyCaps *family, const QList<QByteArray> &args)
 {
     // Commands that need no rig read no family either; they still get one to point at.
-    const CatFamily &f = family ? *family : *catFamily(RigType::K3);
+    const FamilyCaps &f = family ? *family : *catFamily(RigType::K3);
     return {f, cat::radioModel(f, m_rig.cachedReply("ID;")), args, m_state, m_readTimeoutMs};
 }
 

@@ -75,7 +75,7 @@ private:
     void start(rigctl::Parsed parsed);
     // Answers the command waiting with a bare code and goes on to the next one.
     void endRunning(int code);
-    rigctl::Context contextFor(const CatFamily *family, const QList<QByteArray> &args);
+    rigctl::Context contextFor(const FamilyCaps *family, const QList<QByteArray> &args);
     void askNext();
     void finish();
     void settle();

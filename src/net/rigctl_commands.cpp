@@ -69,7 +69,7 @@ QByteArray freqQuery(char vfo)
     return vfo == 'B' ? "FB;" : "FA;";
 }
 
-bool hasDataSubModes(const CatFamily &f)
+bool hasDataSubModes(const FamilyCaps &f)
 {
     for (const ModeRow &m : f.modes) {
         if (m.dataSubMode != 0)
@@ -343,7 +343,7 @@ QList<QByteArray> getLevelReads(const Context &c, const Replies &)
         return {bytes(c.family.pitchQuery)};
     return {};
 }
-QByteArray levelList(const CatFamily &f, bool settable)
+QByteArray levelList(const FamilyCaps &f, bool settable)
 {
     QByteArray list = settable ? "" : "STRENGTH RAWSTR ";
     if (!f.pitchQuery.empty())

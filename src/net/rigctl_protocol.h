@@ -8,7 +8,7 @@
 #include <array>
 #include <string_view>
 
-struct CatFamily;
+struct FamilyCaps;
 struct RadioModel;
 
 // The rigctld protocol as Hamlib 4.5.4's rigctld speaks it: the table of commands the server
@@ -42,7 +42,7 @@ struct ClientState {
 using Replies = QHash<QByteArray, QByteArray>;
 
 struct Context {
-    const CatFamily &family;
+    const FamilyCaps &family;
     const RadioModel &model; // the family's radio that the rig's ID names
     const QList<QByteArray> &args;
     ClientState &state;
@@ -103,5 +103,16 @@ QList<Parsed> parseLine(QByteArrayView line);
 
 // The answer to a command in the form the client asked for.
 QByteArray formatAnswer(const Parsed &parsed, const Outcome &outcome);
+
+// Hamlib's bit for a mode name, 0 for a name it does not know.
+quint64 hamlibModeBit(std::string_view name);
+
+// The answer of rigctld's \dump_state for the radio; the "setting=value" lines that newer
+// clients read follow only when withSettings (after \chk_vfo, as rigctld does). Only the modes
+// the family serves are told.
+QByteArray dumpState(const FamilyCaps &f, const RadioModel &model, bool withSettings,
+                     int timeoutMs);
+// A short \dump_caps: what a person reading it wants to know of the rig behind the server.
+QByteArray dumpCaps(const FamilyCaps &f, const RadioModel &model);
 
 } // namespace rigctl

@@ -82,7 +82,7 @@ void XmlRpcConnection::start(Queued queued)
 
 xmlrpc::Context XmlRpcConnection::context()
 {
-    const CatFamily *family = catFamily(m_rig.rigType());
+    const FamilyCaps *family = catFamily(m_rig.rigType());
     const QByteArray id = m_rig.cachedReply("ID;");
     return {family,
             family ? &cat::radioModel(*family, id) : nullptr,

@@ -390,7 +390,7 @@ Outcome setBandwidth(Context &c, const Replies &r)
 
 // --- PTT ---
 
-QByteArray pttQuery(const CatFamily &f)
+QByteArray pttQuery(const FamilyCaps &f)
 {
     switch (f.pttRead) {
     case PttRead::Tq:
@@ -756,7 +756,7 @@ const Method *findMethod(QStringView name)
     return it == kMethods.end() ? nullptr : &*it;
 }
 
-QString refusal(const XmlRpcCall &call, Permission permission, const CatFamily *family,
+QString refusal(const XmlRpcCall &call, Permission permission, const FamilyCaps *family,
                 bool rigConnected)
 {
     const Method *m = findMethod(call.method);

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-struct CatFamily;
+struct FamilyCaps;
 struct RadioModel;
 
 // The flrig methods the XML-RPC door answers, with flrig 1.4's names, parameter and answer
@@ -40,8 +40,8 @@ using Replies = QList<std::pair<QByteArray, QByteArray>>;
 QByteArray replyTo(const Replies &replies, const QByteArray &query);
 
 struct Context {
-    const CatFamily *family; // never null for a method that NeedsFamily
-    const RadioModel *model; // the family's radio the rig's ID names; null with the family
+    const FamilyCaps *family; // never null for a method that NeedsFamily
+    const RadioModel *model;  // the family's radio the rig's ID names; null with the family
     bool rigConnected;
     QByteArray idReply; // the rig's ID reply, for reads only some radios of a family know
     const std::vector<XmlRpcValue> &params;
@@ -90,7 +90,7 @@ const Method *findMethod(QStringView name);
 // the method's name before it, so that a method the table lacks is "<name>: unknown method name"
 // as flrig says it: Hamlib's FLRig backend looks for "unknown" to learn that a method is missing,
 // and no other fault says that word.
-QString refusal(const XmlRpcCall &call, Permission permission, const CatFamily *family,
+QString refusal(const XmlRpcCall &call, Permission permission, const FamilyCaps *family,
                 bool rigConnected);
 
 } // namespace xmlrpc

@@ -2,8 +2,9 @@
 
 const RoutingRow *routeReply(const QByteArray &reply, RigType rigType)
 {
+    const FamilyCaps &family = familyCaps(rigType);
     for (const RoutingRow &row : kReplyRouting) {
-        if (accepts(row.entry, reply, rigType))
+        if ((!row.onlyIf || family.*row.onlyIf) && accepts(row.entry, reply, rigType))
             return &row;
     }
     return nullptr;

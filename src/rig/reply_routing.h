@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rig/virtual_rig.h"
+#include "rig/family_caps.h"
 
 #include <QByteArray>
 
@@ -13,7 +13,6 @@ enum class RigAction : quint8 {
     AI1,         // the stored IF reply to the ports whose "AI1" box is set
     AI2,         // the reply to the ports whose "AI2" box is set
     Sdr,         // the reply to the SDR program, if one holds its port
-    SdrIfYaesu,  // as Sdr, for a Yaesu rig only
     Out,         // open the output window when an output port is open
     Text8,       // show the reply as the published FA item
     TxIndicator, // "On" when the third character is '1', else "Off"
@@ -22,12 +21,13 @@ enum class RigAction : quint8 {
 struct RoutingRow {
     Entry entry; // the reply's mnemonic, and the rig types that keep it
     std::array<RigAction, 3> then;
+    bool FamilyCaps::*onlyIf = nullptr; // the row holds only where the family's record says so
 };
 
-// Rows are tried in order; the first whose mnemonic begins the reply and whose rig-type condition
-// holds takes it. The '$' forms come before their plain mnemonic. A reply no row takes goes to
-// application port 1.
-inline constexpr std::array<RoutingRow, 27> kReplyRouting{{
+// Rows are tried in order; the first whose entry the rig type keeps the reply in, and whose
+// condition holds, takes it. The '$' forms come before their plain mnemonic. A reply no row takes
+// goes to application port 1.
+inline constexpr std::array<RoutingRow, 28> kReplyRouting{{
     {Entry::BG, {RigAction::AI2}},
     {Entry::BW, {RigAction::AI2, RigAction::Sdr}},
     {Entry::CW, {RigAction::AI2, RigAction::Sdr}},
@@ -36,7 +36,8 @@ inline constexpr std::array<RoutingRow, 27> kReplyRouting{{
     {Entry::FB, {RigAction::Sdr}},
     {Entry::FI, {RigAction::AI2, RigAction::Sdr}},
     {Entry::FR, {RigAction::AI2, RigAction::Out}},
-    {Entry::FT, {RigAction::AI2, RigAction::Out, RigAction::SdrIfYaesu}},
+    {Entry::FT, {RigAction::AI2, RigAction::Out, RigAction::Sdr}, &FamilyCaps::sdrHearsFt},
+    {Entry::FT, {RigAction::AI2, RigAction::Out}},
     {Entry::FWs, {RigAction::AI2}},
     {Entry::FW, {RigAction::AI2}},
     {Entry::IC, {RigAction::AI2}},

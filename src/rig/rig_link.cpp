@@ -115,8 +115,7 @@ QByteArray RigLink::cachedReply(const QByteArray &query) const
 {
     // With the rig away, what the virtual rig holds may no longer be so.
     const EntryRow *row = rowOfQuery(query);
-    if (!row || !holds(row->storedFor, rigType()) || isStale(row->entry) || !rigConnected() ||
-        m_held)
+    if (!row || !keeps(rigType(), row->entry) || isStale(row->entry) || !rigConnected() || m_held)
         return {};
     return d.rig.get(row->entry);
 }

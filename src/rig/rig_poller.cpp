@@ -16,7 +16,7 @@ RigPoller::RigPoller(Deps deps, QObject *parent) : QObject(parent), d(deps)
 void RigPoller::poll()
 {
     const auto writes =
-        pollWrites(d.items.transmitIndicator(), d.sdrPort.IsOpenedByApp(), d.settings.rigType);
+        pollWrites(d.items.transmitting(), d.sdrPort.IsOpenedByApp(), d.settings.rigType);
     for (const QByteArray &text : writes)
         d.link.poll(text);
 }

@@ -1,51 +1,46 @@
 #include "rig/rig_tables.h"
 
-#include <QString>
+#include "rig/family_caps.h"
 
 namespace {
+
 QByteArray bytes(std::string_view s)
 {
     return QByteArray(s.data(), qsizetype(s.size()));
 }
 
-template <std::size_t N>
-QList<QByteArray> commandsFor(const std::array<ConnectCommand, N> &table, RigType rigType)
+// "AI0;K31;" is written as "AI0;" and "K31;".
+QList<QByteArray> eachCommand(std::string_view commands)
 {
-    QList<QByteArray> commands;
-    for (const ConnectCommand &c : table) {
-        if (holds(c.when, rigType))
-            commands.append(bytes(c.text));
+    QList<QByteArray> out;
+    for (const QByteArray &c : bytes(commands).split(';')) {
+        if (!c.isEmpty())
+            out.append(c + ';');
     }
-    return commands;
+    return out;
 }
+
 } // namespace
 
 QList<QByteArray> setUpFor(RigType rigType)
 {
-    return commandsFor(kSetUp, rigType);
+    return eachCommand(familyCaps(rigType).setUp);
 }
 
 QList<QByteArray> loadQueriesFor(RigType rigType)
 {
-    return commandsFor(kLoadQueries, rigType);
+    return eachCommand(familyCaps(rigType).loadQueries);
 }
 
-QList<QByteArray> pollWrites(const QString &transmitIndicator, bool sdrHeld, RigType rigType)
+QList<QByteArray> pollWrites(bool transmitting, bool sdrHeld, RigType rigType)
 {
-    const bool known = rigType != RigType::None;
-    const auto column = std::size_t(rigTypeIndex(rigType));
-    if (transmitIndicator == QLatin1String("Off")) {
-        if (!sdrHeld) {
-            QList<QByteArray> writes{bytes(kPollReceiveCommon)};
-            if (known)
-                writes.append(bytes(kPollReceive.byRigType[column]));
-            return writes;
-        }
-        if (known)
-            return {bytes(kPollReceiveWithSdr.byRigType[column])};
-        return {};
+    const FamilyCaps &f = familyCaps(rigType);
+    QList<QByteArray> writes;
+    for (std::string_view w : transmitting ? std::array{f.pollTransmit, std::string_view()}
+                              : sdrHeld    ? std::array{f.pollWithSdr, std::string_view()}
+                                           : f.pollReceive) {
+        if (!w.empty())
+            writes.append(bytes(w));
     }
-    if (transmitIndicator == QLatin1String("On"))
-        return {bytes(kPollTransmit)};
-    return {};
+    return writes;
 }

@@ -1,5 +1,7 @@
 #include "rig/virtual_rig.h"
 
+#include "rig/family_caps.h"
+
 QByteArray queryOf(Entry e)
 {
     const auto m = entryRow(e).mnemonic;
@@ -26,6 +28,5 @@ bool accepts(Entry e, const QByteArray &reply, RigType rigType)
 {
     const EntryRow &row = entryRow(e);
     return reply.startsWith(QByteArrayView(row.mnemonic.data(), qsizetype(row.mnemonic.size()))) &&
-           holds(row.storedFor, rigType) &&
-           (row.requiredLength == 0 || reply.size() == row.requiredLength);
+           keeps(rigType, e) && (row.requiredLength == 0 || reply.size() == row.requiredLength);
 }

@@ -43,27 +43,19 @@ constexpr int kEntryCount = 27;
 struct EntryRow {
     Entry entry;
     std::string_view mnemonic; // with '$' for the five K3 extended forms
-    RigCond storedFor;         // rig types whose replies are kept
     int requiredLength;        // 0, or the exact length a reply must have to be kept
 };
 
-// Which rig types keep which entry.
-inline constexpr std::array<EntryRow, kEntryCount> kEntries{{
-    {Entry::BG, "BG", RigCond::K3orK2, 0},   {Entry::BW, "BW", RigCond::K3, 0},
-    {Entry::CW, "CW", RigCond::K3, 0},       {Entry::DT, "DT", RigCond::K3, 0},
-    {Entry::FA, "FA", RigCond::Any, 0},      {Entry::FB, "FB", RigCond::Any, 0},
-    {Entry::FI, "FI", RigCond::K3, 0},       {Entry::FR, "FR", RigCond::Any, 0},
-    {Entry::FT, "FT", RigCond::Any, 0},      {Entry::FW, "FW", RigCond::NotYaesu, 0},
-    {Entry::FWs, "FW$", RigCond::K3, 0},     {Entry::IC, "IC", RigCond::K3, 0},
-    {Entry::ID, "ID", RigCond::Any, 0},      {Entry::IF, "IF", RigCond::Any, 0},
-    {Entry::IS, "IS", RigCond::K3, 0},       {Entry::KP, "KP", RigCond::Yaesu, 0},
-    {Entry::MD, "MD", RigCond::NotYaesu, 0}, {Entry::MDs, "MD$", RigCond::K3, 0},
-    {Entry::OM, "OM", RigCond::K3, 16}, // K3 replies to OM with 16 characters
-    {Entry::PA, "PA", RigCond::NotYaesu, 0}, {Entry::PAs, "PA$", RigCond::K3, 0},
-    {Entry::RA, "RA", RigCond::NotYaesu, 0}, {Entry::RAs, "RA$", RigCond::K3, 0},
-    {Entry::SM, "SM", RigCond::NotYaesu, 0}, {Entry::SMs, "SM$", RigCond::K3, 0},
-    {Entry::TQ, "TQ", RigCond::K3orK2, 0},   {Entry::TX, "TX", RigCond::Yaesu, 0},
-}};
+// Which entries a family keeps is in its record (family_caps.h). A K3 replies to OM with 16
+// characters.
+inline constexpr std::array<EntryRow, kEntryCount> kEntries{
+    {{Entry::BG, "BG", 0},   {Entry::BW, "BW", 0},   {Entry::CW, "CW", 0},   {Entry::DT, "DT", 0},
+     {Entry::FA, "FA", 0},   {Entry::FB, "FB", 0},   {Entry::FI, "FI", 0},   {Entry::FR, "FR", 0},
+     {Entry::FT, "FT", 0},   {Entry::FW, "FW", 0},   {Entry::FWs, "FW$", 0}, {Entry::IC, "IC", 0},
+     {Entry::ID, "ID", 0},   {Entry::IF, "IF", 0},   {Entry::IS, "IS", 0},   {Entry::KP, "KP", 0},
+     {Entry::MD, "MD", 0},   {Entry::MDs, "MD$", 0}, {Entry::OM, "OM", 16},  {Entry::PA, "PA", 0},
+     {Entry::PAs, "PA$", 0}, {Entry::RA, "RA", 0},   {Entry::RAs, "RA$", 0}, {Entry::SM, "SM", 0},
+     {Entry::SMs, "SM$", 0}, {Entry::TQ, "TQ", 0},   {Entry::TX, "TX", 0}}};
 
 // entryRow() finds a row by its entry's number: each row stands at that index.
 constexpr bool rowsInEntryOrder()

@@ -1,4 +1,5 @@
 #include "net/cat_family.h"
+#include "net/rigctl_protocol.h"
 
 #include <QTest>
 
@@ -30,7 +31,7 @@ void TestCatFamily::everyModeReadsBackAsSet_data()
 void TestCatFamily::everyModeReadsBackAsSet()
 {
     QFETCH(RigType, type);
-    const CatFamily &f = *catFamily(type);
+    const FamilyCaps &f = *catFamily(type);
     for (const ModeRow &mode : f.modes) {
         const ModeRow *chosen = cat::modeByName(f, mode.name);
         QVERIFY(chosen);
@@ -38,7 +39,7 @@ void TestCatFamily::everyModeReadsBackAsSet()
         const QList<QByteArray> s = cat::modeSettings(f, *chosen);
         const ModeRow *read = cat::modeOf(f, s.value(0), s.value(1));
         QVERIFY2(read && read->name == mode.name, mode.name.data());
-        QVERIFY2(hamlibModeBit(mode.name) != 0, mode.name.data());
+        QVERIFY2(rigctl::hamlibModeBit(mode.name) != 0, mode.name.data());
     }
 }
 
@@ -116,7 +117,7 @@ void TestCatFamily::replies()
     QFETCH(QByteArray, reply);
     QFETCH(QString, what);
     QFETCH(int, value);
-    const CatFamily &f = *catFamily(type);
+    const FamilyCaps &f = *catFamily(type);
     std::optional<qint64> got;
     if (what == QLatin1String("freq"))
         got = cat::frequency(f, reply);
@@ -137,12 +138,12 @@ void TestCatFamily::replies()
 void TestCatFamily::strength()
 {
     // S9 is 0 dB; between calibration points the reading is interpolated; past the ends it holds.
-    const CatFamily &yaesu = *catFamily(RigType::Yaesu);
+    const FamilyCaps &yaesu = *catFamily(RigType::Yaesu);
     QCOMPARE(cat::strengthDb(yaesu, 130), 0);
     QCOMPARE(cat::strengthDb(yaesu, 140), 5);
     QCOMPARE(cat::strengthDb(yaesu, 0), -54);
     QCOMPARE(cat::strengthDb(yaesu, 300), 60);
-    const CatFamily &k3 = *catFamily(RigType::K3);
+    const FamilyCaps &k3 = *catFamily(RigType::K3);
     QCOMPARE(cat::strengthDb(k3, 6), 0);
     QCOMPARE(cat::strengthDb(k3, 21), 60);
 }

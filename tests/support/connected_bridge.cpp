@@ -65,7 +65,7 @@ bool ConnectedBridge::connectRig()
         return false;
     }
     // Connected once the first poll has been answered.
-    const QByteArray poll = pollWrites(QStringLiteral("Off"), false, m_type).constLast();
+    const QByteArray poll = pollWrites(false, false, m_type).constLast();
     if (!QTest::qWaitFor([&] { return m_atRig.contains(poll); }) || !settleRig()) {
         m_why = QStringLiteral("the rig was never polled");
         return false;

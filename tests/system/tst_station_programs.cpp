@@ -2,7 +2,6 @@
 #include "appports/sdr_port.h"
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
-#include "kept_by.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "outports/output_ports.h"
@@ -11,6 +10,7 @@
 #include "ports/virtual_port.h"
 #include "rig/cat_framing.h"
 #include "rig/rig_tables.h"
+#include "rig/virtual_rig.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "station_program.h"
@@ -168,13 +168,13 @@ void TestStationPrograms::portsAnswerForwardOrDrop()
     // A poll may have come meanwhile: what the program caused is what remains without it.
     QByteArray atRig = b.atRig();
     for (const QByteArray &poll :
-         pollWrites(b.bridge().items().transmitIndicator(), false, type) + QList<QByteArray>{"ID;"})
+         pollWrites(b.bridge().items().transmitting(), false, type) + QList<QByteArray>{"ID;"})
         atRig.replace(poll, "");
     if (outcome == QLatin1String("answer")) {
-        const std::optional<Entry> entry = entryOfQuery(command);
-        QVERIFY(entry);
-        QVERIFY(!b.bridge().rig().get(*entry).isEmpty());
-        QCOMPARE(p.received(), b.bridge().rig().get(*entry));
+        const EntryRow *row = rowOfQuery(command);
+        QVERIFY(row);
+        QVERIFY(!b.bridge().rig().get(row->entry).isEmpty());
+        QCOMPARE(p.received(), b.bridge().rig().get(row->entry));
         QCOMPARE(atRig, QByteArray());
     } else if (outcome == QLatin1String("local")) {
         QCOMPARE(p.received(), answer);

@@ -1,37 +1,15 @@
-#include "kept_by.h"
 #include "rig/virtual_rig.h"
 
 #include <QTest>
 
-// Which rig types keep each entry: K3 0, Yaesu 1, Kenwood 2, K2 3, no selection -1.
+// The virtual rig keeps a reply whole, and a K3's OM reply only at its one length.
 class TestVirtualRig : public QObject {
     Q_OBJECT
 private slots:
-    void storing_data();
-    void storing();
     void omOnlyWithSixteenCharacters_data();
     void omOnlyWithSixteenCharacters();
     void entriesStartEmptyAndHoldTheWholeReply();
 };
-
-void TestVirtualRig::storing_data()
-{
-    QTest::addColumn<Entry>("entry");
-    QTest::addColumn<RigType>("type");
-    for (const EntryRow &row : kEntries) {
-        for (RigType type : kEveryRigType)
-            QTest::addRow("%s, %s", row.mnemonic.data(), qPrintable(rigTypeName(type)))
-                << row.entry << type;
-    }
-}
-
-void TestVirtualRig::storing()
-{
-    QFETCH(Entry, entry);
-    QFETCH(RigType, type);
-    const QByteArray reply = queryOf(entry).chopped(1) + "0;";
-    QCOMPARE(accepts(entry, reply, type), keeps(type, entry) && entry != Entry::OM);
-}
 
 void TestVirtualRig::omOnlyWithSixteenCharacters_data()
 {

@@ -1,0 +1,249 @@
+#pragma once
+
+#include "rig/rig_type.h"
+#include "rig/virtual_rig.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <initializer_list>
+#include <span>
+#include <string_view>
+
+// Everything the bridge knows of a radio family, in one record per family
+// (src/rig/families/*.cpp): how it is set up, loaded and polled, which of its replies the virtual
+// rig keeps, which of its commands only read and what its settings change, what the SDR port
+// holds back, and how the network doors speak its CAT. familyCaps() finds a rig type's record.
+
+// --- the rig's CAT, as the ports and the queue see it ---
+
+// A read the family knows: the mnemonic ("FA", "MD$", "RV") followed by exactly the characters
+// of `parameters`, where '#' stands for a digit and '.' for any letter or digit, and anything
+// else for itself: {"BC", "0"} is Yaesu's "BC0;", {"EX", "###"} a three-digit menu read. Where
+// radios of a family differ (the number of digits of a menu), the form holds only for the radio
+// whose ID reply begins with `radio`. Whatever no form matches is a setting.
+struct ReadForm {
+    std::string_view mnemonic;
+    std::string_view parameters = {};
+    std::string_view radio = {};
+};
+
+// What a setting changes: the entries that are out of date until the rig is read again, and
+// the read that brings them back.
+struct SettingEffect {
+    std::string_view prefix; // the setting begins with it: "FA", "MD$", "MD0"
+    std::array<Entry, 4> stale;
+    int staleCount;
+    std::string_view readBack; // "" for none
+};
+
+// Settings whose newer value replaces an older one of the same source still waiting: the
+// first `keyLength` characters name the thing set ("FA", "MD0", "EX032").
+struct MergeKey {
+    std::string_view prefix;
+    int keyLength;
+};
+
+// Where a reply kept in the virtual rig tells whether the radio transmits: the character at
+// `at` is '0' for receive.
+struct TransmitColumn {
+    Entry entry;
+    int at;
+};
+
+// Where a family's replies carry the frequency and the IF status line's fields: FA/FB have
+// `digits` of frequency after their two letters; the IF reply, `ifLength` characters long, has
+// them at `ifFrequencyAt`, the RIT/XIT offset (sign, four digits) at `ifOffsetAt`, RIT and XIT
+// on at `ifRitAt` and `ifXitAt`, and the transmit flag at `ifTransmitAt` (-1: it has none).
+struct FrequencyLayout {
+    int digits;
+    int ifFrequencyAt;
+    int ifLength;
+    int ifOffsetAt;
+    int ifRitAt;
+    int ifXitAt;
+    int ifTransmitAt;
+};
+// An Elecraft or Kenwood reply carries 11 digits right after "IF", 38 characters in all; a Yaesu
+// reply carries 9 digits after its 3-digit memory channel, 28 characters in all, and no transmit
+// flag.
+inline constexpr FrequencyLayout kElevenDigitLayout{11, 2, 38, 18, 23, 24, 28};
+inline constexpr FrequencyLayout kYaesuLayout{9, 5, 28, 14, 19, 20, -1};
+
+// Some of the virtual rig's entries.
+class EntrySet {
+public:
+    constexpr EntrySet() = default;
+    constexpr EntrySet(std::initializer_list<Entry> entries)
+    {
+        for (Entry e : entries)
+            m_bits |= quint32(1) << int(e);
+    }
+    constexpr bool contains(Entry e) const { return (m_bits >> int(e)) & 1; }
+
+private:
+    static_assert(kEntryCount <= 32);
+    quint32 m_bits = 0;
+};
+
+// --- what the network doors need ---
+
+// A rigctl mode and the MD code (with the K3's data sub-mode, DT) that gives it.
+struct ModeRow {
+    std::string_view name; // rigctl's name: "USB", "PKTUSB"
+    char code;             // the digit (or Yaesu's hex digit) after MD
+    char dataSubMode;      // the DT digit that goes with it on a K3, 0 where none
+};
+
+// A point of an S-meter calibration: the rig's raw reading and dB relative to S9.
+struct MeterPoint {
+    int raw;
+    int db;
+};
+
+// A passband a client may choose; the first row of a mode group is that group's normal width.
+struct FilterRow {
+    std::string_view modes; // space-separated rigctl mode names
+    int width;
+};
+
+enum class PttRead {
+    Tq,     // "TQ;" gives TQ0/TQ1 (Elecraft)
+    IfFlag, // the transmit flag of the IF status line (Kenwood)
+    Tx,     // "TX;" gives TX0 (receive), TX1 (CAT keyed) or TX2 (keyed at the radio) (Yaesu)
+};
+
+// The family's common passband reading; the passband of each radio and mode is in its model's
+// width rules.
+enum class WidthKind {
+    None,   // no passband read or set over the network
+    Bw10Hz, // "BW0240;": 10 Hz units, settable (K3)
+    FwHz,   // "FW0240;": Hz in four digits after FW, read only (K2, Kenwood)
+};
+
+// How a radio writes the passband of some of its modes.
+enum class WidthForm : quint8 {
+    Fixed,   // one width, not set over CAT: it reads as the rule's normal width
+    Tens,    // the width in 10 Hz units (K3 "BW0240;")
+    Hertz,   // the width in Hz ("FW0500;"); the radio takes only the rule's widths, if listed
+    Index,   // the position of the width in the rule's list (Yaesu "SH014;", a TS-480's "FW0001;")
+    HighCut, // the high cut's position in the list, less the low cut that "SL;" reads (Kenwood SH)
+};
+
+// The passband of a group of modes on one radio, as Hamlib's driver for it sets and reads it.
+struct WidthRule {
+    std::string_view modes; // rigctl mode names, space-separated
+    WidthForm form;
+    std::string_view command; // the setting is command + value in `digits` digits + ';'
+    int digits;
+    std::string_view query;   // the read whose reply ends with the value
+    std::string_view widths;  // Hz, space-separated; for Index a 0 is the radio's own default
+    int normal;               // the width of rigctl's passband 0 (Hamlib's normal passband)
+    std::string_view lowCuts; // HighCut: the low cut in Hz by the index "SL;" reads
+    std::string_view narrow;  // Yaesu: "NA0", set to 1 up to narrowMax and to 0 above, first
+    int narrowMax;
+};
+
+// One radio of a family, told from the others by its reply to "ID;": its passbands, how it
+// answers where radios of a family differ, and the description rigctld gives of it (its own
+// frequency ranges, tuning steps and filters, as Hamlib's driver lists them).
+struct RadioModel {
+    std::string_view idReply; // "ID0670;"
+    std::string_view name;
+    int hamlibModel;
+    std::span<const WidthRule> widths;
+    bool splitFreqZeroWhenOff = false; // get_split_freq with split off answers 0, not VFO A
+    // Where split is the radio's own switch ("ST;"): its read, and its settings off and on. Else
+    // split is read from FT (and FR), and splitSet, where given, sets the transmit VFO A and B
+    // in place of the family's txVfoSet.
+    std::string_view splitRead = {};
+    std::array<std::string_view, 2> splitSet = {};
+    int pttType = 1; // Hamlib's: 1 CAT, 5 CAT with the microphone and data inputs
+    // rigctld's lines, less the VFO and antenna columns: "rx|tx start end modes lowMw highMw"
+    std::string_view ranges;
+    std::string_view steps;   // "modes step step ..."
+    std::string_view filters; // "modes width width ...": the first width of a row is its normal
+    int maxRit;
+    int maxXit;
+    int maxIfShift;
+    std::string_view preamps; // dB, space-separated
+    std::string_view attenuators;
+    std::string_view agcLevels = {};
+};
+
+enum class RitKind {
+    None,     // no offset setting over the network
+    Absolute, // "RO+0100;" sets the offset, "RC;" clears it (K3)
+    Steps,    // "RC;" clears, then "RU0100;"/"RD0100;" moves by that many Hz (Kenwood, Yaesu)
+};
+
+// --- the record ---
+
+struct FamilyCaps {
+    RigType type;
+    std::string_view name; // the caption in the window's rig-type list
+
+    // Connecting: the set-up commands after the probe, each followed by a 50 ms wait, then the
+    // queries that fill the virtual rig, in order, each followed by a 30 ms wait. Each command
+    // is a write of its own.
+    std::string_view setUp = {};
+    std::string_view loadQueries = {};
+    // The writes of one poll tick: in receive (up to two), in receive while a program holds the
+    // SDR port, and in transmit. Each string is one write.
+    std::array<std::string_view, 2> pollReceive = {};
+    std::string_view pollWithSdr = {};
+    std::string_view pollTransmit = "BG;SM;TQ;";
+    // The entries of the virtual rig that keep the family's replies.
+    EntrySet kept = {};
+
+    // Which commands only read (so that a port may pass them, and their reply comes back to it),
+    // what a setting changes and how to read it back, which settings a newer one of the same
+    // kind makes pointless while both still wait.
+    std::span<const ReadForm> reads = {};
+    std::span<const SettingEffect> effects = {};
+    std::span<const MergeKey> mergeKeys = {};
+    // The auto-information level a port is told it has (AI;), for a port with neither box set,
+    // with its "AI1" box, with its "AI2" box.
+    std::array<std::string_view, 3> aiReplies = {"AI0;", "AI1;", "AI2;"};
+    FrequencyLayout frequency = kElevenDigitLayout;
+    // The replies that carry the transmit state: when one of them changes it, the others are out
+    // of date until read again.
+    std::span<const TransmitColumn> transmit = {};
+
+    // The SDR port: the commands of its program it holds back (space-separated mnemonics the
+    // command begins with), and whether it hears the rig's FT replies.
+    std::string_view sdrHeldBack = {};
+    bool sdrHearsFt = false;
+
+    // The network doors' translation; no family (no rig type chosen) has none.
+    std::string_view maker = {};
+    std::string_view modeQuery = "MD;";
+    std::string_view modePrefix = "MD"; // the setting is modePrefix + code + ';'
+    std::span<const ModeRow> modes = {};
+    WidthKind width = WidthKind::None;
+    PttRead pttRead = PttRead::Tq;
+    std::string_view pttOn = "TX;";
+    std::string_view pttOff = "RX;";
+    std::string_view rxVfoQuery = "FR;"; // or "" where receive is always on VFO A
+    std::array<std::string_view, 2> txVfoSet = {"FT0;", "FT1;"}; // TX on A, on B; read with FT;
+    RitKind rit = RitKind::None;
+    int ritDigits = 0;
+    std::string_view meterQuery = {}; // "SM;" or "SM0;"
+    std::span<const MeterPoint> meter = {};
+    std::string_view pitchQuery = {}; // "" when the family has none held by the bridge
+    int pitchBase = 0;                // Hz = pitchBase + pitchStep * value
+    int pitchStep = 0;
+    std::span<const FilterRow> filters = {}; // the family's usual passbands
+    int maxRit = 0;
+    std::span<const RadioModel> models = {}; // the first is taken when the rig's ID is not known
+};
+
+// The record of a rig type; with no rig type chosen, one that knows only what every family
+// shares.
+const FamilyCaps &familyCaps(RigType type);
+
+// Whether the virtual rig keeps an entry from the replies of this rig type's radio.
+inline bool keeps(RigType type, Entry e)
+{
+    return familyCaps(type).kept.contains(e);
+}
