@@ -1,20 +1,25 @@
 # System tests: the bridge without a window, real pseudo-terminals, the simulator as the rig.
-foreach(name rig_connection rig_link bad_input station_programs hamlib_bridge two_programs
-             network_bridge)
+foreach(name rig_connection rig_link bad_input station_programs network_bridge)
     ovx2_add_test(tst_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_${name}.cpp
-                  LIBS ovx2_testsupport ovx2_rigsim)
+                  LIBS ovx2_testsupport ovx2_rigsim LABEL system)
 endforeach()
+# Hamlib's rigctl on the bridge's ports.
+ovx2_add_test(tst_hamlib_bridge SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_hamlib_bridge.cpp
+              LIBS ovx2_testsupport ovx2_rigsim LABEL interop)
+# Two programs sharing the rig for a minute: run by scripts/bench.
+ovx2_add_test(tst_two_programs SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_two_programs.cpp
+              LIBS ovx2_testsupport ovx2_rigsim LABEL soak)
 
 # The real executables, as a user starts them.
 ovx2_add_test(tst_startup_process SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_startup_process.cpp
-              LIBS ovx2_testsupport)
+              LIBS ovx2_testsupport LABEL system)
 target_compile_definitions(tst_startup_process PRIVATE OVX2_EXE="$<TARGET_FILE:ovx2>"
                                                        OVX2_RIGSIM_EXE="$<TARGET_FILE:ovx2-rigsim>")
 add_dependencies(tst_startup_process ovx2 ovx2-rigsim)
 
 # The window as a view of the bridge.
 ovx2_add_test(tst_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_main_window.cpp
-              LIBS ovx2_testsupport ovx2_rigsim ovx2_window)
+              LIBS ovx2_testsupport ovx2_rigsim ovx2_window LABEL system)
 
 # The window as a user sees it, at 1x, 1.25x and 2x, and with fonts at 120 dpi.
 add_executable(tst_window ${CMAKE_CURRENT_LIST_DIR}/system/tst_window.cpp)
@@ -26,9 +31,10 @@ foreach(run "1x;QT_SCALE_FACTOR=1" "1.25x;QT_SCALE_FACTOR=1.25" "2x;QT_SCALE_FAC
     add_test(NAME tst_window_${tag} COMMAND tst_window)
     set_tests_properties(tst_window_${tag} PROPERTIES ENVIRONMENT
                          "QT_QPA_PLATFORM=offscreen;${setting}")
+    ovx2_label(tst_window_${tag} system)
 endforeach()
 
 # flrig, with its own drivers, on the bridge's ports under a display of the test's own.
 ovx2_add_test(tst_flrig_bridge SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_flrig_bridge.cpp
-              LIBS ovx2_testsupport ovx2_rigsim Qt6::Network)
+              LIBS ovx2_testsupport ovx2_rigsim Qt6::Network LABEL interop)
 set_tests_properties(tst_flrig_bridge PROPERTIES TIMEOUT 600)

@@ -1,6 +1,7 @@
 #pragma once
 
-inline constexpr char kAppTitle[] = "OVX2 v0.9.0.7";
+// OVX2_VERSION is the project's version, given by the build.
+inline constexpr char kAppTitle[] = "OVX2 v" OVX2_VERSION;
 
 // Shown by Help > Manual and Help > About.
 inline constexpr char kManualAddress[] = "https://ovx2.example.org/manual";

@@ -1,5 +1,6 @@
 #include "monitor/dbus_items.h"
 
+#include "monitor/ovx_cat_interface.h"
 #include "monitor/published_items.h"
 
 #include <QDBusMessage>
@@ -47,21 +48,7 @@ OvxCatObject::OvxCatObject(PublishedItems &items, const QDBusConnection &bus, Re
 
 QString OvxCatObject::introspect(const QString &) const
 {
-    return QStringLiteral(
-        "  <interface name=\"org.orvex.OVX_CAT\">\n"
-        "    <property name=\"OVX_TX\" type=\"s\" access=\"read\">\n"
-        "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
-        "value=\"true\"/>\n"
-        "    </property>\n"
-        "    <property name=\"Text8\" type=\"s\" access=\"read\">\n"
-        "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
-        "value=\"true\"/>\n"
-        "    </property>\n"
-        "    <property name=\"TRX_LINK\" type=\"s\" access=\"readwrite\">\n"
-        "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
-        "value=\"true\"/>\n"
-        "    </property>\n"
-        "  </interface>\n");
+    return QString::fromUtf8(kOvxCatInterfaceXml);
 }
 
 bool OvxCatObject::handleMessage(const QDBusMessage &call, const QDBusConnection &connection)

@@ -3,6 +3,7 @@
 
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
+#include "rigsim_process.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -208,33 +209,20 @@ void TestRigSim::publishLink()
 
 void TestRigSim::program()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("kenwood"));
-    QProcess sim;
-    sim.start(QStringLiteral(OVX2_RIGSIM_EXE),
-              {QStringLiteral("--rig"), QStringLiteral("kenwood"), QStringLiteral("--link"), link,
-               QStringLiteral("--verbose")});
-    QVERIFY(sim.waitForStarted(kWaitMs));
-    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), kWaitMs);
-    QCOMPARE(QString::fromLocal8Bit(sim.readLine()).trimmed(), link);
-    QVERIFY(QFileInfo(link).isSymLink());
-
+    RigsimProcess sim;
+    QVERIFY(sim.start(
+        {QStringLiteral("--rig"), QStringLiteral("kenwood"), QStringLiteral("--verbose")}));
     {
-        Station station(link);
+        Station station(sim.link());
         QVERIFY(station.isOpen());
         station.write("ID;");
         QCOMPARE(station.waitFor(6), QByteArray("ID019;"));
     }
     QByteArray log;
-    QTRY_VERIFY_WITH_TIMEOUT((log += sim.readAllStandardOutput()).contains(">> ID019;\n"), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT((log += sim.process().readAllStandardOutput()).contains(">> ID019;\n"),
+                             kWaitMs);
     QVERIFY(log.contains("<< ID;\n"));
-
-    sim.terminate(); // SIGTERM
-    QVERIFY(sim.waitForFinished(kWaitMs));
-    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim.exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(sim.stop()); // SIGTERM
 }
 
 // The operator at each family's radio, typing on the simulator's standard input: the radio
@@ -260,14 +248,10 @@ void TestRigSim::frontPanelOnStandardInput()
     QFETCH(QString, model);
     QFETCH(QByteArray, setAi);
     QFETCH(QByteArrayList, reports);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("rig"));
-    QProcess sim;
-    sim.start(QStringLiteral(OVX2_RIGSIM_EXE),
-              {QStringLiteral("--model"), model, QStringLiteral("--link"), link});
-    QVERIFY(sim.waitForReadyRead(kWaitMs));
-    Station station(link);
+    RigsimProcess rigsim;
+    QVERIFY(rigsim.start({QStringLiteral("--model"), model}));
+    QProcess &sim = rigsim.process();
+    Station station(rigsim.link());
     QVERIFY(station.isOpen());
     station.write(setAi + "AI;");
     QCOMPARE(station.waitFor(setAi.size()), setAi);
@@ -286,27 +270,22 @@ void TestRigSim::frontPanelOnStandardInput()
 
     sim.write("quit\n");
     QVERIFY(sim.waitForBytesWritten(kWaitMs));
-    QVERIFY(sim.waitForFinished(kWaitMs));
-    QCOMPARE(sim.exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(rigsim.finished());
 }
 
 // A script's lines run in order; a wait holds the next line at least that long. The program
 // keeps serving when its input ends.
 void TestRigSim::scriptWaits()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString script = dir.filePath(QStringLiteral("panel.txt"));
+    RigsimProcess rigsim;
+    const QString script = rigsim.folder() + QStringLiteral("/panel.txt");
     QFile file(script);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("# tune, wait, tune again\nvfo 7040000\nwait 300\nvfo 3573000\n");
     file.close();
-    QProcess sim;
+    QProcess &sim = rigsim.process();
     sim.setStandardInputFile(QProcess::nullDevice());
-    sim.start(QStringLiteral(OVX2_RIGSIM_EXE), {QStringLiteral("--script"), script});
-    QVERIFY(sim.waitForReadyRead(kWaitMs));
-    const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QVERIFY(rigsim.start({QStringLiteral("--script"), script}));
 
     QElapsedTimer clock;
     QByteArray said;
@@ -317,12 +296,11 @@ void TestRigSim::scriptWaits()
                              kWaitMs);
     QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
 
-    Station station(path);
+    Station station(rigsim.link());
     QVERIFY(station.isOpen());
     station.write("FA;");
     QCOMPARE(station.waitFor(14), QByteArray("FA00003573000;"));
-    sim.terminate();
-    QVERIFY(sim.waitForFinished(kWaitMs));
+    QVERIFY(rigsim.stop());
 }
 
 void TestRigSim::programRejectsBadArguments_data()

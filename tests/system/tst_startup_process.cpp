@@ -1,7 +1,6 @@
 #include "ports/pty_device.h"
 #include "station_program.h"
 #include "test_data.h"
-#include "tmpfs_mount.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,8 +29,6 @@ private slots:
     void sigtermDuringStartUpLeavesNothingBehind();
     void signalClosesAStartUpMessage_data();
     void signalClosesAStartUpMessage();
-    void fullDiskAtShutdownIsSaid();
-    void readOnlySettingsAreUsedAndKept();
     void secondBridgeOnTheSameSettingsRefused();
     void settingsFileUntouchedUntilChanged();
     void staleLockRemovedAndSaid_data();
@@ -47,8 +44,6 @@ private:
     // standard error is kept for errorsOf().
     void startBridge(QProcess &bridge, const QString &exe = {});
     static QByteArray errorsOf(QProcess &bridge);
-    // A copy of the executable on a small disk of its own, with room for little more.
-    bool copyToDisk(TmpfsMount &disk, QString &exe);
     // After the bridge has ended: no link left behind, a whole config.ini saved.
     void checkNothingLeftBehind();
 
@@ -129,12 +124,6 @@ QByteArray TestStartupProcess::errorsOf(QProcess &bridge)
     const QByteArray all = bridge.property("errors").toByteArray() + more;
     bridge.setProperty("errors", all);
     return all;
-}
-
-bool TestStartupProcess::copyToDisk(TmpfsMount &disk, QString &exe)
-{
-    exe = disk.path() + QStringLiteral("/ovx2");
-    return disk.isMounted() && QFile::copy(QStringLiteral(OVX2_EXE), exe);
 }
 
 void TestStartupProcess::checkNothingLeftBehind()
@@ -282,67 +271,6 @@ void TestStartupProcess::signalClosesAStartUpMessage()
     checkNothingLeftBehind();
     off.terminate();
     QVERIFY(off.waitForFinished(5000));
-}
-
-void TestStartupProcess::fullDiskAtShutdownIsSaid()
-{
-    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"),
-                    QFileInfo(QStringLiteral(OVX2_EXE)).size() + (1 << 20));
-    if (disk.notPermitted())
-        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
-    QString exe;
-    QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
-    writeConfig(rigAndPort1(), disk.path());
-    QProcess bridge;
-    startBridge(bridge, exe);
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM11")).isSymLink(), 15000);
-    const QString path = disk.path() + QStringLiteral("/config.ini");
-    QFile config(path);
-    QVERIFY(config.open(QIODevice::ReadOnly));
-    const QByteArray before = config.readAll();
-    config.close();
-    QCOMPARE(before.count("\r\n"), 51);
-
-    // Logout with the disk full: the ports go, the file stays as it was, and the user is told.
-    QVERIFY(disk.fill());
-    stop(bridge);
-    const QByteArray said = errorsOf(bridge);
-    QVERIFY2(said.contains("Settings not saved to " + QFile::encodeName(path) +
-                           ": No space left on device"),
-             said.constData());
-    QVERIFY(config.open(QIODevice::ReadOnly));
-    QCOMPARE(config.readAll(), before);
-    QCOMPARE(QDir(m_ports).entryList(QDir::System | QDir::NoDotAndDotDot), QStringList());
-}
-
-void TestStartupProcess::readOnlySettingsAreUsedAndKept()
-{
-    TmpfsMount disk(m_dir->path() + QStringLiteral("/disk"),
-                    QFileInfo(QStringLiteral(OVX2_EXE)).size() + (1 << 20));
-    if (disk.notPermitted())
-        QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");
-    QString exe;
-    QVERIFY2(copyToDisk(disk, exe), qPrintable(disk.error()));
-    writeConfig(rigAndPort1("COM17"), disk.path());
-    const QString path = disk.path() + QStringLiteral("/config.ini");
-    QFile config(path);
-    QVERIFY(config.open(QIODevice::ReadOnly));
-    const QByteArray contents = config.readAll();
-    config.close();
-    QVERIFY(disk.makeReadOnly());
-
-    // The settings of the file are the bridge's: it connects and publishes port 1 as COM17.
-    QProcess bridge;
-    startBridge(bridge, exe);
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_ports + QStringLiteral("/COM17")).isSymLink(), 15000);
-    QTRY_VERIFY(errorsOf(bridge).contains("Settings read from " + QFile::encodeName(path) +
-                                          ", which cannot be written (the file is read-only): "
-                                          "changes are not saved."));
-    stop(bridge);
-    QVERIFY(config.open(QIODevice::ReadOnly));
-    QCOMPARE(config.readAll(), contents);
-    // Nothing went elsewhere, where the next start would not look.
-    QVERIFY(!QFileInfo::exists(m_dir->path() + QStringLiteral("/home-config/ovx2/config.ini")));
 }
 
 void TestStartupProcess::secondBridgeOnTheSameSettingsRefused()

@@ -325,7 +325,7 @@ void TestRigQueue::dialect_data()
     QTest::addColumn<QByteArray>("readBack"); // after it as a setting; "" for none
     QTest::addColumn<QByteArray>("mergeKey");
 
-    const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu, Kenwood = RigType::Kenwood;
+    const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu;
     struct Row {
         RigType type;
         const char *command;
@@ -334,13 +334,11 @@ void TestRigQueue::dialect_data()
         const char *mergeKey;
     };
     // The edges: a bare action read back by another query, a Yaesu read that only becomes a
-    // setting with its value, a menu whose key is its number, and no rig type at all.
+    // setting with its value, and no rig type at all. A menu's key is in queue().
     const Row rows[] = {
         {K3, "TX;", false, "TQ;", ""},
         {Yaesu, "TX;", true, "", ""},
         {Yaesu, "MD03;", false, "IF;", "MD0"},
-        {Yaesu, "EX0321;", false, "", "EX032"},
-        {Kenwood, "MD2;", false, "MD;", "MD"},
         {RigType::None, "FA00007040000;", false, "FA;", "FA"},
     };
     for (const Row &r : rows)
