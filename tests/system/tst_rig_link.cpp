@@ -118,8 +118,8 @@ void TestRigLink::pollingByTypeAndState()
     QFETCH(RigType, type);
     QFETCH(QString, state);
     // The writes of one tick, run together: the family's for that state, and nothing else.
-    const QByteArray polled = pollWrites(state == QLatin1String("transmit") ? "On" : "Off",
-                                         state == QLatin1String("sdr"), type)
+    const QByteArray polled =
+        pollWrites(state == QLatin1String("transmit"), state == QLatin1String("sdr"), type)
                                   .join();
     QVERIFY(!polled.isEmpty());
     ConnectedBridge &b = connected(type);
