@@ -18,3 +18,7 @@ ovx2_add_test(tst_flrig_rigsim SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_flri
 target_compile_definitions(tst_flrig_rigsim PRIVATE OVX2_RIGSIM_EXE="$<TARGET_FILE:ovx2-rigsim>")
 add_dependencies(tst_flrig_rigsim ovx2-rigsim)
 set_tests_properties(tst_flrig_rigsim PROPERTIES TIMEOUT 600)
+
+# The Icom radios over CI-V: the models alone, and Hamlib's rigctl driving each of them.
+ovx2_add_test(tst_icom_model SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/tst_icom_model.cpp
+              LIBS ovx2_rigsim)
