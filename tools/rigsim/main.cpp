@@ -12,8 +12,8 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <optional>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -157,21 +157,6 @@ int main(int argc, char *argv[])
                             .arg(toString(model->name), parser.value(rigOption)));
         radio = model;
     }
-    // --transceive and --echo: on or off, for a radio that has the setting.
-    std::optional<bool> menu[2];
-    const QCommandLineOption *menuOptions[2] = {&transceiveOption, &echoOption};
-    for (int i = 0; i < 2; ++i) {
-        if (!parser.isSet(*menuOptions[i]))
-            continue;
-        const QString value = parser.value(*menuOptions[i]).toLower();
-        if (value != QLatin1String("on") && value != QLatin1String("off"))
-            return fail(QStringLiteral("--%1 needs on or off, not '%2'.")
-                            .arg(menuOptions[i]->names().first(), parser.value(*menuOptions[i])));
-        if (!radio->civ)
-            return fail(QStringLiteral("--%1 is a CI-V setting; the %2 has none.")
-                            .arg(menuOptions[i]->names().first(), toString(radio->name)));
-        menu[i] = value == QLatin1String("on");
-    }
     bool ok = false;
     const int baud = parser.value(baudOption).toInt(&ok);
     if (!ok || baud < 50 || baud > 4'000'000)
@@ -183,10 +168,22 @@ int main(int argc, char *argv[])
                         .arg(parser.value(latencyOption)));
 
     RigSimServer server(*radio, baud);
-    if (menu[0])
-        server.model().setTransceive(*menu[0]);
-    if (menu[1])
-        server.model().setEcho(*menu[1]);
+    // --transceive and --echo: an Icom radio's CI-V menu settings, on or off.
+    using MenuSetting = std::pair<const QCommandLineOption *, void (RigModel::*)(bool)>;
+    for (const auto &[option, set] : {MenuSetting{&transceiveOption, &RigModel::setTransceive},
+                                      MenuSetting{&echoOption, &RigModel::setEcho}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString name = option->names().constFirst();
+        const QString value = parser.value(*option).toLower();
+        if (value != QLatin1String("on") && value != QLatin1String("off"))
+            return fail(
+                QStringLiteral("--%1 needs on or off, not '%2'.").arg(name, parser.value(*option)));
+        if (!radio->civ)
+            return fail(QStringLiteral("--%1 is a CI-V setting; the %2 has none.")
+                            .arg(name, toString(radio->name)));
+        (server.model().*set)(value == QLatin1String("on"));
+    }
     FrontPanel panel(server);
     PanelInput input(panel);
     if (parser.isSet(scriptOption) && !input.addScript(parser.value(scriptOption)))
