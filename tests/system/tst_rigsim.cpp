@@ -97,9 +97,9 @@ void TestRigSim::answersAsTheModelAsked()
     yaesu.write("ID;FA;");
     QCOMPARE(yaesu.waitFor(19), QByteArray("ID0670;FA014074000;"));
 
-    RigSimThread unknown(QStringLiteral("ic7300"));
+    RigSimThread unknown(QStringLiteral("ft1000"));
     QVERIFY(unknown.start().isEmpty());
-    QCOMPARE(unknown.errorString(), QStringLiteral("The simulator has no radio model 'ic7300'."));
+    QCOMPARE(unknown.errorString(), QStringLiteral("The simulator has no radio model 'ft1000'."));
     unknown.invoke([](RigSimServer &) { QFAIL("no server to run on"); });
 }
 
@@ -308,7 +308,7 @@ void TestRigSim::programRejectsBadArguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("rig") << QStringList{"--rig", "ic7300"} << "unknown rig type 'ic7300'";
-    QTest::newRow("model") << QStringList{"--model", "ic7300"} << "unknown model 'ic7300'";
+    QTest::newRow("model") << QStringList{"--model", "ft1000"} << "unknown model 'ft1000'";
     QTest::newRow("model of another family") << QStringList{"--rig", "k3", "--model", "ts2000"}
                                              << "the Kenwood TS-2000 is not of the rig type 'k3'";
     QTest::newRow("baud") << QStringList{"--baud", "fast"} << "baud rate 'fast'";

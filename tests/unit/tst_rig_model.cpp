@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -84,11 +85,14 @@ private slots:
 
 void TestRigModel::catalogue()
 {
-    QCOMPARE(qsizetype(allRadios().size()), qsizetype(std::size(kAllModels)));
+    // The Icom radios, which speak CI-V, have a test of their own.
+    const auto textRadios = std::count_if(allRadios().begin(), allRadios().end(),
+                                          [](const RadioModel *r) { return !r->civ; });
+    QCOMPARE(qsizetype(textRadios), qsizetype(std::size(kAllModels)));
     for (const char *key : kAllModels)
         QVERIFY2(findRadio(key), key);
     QCOMPARE(findRadio("FT-991A"), findRadio("ft991a"));
-    QVERIFY(!findRadio("ic7300"));
+    QVERIFY(!findRadio("ft1000"));
     QCOMPARE(bytes(defaultRadio(RigType::K3).key), QByteArray("k3"));
     QCOMPARE(bytes(defaultRadio(RigType::K2).key), QByteArray("k2"));
     QCOMPARE(bytes(defaultRadio(RigType::Kenwood).key), QByteArray("ts2000"));

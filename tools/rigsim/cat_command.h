@@ -12,6 +12,7 @@
 
 struct RadioState;
 struct CatCommand;
+struct CivRadio;
 
 // What a setting or a front-panel event changed; a radio in auto-information mode reports
 // changes by these kinds.
@@ -98,6 +99,9 @@ struct RadioModel {
     bool wakesOnPowerCommand; // "PS1;" turns the radio on (a K3 needs its power line)
     std::span<const ReportRule> reports;
     std::span<const ModeName> modes;
+    // Icom radios speak CI-V, not ';' text: their commands are there and their `tables` are
+    // empty. The bridge has no rig type for them yet, so their `family` is RigType::None.
+    const CivRadio *civ = nullptr;
 
     // The row whose name is the longest prefix of `text`, or null.
     const CatCommand *find(QByteArrayView text) const;
@@ -110,6 +114,9 @@ std::span<const RadioModel *const> allRadios();
 const RadioModel *findRadio(QByteArrayView key);
 const RadioModel &defaultRadio(RigType family);
 std::optional<RigType> rigTypeFromName(QByteArrayView name); // "k3", "k2", "kenwood", "yaesu"
+// The --rig names: the rig types' and "icom"; a family's default radio, or null.
+const RadioModel *familyDefault(QByteArrayView name);
+QByteArray familyName(const RadioModel &radio); // "k3", ..., "icom"
 
 // The front panel's band plan.
 std::span<const BandPlanRow> bandPlan();

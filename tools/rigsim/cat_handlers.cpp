@@ -1,5 +1,6 @@
 #include "cat_handlers.h"
 
+#include "civ_command.h"
 #include "radio_state.h"
 
 #include <algorithm>
@@ -41,6 +42,9 @@ const BandPlanRow *bandOf(qint64 hz)
 
 bool covers(const RadioModel &radio, const BandPlanRow &band)
 {
+    // An Icom radio's ranges may start above HF (IC-9700) or end inside a band (its 70 cm).
+    if (radio.civ)
+        return radio.civ->tunes(band.homeHz);
     return band.highHz <= radio.maxHz;
 }
 

@@ -49,10 +49,11 @@ Result tune(RigSimServer &server, QByteArrayView arg, int vfo)
 {
     const std::optional<qint64> hz = frequency(arg);
     const RigModel &rig = server.model();
-    if (!hz || *hz > rig.radio().maxHz)
-        return failure(QStringLiteral("%1 needs a frequency up to %2, in Hz (14074000) or MHz "
-                                      "(14.074)")
-                           .arg(vfo == 0 ? "vfo" : "vfob", megahertz(rig.radio().maxHz)));
+    if (!hz || !rig.tunes(*hz))
+        return failure(
+            QStringLiteral("%1 needs a frequency the %2 tunes (up to %3), in Hz "
+                           "(14074000) or MHz (14.074)")
+                .arg(vfo == 0 ? "vfo" : "vfob", radioName(rig), megahertz(rig.radio().maxHz)));
     if (vfo == 0)
         server.turnVfoA(*hz);
     else
@@ -154,6 +155,20 @@ Result status(RigSimServer &server)
     const RigModel &rig = server.model();
     if (!rig.isPoweredOn())
         return {true, QStringLiteral("%1: off").arg(radioName(rig))};
+    if (rig.radio().civ) {
+        QString mode = QStringLiteral("mode %1").arg(quint8(rig.mode()), 2, 16, QLatin1Char('0'));
+        for (const ModeName &m : rig.radio().modes) {
+            if (m.code == rig.mode())
+                mode = toString(m.name);
+        }
+        return {true, QStringLiteral("%1: VFO A %2, VFO B %3, %4 %5 Hz, %6, split %7, "
+                                     "transceive %8, echo %9")
+                          .arg(radioName(rig), megahertz(rig.vfoA()), megahertz(rig.vfoB()), mode)
+                          .arg(rig.filterWidth())
+                          .arg(rig.isTransmitting() ? "transmitting" : "receiving")
+                          .arg(rig.isSplit() ? "on" : "off", rig.transceive() ? "on" : "off",
+                               rig.echo() ? "on" : "off")};
+    }
     return {true, QStringLiteral("%1: VFO A %2, VFO B %3, MD%4, %5, split %6, AI%7")
                       .arg(radioName(rig), megahertz(rig.vfoA()), megahertz(rig.vfoB()))
                       .arg(QLatin1Char(rig.mode()))

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -28,6 +29,12 @@ QByteArray escaped(const QByteArray &text)
             out.append("\\x" + QByteArray::number(u, 16).rightJustified(2, '0'));
     }
     return out;
+}
+
+// A CI-V frame in hex: "FE FE 94 E0 03 FD".
+QByteArray hex(const QByteArray &frame)
+{
+    return frame.toHex(' ').toUpper();
 }
 
 void printLine(const QByteArray &line, FILE *stream = stdout)
@@ -52,12 +59,12 @@ QString modelList()
 {
     QStringList lines;
     for (const RadioModel *radio : allRadios()) {
-        const bool isDefault = &defaultRadio(radio->family) == radio;
+        const QByteArray family = familyName(*radio);
+        const bool isDefault = familyDefault(family) == radio;
         lines << QStringLiteral("  %1%2%3")
                      .arg(toString(radio->key), -10)
                      .arg(toString(radio->name))
-                     .arg(isDefault ? QStringLiteral(" (--rig %1)")
-                                          .arg(rigTypeName(radio->family).toLower())
+                     .arg(isDefault ? QStringLiteral(" (--rig %1)").arg(QLatin1String(family))
                                     : QString());
     }
     return lines.join(QLatin1Char('\n'));
@@ -83,7 +90,7 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Show this help."));
     const QCommandLineOption rigOption(
         QStringLiteral("rig"),
-        QStringLiteral("Radio family: k3, k2, kenwood or yaesu (its default model)."),
+        QStringLiteral("Radio family: k3, k2, kenwood, yaesu or icom (its default model)."),
         QStringLiteral("family"));
     const QCommandLineOption modelOption(QStringLiteral("model"),
                                          QStringLiteral("Radio model (see Models below)."),
@@ -107,8 +114,17 @@ int main(int argc, char *argv[])
         QStringLiteral("silent"), QStringLiteral("Never answer, like a radio that is off."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Print every command received and reply sent."));
+    const QCommandLineOption transceiveOption(
+        QStringLiteral("transceive"),
+        QStringLiteral("Icom radios: the \"CI-V Transceive\" setting, on (their default) or off."),
+        QStringLiteral("on|off"));
+    const QCommandLineOption echoOption(
+        QStringLiteral("echo"),
+        QStringLiteral("Icom radios: the \"CI-V USB Echo Back\" setting, on or off (their "
+                       "default)."),
+        QStringLiteral("on|off"));
     parser.addOptions({helpOption, rigOption, modelOption, baudOption, latencyOption, linkOption,
-                       scriptOption, silentOption, verboseOption});
+                       scriptOption, silentOption, verboseOption, transceiveOption, echoOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText());
     if (parser.isSet(helpOption)) {
@@ -125,18 +141,18 @@ int main(int argc, char *argv[])
 
     const RadioModel *radio = &defaultRadio(RigType::K3);
     if (parser.isSet(rigOption)) {
-        const std::optional<RigType> family = rigTypeFromName(parser.value(rigOption).toLatin1());
-        if (!family)
-            return fail(QStringLiteral("unknown rig type '%1'; choose k3, k2, kenwood or yaesu.")
-                            .arg(parser.value(rigOption)));
-        radio = &defaultRadio(*family);
+        radio = familyDefault(parser.value(rigOption).toLatin1());
+        if (!radio)
+            return fail(
+                QStringLiteral("unknown rig type '%1'; choose k3, k2, kenwood, yaesu or icom.")
+                    .arg(parser.value(rigOption)));
     }
     if (parser.isSet(modelOption)) {
         const RadioModel *model = findRadio(parser.value(modelOption).toLatin1());
         if (!model)
             return fail(QStringLiteral("unknown model '%1'; choose one of:\n%2")
                             .arg(parser.value(modelOption), modelList()));
-        if (parser.isSet(rigOption) && model->family != radio->family)
+        if (parser.isSet(rigOption) && familyName(*model) != familyName(*radio))
             return fail(QStringLiteral("the %1 is not of the rig type '%2'.")
                             .arg(toString(model->name), parser.value(rigOption)));
         radio = model;
@@ -152,6 +168,22 @@ int main(int argc, char *argv[])
                         .arg(parser.value(latencyOption)));
 
     RigSimServer server(*radio, baud);
+    // --transceive and --echo: an Icom radio's CI-V menu settings, on or off.
+    using MenuSetting = std::pair<const QCommandLineOption *, void (RigModel::*)(bool)>;
+    for (const auto &[option, set] : {MenuSetting{&transceiveOption, &RigModel::setTransceive},
+                                      MenuSetting{&echoOption, &RigModel::setEcho}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString name = option->names().constFirst();
+        const QString value = parser.value(*option).toLower();
+        if (value != QLatin1String("on") && value != QLatin1String("off"))
+            return fail(
+                QStringLiteral("--%1 needs on or off, not '%2'.").arg(name, parser.value(*option)));
+        if (!radio->civ)
+            return fail(QStringLiteral("--%1 is a CI-V setting; the %2 has none.")
+                            .arg(name, toString(radio->name)));
+        (server.model().*set)(value == QLatin1String("on"));
+    }
     FrontPanel panel(server);
     PanelInput input(panel);
     if (parser.isSet(scriptOption) && !input.addScript(parser.value(scriptOption)))
@@ -173,10 +205,11 @@ int main(int argc, char *argv[])
     server.setSilent(parser.isSet(silentOption));
     server.setLatency(latency);
     if (parser.isSet(verboseOption)) {
+        const auto show = radio->civ ? hex : escaped;
         QObject::connect(&server, &RigSimServer::received, &app,
-                         [](const QByteArray &chunk) { printLine("<< " + escaped(chunk)); });
+                         [show](const QByteArray &chunk) { printLine("<< " + show(chunk)); });
         QObject::connect(&server, &RigSimServer::sent, &app,
-                         [](const QByteArray &reply) { printLine(">> " + escaped(reply)); });
+                         [show](const QByteArray &reply) { printLine(">> " + show(reply)); });
     }
 
     printLine(server.devicePath().toLocal8Bit());

@@ -2,6 +2,7 @@
 
 #include "cat_command.h"
 #include "elecraft_radios.h"
+#include "icom_radios.h"
 #include "kenwood_radios.h"
 #include "yaesu_radios.h"
 
@@ -10,7 +11,11 @@ namespace {
 constexpr const RadioModel *kRadios[] = {
     &kElecraftK3,     &kElecraftK3S,  &kElecraftKX3, &kElecraftKX2,   &kElecraftK2, &kKenwoodTS2000,
     &kKenwoodTS590SG, &kKenwoodTS480, &kYaesuFT991A, &kYaesuFTDX101D, &kYaesuFT891, &kYaesuFT710,
+    &kIcomIC7300,     &kIcomIC705,    &kIcomIC9700,  &kIcomIC7610,
 };
+
+// The Icom radios have no rig type of their own yet: the simulator names their family.
+constexpr std::string_view kIcomFamily = "icom";
 
 // Amateur bands from 160 m to 70 cm (region 1 and 2 edges), and a usual frequency on each.
 constexpr BandPlanRow kBandPlan[] = {
@@ -98,6 +103,22 @@ std::optional<RigType> rigTypeFromName(QByteArrayView name)
     if (n == "yaesu")
         return RigType::Yaesu;
     return std::nullopt;
+}
+
+const RadioModel *familyDefault(QByteArrayView name)
+{
+    if (name.compare(QByteArrayView(kIcomFamily.data(), qsizetype(kIcomFamily.size())),
+                     Qt::CaseInsensitive) == 0)
+        return &kIcomIC7300;
+    const std::optional<RigType> type = rigTypeFromName(name);
+    return type ? &defaultRadio(*type) : nullptr;
+}
+
+QByteArray familyName(const RadioModel &radio)
+{
+    if (radio.civ)
+        return QByteArray(kIcomFamily.data(), qsizetype(kIcomFamily.size()));
+    return rigTypeName(radio.family).toLower().toLatin1();
 }
 
 std::span<const BandPlanRow> bandPlan()

@@ -1,6 +1,17 @@
 #include "radio_state.h"
 
-RadioState::RadioState(const RadioModel &model) : radio(&model) {}
+#include "civ_command.h"
+
+RadioState::RadioState(const RadioModel &model) : radio(&model)
+{
+    if (!model.civ)
+        return;
+    vfo[0] = model.civ->startHz[0];
+    vfo[1] = model.civ->startHz[1];
+    mode[0] = mode[1] = '\x01'; // USB, FIL2 (2.4 kHz)
+    transceive = model.civ->transceive;
+    echo = model.civ->echo;
+}
 
 QByteArray RadioState::value(const CatCommand &row) const
 {

@@ -33,7 +33,13 @@ struct RadioState {
     int k2Level = 0;
     int k3Level = 0;
     bool poweredOn = true;
-    bool bandChangeReport = false;                 // an IF being built reports a band change (K22)
+    bool bandChangeReport = false; // an IF being built reports a band change (K22)
+    // Icom radios: each VFO's filter (FIL1-FIL3) and data mode, and two CI-V menu settings.
+    // Their mode codes are CI-V's (0x01 USB).
+    int filter[2] = {2, 2};
+    bool dataMode[2] = {false, false};
+    bool transceive = false;
+    bool echo = false;
     std::map<std::string_view, QByteArray> values; // by row name
     std::map<int, qint64> bandStack;               // by band in metres
 };

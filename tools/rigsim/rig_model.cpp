@@ -1,6 +1,8 @@
 #include "rig_model.h"
 
 #include "cat_handlers.h"
+#include "civ_command.h"
+#include "icom_radios.h"
 
 #include <algorithm>
 
@@ -13,6 +15,7 @@ void RigModel::setSilent(bool silent)
     m_silent = silent;
     m_pending.clear();
     m_overflow = false;
+    m_civFramer.clear();
 }
 
 QByteArrayList RigModel::feed(QByteArrayView bytes)
@@ -20,6 +23,8 @@ QByteArrayList RigModel::feed(QByteArrayView bytes)
     QByteArrayList out;
     if (m_silent)
         return out;
+    if (radio().civ)
+        return feedCiv(bytes);
     while (!bytes.isEmpty()) {
         const qsizetype end = bytes.indexOf(';');
         const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
@@ -132,57 +137,163 @@ const CatCommand *RigModel::modeRow() const
 
 bool RigModel::knowsMode(char code) const
 {
+    if (radio().civ)
+        return std::any_of(radio().modes.begin(), radio().modes.end(),
+                           [code](const ModeName &m) { return m.code == code; });
     const CatCommand *row = modeRow();
     return row && cat::knowsMode(*row, code);
 }
 
+bool RigModel::tunes(qint64 hz) const
+{
+    return radio().civ ? radio().civ->tunes(hz) : hz > 0 && hz <= radio().maxHz;
+}
+
+// CI-V -----------------------------------------------------------------------------------
+
+QByteArrayList RigModel::feedCiv(QByteArrayView bytes)
+{
+    QByteArrayList out;
+    const CivRadio &civ = *radio().civ;
+    const CivFramer::Result framed = m_civFramer.feed(bytes);
+    for (const QByteArray &frame : framed.frames) {
+        const bool forUs = civ::to(frame) == civ.address;
+        if (!m_state.poweredOn) {
+            // In standby the radio listens for its power-on command alone.
+            if (forUs && civ::body(frame) == QByteArrayView("\x18\x01"))
+                setPower(true);
+            continue;
+        }
+        // On the CI-V bus every station hears every frame, its own too; with "USB Echo Back"
+        // the radio sends a USB controller each frame back, whoever it was for.
+        if (m_state.echo)
+            out.append(frame);
+        if (!forUs)
+            continue; // another radio's, or a transceive frame
+        const Shown before = shown();
+        const std::optional<QByteArray> answer = executeCiv(civ::body(frame));
+        if (answer)
+            out.append(civ::frame(civ::from(frame), civ.address, *answer));
+        out += transceiveReport(before);
+    }
+    return out;
+}
+
+// The reply's body: the row's code and its data for a read, FB or FA for a setting, nothing
+// for the quiet settings (00, 01).
+std::optional<QByteArray> RigModel::executeCiv(QByteArrayView body)
+{
+    const QByteArray ng(1, char(civ::kNg));
+    const CivCommand *row = radio().civ->find(body);
+    if (!row)
+        return ng;
+    const QByteArrayView data = body.sliced(qsizetype(row->code.size()));
+    if (row->access == CivAccess::Read || (row->access == CivAccess::ReadSet && data.isEmpty())) {
+        const std::optional<QByteArray> value =
+            data.isEmpty() && row->handler->read ? row->handler->read(m_state, *row) : std::nullopt;
+        return value ? QByteArray(row->code.data(), qsizetype(row->code.size())) + *value : ng;
+    }
+    const std::optional<unsigned> changes =
+        row->handler->set ? row->handler->set(m_state, *row, data) : std::nullopt;
+    if (row->access == CivAccess::Quiet)
+        return std::nullopt;
+    return changes ? QByteArray(1, char(civ::kOk)) : ng;
+}
+
+RigModel::Shown RigModel::shown() const
+{
+    const int vfo = m_state.rxVfo;
+    return {m_state.vfo[vfo], m_state.mode[vfo], m_state.filter[vfo]};
+}
+
+// With "CI-V Transceive" on, the radio tells every station on the bus (address 00) when the
+// frequency or the mode it shows changes, whether from its panel or by a command.
+QByteArrayList RigModel::transceiveReport(const Shown &before) const
+{
+    QByteArrayList out;
+    if (!radio().civ || !m_state.transceive || !m_state.poweredOn || m_silent)
+        return out;
+    const quint8 address = radio().civ->address;
+    const Shown now = shown();
+    if (now.hz != before.hz)
+        out.append(civ::frame(civ::kBroadcast, address,
+                              QByteArray(1, '\0') + civ::frequencyBytes(now.hz)));
+    if (now.mode != before.mode || now.filter != before.filter)
+        out.append(civ::frame(civ::kBroadcast, address,
+                              QByteArray(1, '\x01') + now.mode + char(now.filter)));
+    return out;
+}
+
 // Front-panel events ---------------------------------------------------------------------
+
+template <typename Event> QByteArrayList RigModel::panelEvent(Event event)
+{
+    const Shown before = shown();
+    const unsigned changes = event();
+    return radio().civ ? transceiveReport(before) : report(changes, false);
+}
 
 QByteArrayList RigModel::turnVfoA(qint64 hz)
 {
-    return report(cat::tuneVfo(m_state, 0, std::clamp<qint64>(hz, 0, radio().maxHz)), false);
+    if (radio().civ && !tunes(hz))
+        return {};
+    return panelEvent(
+        [&] { return cat::tuneVfo(m_state, 0, std::clamp<qint64>(hz, 0, radio().maxHz)); });
 }
 
 QByteArrayList RigModel::turnVfoB(qint64 hz)
 {
-    return report(cat::tuneVfo(m_state, 1, std::clamp<qint64>(hz, 0, radio().maxHz)), false);
+    if (radio().civ && !tunes(hz))
+        return {};
+    return panelEvent(
+        [&] { return cat::tuneVfo(m_state, 1, std::clamp<qint64>(hz, 0, radio().maxHz)); });
 }
 
 QByteArrayList RigModel::selectMode(char mode)
 {
     if (!knowsMode(mode))
         return {};
-    m_state.mode[0] = mode;
-    return report(Mode, false);
+    return panelEvent([&] {
+        if (radio().civ)
+            return icom::selectMode(m_state, m_state.rxVfo, mode, m_state.filter[m_state.rxVfo]);
+        m_state.mode[0] = mode;
+        return unsigned(Mode);
+    });
 }
 
 QByteArrayList RigModel::setTransmit(bool on)
 {
     if (m_state.transmit == on)
         return {};
-    m_state.transmit = on;
-    m_state.keyedByPanel = on;
-    return report(Transmit, false);
+    return panelEvent([&] {
+        m_state.transmit = on;
+        m_state.keyedByPanel = on;
+        return unsigned(Transmit);
+    });
 }
 
 QByteArrayList RigModel::setFilterWidth(int hz)
 {
-    m_state.widthHz[0] = std::clamp(hz, 0, 9999);
-    m_state.values.erase("SH0"); // a Yaesu radio's width index follows the new width
-    return report(Width, false);
+    return panelEvent([&] {
+        m_state.widthHz[shownVfo()] = std::clamp(hz, 0, radio().civ ? 10000 : 9999);
+        m_state.values.erase("SH0"); // a Yaesu radio's width index follows the new width
+        return unsigned(Width);
+    });
 }
 
 QByteArrayList RigModel::selectBand(const BandPlanRow &band)
 {
     if (!cat::covers(radio(), band))
         return {};
-    return report(cat::tuneVfo(m_state, 0, m_state.lastFrequencyOn(band)), false);
+    return panelEvent([&] { return cat::tuneVfo(m_state, 0, m_state.lastFrequencyOn(band)); });
 }
 
 QByteArrayList RigModel::setSplit(bool on)
 {
-    m_state.txVfo = on ? 1 - m_state.rxVfo : m_state.rxVfo;
-    return report(Split, false);
+    return panelEvent([&] {
+        m_state.txVfo = on ? 1 - m_state.rxVfo : m_state.rxVfo;
+        return unsigned(Split);
+    });
 }
 
 void RigModel::setPower(bool on)
@@ -197,4 +308,5 @@ void RigModel::setPower(bool on)
     m_state.poweredOn = on;
     m_pending.clear();
     m_overflow = false;
+    m_civFramer.clear();
 }
