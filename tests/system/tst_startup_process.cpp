@@ -1,3 +1,4 @@
+#include "hamlib_tools.h"
 #include "ports/pty_device.h"
 #include "station_program.h"
 #include "test_data.h"
@@ -7,11 +8,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QSysInfo>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <sys/inotify.h>
@@ -25,7 +29,9 @@ class TestStartupProcess : public QObject {
 private slots:
     void init();
     void cleanup();
+    void startsInOrderServesAndStopsOnSigterm_data();
     void startsInOrderServesAndStopsOnSigterm();
+    void noDisplaySaysHowToRunWithoutAWindow();
     void sigtermDuringStartUpLeavesNothingBehind();
     void signalClosesAStartUpMessage_data();
     void signalClosesAStartUpMessage();
@@ -42,7 +48,8 @@ private:
     static void stop(QProcess &bridge);
     // Starts `exe` (the copy in the test's folder when empty) as a user would; what it says on
     // standard error is kept for errorsOf().
-    void startBridge(QProcess &bridge, const QString &exe = {});
+    // Headless: started with --headless and no display at all; its standard output kept.
+    void startBridge(QProcess &bridge, const QString &exe = {}, bool headless = false);
     static QByteArray errorsOf(QProcess &bridge);
     // After the bridge has ended: no link left behind, a whole config.ini saved.
     void checkNothingLeftBehind();
@@ -53,6 +60,7 @@ private:
     QString m_exe;
     QString m_rigLink;
     std::unique_ptr<QProcess> m_sim;
+    QByteArray m_windowSaved; // the config.ini the windowed start saved
 };
 
 void TestStartupProcess::init()
@@ -103,17 +111,22 @@ void TestStartupProcess::stop(QProcess &bridge)
     QCOMPARE(bridge.exitCode(), 0);
 }
 
-void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe)
+void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe, bool headless)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(display));
+    if (!headless)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_run);
     // The user's own settings folder is the test's, never the real one.
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path() + QStringLiteral("/home-config"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     bridge.setProcessEnvironment(env);
-    bridge.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    bridge.start(exe.isEmpty() ? m_exe : exe, {});
+    bridge.setProcessChannelMode(headless ? QProcess::SeparateChannels
+                                          : QProcess::ForwardedOutputChannel);
+    bridge.start(exe.isEmpty() ? m_exe : exe,
+                 headless ? QStringList{QStringLiteral("--headless")} : QStringList());
     QVERIFY(bridge.waitForStarted(5000));
 }
 
@@ -134,8 +147,16 @@ void TestStartupProcess::checkNothingLeftBehind()
     QCOMPARE(config.readAll().count("\r\n"), 51);
 }
 
+void TestStartupProcess::startsInOrderServesAndStopsOnSigterm_data()
+{
+    QTest::addColumn<bool>("headless");
+    QTest::newRow("window") << false;
+    QTest::newRow("headless, no display") << true;
+}
+
 void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
 {
+    QFETCH(bool, headless);
     const QString rigDevice = QFileInfo(m_rigLink).symLinkTarget();
     QVERIFY(rigDevice.startsWith(QStringLiteral("/dev/pts/")));
     PtyDevice out1, out2; // the equipment on the output ports
@@ -152,6 +173,18 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
         settings.insert("OutputPort" + QByteArray::number(n) + "AutoConnect=", "1");
     }
     writeConfig(settings);
+    // The network doors on ports of their own.
+    quint16 doorPorts[2] = {};
+    for (quint16 &port : doorPorts) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    {
+        QSettings extra(m_dir->path() + QStringLiteral("/ovx2.ini"), QSettings::IniFormat);
+        extra.setValue(QStringLiteral("Network/Port"), doorPorts[0]);
+        extra.setValue(QStringLiteral("XmlRpc/Port"), doorPorts[1]);
+    }
 
     // Watch the openings: the rig's and output ports' devices opened, the links created.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -183,7 +216,7 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     });
 
     QProcess bridge;
-    startBridge(bridge);
+    startBridge(bridge, {}, headless);
     const QStringList expected{
         QStringLiteral("rig"),   QStringLiteral("COM11"),    QStringLiteral("COM12"),
         QStringLiteral("COM13"), QStringLiteral("COM14"),    QStringLiteral("COM15"),
@@ -199,12 +232,75 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     QTRY_COMPARE_WITH_TIMEOUT(three.received(), QByteArray("FA00014074000;"), 5000);
     three.close();
 
+    // Hamlib's rigctl through a port and through both network doors: Elecraft K3 on port 2,
+    // "Hamlib NET rigctl" on the rigctld door, "FLRig" on the XML-RPC door.
+    QString rigctl;
+    OVX2_REQUIRE_HAMLIB_TOOL(rigctl, "rigctl");
+    const QList<QStringList> clients{
+        {QStringLiteral("-m"), QStringLiteral("2029"), QStringLiteral("-s"),
+         QStringLiteral("38400"), QStringLiteral("-r"), m_ports + QStringLiteral("/COM12")},
+        {QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
+         QStringLiteral("127.0.0.1:%1").arg(doorPorts[0])},
+        {QStringLiteral("-m"), QStringLiteral("4"), QStringLiteral("-r"),
+         QStringLiteral("127.0.0.1:%1").arg(doorPorts[1])}};
+    for (const QStringList &client : clients) {
+        QProcess run;
+        run.start(rigctl, client + QStringList{QStringLiteral("f")});
+        QVERIFY(run.waitForFinished(20000));
+        QVERIFY2(run.readAllStandardOutput().trimmed() == "14074000",
+                 qPrintable(client.join(QLatin1Char(' '))));
+    }
+
+    if (headless) {
+        // No window and no display: no platform plugin is ever loaded.
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(bridge.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6Core"));
+        QVERIFY2(!mapped.contains("/platforms/"), "a platform plugin was loaded");
+    }
+
     // SIGTERM: every link removed, the settings saved.
     stop(bridge);
     checkNothingLeftBehind();
     QFile config(m_dir->path() + QStringLiteral("/config.ini"));
     QVERIFY(config.open(QIODevice::ReadOnly));
-    QVERIFY(config.readAll().contains("VirPort3AutoConnect=1\r\n"));
+    // The same settings are saved the same, with or without a window (each run has folders and
+    // devices of its own).
+    const QByteArray saved = config.readAll()
+                                 .replace(QFile::encodeName(m_dir->path()), "<folder>")
+                                 .replace(QFile::encodeName(out1.slavePath()), "<output 1>")
+                                 .replace(QFile::encodeName(out2.slavePath()), "<output 2>");
+    QVERIFY(saved.contains("VirPort3AutoConnect=1\r\n"));
+    if (!headless) {
+        m_windowSaved = saved;
+        return;
+    }
+    QCOMPARE(saved, m_windowSaved);
+    // Every line a terminal shows, one line each, after the terminal's name.
+    const QList<QByteArray> out = bridge.readAllStandardOutput().split('\n');
+    for (const char *line : {"RIG: Loading Virtual Rig", "RIG: Virtual K3 Loaded", "PORT 3: FA;",
+                             "PORT 3: FA00014074000;", "SDR: Published as "})
+        QVERIFY2(std::any_of(out.cbegin(), out.cend(),
+                             [line](const QByteArray &l) { return l.startsWith(line); }),
+                 line);
+}
+
+void TestStartupProcess::noDisplaySaysHowToRunWithoutAWindow()
+{
+    QProcess bridge;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(display));
+    bridge.setProcessEnvironment(env);
+    bridge.start(m_exe, {});
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bridge.exitCode(), 2);
+    const QList<QByteArray> lines = bridge.readAllStandardError().trimmed().split('\n');
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains("ovx2 --headless"), lines.first().constData());
+    QVERIFY(!QFile::exists(m_dir->path() + QStringLiteral("/config.ini"))); // nothing started
 }
 
 void TestStartupProcess::sigtermDuringStartUpLeavesNothingBehind()
