@@ -77,8 +77,8 @@ Bridge::Bridge(const StationSettings &settings, Messenger &messenger, Clock &clo
     m_outputs = std::make_unique<OutputPorts>(OutputPorts::Deps{
         m_settings, {output(0), output(1)}, *m_rigPort, m_rig, m_messenger, m_clock});
 
-    m_rigctlServer = std::make_unique<RigctlServer>(*m_link);
-    m_xmlRpcServer = std::make_unique<XmlRpcServer>(*m_link);
+    m_rigctlServer = std::make_unique<RigctlServer>(*m_link, m_clock);
+    m_xmlRpcServer = std::make_unique<XmlRpcServer>(*m_link, m_clock);
     m_xmlRpcServer->setPermission(m_settings.door(Door::XmlRpc).permission);
     const auto makeDoor = [this](Door door, const QString &title, DoorServer &server) {
         auto made = std::make_unique<NetworkDoor>(NetworkDoor::Deps{

@@ -40,20 +40,20 @@ QString shown(QByteArrayView text)
 
 } // namespace
 
-RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int readTimeoutMs,
-                           QObject *parent)
+RigctlClient::RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, const Clock &clock,
+                           int readTimeoutMs, QObject *parent)
     : QObject(parent), m_number(number), m_socket(socket), m_rig(rig),
-      m_readTimeoutMs(readTimeoutMs)
+      m_readTimeoutMs(readTimeoutMs), m_clock(clock), m_lastActiveMs(clock.now())
 {
     socket->setParent(this);
     // Qt stops taking data from the kernel when this fills: a flood waits in the client's own
     // TCP window, not in the bridge.
     socket->setReadBufferSize(kReadBuffer);
-    m_lastActive.start();
+    m_lastActiveMs = m_clock.now();
     m_deadline.setSingleShot(true);
     connect(socket, &QTcpSocket::readyRead, this, &RigctlClient::readSocket);
     connect(socket, &QTcpSocket::bytesWritten, this, [this] {
-        m_lastActive.start();
+        m_lastActiveMs = m_clock.now();
         if (m_socket && m_socket->bytesToWrite() <= kMaxUnsent) {
             m_stalled = false;
             schedule();
@@ -95,7 +95,7 @@ void RigctlClient::readSocket()
 {
     while (m_socket && !m_closing && m_queue.size() < kMaxQueued &&
            m_socket->bytesAvailable() > 0) {
-        m_lastActive.start();
+        m_lastActiveMs = m_clock.now();
         takeLines(m_socket->read(kChunk));
     }
     schedule();
@@ -253,7 +253,7 @@ void RigctlClient::askNext()
             return;
         }
         m_running->asked = *missing;
-        m_deadline.start(m_readTimeoutMs);
+        m_clock.start(m_deadline, m_readTimeoutMs);
         m_rig.ask(source(), *missing);
         return;
     }
@@ -354,7 +354,7 @@ void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &o
         return;
     const QByteArray text = rigctl::formatAnswer(parsed, outcome);
     m_socket->write(text);
-    m_lastActive.start();
+    m_lastActiveMs = m_clock.now();
     emit traffic(m_number, TrafficDirection::ToClient, shown(text));
     if (m_socket->bytesToWrite() > kMaxUnsent && !m_stalled) {
         m_stalled = true;

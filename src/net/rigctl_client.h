@@ -3,7 +3,8 @@
 #include "net/rigctl_protocol.h"
 #include "rig/rig_access.h"
 
-#include <QElapsedTimer>
+#include "platform/clock.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
@@ -34,8 +35,8 @@ public:
     // Commands answered in one turn of the event loop before the other clients get theirs.
     static constexpr int kBatch = 16;
 
-    RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, int readTimeoutMs,
-                 QObject *parent = nullptr);
+    RigctlClient(int number, QTcpSocket *socket, RigAccess &rig, const Clock &clock,
+                 int readTimeoutMs, QObject *parent = nullptr);
     ~RigctlClient() override;
 
     int number() const { return m_number; }
@@ -44,7 +45,7 @@ public:
     // Nothing of this client waits for the bridge: no command, no unread or unsent bytes.
     bool isIdle() const;
     // How long since the client last sent or was sent anything.
-    qint64 idleNs() const { return m_lastActive.nsecsElapsed(); }
+    double idleMs() const { return m_clock.now() - m_lastActiveMs; }
     // Closes the connection without a word and says it is gone.
     void evict();
 
@@ -92,7 +93,8 @@ private:
     rigctl::ClientState m_state;
     QByteArray m_line;
     bool m_firstLine = true;
-    QElapsedTimer m_lastActive;
+    const Clock &m_clock;
+    double m_lastActiveMs = 0;
     qsizetype m_discarding = -1; // bytes of an overlong line discarded so far, -1 when none
     QList<rigctl::Parsed> m_queue;
     std::optional<Running> m_running;

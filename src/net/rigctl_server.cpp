@@ -8,7 +8,8 @@
 
 #include <unistd.h>
 
-RigctlServer::RigctlServer(RigAccess &rig, QObject *parent) : DoorServer(parent), m_rig(rig)
+RigctlServer::RigctlServer(RigAccess &rig, const Clock &clock, QObject *parent)
+    : DoorServer(parent), m_rig(rig), m_clock(clock)
 {
     m_server.setMaxPendingConnections(kMaxClients);
     connect(&m_server, &QTcpServer::newConnection, this, &RigctlServer::acceptClients);
@@ -80,7 +81,7 @@ void RigctlServer::acceptClients()
             continue;
         }
         const int number = m_nextNumber++;
-        auto *c = new RigctlClient(number, socket, m_rig, m_readTimeoutMs, this);
+        auto *c = new RigctlClient(number, socket, m_rig, m_clock, m_readTimeoutMs, this);
         connect(c, &RigctlClient::traffic, this, &RigctlServer::traffic);
         connect(c, &RigctlClient::gone, this, &RigctlServer::clientGone);
         m_clients.insert(number, c);
@@ -115,7 +116,7 @@ bool RigctlServer::makeRoom()
 {
     RigctlClient *oldest = nullptr;
     for (RigctlClient *c : std::as_const(m_clients)) {
-        if (c->isIdle() && (!oldest || c->idleNs() > oldest->idleNs()))
+        if (c->isIdle() && (!oldest || c->idleMs() > oldest->idleMs()))
             oldest = c;
     }
     if (!oldest) {
@@ -129,7 +130,7 @@ bool RigctlServer::makeRoom()
                  QStringLiteral("Closed client #%1, idle for %2 s, to make room for a new "
                                 "connection (%3 clients are connected)")
                      .arg(oldest->number())
-                     .arg(oldest->idleNs() / 1000000000)
+                     .arg(qint64(oldest->idleMs() / 1000))
                      .arg(kMaxClients));
     oldest->evict();
     return true;

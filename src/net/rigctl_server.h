@@ -2,6 +2,7 @@
 
 #include "net/door_server.h"
 #include "net/rigctl_client.h"
+#include "platform/clock.h"
 #include "rig/request_tracker.h"
 
 #include <QHostAddress>
@@ -25,7 +26,8 @@ public:
     // Clients served at once; a newcomer past this takes the place of the one idle longest.
     static constexpr int kMaxClients = 64;
 
-    explicit RigctlServer(RigAccess &rig, QObject *parent = nullptr);
+    explicit RigctlServer(RigAccess &rig, const Clock &clock = systemClock(),
+                          QObject *parent = nullptr);
     ~RigctlServer() override;
 
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
@@ -48,6 +50,7 @@ private:
     RigctlClient *client(const Source &source) const;
 
     RigAccess &m_rig;
+    const Clock &m_clock;
     QTcpServer m_server;
     QMap<int, RigctlClient *> m_clients;
     int m_nextNumber = 1;

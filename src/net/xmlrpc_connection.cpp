@@ -16,10 +16,10 @@ QString callText(const XmlRpcCall &call)
 } // namespace
 
 XmlRpcConnection::XmlRpcConnection(int number, QTcpSocket *socket, RigAccess &rig,
-                                   int stepTimeoutMs)
-    : QObject(socket), m_number(number), m_rig(rig), m_stepTimeoutMs(stepTimeoutMs)
+                                   const Clock &clock, int stepTimeoutMs)
+    : QObject(socket), m_number(number), m_rig(rig), m_stepTimeoutMs(stepTimeoutMs), m_clock(clock)
 {
-    m_lastActive.start();
+    m_lastActiveMs = m_clock.now();
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         const xmlrpc::Step *step = current();
@@ -49,7 +49,7 @@ bool XmlRpcConnection::enqueue(XmlRpcCall call, bool closeAfter, const QString &
     if (m_queue.size() >= kMaxQueued)
         return false;
     m_queue.append({std::move(call), closeAfter, malformed});
-    m_lastActive.start();
+    m_lastActiveMs = m_clock.now();
     pump();
     return true;
 }
@@ -111,10 +111,10 @@ void XmlRpcConnection::advance()
                     ++run.next;
                     continue;
                 }
-                m_deadline.start(m_stepTimeoutMs);
+                m_clock.start(m_deadline, m_stepTimeoutMs);
                 m_rig.ask(source(), step->text);
             } else {
-                m_deadline.start(m_stepTimeoutMs);
+                m_clock.start(m_deadline, m_stepTimeoutMs);
                 m_rig.set(source(), step->text);
             }
             return; // the rig's answer may have come already, and this call gone with it
@@ -214,7 +214,7 @@ void XmlRpcConnection::end(XmlRpcValue result, const QString &fault)
             xmlrpc::faultBody(-1, method.isEmpty() ? fault : method + QLatin1String(": ") + fault);
     }
     emit traffic(m_number, TrafficDirection::FromClient, line);
-    m_lastActive.start();
+    m_lastActiveMs = m_clock.now();
     emit answered(body, run.queued.closeAfter);
     if (run.queued.closeAfter)
         m_closing = true;

@@ -4,7 +4,8 @@
 #include "net/xmlrpc_methods.h"
 #include "rig/rig_access.h"
 
-#include <QElapsedTimer>
+#include "platform/clock.h"
+
 #include <QList>
 #include <QObject>
 #include <QTcpSocket>
@@ -23,7 +24,8 @@ public:
     // its answers is cut off.
     static constexpr int kMaxQueued = 4;
 
-    XmlRpcConnection(int number, QTcpSocket *socket, RigAccess &rig, int stepTimeoutMs);
+    XmlRpcConnection(int number, QTcpSocket *socket, RigAccess &rig, const Clock &clock,
+                     int stepTimeoutMs);
     ~XmlRpcConnection() override;
 
     int number() const { return m_number; }
@@ -31,7 +33,7 @@ public:
     void setPermission(Permission permission) { m_permission = permission; }
     // No call running or waiting; for how long.
     bool isIdle() const { return !m_running && m_queue.isEmpty(); }
-    qint64 idleMs() const { return m_lastActive.elapsed(); }
+    qint64 idleMs() const { return qint64(m_clock.now() - m_lastActiveMs); }
 
     // A call to answer after those waiting (at once when none waits); false when too many wait.
     // closeAfter: the connection closes once it is answered (the client said Connection: close).
@@ -82,7 +84,8 @@ private:
     QList<Queued> m_queue;
     std::optional<Running> m_running;
     QTimer m_deadline;
-    QElapsedTimer m_lastActive;
+    const Clock &m_clock;
+    double m_lastActiveMs = 0;
     bool m_pumping = false;
     bool m_closing = false;
 };

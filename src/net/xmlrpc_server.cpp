@@ -135,8 +135,8 @@ struct XmlRpcServer::Refusal {
     QString why;
 };
 
-XmlRpcServer::XmlRpcServer(RigAccess &rig, QObject *parent)
-    : DoorServer(parent), m_rig(rig),
+XmlRpcServer::XmlRpcServer(RigAccess &rig, const Clock &clock, QObject *parent)
+    : DoorServer(parent), m_rig(rig), m_clock(clock),
       m_peerUid([](const QTcpSocket &socket) { return loopbackPeerUid(socket); })
 {
     connect(&rig, &RigAccess::replied, this, [this](const Source &source, const QByteArray &reply) {
@@ -279,7 +279,7 @@ bool XmlRpcServer::admit(QTcpSocket *socket)
     socket->setReadBufferSize(kMaxRequest + 1);
     const int number = m_nextNumber++;
     auto *state = new SocketState(socket);
-    auto *c = new XmlRpcConnection(number, socket, m_rig, m_stepTimeoutMs);
+    auto *c = new XmlRpcConnection(number, socket, m_rig, m_clock, m_stepTimeoutMs);
     state->connection = c;
     c->setPermission(m_permission);
     connect(c, &XmlRpcConnection::traffic, this, &XmlRpcServer::traffic);
@@ -301,7 +301,7 @@ bool XmlRpcServer::admit(QTcpSocket *socket)
                              .arg(kMaxRequest));
             cutOff(socket, m_http.get());
         } else if (!state->stall.isActive()) {
-            state->stall.start(m_requestTimeoutMs);
+            m_clock.start(state->stall, m_requestTimeoutMs);
         }
     });
     connect(&state->stall, &QTimer::timeout, socket, [this, socket, number] {

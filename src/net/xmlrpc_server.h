@@ -2,6 +2,7 @@
 
 #include "net/door_server.h"
 #include "net/rigctl_client.h"
+#include "platform/clock.h"
 #include "rig/rig_access.h"
 
 #include <QHostAddress>
@@ -46,7 +47,8 @@ public:
     // The user a peer's program on this machine runs as; nullopt when it cannot be told.
     using PeerUid = std::function<std::optional<uint>(const QTcpSocket &)>;
 
-    explicit XmlRpcServer(RigAccess &rig, QObject *parent = nullptr);
+    explicit XmlRpcServer(RigAccess &rig, const Clock &clock = systemClock(),
+                          QObject *parent = nullptr);
     ~XmlRpcServer() override;
 
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
@@ -85,6 +87,7 @@ private:
     void note(int client, const QString &text);
 
     RigAccess &m_rig;
+    const Clock &m_clock;
     std::unique_ptr<Http> m_http;
     QPointer<QTcpServer> m_listener;
     QMap<int, XmlRpcConnection *> m_clients;
