@@ -3,6 +3,8 @@
 #include "ports/serial_port.h"
 
 class QSerialPort;
+class QSocketNotifier;
+class QTimer;
 
 // SerialPort on QSerialPort. A name starting with '/' is a device path used as it stands, so a
 // pseudo-terminal or a symlink (the rig simulator) works as a rig port.
@@ -25,6 +27,7 @@ public:
     void SetLineB(bool on) override;
     void IgnoreInput() override;
     void FlushWrites(int msecs) override;
+    void GatherInputFor(int msecs) override;
     QString ErrorString() const override;
 
     struct Mode {
@@ -43,8 +46,11 @@ private:
     void applyMode();
     void onError(int error);
     void endPull();
+    void endGather();
+    QSocketNotifier *readNotifier() const;
 
     QSerialPort *m_port;
+    QTimer *m_gather;
     mutable QStringList m_portNames; // as PortCount() last listed them
     Mode m_mode{9600, 'N', 8, 1};
     bool m_pulling = false;

@@ -34,6 +34,11 @@ public:
     virtual void IgnoreInput() = 0;
     // Waits (bounded) until what was written has left, before the caller blocks its thread.
     virtual void FlushWrites(int msecs) = 0;
+    // The caller needs nothing that arrives in the next `msecs` (the rig is still answering what
+    // was written): what comes meanwhile is read then, all at once, so that a rig answering a
+    // batch of queries wakes the program once rather than once a reply. A later call moves that
+    // time; 0 or less reads everything as it comes again. Nothing is lost either way.
+    virtual void GatherInputFor(int /*msecs*/) {}
     virtual QString ErrorString() const = 0;
 
 signals:
