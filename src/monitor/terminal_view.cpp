@@ -50,10 +50,13 @@ TerminalView::TerminalView(TerminalModel &model, QWidget *parent)
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &TerminalView::refresh);
-    // A burst of traffic is shown once, after the burst or kRefreshMs into it.
+    m_turnEnd.setSingleShot(true);
+    m_turnEnd.setInterval(0);
+    connect(&m_turnEnd, &QTimer::timeout, this, &TerminalView::endOfTurn);
     connect(&model, &TerminalModel::appended, this, [this] {
-        if (!m_refresh.isActive())
-            m_refresh.start();
+        ++m_linesThisTurn;
+        if (!m_turnEnd.isActive())
+            m_turnEnd.start();
     });
     connect(this, &QAbstractItemView::doubleClicked, this, &TerminalView::offerWhole);
     refresh();
@@ -65,21 +68,50 @@ int TerminalView::textMargin() const
     return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
 }
 
+void TerminalView::endOfTurn()
+{
+    // Several lines in one turn after a quiet spell are a batch read whole (a rig's replies to a
+    // poll): shown at once, without waking the program again for them. A single line may be the
+    // first of a stream coming piece by piece: the stream is shown kRefreshMs into it.
+    const bool batch = m_linesThisTurn > 1;
+    m_linesThisTurn = 0;
+    if (m_refresh.isActive())
+        return;
+    if (batch && m_shownAt.elapsed() >= kRefreshMs)
+        refresh();
+    else
+        m_refresh.start();
+}
+
 void TerminalView::refresh()
 {
-    QStringList lines;
-    lines.reserve(m_model.lineCount());
-    const QFontMetrics metrics = fontMetrics();
-    int widest = 0;
-    for (int i = 0; i < m_model.lineCount(); ++i) {
-        lines.append(QString::fromLatin1(m_model.line(i)));
-        widest = qMax(widest, metrics.horizontalAdvance(lines.last()));
-    }
-    m_delegate->width = widest + 2 * textMargin() + 1;
+    m_shownAt.start();
     // A user reading the end of a long line keeps reading it while new lines arrive.
     const int sideways = horizontalScrollBar()->value();
-    m_shown->setStringList(lines);
-    chooseScrollBar(); // the rows' height is known once there are rows
+    // With the rig idle, a poll mostly brings back the very lines shown: nothing to lay out or
+    // paint again then.
+    if (m_stale || m_model.lines() != m_shownLines) {
+        m_stale = false;
+        m_shownLines = m_model.lines();
+        QStringList lines;
+        lines.reserve(m_shownLines.size());
+        const QFontMetrics metrics = fontMetrics();
+        QHash<QByteArray, int> widths; // of these lines only, so that it never grows past them
+        widths.reserve(m_shownLines.size());
+        int widest = 0;
+        for (const QByteArray &line : std::as_const(m_shownLines)) {
+            lines.append(QString::fromLatin1(line));
+            int width = m_widths.value(line, -1);
+            if (width < 0)
+                width = metrics.horizontalAdvance(lines.last());
+            widths.insert(line, width);
+            widest = qMax(widest, width);
+        }
+        m_widths.swap(widths);
+        m_delegate->width = widest + 2 * textMargin() + 1;
+        m_shown->setStringList(lines);
+        chooseScrollBar(); // the rows' height is known once there are rows
+    }
     if (m_model.lineCount() > TerminalModel::kLinesInView)
         scrollTo(m_shown->index(m_model.topLine()), QAbstractItemView::PositionAtTop);
     horizontalScrollBar()->setValue(sideways);
@@ -174,6 +206,9 @@ void TerminalView::resizeEvent(QResizeEvent *event)
 void TerminalView::changeEvent(QEvent *event)
 {
     QListView::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_widths.clear();
+        m_stale = true;
         refresh();
+    }
 }

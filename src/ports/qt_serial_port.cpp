@@ -2,11 +2,35 @@
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <poll.h>
 
-QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this))
+namespace {
+
+constexpr int kLongestGatherMs = 500;
+// Half of what a terminal's line discipline holds unread (N_TTY_BUF_SIZE).
+constexpr qint64 kGatherBytes = 2048;
+constexpr qint64 kBitsPerCharacter = 10; // start bit, eight data bits, stop bit
+
+// The longest a gathering may last at `baud`: never so long that the kernel's receive buffer
+// could fill meanwhile, and never past half a second.
+int maxGatherMs(qint32 baud)
 {
+    if (baud <= 0)
+        return 0;
+    return int(std::min<qint64>(kLongestGatherMs, kGatherBytes * kBitsPerCharacter * 1000 / baud));
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(QObject *parent)
+    : SerialPort(parent), m_port(new QSerialPort(this)), m_gather(new QTimer(this))
+{
+    m_gather->setSingleShot(true);
+    connect(m_gather, &QTimer::timeout, this, &QtSerialPort::endGather);
     connect(m_port, &QSerialPort::readyRead, this, [this] {
         if (m_ignoreInput) {
             m_port->skip(m_port->bytesAvailable());
@@ -107,6 +131,7 @@ bool QtSerialPort::Open(const QString &name)
 
 bool QtSerialPort::Close()
 {
+    m_gather->stop();
     if (m_port->isOpen())
         m_port->close();
     return !m_port->isOpen();
@@ -157,6 +182,44 @@ void QtSerialPort::IgnoreInput()
     m_ignoreInput = true;
     if (m_port->isOpen())
         m_port->skip(m_port->bytesAvailable());
+}
+
+QSocketNotifier *QtSerialPort::readNotifier() const
+{
+    // QSerialPort reads through a notifier of its own, made when the port opens. It has no call
+    // to stop reading for a while, only one to start again (setReadBufferSize, below).
+    const auto notifiers = m_port->findChildren<QSocketNotifier *>(Qt::FindDirectChildrenOnly);
+    for (QSocketNotifier *notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Read)
+            return notifier;
+    }
+    return nullptr;
+}
+
+void QtSerialPort::GatherInputFor(int msecs)
+{
+    if (!m_port->isOpen() || m_ignoreInput)
+        return;
+    msecs = std::min(msecs, maxGatherMs(m_mode.baud));
+    QSocketNotifier *reader = msecs > 0 ? readNotifier() : nullptr;
+    if (!reader) {
+        // Not gathering (or a Qt that reads otherwise): everything is read as it comes.
+        if (m_gather->isActive()) {
+            m_gather->stop();
+            endGather();
+        }
+        return;
+    }
+    reader->setEnabled(false); // the kernel keeps what arrives meanwhile
+    m_gather->start(msecs);
+}
+
+void QtSerialPort::endGather()
+{
+    // QSerialPort watches the device again; what waits is read in the next turn of the event
+    // loop, without the program going to sleep first.
+    if (m_port->isOpen())
+        m_port->setReadBufferSize(m_port->readBufferSize());
 }
 
 QString QtSerialPort::ErrorString() const

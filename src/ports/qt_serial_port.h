@@ -3,6 +3,8 @@
 #include "ports/serial_port.h"
 
 class QSerialPort;
+class QSocketNotifier;
+class QTimer;
 
 // SerialPort on QSerialPort. A name starting with '/' is a device path used as it stands, so a
 // pseudo-terminal or a symlink (the rig simulator) works as a rig port.
@@ -24,6 +26,7 @@ public:
     void SetLineA(bool on) override;
     void SetLineB(bool on) override;
     void IgnoreInput() override;
+    void GatherInputFor(int msecs) override;
     QString ErrorString() const override;
 
     struct Mode {
@@ -41,8 +44,11 @@ public:
 private:
     void applyMode();
     void onError(int error);
+    void endGather();
+    QSocketNotifier *readNotifier() const;
 
     QSerialPort *m_port;
+    QTimer *m_gather;
     mutable QStringList m_portNames; // as PortCount() last listed them
     Mode m_mode{9600, 'N', 8, 1};
     bool m_ignoreInput = false;

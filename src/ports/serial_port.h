@@ -31,6 +31,11 @@ public:
     // For a port that only sends: from now on what arrives is thrown away as it comes, so that
     // equipment talking to a port nobody reads cannot fill memory.
     virtual void IgnoreInput() = 0;
+    // The caller needs nothing that arrives in the next `msecs` (the rig is still answering what
+    // was written): what comes meanwhile is read then, all at once, so that a rig answering a
+    // batch of queries wakes the program once rather than once a reply. A later call moves that
+    // time; 0 or less reads everything as it comes again. Nothing is lost either way.
+    virtual void GatherInputFor(int /*msecs*/) {}
     virtual QString ErrorString() const = 0;
 
 signals:
