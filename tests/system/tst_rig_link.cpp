@@ -31,26 +31,13 @@ private slots:
     void autoInformationReachesOnlyHeldPorts();
     void unclaimedReplyGoesToPort1();
     void pollingKeepsItsIntervalUnderTraffic();
-    void pollIntervalAppliesAtOnce();
     void pokesFasterThanTheLineStayBounded();
-    void portsRefusedWhileTheRigIsClosed();
-    void removalRefusedWhileHeld();
+    void portsRefusedWhileClosedOrHeld();
 
 private:
     ConnectedBridge &connected(RigType type);
     std::map<RigType, std::unique_ptr<ConnectedBridge>> m_bridges;
 };
-
-namespace {
-
-void addTypes()
-{
-    QTest::addColumn<RigType>("type");
-    for (RigType t : {RigType::K3, RigType::Yaesu, RigType::Kenwood, RigType::K2})
-        QTest::newRow(qPrintable(rigTypeName(t))) << t;
-}
-
-} // namespace
 
 ConnectedBridge &TestRigLink::connected(RigType type)
 {
@@ -67,39 +54,30 @@ ConnectedBridge &TestRigLink::connected(RigType type)
 void TestRigLink::connectionFillsWhatTheTypeKeeps_data()
 {
     QTest::addColumn<RigType>("type");
-    QTest::addColumn<QList<Entry>>("filled"); // by the load queries and the first polls
-    QList<Entry> k3;
-    for (const EntryRow &row : kEntries) {
-        if (row.entry != Entry::KP && row.entry != Entry::TX)
-            k3 << row.entry;
-    }
-    QTest::newRow("K3") << RigType::K3 << k3;
-    // The FT-991 answers FR with "?;", so its FR entry stays empty.
-    QTest::newRow("Yaesu") << RigType::Yaesu
-                           << QList<Entry>{Entry::FA, Entry::FB, Entry::FT, Entry::ID,
-                                           Entry::IF, Entry::KP, Entry::TX};
-    QTest::newRow("Kenwood") << RigType::Kenwood
-                             << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
-                                             Entry::ID, Entry::IF, Entry::MD, Entry::PA, Entry::RA};
-    QTest::newRow("K2") << RigType::K2
-                        << QList<Entry>{Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::FW,
-                                        Entry::ID, Entry::IF, Entry::BG, Entry::MD, Entry::PA,
-                                        Entry::RA, Entry::SM, Entry::TQ};
+    QTest::addColumn<int>("filled"); // entries the load queries and the first polls fill
+    // All but KP and TX on a K3; the FT-991 answers FR with "?;", so its FR entry stays empty.
+    QTest::newRow("K3") << RigType::K3 << int(std::size(kEntries)) - 2;
+    QTest::newRow("Yaesu") << RigType::Yaesu << 7;
+    QTest::newRow("Kenwood") << RigType::Kenwood << 10;
+    QTest::newRow("K2") << RigType::K2 << 13;
 }
 
 void TestRigLink::connectionFillsWhatTheTypeKeeps()
 {
     QFETCH(RigType, type);
-    QFETCH(QList<Entry>, filled);
+    QFETCH(int, filled);
     ConnectedBridge &b = connected(type);
     QVERIFY(b.settleRig());
+    int count = 0;
     for (const EntryRow &row : kEntries) {
         const QByteArray got = b.bridge().rig().get(row.entry);
-        if (filled.contains(row.entry))
+        count += !got.isEmpty();
+        if (!got.isEmpty())
             QTRY_COMPARE(b.bridge().rig().get(row.entry), b.simReply(queryOf(row.entry)));
-        else
-            QVERIFY2(got.isEmpty(), row.mnemonic.data());
     }
+    QCOMPARE(count, filled);
+    QVERIFY(!b.bridge().rig().get(Entry::FA).isEmpty() &&
+            !b.bridge().rig().get(Entry::IF).isEmpty());
 }
 
 void TestRigLink::pollingByTypeAndState_data()
@@ -107,7 +85,6 @@ void TestRigLink::pollingByTypeAndState_data()
     // Each state once, and transmit both as an Elecraft reports it and from the indicator.
     QTest::addColumn<RigType>("type");
     QTest::addColumn<QString>("state");
-    QTest::newRow("K3 receive") << RigType::K3 << "receive";
     QTest::newRow("Yaesu with SDR") << RigType::Yaesu << "sdr";
     QTest::newRow("K2 transmit") << RigType::K2 << "transmit";
     QTest::newRow("Kenwood transmit") << RigType::Kenwood << "transmit";
@@ -119,8 +96,7 @@ void TestRigLink::pollingByTypeAndState()
     QFETCH(QString, state);
     // The writes of one tick, run together: the family's for that state, and nothing else.
     const QByteArray polled =
-        pollWrites(state == QLatin1String("transmit"), state == QLatin1String("sdr"), type)
-                                  .join();
+        pollWrites(state == QLatin1String("transmit"), state == QLatin1String("sdr"), type).join();
     QVERIFY(!polled.isEmpty());
     ConnectedBridge &b = connected(type);
     b.bridge().setPollInterval(100);
@@ -155,7 +131,9 @@ void TestRigLink::pollingByTypeAndState()
 
 void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu_data()
 {
-    addTypes();
+    QTest::addColumn<RigType>("type");
+    QTest::newRow("Yaesu") << RigType::Yaesu;
+    QTest::newRow("Kenwood") << RigType::Kenwood;
 }
 
 void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu()
@@ -222,8 +200,7 @@ void TestRigLink::unclaimedReplyGoesToPort1()
 
 void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
 {
-    // A program that sends a setting every 100 ms used to hold polling off entirely: each
-    // command started the interval afresh. Polling now keeps its pace.
+    // A program sending a setting every 100 ms does not hold polling off.
     ConnectedBridge &b = connected(RigType::K3);
     StationProgram &one = b.program(1);
     QTimer &timer1 = b.bridge().pollTimer();
@@ -240,19 +217,9 @@ void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
     one.write("FB00014080000;");
     QVERIFY(b.settle(1));
     QVERIFY(timer1.isActive());
-    b.bridge().setPollInterval(200);
-}
-
-void TestRigLink::pollIntervalAppliesAtOnce()
-{
-    ConnectedBridge &b = connected(RigType::K3);
-    QTimer &timer = b.bridge().pollTimer();
-    b.bridge().setPollInterval(5000);
-    QCOMPARE(timer.interval(), testClock().realMs(5000));
-    QVERIFY(timer.isActive());
-    b.bridge().setPollInterval(50); // below the range: its lowest
+    b.bridge().setPollInterval(50); // below the range: its lowest, at once
     QCOMPARE(b.bridge().settings().pollInterval, 100);
-    QCOMPARE(timer.interval(), testClock().realMs(100));
+    QCOMPARE(timer1.interval(), testClock().realMs(100));
     b.bridge().setPollInterval(200);
 }
 
@@ -277,32 +244,26 @@ void TestRigLink::pokesFasterThanTheLineStayBounded()
     QTRY_COMPARE(b.bridge().rig().get(Entry::FA), QByteArray("FA00014049990;"));
 }
 
-void TestRigLink::portsRefusedWhileTheRigIsClosed()
+void TestRigLink::portsRefusedWhileClosedOrHeld()
 {
-    ConnectedBridge b(RigType::K3); // never connected
+    ConnectedBridge closed(RigType::K3); // never connected
     for (int n = 1; n <= 5; ++n) {
-        b.bridge().togglePort(n);
-        QCOMPARE(b.messenger().shown.size(), n);
-        QCOMPARE(b.messenger().shown.last().title, QStringLiteral("Warning"));
-        QCOMPARE(b.messenger().shown.last().text, n <= 2 ? QStringLiteral("Connect to rig first")
-                                                         : QStringLiteral("Connect to K3 first"));
-        QVERIFY(!b.bridge().appPort(n).IsCreated());
+        closed.bridge().togglePort(n);
+        QCOMPARE(closed.messenger().shown.size(), n);
+        QCOMPARE(closed.messenger().shown.last().title, QStringLiteral("Warning"));
+        QCOMPARE(closed.messenger().shown.last().text, n <= 2
+                                                           ? QStringLiteral("Connect to rig first")
+                                                           : QStringLiteral("Connect to K3 first"));
+        QVERIFY(!closed.bridge().appPort(n).IsCreated());
     }
-}
-
-void TestRigLink::removalRefusedWhileHeld()
-{
     ConnectedBridge &b = connected(RigType::K3);
     StationProgram &five = b.program(5);
     b.messenger().shown.clear();
     b.bridge().togglePort(5);
     QCOMPARE(b.messenger().shown.size(), 1);
-    QCOMPARE(b.messenger().shown.first().title, QStringLiteral("Warning"));
     QCOMPARE(b.messenger().shown.first().text,
              QStringLiteral("Port cannot be deleted: the port is open."));
-    QVERIFY(b.bridge().appPort(5).IsCreated());
-    // The port keeps working.
-    five.write("FA;");
+    five.write("FA;"); // the port keeps working
     QTRY_VERIFY(five.received().startsWith("FA000"));
     b.closeProgram(5);
     b.bridge().togglePort(5);

