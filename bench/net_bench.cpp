@@ -214,10 +214,10 @@ bool NetBench::connectBridge()
             &server, &RigSimServer::received, &server,
             [this](const QByteArray &chunk) { m_rvmAtRig += int(chunk.count("RVM;")); });
     });
-    m_form.window().controls().rig->ComboPort->setEditText(rig);
-    m_form.window().controls().rig->btnOpen->click();
+    m_form.window().controls().rig->portName->setEditText(rig);
+    m_form.window().controls().rig->connectButton->click();
     for (int n = 1; n <= 5; ++n)
-        m_form.window().controls().appFrame(n)->btnCreatePort->click();
+        m_form.window().controls().appFrame(n)->connectButton->click();
     return m_form.bridge().rigPort().IsOpened() &&
            QTest::qWaitFor([&] { return !m_form.bridge().rig().get(Entry::FA).isEmpty(); }, 5000);
 }

@@ -207,7 +207,7 @@ private:
         m_sim->invoke([&ns](RigSimServer &) { ns = threadCpuNs(); });
         return ns;
     }
-    void setPollInterval(int ms) { m_form.window().controls().polling->VScrollPoll->setValue(ms); }
+    void setPollInterval(int ms) { m_form.window().controls().polling->stepper->setValue(ms); }
 
     Options m_options;
     WindowedStation m_form;
@@ -236,15 +236,15 @@ bool Bench::connectBridge()
         QObject::disconnect(&server, nullptr, m_sim.get(), nullptr);
         QObject::connect(&server, &RigSimServer::received, &server, [this] { ++m_pollsAtRig; });
     });
-    m_form.window().controls().rig->ComboPort->setEditText(rig);
-    m_form.window().controls().rig->btnOpen->click(); // the connection sequence, about 2.5 s
+    m_form.window().controls().rig->portName->setEditText(rig);
+    m_form.window().controls().rig->connectButton->click(); // the connection sequence, about 2.5 s
     if (!m_form.bridge().rigPort().IsOpened()) {
         std::fprintf(stderr, "the bridge did not connect to the simulated K3\n");
         return false;
     }
     for (int n = 1; n <= kAppPorts; ++n)
-        m_form.window().controls().appFrame(n)->btnCreatePort->click();
-    m_form.window().controls().sdr->btnCreatePort7->click();
+        m_form.window().controls().appFrame(n)->connectButton->click();
+    m_form.window().controls().sdr->connectButton->click();
     for (int n = 1; n <= kAppPorts; ++n) {
         if (!m_form.bridge().appPort(n).IsCreated()) {
             std::fprintf(stderr, "application port %d was not created\n", n);

@@ -222,17 +222,17 @@ bool QueueBench::connectBridge()
             });
     });
     const Controls &controls = m_form.window().controls();
-    controls.rig->cbBaudRate->setCurrentText(QString::number(m_baud));
-    controls.rig->ComboPort->setEditText(rig);
-    controls.rig->btnOpen->click();
+    controls.rig->baudRate->setCurrentText(QString::number(m_baud));
+    controls.rig->portName->setEditText(rig);
+    controls.rig->connectButton->click();
     if (!bridge().rigPort().IsOpened()) {
         std::fprintf(stderr, "the bridge did not connect to the simulated K3 at %d baud\n", m_baud);
         return false;
     }
-    controls.polling->VScrollPoll->setValue(kPollMs);
+    controls.polling->stepper->setValue(kPollMs);
     for (int n : {1, kProbePort})
-        controls.appFrame(n)->btnCreatePort->click();
-    controls.sdr->btnCreatePort7->click();
+        controls.appFrame(n)->connectButton->click();
+    controls.sdr->connectButton->click();
     return bridge().appPort(1).IsCreated() && bridge().appPort(kProbePort).IsCreated() &&
            bridge().sdrPort().IsCreated();
 }

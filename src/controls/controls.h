@@ -26,14 +26,14 @@ struct Controls {
     std::array<OutputPortFrame *, 2> outputs{};
     NetworkFrame *network = nullptr; // the rigctld door
     NetworkFrame *xmlrpc = nullptr;  // the XML-RPC door
-    QCheckBox *chkOnTop = nullptr;
-    QCheckBox *chkOVXmin = nullptr;
-    QCheckBox *chkLaunchPSDR = nullptr;
-    std::array<QLineEdit *, 6> pathBoxes{}; // the programs of ports 1 to 5 and the SDR program
-    QLineEdit *text8 = nullptr;             // the rig's last FA reply
-    QLineEdit *ovxTx = nullptr;             // the transmit indicator
-    QPushButton *cmdTX = nullptr;           // test panel: "On"
-    QPushButton *cmdRX = nullptr;           // test panel: "Off"
+    QCheckBox *onTop = nullptr;
+    QCheckBox *startMinimized = nullptr;
+    QCheckBox *sdrAutoLaunch = nullptr;
+    std::array<QLineEdit *, 6> programLines{}; // the programs of ports 1 to 5 and the SDR program
+    QLineEdit *vfoA = nullptr;                 // the rig's last FA reply
+    QLineEdit *transmitIndicator = nullptr;    // the transmit indicator
+    QPushButton *transmitButton = nullptr;     // test panel: "On"
+    QPushButton *receiveButton = nullptr;      // test panel: "Off"
 
     AppPortFrame *appFrame(int n) const { return appPorts[std::size_t(n - 1)]; }
     OutputPortFrame *outputFrame(int i) const { return outputs[std::size_t(i - 1)]; }

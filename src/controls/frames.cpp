@@ -181,19 +181,19 @@ void showPortPath(QComboBox &nameBox, const QString &path)
 RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port"), parent)
 {
     setObjectName(QStringLiteral("RigPortFrame"));
-    cbRigType = place(new QComboBox(this), QStringLiteral("cbRigType"), 120, 300, 1335, 315);
-    cbRigType->addItems({QStringLiteral("K3"), QStringLiteral("Yaesu"), QStringLiteral("Kenwood"),
-                         QStringLiteral("K2")});
-    ComboPort = place(devicePathCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
-    ComboPort->setEditText(QStringLiteral("COM1"));
-    cbBaudRate = place(typedChoiceCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
-    cbBaudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
-                          QStringLiteral("38400"), QStringLiteral("57600")});
-    cbBaudRate->setCurrentIndex(3);
-    btnOpen = place(new QPushButton(QStringLiteral("Connect"), this), QStringLiteral("btnOpen"),
-                    120, 1560, 1335, 375);
-    chkConnectK3 = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                         QStringLiteral("chkConnectK3"), 120, 2040, 1395, 255);
+    rigType = place(new QComboBox(this), QStringLiteral("cbRigType"), 120, 300, 1335, 315);
+    rigType->addItems({QStringLiteral("K3"), QStringLiteral("Yaesu"), QStringLiteral("Kenwood"),
+                       QStringLiteral("K2")});
+    portName = place(devicePathCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
+    portName->setEditText(QStringLiteral("COM1"));
+    baudRate = place(typedChoiceCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
+    baudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
+                        QStringLiteral("38400"), QStringLiteral("57600")});
+    baudRate->setCurrentIndex(3);
+    connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
+                          QStringLiteral("btnOpen"), 120, 1560, 1335, 375);
+    autoConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+                        QStringLiteral("chkConnectK3"), 120, 2040, 1395, 255);
 }
 
 PollingControls::PollingControls(QWidget *parent) : QWidget(parent)
@@ -202,15 +202,15 @@ PollingControls::PollingControls(QWidget *parent) : QWidget(parent)
     auto *label = place(new QLabel(QStringLiteral("Polling (ms)"), this), QStringLiteral("lblPoll"),
                         0, 0, 840, 285);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtPOLL = place(new QLineEdit(QStringLiteral("250"), this), QStringLiteral("txtPOLL"), 840, 0,
-                    480, 285);
-    VScrollPoll =
+    interval = place(new QLineEdit(QStringLiteral("250"), this), QStringLiteral("txtPOLL"), 840, 0,
+                     480, 285);
+    stepper =
         place(new QScrollBar(Qt::Vertical, this), QStringLiteral("VScrollPoll"), 1320, 0, 255, 315);
-    VScrollPoll->setRange(100, 5000);
-    VScrollPoll->setSingleStep(50);
-    VScrollPoll->setPageStep(50);
+    stepper->setRange(100, 5000);
+    stepper->setSingleStep(50);
+    stepper->setPageStep(50);
     // The polling timer follows the value shown.
-    VScrollPoll->setValue(250);
+    stepper->setValue(250);
 }
 
 AppPortFrame::AppPortFrame(int n, QWidget *parent)
@@ -218,49 +218,49 @@ AppPortFrame::AppPortFrame(int n, QWidget *parent)
 {
     setObjectName(QStringLiteral("AppPortFrame%1").arg(n));
     const QString suffix = n == 1 ? QString() : QString::number(n);
-    ComboVPort =
+    portName =
         place(editableCombo(this), QStringLiteral("ComboVPort%1").arg(n), 120, 240, 1335, 315);
-    ComboVPort->setEditText(QStringLiteral("COM%1").arg(10 + n));
-    lblPath =
+    portName->setEditText(QStringLiteral("COM%1").arg(10 + n));
+    pathLabel =
         place(new PortPathLabel(this), QStringLiteral("lblPortPath%1").arg(n), 120, 570, 1395, 180);
-    cbPermission =
+    permission =
         place(new QComboBox(this), QStringLiteral("cbPermission%1").arg(n), 120, 750, 1335, 285);
-    cbPermission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
+    permission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
     if (n == 1) {
         // Port 1 passes every command but AI, K2 and K3 settings to the rig.
-        cbPermission->setCurrentIndex(1);
-        cbPermission->setEnabled(false);
-        cbPermission->setToolTip(QStringLiteral("Port 1 passes every setting to the rig"));
+        permission->setCurrentIndex(1);
+        permission->setEnabled(false);
+        permission->setToolTip(QStringLiteral("Port 1 passes every setting to the rig"));
     } else {
-        cbPermission->setToolTip(
+        permission->setToolTip(
             QStringLiteral("Freq/Mode: the program may change frequency and mode only.\n"
                            "Full: every setting reaches the rig, PTT and split included."));
     }
-    btnCreatePort = place(new QPushButton(QStringLiteral("Connect"), this),
+    connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
                           QStringLiteral("btnCreatePort") + suffix, 120, 1050, 1335, 330);
-    chkConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                       QStringLiteral("chkConnect%1").arg(n), 120, 1410, 1395, 255);
-    chkAI1 = place(new QCheckBox(QStringLiteral("AI1"), this),
-                   QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1680, 660, 255);
-    chkAI2 = place(new QCheckBox(QStringLiteral("AI2"), this), QStringLiteral("chkAI%1").arg(2 * n),
-                   780, 1680, 660, 255);
-    chkLaunch = place(new QCheckBox(QStringLiteral("Auto Launch"), this),
-                      QStringLiteral("chkLaunch%1").arg(n), 120, 1950, 1395, 255);
+    autoConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+                        QStringLiteral("chkConnect%1").arg(n), 120, 1410, 1395, 255);
+    autoInfo1 = place(new QCheckBox(QStringLiteral("AI1"), this),
+                      QStringLiteral("chkAI%1").arg(2 * n - 1), 120, 1680, 660, 255);
+    autoInfo2 = place(new QCheckBox(QStringLiteral("AI2"), this),
+                      QStringLiteral("chkAI%1").arg(2 * n), 780, 1680, 660, 255);
+    autoLaunch = place(new QCheckBox(QStringLiteral("Auto Launch"), this),
+                       QStringLiteral("chkLaunch%1").arg(n), 120, 1950, 1395, 255);
     place(new QLabel(QStringLiteral("Pgm"), this), QStringLiteral("lblPgm%1").arg(n), 120, 2220,
           375, 285);
-    txtAppName = place(new QLineEdit(QStringLiteral("Enter Name"), this),
-                       QStringLiteral("txtAppName%1").arg(n), 480, 2220, 1035, 285);
+    programName = place(new QLineEdit(QStringLiteral("Enter Name"), this),
+                        QStringLiteral("txtAppName%1").arg(n), 480, 2220, 1035, 285);
 }
 
 SdrPortFrame::SdrPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("SDR Port"), parent)
 {
     setObjectName(QStringLiteral("SdrPortFrame"));
-    ComboVPort7 = place(editableCombo(this), QStringLiteral("ComboVPort7"), 120, 300, 1095, 315);
-    ComboVPort7->setEditText(QStringLiteral("COM99"));
-    lblPath = place(new PortPathLabel(this), QStringLiteral("lblPortPath7"), 120, 630, 1155, 300);
-    btnCreatePort7 = place(new QPushButton(QStringLiteral("Connect"), this),
-                           QStringLiteral("btnCreatePort7"), 120, 960, 1095, 375);
-    chkConnect7 = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+    portName = place(editableCombo(this), QStringLiteral("ComboVPort7"), 120, 300, 1095, 315);
+    portName->setEditText(QStringLiteral("COM99"));
+    pathLabel = place(new PortPathLabel(this), QStringLiteral("lblPortPath7"), 120, 630, 1155, 300);
+    connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
+                          QStringLiteral("btnCreatePort7"), 120, 960, 1095, 375);
+    autoConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
                         QStringLiteral("chkConnect7"), 120, 1410, 1175, 255);
     auto *label = place(new QLabel(QStringLiteral("For panadapter programs"), this),
                         QStringLiteral("lblSdr"), 120, 1740, 1155, 555);
@@ -277,19 +277,19 @@ NetworkFrame::NetworkFrame(const DoorFrameText &text, QWidget *parent)
                   QStringLiteral("Frame"));
     place(new QLabel(QStringLiteral("Address"), this), QStringLiteral("lblAddress") + own, 120, 300,
           780, 285);
-    txtAddress = place(new QLineEdit(QStringLiteral("127.0.0.1"), this),
-                       QStringLiteral("txt%1Address").arg(names), 900, 300, 1800, 285);
+    address = place(new QLineEdit(QStringLiteral("127.0.0.1"), this),
+                    QStringLiteral("txt%1Address").arg(names), 900, 300, 1800, 285);
     place(new QLabel(QStringLiteral("Port"), this), QStringLiteral("lbl%1Port").arg(names), 2820,
           300, 480, 285);
-    txtPort = place(new QLineEdit(QString::fromLatin1(text.port), this),
-                    QStringLiteral("txt%1Port").arg(names), 3300, 300, 795, 285);
-    btnListen = place(new QPushButton(QStringLiteral("Connect"), this),
-                      QStringLiteral("btn%1Listen").arg(own), 120, 720, 1335, 345);
-    chkListen = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                      QStringLiteral("chk%1Listen").arg(own), 1560, 765, 1395, 255);
-    chkListen->setChecked(true); // on from the first start
-    lblClients = place(new QLabel(QStringLiteral("Clients: 0"), this),
-                       QStringLiteral("lbl%1Clients").arg(own), 3000, 765, 1095, 255);
+    portNumber = place(new QLineEdit(QString::fromLatin1(text.port), this),
+                       QStringLiteral("txt%1Port").arg(names), 3300, 300, 795, 285);
+    connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
+                          QStringLiteral("btn%1Listen").arg(own), 120, 720, 1335, 345);
+    autoConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+                        QStringLiteral("chk%1Listen").arg(own), 1560, 765, 1395, 255);
+    autoConnect->setChecked(true); // on from the first start
+    clients = place(new QLabel(QStringLiteral("Clients: 0"), this),
+                    QStringLiteral("lbl%1Clients").arg(own), 3000, 765, 1095, 255);
     auto *hint = place(new QLabel(QStringLiteral("Station programs choose the rig \"%1\" at this "
                                                  "address and port.")
                                       .arg(QString::fromLatin1(text.rig)),
@@ -298,11 +298,11 @@ NetworkFrame::NetworkFrame(const DoorFrameText &text, QWidget *parent)
     hint->setWordWrap(true);
     if (text.permission) {
         hint->setGeometry(tw(1560), tw(1140), tw(2535), tw(510));
-        cbPermission = place(new QComboBox(this), QStringLiteral("cb%1Permission").arg(names), 120,
-                             1200, 1335, 285);
-        cbPermission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
-        cbPermission->setCurrentIndex(1); // on this computer, as for port 1
-        cbPermission->setToolTip(
+        permission = place(new QComboBox(this), QStringLiteral("cb%1Permission").arg(names), 120,
+                           1200, 1335, 285);
+        permission->addItems({QStringLiteral("Freq/Mode"), QStringLiteral("Full")});
+        permission->setCurrentIndex(1); // on this computer, as for port 1
+        permission->setToolTip(
             QStringLiteral("Freq/Mode: programs may change frequency and mode only.\n"
                            "Full: every setting reaches the rig, PTT and CAT text included."));
     }
@@ -312,16 +312,16 @@ OutputPortFrame::OutputPortFrame(int n, QWidget *parent)
     : QGroupBox(QStringLiteral("Output Com Port %1").arg(n), parent)
 {
     setObjectName(QStringLiteral("OutputPortFrame%1").arg(n));
-    ComboPort =
+    portName =
         place(devicePathCombo(this), QStringLiteral("ComboPort%1").arg(n + 1), 240, 360, 975, 315);
-    ComboPort->setEditText(QStringLiteral("COM1"));
-    cbBaud =
+    portName->setEditText(QStringLiteral("COM1"));
+    baudRate =
         place(new QComboBox(this), n == 1 ? QStringLiteral("Combo2") : QStringLiteral("Combo6"),
               240, 840, 975, 315);
-    cbBaud->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
-                      QStringLiteral("38400")});
-    btnOpen = place(new QPushButton(QStringLiteral("Connect"), this),
-                    QStringLiteral("btnOpen%1").arg(n + 1), 240, 1320, 975, 375);
-    chkConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
-                       QStringLiteral("chkConnectOut%1").arg(n), 120, 1800, 1275, 255);
+    baudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
+                        QStringLiteral("38400")});
+    connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
+                          QStringLiteral("btnOpen%1").arg(n + 1), 240, 1320, 975, 375);
+    autoConnect = place(new QCheckBox(QStringLiteral("Auto Connect"), this),
+                        QStringLiteral("chkConnectOut%1").arg(n), 120, 1800, 1275, 255);
 }

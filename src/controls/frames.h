@@ -46,19 +46,19 @@ class RigPortFrame : public QGroupBox {
     Q_OBJECT
 public:
     explicit RigPortFrame(QWidget *parent);
-    QComboBox *cbRigType;
-    QComboBox *ComboPort;
-    QComboBox *cbBaudRate;
-    QPushButton *btnOpen;
-    QCheckBox *chkConnectK3;
+    QComboBox *rigType;
+    QComboBox *portName;
+    QComboBox *baudRate;
+    QPushButton *connectButton;
+    QCheckBox *autoConnect;
 };
 
 class PollingControls : public QWidget {
     Q_OBJECT
 public:
     explicit PollingControls(QWidget *parent);
-    QLineEdit *txtPOLL;
-    QScrollBar *VScrollPoll;
+    QLineEdit *interval;
+    QScrollBar *stepper;
 };
 
 // "Virtual Com Port #n", n = 1 to 5.
@@ -67,26 +67,26 @@ class AppPortFrame : public QGroupBox {
 public:
     AppPortFrame(int n, QWidget *parent);
     const int number;
-    QPushButton *btnCreatePort;
-    QComboBox *ComboVPort;
-    QCheckBox *chkConnect;
-    QCheckBox *chkAI1; // the port's "AI1" box (chkAI1, chkAI3, ... on the window)
-    QCheckBox *chkAI2; // the port's "AI2" box (chkAI2, chkAI4, ...)
-    QCheckBox *chkLaunch;
-    QLineEdit *txtAppName;
-    PortPathLabel *lblPath;
+    QPushButton *connectButton;
+    QComboBox *portName;
+    QCheckBox *autoConnect;
+    QCheckBox *autoInfo1; // the port's "AI1" box (autoInfo1, chkAI3, ... on the window)
+    QCheckBox *autoInfo2; // the port's "AI2" box (autoInfo2, chkAI4, ...)
+    QCheckBox *autoLaunch;
+    QLineEdit *programName;
+    PortPathLabel *pathLabel;
     // What the port's program may change at the rig: "Freq/Mode" (0) or "Full" (1).
-    QComboBox *cbPermission;
+    QComboBox *permission;
 };
 
 class SdrPortFrame : public QGroupBox {
     Q_OBJECT
 public:
     explicit SdrPortFrame(QWidget *parent);
-    QPushButton *btnCreatePort7;
-    QComboBox *ComboVPort7;
-    QCheckBox *chkConnect7;
-    PortPathLabel *lblPath;
+    QPushButton *connectButton;
+    QComboBox *portName;
+    QCheckBox *autoConnect;
+    PortPathLabel *pathLabel;
 };
 
 // What sets one network door's frame apart from the other's.
@@ -108,12 +108,12 @@ class NetworkFrame : public QGroupBox {
     Q_OBJECT
 public:
     NetworkFrame(const DoorFrameText &text, QWidget *parent);
-    QLineEdit *txtAddress; // the address listened on, 127.0.0.1 unless the user types another
-    QLineEdit *txtPort;
-    QPushButton *btnListen;            // "Connect" / "Disconnect", like the ports' buttons
-    QCheckBox *chkListen;              // "Auto Connect": listen at every start
-    QLabel *lblClients;                // "Clients: n"
-    QComboBox *cbPermission = nullptr; // "Freq/Mode" / "Full", where the door offers them
+    QLineEdit *address; // the address listened on, 127.0.0.1 unless the user types another
+    QLineEdit *portNumber;
+    QPushButton *connectButton;      // "Connect" / "Disconnect", like the ports' buttons
+    QCheckBox *autoConnect;          // "Auto Connect": listen at every start
+    QLabel *clients;                 // "Clients: n"
+    QComboBox *permission = nullptr; // "Freq/Mode" / "Full", where the door offers them
 };
 
 // "Output Com Port n", n = 1 or 2.
@@ -121,10 +121,10 @@ class OutputPortFrame : public QGroupBox {
     Q_OBJECT
 public:
     OutputPortFrame(int n, QWidget *parent);
-    QComboBox *ComboPort;  // ComboPort2 / ComboPort3
-    QComboBox *cbBaud;     // Combo2 / Combo6: shown, never read
-    QPushButton *btnOpen;  // btnOpen2 / btnOpen3
-    QCheckBox *chkConnect; // chkConnectOut1 / chkConnectOut2
+    QComboBox *portName;        // ComboPort2 / ComboPort3
+    QComboBox *baudRate;        // Combo2 / Combo6: shown, never read
+    QPushButton *connectButton; // btnOpen2 / btnOpen3
+    QCheckBox *autoConnect;     // chkConnectOut1 / chkConnectOut2
 };
 
 // A line edit that is not being typed in shows the start of its text, as a long device path or

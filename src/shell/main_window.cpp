@@ -76,8 +76,8 @@ MainWindow::MainWindow(Bridge &bridge, Messenger &messenger, QWidget *parent)
     QStringList machinePorts;
     for (int p = 0, count = m_bridge.rigPort().PortCount(); p < count; ++p)
         machinePorts << m_bridge.rigPort().PortName(p);
-    for (QComboBox *list : {m_controls.rig->ComboPort, m_controls.outputs[0]->ComboPort,
-                            m_controls.outputs[1]->ComboPort})
+    for (QComboBox *list : {m_controls.rig->portName, m_controls.outputs[0]->portName,
+                            m_controls.outputs[1]->portName})
         list->addItems(machinePorts);
     showSettings();
     bindControls();
@@ -100,42 +100,42 @@ void MainWindow::showSettings()
     const StationSettings &s = m_bridge.settings();
     m_showing = true;
     const Controls &c = m_controls;
-    c.rig->cbRigType->setCurrentIndex(rigTypeIndex(s.rigType));
-    showName(c.rig->ComboPort, s.rigPort);
-    c.rig->cbBaudRate->setCurrentIndex(s.baudIndex);
-    c.rig->chkConnectK3->setCheckState(checkState(s.rigAutoConnect));
-    showText(c.polling->txtPOLL, QString::number(s.pollInterval));
-    c.polling->VScrollPoll->setValue(s.pollInterval);
-    c.chkOnTop->setCheckState(checkState(s.onTop));
-    c.chkOVXmin->setCheckState(checkState(s.startMinimized));
-    c.chkLaunchPSDR->setCheckState(checkState(s.sdr.autoLaunch));
+    c.rig->rigType->setCurrentIndex(rigTypeIndex(s.rigType));
+    showName(c.rig->portName, s.rigPort);
+    c.rig->baudRate->setCurrentIndex(s.baudIndex);
+    c.rig->autoConnect->setCheckState(checkState(s.rigAutoConnect));
+    showText(c.polling->interval, QString::number(s.pollInterval));
+    c.polling->stepper->setValue(s.pollInterval);
+    c.onTop->setCheckState(checkState(s.onTop));
+    c.startMinimized->setCheckState(checkState(s.startMinimized));
+    c.sdrAutoLaunch->setCheckState(checkState(s.sdr.autoLaunch));
     for (int n = 1; n <= 5; ++n) {
         const AppPortSettings &port = s.port(n);
         AppPortFrame *frame = c.appFrame(n);
-        showName(frame->ComboVPort, port.name);
-        frame->chkConnect->setCheckState(checkState(port.autoConnect));
-        frame->chkAI1->setCheckState(checkState(port.autoInfo1));
-        frame->chkAI2->setCheckState(checkState(port.autoInfo2));
-        frame->chkLaunch->setCheckState(checkState(port.autoLaunch));
-        showText(frame->txtAppName, port.label);
-        frame->cbPermission->setCurrentIndex(permissionIndex(port.permission));
-        showText(c.pathBoxes[std::size_t(n - 1)], port.program);
+        showName(frame->portName, port.name);
+        frame->autoConnect->setCheckState(checkState(port.autoConnect));
+        frame->autoInfo1->setCheckState(checkState(port.autoInfo1));
+        frame->autoInfo2->setCheckState(checkState(port.autoInfo2));
+        frame->autoLaunch->setCheckState(checkState(port.autoLaunch));
+        showText(frame->programName, port.label);
+        frame->permission->setCurrentIndex(permissionIndex(port.permission));
+        showText(c.programLines[std::size_t(n - 1)], port.program);
     }
-    showText(c.pathBoxes[5], s.sdr.program);
-    showName(c.sdr->ComboVPort7, s.sdr.name);
-    c.sdr->chkConnect7->setCheckState(checkState(s.sdr.autoConnect));
+    showText(c.programLines[5], s.sdr.program);
+    showName(c.sdr->portName, s.sdr.name);
+    c.sdr->autoConnect->setCheckState(checkState(s.sdr.autoConnect));
     for (int i = 1; i <= 2; ++i) {
-        showName(c.outputFrame(i)->ComboPort, s.output(i).name);
-        c.outputFrame(i)->chkConnect->setCheckState(checkState(s.output(i).autoConnect));
+        showName(c.outputFrame(i)->portName, s.output(i).name);
+        c.outputFrame(i)->autoConnect->setCheckState(checkState(s.output(i).autoConnect));
     }
     for (Door door : {Door::Rigctl, Door::XmlRpc}) {
         NetworkFrame *frame = c.doorFrame(door);
         const DoorSettings &d = s.door(door);
-        showText(frame->txtAddress, d.address);
-        showText(frame->txtPort, d.port);
-        frame->chkListen->setChecked(d.listen);
-        if (frame->cbPermission)
-            frame->cbPermission->setCurrentIndex(permissionIndex(d.permission));
+        showText(frame->address, d.address);
+        showText(frame->portNumber, d.port);
+        frame->autoConnect->setChecked(d.listen);
+        if (frame->permission)
+            frame->permission->setCurrentIndex(permissionIndex(d.permission));
     }
     m_showSetup->setChecked(s.setupShown);
     m_hideSetup->setChecked(!s.setupShown);
@@ -149,43 +149,43 @@ void MainWindow::bindControls()
     // box coupled to the one clicked follows it.
     connect(&m_bridge, &Bridge::settingsChanged, this, &MainWindow::showSettings);
 
-    connect(c.rig->cbRigType, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(c.rig->rigType, &QComboBox::currentIndexChanged, this, [this](int index) {
         change([&](StationSettings &s) { s.rigType = rigTypeFromIndex(index); });
     });
-    connect(c.rig->ComboPort, &QComboBox::editTextChanged, this,
+    connect(c.rig->portName, &QComboBox::editTextChanged, this,
             [this](const QString &text) { change([&](StationSettings &s) { s.rigPort = text; }); });
-    connect(c.rig->cbBaudRate, &QComboBox::currentIndexChanged, this,
+    connect(c.rig->baudRate, &QComboBox::currentIndexChanged, this,
             [this](int index) { change([&](StationSettings &s) { s.baudIndex = index; }); });
-    connect(c.rig->chkConnectK3, &QCheckBox::stateChanged, this, [this] {
+    connect(c.rig->autoConnect, &QCheckBox::stateChanged, this, [this] {
         change(
-            [&](StationSettings &s) { s.rigAutoConnect = boxValue(m_controls.rig->chkConnectK3); });
+            [&](StationSettings &s) { s.rigAutoConnect = boxValue(m_controls.rig->autoConnect); });
     });
-    connect(c.rig->btnOpen, &QPushButton::clicked, &m_bridge, &Bridge::toggleRig);
+    connect(c.rig->connectButton, &QPushButton::clicked, &m_bridge, &Bridge::toggleRig);
 
     // The interval is what the window shows, typed or set with the bar.
-    connect(c.polling->VScrollPoll, &QScrollBar::valueChanged, this, [this](int value) {
+    connect(c.polling->stepper, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_showing)
             m_bridge.setPollInterval(value);
     });
-    connect(c.polling->txtPOLL, &QLineEdit::textChanged, this, [this](const QString &text) {
+    connect(c.polling->interval, &QLineEdit::textChanged, this, [this](const QString &text) {
         bool ok = false;
         const int value = text.toInt(&ok);
         if (!m_showing && ok && value >= kMinPollInterval && value <= kMaxPollInterval)
             m_bridge.setPollInterval(value);
     });
 
-    connect(c.chkOnTop, &QCheckBox::stateChanged, this, [this] {
-        setAlwaysOnTop(boxValue(m_controls.chkOnTop) == 1);
-        change([&](StationSettings &s) { s.onTop = boxValue(m_controls.chkOnTop); });
+    connect(c.onTop, &QCheckBox::stateChanged, this, [this] {
+        setAlwaysOnTop(boxValue(m_controls.onTop) == 1);
+        change([&](StationSettings &s) { s.onTop = boxValue(m_controls.onTop); });
     });
-    connect(c.chkOVXmin, &QCheckBox::stateChanged, this, [this] {
-        change([&](StationSettings &s) { s.startMinimized = boxValue(m_controls.chkOVXmin); });
+    connect(c.startMinimized, &QCheckBox::stateChanged, this, [this] {
+        change([&](StationSettings &s) { s.startMinimized = boxValue(m_controls.startMinimized); });
     });
-    connect(c.chkLaunchPSDR, &QCheckBox::stateChanged, this, [this] {
-        change([&](StationSettings &s) { s.sdr.autoLaunch = boxValue(m_controls.chkLaunchPSDR); });
+    connect(c.sdrAutoLaunch, &QCheckBox::stateChanged, this, [this] {
+        change([&](StationSettings &s) { s.sdr.autoLaunch = boxValue(m_controls.sdrAutoLaunch); });
     });
     for (int n = 1; n <= 6; ++n) {
-        connect(c.pathBoxes[std::size_t(n - 1)], &QLineEdit::textChanged, this,
+        connect(c.programLines[std::size_t(n - 1)], &QLineEdit::textChanged, this,
                 [this, n](const QString &text) {
                     change([&](StationSettings &s) {
                         (n == 6 ? s.sdr.program : s.port(n).program) = text;
@@ -195,84 +195,85 @@ void MainWindow::bindControls()
 
     for (int n = 1; n <= 5; ++n) {
         AppPortFrame *frame = c.appFrame(n);
-        connect(frame->ComboVPort, &QComboBox::editTextChanged, this,
-                [this, n](const QString &text) {
-                    change([&](StationSettings &s) { s.port(n).name = text; });
-                });
+        connect(frame->portName, &QComboBox::editTextChanged, this, [this, n](const QString &text) {
+            change([&](StationSettings &s) { s.port(n).name = text; });
+        });
         const auto bindBox = [this, n](QCheckBox *box, PortBox which) {
             connect(box, &QCheckBox::stateChanged, this, [this, n, box, which] {
                 change([&](StationSettings &s) { setPortBox(s, n, which, boxValue(box)); });
             });
         };
-        bindBox(frame->chkConnect, PortBox::AutoConnect);
-        bindBox(frame->chkLaunch, PortBox::AutoLaunch);
-        bindBox(frame->chkAI1, PortBox::AI1);
-        bindBox(frame->chkAI2, PortBox::AI2);
-        connect(frame->txtAppName, &QLineEdit::textChanged, this, [this, n](const QString &text) {
+        bindBox(frame->autoConnect, PortBox::AutoConnect);
+        bindBox(frame->autoLaunch, PortBox::AutoLaunch);
+        bindBox(frame->autoInfo1, PortBox::AI1);
+        bindBox(frame->autoInfo2, PortBox::AI2);
+        connect(frame->programName, &QLineEdit::textChanged, this, [this, n](const QString &text) {
             change([&](StationSettings &s) { s.port(n).label = text; });
         });
-        connect(frame->cbPermission, &QComboBox::currentIndexChanged, this, [this, n](int index) {
+        connect(frame->permission, &QComboBox::currentIndexChanged, this, [this, n](int index) {
             if (!m_showing)
                 m_bridge.setPermission(n, permissionAt(index));
         });
-        connect(frame->btnCreatePort, &QPushButton::clicked, this,
+        connect(frame->connectButton, &QPushButton::clicked, this,
                 [this, n] { m_bridge.togglePort(n); });
     }
 
-    connect(c.sdr->ComboVPort7, &QComboBox::editTextChanged, this, [this](const QString &text) {
+    connect(c.sdr->portName, &QComboBox::editTextChanged, this, [this](const QString &text) {
         change([&](StationSettings &s) { s.sdr.name = text; });
     });
-    connect(c.sdr->chkConnect7, &QCheckBox::stateChanged, this, [this] {
+    connect(c.sdr->autoConnect, &QCheckBox::stateChanged, this, [this] {
         change(
-            [&](StationSettings &s) { s.sdr.autoConnect = boxValue(m_controls.sdr->chkConnect7); });
+            [&](StationSettings &s) { s.sdr.autoConnect = boxValue(m_controls.sdr->autoConnect); });
     });
-    connect(c.sdr->btnCreatePort7, &QPushButton::clicked, this, [this] { m_bridge.togglePort(7); });
+    connect(c.sdr->connectButton, &QPushButton::clicked, this, [this] { m_bridge.togglePort(7); });
 
     for (int i = 1; i <= 2; ++i) {
         OutputPortFrame *frame = c.outputFrame(i);
-        connect(frame->ComboPort, &QComboBox::editTextChanged, this,
-                [this, i](const QString &text) {
-                    change([&](StationSettings &s) { s.output(i).name = text; });
-                });
-        connect(frame->chkConnect, &QCheckBox::stateChanged, this, [this, i, frame] {
-            change(
-                [&](StationSettings &s) { s.output(i).autoConnect = boxValue(frame->chkConnect); });
+        connect(frame->portName, &QComboBox::editTextChanged, this, [this, i](const QString &text) {
+            change([&](StationSettings &s) { s.output(i).name = text; });
         });
-        connect(frame->btnOpen, &QPushButton::clicked, this,
+        connect(frame->autoConnect, &QCheckBox::stateChanged, this, [this, i, frame] {
+            change([&](StationSettings &s) {
+                s.output(i).autoConnect = boxValue(frame->autoConnect);
+            });
+        });
+        connect(frame->connectButton, &QPushButton::clicked, this,
                 [this, i] { m_bridge.toggleOutput(i); });
     }
 
     for (Door door : {Door::Rigctl, Door::XmlRpc}) {
         NetworkFrame *frame = c.doorFrame(door);
-        connect(frame->txtAddress, &QLineEdit::editingFinished, this, [this, door, frame] {
-            change([&](StationSettings &s) { s.door(door).address = frame->txtAddress->text(); });
+        connect(frame->address, &QLineEdit::editingFinished, this, [this, door, frame] {
+            change([&](StationSettings &s) { s.door(door).address = frame->address->text(); });
         });
-        connect(frame->txtPort, &QLineEdit::editingFinished, this, [this, door, frame] {
-            change([&](StationSettings &s) { s.door(door).port = frame->txtPort->text(); });
+        connect(frame->portNumber, &QLineEdit::editingFinished, this, [this, door, frame] {
+            change([&](StationSettings &s) { s.door(door).port = frame->portNumber->text(); });
         });
-        connect(frame->chkListen, &QCheckBox::stateChanged, this, [this, door, frame] {
+        connect(frame->autoConnect, &QCheckBox::stateChanged, this, [this, door, frame] {
             change(
-                [&](StationSettings &s) { s.door(door).listen = frame->chkListen->isChecked(); });
+                [&](StationSettings &s) { s.door(door).listen = frame->autoConnect->isChecked(); });
         });
-        if (frame->cbPermission)
-            connect(frame->cbPermission, &QComboBox::currentIndexChanged, this,
+        if (frame->permission)
+            connect(frame->permission, &QComboBox::currentIndexChanged, this,
                     [this, door](int index) {
                         change([&](StationSettings &s) {
                             s.door(door).permission = permissionAt(index);
                         });
                     });
-        connect(frame->btnListen, &QPushButton::clicked, this, [this, door, frame] {
+        connect(frame->connectButton, &QPushButton::clicked, this, [this, door, frame] {
             // What is typed and not yet left counts.
             change([&](StationSettings &s) {
-                s.door(door).address = frame->txtAddress->text();
-                s.door(door).port = frame->txtPort->text();
+                s.door(door).address = frame->address->text();
+                s.door(door).port = frame->portNumber->text();
             });
             m_bridge.toggleDoor(door);
         });
     }
 
-    connect(c.cmdTX, &QPushButton::clicked, this, [this] { m_bridge.setTransmitting(true); });
-    connect(c.cmdRX, &QPushButton::clicked, this, [this] { m_bridge.setTransmitting(false); });
+    connect(c.transmitButton, &QPushButton::clicked, this,
+            [this] { m_bridge.setTransmitting(true); });
+    connect(c.receiveButton, &QPushButton::clicked, this,
+            [this] { m_bridge.setTransmitting(false); });
 }
 
 void MainWindow::bindState()
@@ -292,11 +293,11 @@ void MainWindow::bindState()
         connect(&server, &DoorServer::listeningChanged, this, [this, door] { showDoor(door); });
         NetworkFrame *frame = c.doorFrame(door);
         connect(&server, &DoorServer::clientCountChanged, this, [frame](int count) {
-            frame->lblClients->setText(QStringLiteral("Clients: %1").arg(count));
+            frame->clients->setText(QStringLiteral("Clients: %1").arg(count));
         });
     }
-    connect(&m_bridge.items(), &PublishedItems::text8Changed, c.text8, &QLineEdit::setText);
-    connect(&m_bridge.items(), &PublishedItems::transmitIndicatorChanged, c.ovxTx,
+    connect(&m_bridge.items(), &PublishedItems::text8Changed, c.vfoA, &QLineEdit::setText);
+    connect(&m_bridge.items(), &PublishedItems::transmitIndicatorChanged, c.transmitIndicator,
             &QLineEdit::setText);
     showRigState();
 }
@@ -304,17 +305,17 @@ void MainWindow::bindState()
 void MainWindow::showRigState()
 {
     const bool closed = m_bridge.rigConnection().state() == RigConnection::State::Closed;
-    m_controls.rig->ComboPort->setEnabled(closed);
-    m_controls.rig->btnOpen->setText(closed ? QStringLiteral("Connect")
-                                            : QStringLiteral("Disconnect"));
+    m_controls.rig->portName->setEnabled(closed);
+    m_controls.rig->connectButton->setText(closed ? QStringLiteral("Connect")
+                                                  : QStringLiteral("Disconnect"));
 }
 
 void MainWindow::showPort(int n)
 {
     VirtualPort &port = m_bridge.appPort(n);
     QPushButton *button =
-        n == 7 ? m_controls.sdr->btnCreatePort7 : m_controls.appFrame(n)->btnCreatePort;
-    QComboBox *name = n == 7 ? m_controls.sdr->ComboVPort7 : m_controls.appFrame(n)->ComboVPort;
+        n == 7 ? m_controls.sdr->connectButton : m_controls.appFrame(n)->connectButton;
+    QComboBox *name = n == 7 ? m_controls.sdr->portName : m_controls.appFrame(n)->portName;
     const bool created = port.IsCreated();
     button->setText(created ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
     name->setEnabled(!created);
@@ -324,18 +325,19 @@ void MainWindow::showPort(int n)
 void MainWindow::showOutput(int i)
 {
     const bool open = m_bridge.outputPort(i).IsOpened();
-    m_controls.outputFrame(i)->ComboPort->setEnabled(!open);
-    m_controls.outputFrame(i)->btnOpen->setText(open ? QStringLiteral("Disconnect")
-                                                     : QStringLiteral("Connect"));
+    m_controls.outputFrame(i)->portName->setEnabled(!open);
+    m_controls.outputFrame(i)->connectButton->setText(open ? QStringLiteral("Disconnect")
+                                                           : QStringLiteral("Connect"));
 }
 
 void MainWindow::showDoor(Door door)
 {
     NetworkFrame *frame = m_controls.doorFrame(door);
     const bool listening = m_bridge.door(door).isListening();
-    frame->btnListen->setText(listening ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
-    frame->txtAddress->setEnabled(!listening);
-    frame->txtPort->setEnabled(!listening);
+    frame->connectButton->setText(listening ? QStringLiteral("Disconnect")
+                                            : QStringLiteral("Connect"));
+    frame->address->setEnabled(!listening);
+    frame->portNumber->setEnabled(!listening);
 }
 
 QAction *MainWindow::menuItem(const QString &name) const
@@ -520,7 +522,7 @@ void MainWindow::buildPathFrame(QWidget *area)
         box->setGeometry(tw(840), tw(top), tw(3255), tw(285));
         showStartWhenIdle(box);
         connect(box, &QLineEdit::textChanged, box, &QLineEdit::setToolTip);
-        m_controls.pathBoxes[std::size_t(n)] = box;
+        m_controls.programLines[std::size_t(n)] = box;
     }
 }
 
@@ -545,16 +547,16 @@ void MainWindow::buildLayout()
         box->setGeometry(tw(1800), tw(top), tw(1935), tw(255));
         return box;
     };
-    m_controls.chkOnTop = option(QStringLiteral("chkOnTop"), QStringLiteral("AlwaysOn Top"), 480);
-    m_controls.chkOVXmin =
+    m_controls.onTop = option(QStringLiteral("chkOnTop"), QStringLiteral("AlwaysOn Top"), 480);
+    m_controls.startMinimized =
         option(QStringLiteral("chkOVXmin"), QStringLiteral("Start Minimized"), 765);
-    m_controls.chkLaunchPSDR =
+    m_controls.sdrAutoLaunch =
         option(QStringLiteral("chkLaunchPSDR"), QStringLiteral("AutoLaunch SDR"), 1050);
 
-    m_controls.text8 = new QLineEdit(QStringLiteral("Text8"), area);
-    m_controls.text8->setObjectName(QStringLiteral("Text8"));
-    m_controls.text8->setReadOnly(true);
-    m_controls.text8->setGeometry(tw(1920), tw(2520), tw(1695), tw(285));
+    m_controls.vfoA = new QLineEdit(QStringLiteral("Text8"), area);
+    m_controls.vfoA->setObjectName(QStringLiteral("Text8"));
+    m_controls.vfoA->setReadOnly(true);
+    m_controls.vfoA->setGeometry(tw(1920), tw(2520), tw(1695), tw(285));
 
     m_controls.sdr = new SdrPortFrame(area);
     m_controls.sdr->setGeometry(tw(3960), tw(120), tw(1335), tw(2415));
@@ -568,11 +570,11 @@ void MainWindow::buildLayout()
         auto *frame = new AppPortFrame(i + 1, area);
         frame->setGeometry(tw(frameLeft[std::size_t(i)]), tw(2760), tw(1575), tw(2535));
         for (int n = 1; n <= 20; ++n)
-            frame->ComboVPort->addItem(QStringLiteral("COM%1").arg(n));
-        frame->ComboVPort->setEditText(QStringLiteral("COM%1").arg(11 + i));
+            frame->portName->addItem(QStringLiteral("COM%1").arg(n));
+        frame->portName->setEditText(QStringLiteral("COM%1").arg(11 + i));
         m_controls.appPorts[std::size_t(i)] = frame;
     }
-    m_controls.sdr->ComboVPort7->addItem(QStringLiteral("COM99"));
+    m_controls.sdr->portName->addItem(QStringLiteral("COM99"));
 
     buildPathFrame(area);
     // The network doors, below the path frame: like it, shown with the setup area.
@@ -625,14 +627,14 @@ void MainWindow::buildTestPanel(QWidget *area)
     panel->hide();
     auto *title = new QLabel(QStringLiteral("DDE TEST"), panel);
     title->setGeometry(0, 0, tw(1500), tw(255));
-    m_controls.ovxTx = new QLineEdit(panel);
-    m_controls.ovxTx->setObjectName(QStringLiteral("OVX_TX"));
-    m_controls.ovxTx->setReadOnly(true);
-    m_controls.ovxTx->setGeometry(0, tw(360), tw(1000), tw(285));
-    m_controls.cmdTX = new QPushButton(QStringLiteral("TX"), panel);
-    m_controls.cmdTX->setObjectName(QStringLiteral("cmdTX"));
-    m_controls.cmdTX->setGeometry(0, tw(720), tw(600), tw(345));
-    m_controls.cmdRX = new QPushButton(QStringLiteral("RX"), panel);
-    m_controls.cmdRX->setObjectName(QStringLiteral("cmdRX"));
-    m_controls.cmdRX->setGeometry(tw(720), tw(720), tw(600), tw(345));
+    m_controls.transmitIndicator = new QLineEdit(panel);
+    m_controls.transmitIndicator->setObjectName(QStringLiteral("OVX_TX"));
+    m_controls.transmitIndicator->setReadOnly(true);
+    m_controls.transmitIndicator->setGeometry(0, tw(360), tw(1000), tw(285));
+    m_controls.transmitButton = new QPushButton(QStringLiteral("TX"), panel);
+    m_controls.transmitButton->setObjectName(QStringLiteral("cmdTX"));
+    m_controls.transmitButton->setGeometry(0, tw(720), tw(600), tw(345));
+    m_controls.receiveButton = new QPushButton(QStringLiteral("RX"), panel);
+    m_controls.receiveButton->setObjectName(QStringLiteral("cmdRX"));
+    m_controls.receiveButton->setGeometry(tw(720), tw(720), tw(600), tw(345));
 }

@@ -69,31 +69,31 @@ void TestMainWindow::userChangesReachTheSettingsAndTheFiles()
     WindowedStation &s = start();
     const Controls &c = s.window().controls();
     AppPortFrame &two = *c.appFrame(2);
-    QTest::mouseClick(two.chkAI2, Qt::LeftButton);
+    QTest::mouseClick(two.autoInfo2, Qt::LeftButton);
     QCOMPARE(s.bridge().settings().port(2).autoInfo2, 1);
     QVERIFY(file("config.ini").contains("\r\nVirPort2AutoInfo2=1\r\n"));
     // The boxes couple in the settings, and the window shows it.
-    QTest::mouseClick(two.chkAI1, Qt::LeftButton);
+    QTest::mouseClick(two.autoInfo1, Qt::LeftButton);
     QCOMPARE(s.bridge().settings().port(2).autoInfo2, 0);
-    QVERIFY(!two.chkAI2->isChecked());
-    QTest::mouseClick(two.chkLaunch, Qt::LeftButton);
-    QVERIFY(two.chkConnect->isChecked());
+    QVERIFY(!two.autoInfo2->isChecked());
+    QTest::mouseClick(two.autoLaunch, Qt::LeftButton);
+    QVERIFY(two.autoConnect->isChecked());
     // What a port may change: in force at once, and kept in ovx2.ini.
-    two.cbPermission->setCurrentIndex(1);
+    two.permission->setCurrentIndex(1);
     QCOMPARE(s.bridge().settings().port(2).permission, Permission::Full);
     QVERIFY(file("ovx2.ini").contains("[AppPort2]\nPermission=Full\n"));
     // The polling interval, from the bar or typed.
-    c.polling->VScrollPoll->setValue(1000);
+    c.polling->stepper->setValue(1000);
     QCOMPARE(s.bridge().settings().pollInterval, 1000);
-    QCOMPARE(c.polling->txtPOLL->text(), QStringLiteral("1000"));
+    QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
     QCOMPARE(s.bridge().pollTimer().interval(), testClock().realMs(1000));
-    c.polling->txtPOLL->setText(QStringLiteral("300"));
+    c.polling->interval->setText(QStringLiteral("300"));
     QCOMPARE(s.bridge().settings().pollInterval, 300);
     QVERIFY(file("config.ini").contains("\r\nPoll=300\r\n"));
     // A name typed into a port's box.
-    c.appFrame(4)->ComboVPort->setEditText(QStringLiteral("COM44"));
+    c.appFrame(4)->portName->setEditText(QStringLiteral("COM44"));
     QCOMPARE(s.bridge().settings().port(4).name, QStringLiteral("COM44"));
-    c.pathBoxes[5]->setText(QStringLiteral("/usr/bin/sdr"));
+    c.programLines[5]->setText(QStringLiteral("/usr/bin/sdr"));
     QCOMPARE(s.bridge().settings().sdr.program, QStringLiteral("/usr/bin/sdr"));
     QVERIFY(s.messenger().shown.isEmpty());
 }
@@ -112,13 +112,13 @@ void TestMainWindow::loadedSettingsShowInTheControls()
     const QByteArray before = file("config.ini");
     WindowedStation &s = start();
     const Controls &c = s.window().controls();
-    QVERIFY(c.appFrame(1)->chkConnect->isChecked());
-    QCOMPARE(c.appFrame(3)->chkConnect->checkState(), Qt::PartiallyChecked);
-    QCOMPARE(c.polling->txtPOLL->text(), QStringLiteral("1000"));
-    QCOMPARE(c.polling->VScrollPoll->value(), 1000);
-    QCOMPARE(c.appFrame(2)->ComboVPort->currentText(), QStringLiteral("COM22"));
-    QCOMPARE(c.pathBoxes[5]->text(), QStringLiteral("/usr/bin/sdr -x"));
-    QCOMPARE(c.rig->cbRigType->currentText(), QStringLiteral("Kenwood"));
+    QVERIFY(c.appFrame(1)->autoConnect->isChecked());
+    QCOMPARE(c.appFrame(3)->autoConnect->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
+    QCOMPARE(c.polling->stepper->value(), 1000);
+    QCOMPARE(c.appFrame(2)->portName->currentText(), QStringLiteral("COM22"));
+    QCOMPARE(c.programLines[5]->text(), QStringLiteral("/usr/bin/sdr -x"));
+    QCOMPARE(c.rig->rigType->currentText(), QStringLiteral("Kenwood"));
     // Showing them is no change: the file stays as it was.
     QCOMPARE(file("config.ini"), before);
 }
@@ -130,28 +130,28 @@ void TestMainWindow::buttonsFollowTheBridge()
     QVERIFY2(!device.isEmpty(), qPrintable(sim.errorString()));
     WindowedStation &s = start();
     const Controls &c = s.window().controls();
-    c.rig->ComboPort->setEditText(device);
+    c.rig->portName->setEditText(device);
     QStringList titles;
     connect(&s.window(), &QWidget::windowTitleChanged, this,
             [&](const QString &title) { titles << title; });
-    QTest::mouseClick(c.rig->btnOpen, Qt::LeftButton);
-    QCOMPARE(c.rig->btnOpen->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!c.rig->ComboPort->isEnabled());
+    QTest::mouseClick(c.rig->connectButton, Qt::LeftButton);
+    QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!c.rig->portName->isEnabled());
     const QString title = QString::fromLatin1(kAppTitle);
     QTRY_COMPARE(titles, (QStringList{title + QStringLiteral("  Initializing"),
                                       title + QStringLiteral("  Done"), title}));
 
-    QTest::mouseClick(c.appFrame(1)->btnCreatePort, Qt::LeftButton);
+    QTest::mouseClick(c.appFrame(1)->connectButton, Qt::LeftButton);
     QVERIFY(s.bridge().appPort(1).IsCreated());
-    QCOMPARE(c.appFrame(1)->btnCreatePort->text(), QStringLiteral("Disconnect"));
-    QCOMPARE(c.appFrame(1)->lblPath->toolTip(), s.bridge().appPort(1).DevicePath());
-    QTest::mouseClick(c.appFrame(1)->btnCreatePort, Qt::LeftButton);
-    QCOMPARE(c.appFrame(1)->btnCreatePort->text(), QStringLiteral("Connect"));
-    QVERIFY(c.appFrame(1)->lblPath->toolTip().isEmpty());
+    QCOMPARE(c.appFrame(1)->connectButton->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(c.appFrame(1)->pathLabel->toolTip(), s.bridge().appPort(1).DevicePath());
+    QTest::mouseClick(c.appFrame(1)->connectButton, Qt::LeftButton);
+    QCOMPARE(c.appFrame(1)->connectButton->text(), QStringLiteral("Connect"));
+    QVERIFY(c.appFrame(1)->pathLabel->toolTip().isEmpty());
 
-    QTest::mouseClick(c.rig->btnOpen, Qt::LeftButton);
-    QCOMPARE(c.rig->btnOpen->text(), QStringLiteral("Connect"));
-    QVERIFY(c.rig->ComboPort->isEnabled());
+    QTest::mouseClick(c.rig->connectButton, Qt::LeftButton);
+    QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Connect"));
+    QVERIFY(c.rig->portName->isEnabled());
     QTRY_VERIFY(s.bridge().rigPort().IsOpened() == false);
 }
 

@@ -264,7 +264,7 @@ void TestWindow::tabStaysInView()
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QWidget *area = form.centralWidget();
-    form.controls().rig->cbRigType->setFocus();
+    form.controls().rig->rigType->setFocus();
     QSet<QString> seen;
     for (int i = 0; i < 200; ++i) {
         QWidget *focus = QApplication::focusWidget();
@@ -400,10 +400,10 @@ void TestWindow::portPathsShownInTheirFrames()
     openRigStandIn();
     AppPortFrame &one = *form.controls().appFrame(1);
     SdrPortFrame &sdr = *form.controls().sdr;
-    one.btnCreatePort->click();
-    sdr.btnCreatePort7->click();
-    for (auto [label, port] : {std::pair{one.lblPath, &m_station->bridge().appPort(1)},
-                               std::pair{sdr.lblPath, &m_station->bridge().sdrPort()}}) {
+    one.connectButton->click();
+    sdr.connectButton->click();
+    for (auto [label, port] : {std::pair{one.pathLabel, &m_station->bridge().appPort(1)},
+                               std::pair{sdr.pathLabel, &m_station->bridge().sdrPort()}}) {
         const QString path = port->DevicePath();
         QVERIFY(!path.isEmpty());
         QCOMPARE(label->toolTip(), path);
@@ -419,9 +419,9 @@ void TestWindow::portPathsShownInTheirFrames()
             QVERIFY(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width());
         QVERIFY(label->font().pixelSize() < form.controls().rig->font().pixelSize());
     }
-    one.btnCreatePort->click(); // removed: the path goes
-    QVERIFY(one.lblPath->text().isEmpty());
-    QVERIFY(one.ComboVPort->toolTip().isEmpty());
+    one.connectButton->click(); // removed: the path goes
+    QVERIFY(one.pathLabel->text().isEmpty());
+    QVERIFY(one.portName->toolTip().isEmpty());
 }
 
 void TestWindow::pathBroken_data()
@@ -464,7 +464,7 @@ void TestWindow::longNamesShowTheirStart()
     MainWindow &form = showWindow(false);
     const QString device =
         QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00");
-    QComboBox *rigPort = form.controls().rig->ComboPort;
+    QComboBox *rigPort = form.controls().rig->portName;
     rigPort->setEditText(device);
     QCOMPARE(rigPort->lineEdit()->cursorPosition(), 0); // the view follows the cursor
     QCOMPARE(rigPort->toolTip(), device);
@@ -474,9 +474,9 @@ void TestWindow::longNamesShowTheirStart()
     rigPort->lineEdit()->end(false);
     QTest::keyClicks(rigPort->lineEdit(), QStringLiteral("x"));
     QCOMPARE(rigPort->lineEdit()->cursorPosition(), device.size() + 1);
-    form.controls().rig->cbBaudRate->setFocus();
+    form.controls().rig->baudRate->setFocus();
     QTRY_COMPARE(rigPort->lineEdit()->cursorPosition(), 0);
-    QLineEdit *sdrPath = form.controls().pathBoxes[5];
+    QLineEdit *sdrPath = form.controls().programLines[5];
     sdrPath->setText(QStringLiteral("/opt/sdr/a/long/folder/name/bin/the-sdr-program --rig k3"));
     QCOMPARE(sdrPath->cursorPosition(), 0);
     QCOMPARE(sdrPath->toolTip(), sdrPath->text());
@@ -497,7 +497,7 @@ void TestWindow::savedPositionKept()
     writeConfig({{"Position-Left=", "1500"}, {"Position-Top=", "750"}, {"On_Top=", onTop}});
     for (int start = 0; start < 2; ++start) {
         MainWindow &form = showWindow(false);
-        QCOMPARE(form.controls().chkOnTop->isChecked(), onTop == "1");
+        QCOMPARE(form.controls().onTop->isChecked(), onTop == "1");
         QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), onTop == "1");
         // The outer top left corner is where config.ini said, 1500 and 750 twips; the frame
         // (the platform's, two pixels wide here) lies inside it.
@@ -520,7 +520,7 @@ void TestWindow::onTopClickKeepsThePlace()
     QTRY_COMPARE(form.frameGeometry().topLeft(), QPoint(200, 100));
     const QRect frame = form.frameGeometry();
     for (bool on : {true, false}) {
-        form.controls().chkOnTop->setChecked(on);
+        form.controls().onTop->setChecked(on);
         QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), on);
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTRY_COMPARE(form.frameGeometry(), frame);
