@@ -16,10 +16,6 @@ endforeach()
 # flrig under a display of its own: a few seconds per model.
 set_tests_properties(tst_flrig_rigsim PROPERTIES TIMEOUT 600)
 
-# The Icom radios over CI-V: the models alone, and Hamlib's rigctl driving each of them.
+# The Icom radios over CI-V, the models alone (Hamlib drives them in tst_hamlib_rigsim).
 ovx2_add_test(tst_icom_model SOURCES ${CMAKE_CURRENT_LIST_DIR}/unit/tst_icom_model.cpp
               LIBS ovx2_rigsim LABEL unit)
-ovx2_add_test(tst_icom_rigsim SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_icom_rigsim.cpp
-              LABEL interop)
-target_compile_definitions(tst_icom_rigsim PRIVATE OVX2_RIGSIM_EXE="$<TARGET_FILE:ovx2-rigsim>")
-add_dependencies(tst_icom_rigsim ovx2-rigsim)

@@ -34,12 +34,11 @@ void TestFlrigRigsim::flrigShowsTheRadio_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("rig"); // flrig's name for it
-    // flrig has no KX2 and no FT-710; the K3S is a K3 to it.
+    // flrig has no KX2 and no FT-710; the K3S is a K3 to it, as the K3 row has it.
     const char *const rows[][2] = {
-        {"k3", "K3"},           {"k3s", "K3"},         {"kx3", "KX3"},
-        {"k2", "K2"},           {"ts2000", "TS-2000"}, {"ts590sg", "TS-590SG"},
-        {"ts480", "TS-480SAT"}, {"ft991a", "FT-991A"}, {"ftdx101d", "FTdx101D"},
-        {"ft891", "FT-891"},
+        {"k3", "K3"},          {"kx3", "KX3"},           {"k2", "K2"},
+        {"ts2000", "TS-2000"}, {"ts590sg", "TS-590SG"},  {"ts480", "TS-480SAT"},
+        {"ft991a", "FT-991A"}, {"ftdx101d", "FTdx101D"}, {"ft891", "FT-891"},
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
