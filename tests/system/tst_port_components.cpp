@@ -250,8 +250,23 @@ void TestPortComponents::serialModeParsing()
 
 void TestPortComponents::serialPortOnPseudoTerminal()
 {
-    PtyDevice rig; // the far end, as the rig simulator holds it
-    QVERIFY(rig.open());
+    // The far ends, as the rig simulator holds them. QSerialPort locks /run/lock/LCK..pts_N for the
+    // whole machine, and in our own devpts N may be a number another process's terminal holds.
+    std::vector<std::unique_ptr<PtyDevice>> devices;
+    auto unlocked = [&devices]() -> PtyDevice * {
+        while (devices.size() < 32) {
+            devices.push_back(std::make_unique<PtyDevice>());
+            if (!devices.back()->open())
+                return nullptr;
+            if (!QFile::exists("/run/lock/LCK.." +
+                               devices.back()->slavePath().mid(5).replace('/', '_')))
+                return devices.back().get();
+        }
+        return nullptr;
+    };
+    PtyDevice *far = unlocked();
+    QVERIFY(far);
+    PtyDevice &rig = *far;
     QtSerialPort port;
     port.WriteText("FA;"); // closed: dropped, nothing breaks
     QCOMPARE(port.ReadText(), QByteArray());
@@ -284,10 +299,10 @@ void TestPortComponents::serialPortOnPseudoTerminal()
     QTRY_COMPARE(got, QByteArray("FA00014060000;"));
 
     QVERIFY(port.Close() && !port.IsOpened());
-    auto again = std::make_unique<PtyDevice>();
-    QVERIFY(again->open() && port.Open(again->slavePath()));
+    PtyDevice *again = unlocked();
+    QVERIFY(again && port.Open(again->slavePath()));
     QSignalSpy vanished(&port, &SerialPort::Vanished);
-    again.reset(); // the device goes away under the open port
+    devices.pop_back(); // the device goes away under the open port
     QTRY_COMPARE(vanished.size(), 1);
     QVERIFY(!port.IsOpened());
     port.WriteText("FA;");
