@@ -25,9 +25,9 @@
 class TestRigConnection : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { usePrivateRuntimeDir(m_runtime); }
     void init();
-    void cleanup();
+    void cleanup() { m_bridge.reset(), m_sim.reset(); }
     void k3GetsProbeSetUpAndLoadQueries();
     void otherRigsConnect_data();
     void otherRigsConnect();
@@ -41,7 +41,10 @@ private:
     QTemporaryDir m_runtime;
     ScriptedMessenger m_messenger;
     std::unique_ptr<Bridge> m_bridge;
-    QString m_title; // the window title the connection's progress makes
+    QString m_title;      // the window title the connection's progress makes
+    QStringList m_titles; // each, in turn
+    QList<qint64> m_titleTimes;
+    QElapsedTimer m_clock;
     std::unique_ptr<RigSimThread> m_sim;
     QStringList m_received;
     void edit(const std::function<void(StationSettings &)> &change)
@@ -51,11 +54,6 @@ private:
         m_bridge->changeSettings(next);
     }
 };
-
-void TestRigConnection::initTestCase()
-{
-    usePrivateRuntimeDir(m_runtime);
-}
 
 void TestRigConnection::init()
 {
@@ -67,14 +65,12 @@ void TestRigConnection::init()
                        : testClock();
     m_bridge = std::make_unique<Bridge>(StationSettings(), m_messenger, clock);
     m_title = QString::fromLatin1(kAppTitle);
+    m_titles.clear(), m_titleTimes.clear(), m_clock.start();
     connect(&m_bridge->rigConnection(), &RigConnection::progress, this,
-            [this](const QString &suffix) { m_title = QString::fromLatin1(kAppTitle) + suffix; });
-}
-
-void TestRigConnection::cleanup()
-{
-    m_bridge.reset();
-    m_sim.reset();
+            [this](const QString &suffix) {
+                m_titles << (m_title = QString::fromLatin1(kAppTitle) + suffix);
+                m_titleTimes << m_clock.elapsed();
+            });
 }
 
 void TestRigConnection::startRig(RigType type, int baud)
@@ -94,11 +90,9 @@ void TestRigConnection::startRig(RigType type, int baud)
 void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
 {
     startRig(RigType::K3);
-    QStringList titles;
     QByteArray faAtDone;
     bool timerRanDuringSequence = false;
     connect(&m_bridge->rigConnection(), &RigConnection::progress, this, [&](const QString &suffix) {
-        titles << QString::fromLatin1(kAppTitle) + suffix;
         timerRanDuringSequence |= m_bridge->pollTimer().isActive();
         if (suffix.endsWith(QLatin1String("Done")))
             faAtDone = m_bridge->rig().get(Entry::FA);
@@ -112,8 +106,6 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
                                "BW;", "CW;",  "DT;",  "FI;",  "FW$;", "IC;",  "IS;", "MD;", "MD$;",
                                "PA;", "PA$;", "RA;",  "RA$;", "SM;",  "SM$;", "TQ;"};
     // When each write reached the rig, taken in the simulator's own thread.
-    QElapsedTimer clock;
-    clock.start();
     std::mutex lock;
     QList<qint64> arrivals;
     m_sim->invoke([&](RigSimServer &server) {
@@ -121,19 +113,15 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
             &server, &RigSimServer::received, &server,
             [&](const QByteArray &) {
                 const std::lock_guard guard(lock);
-                arrivals << clock.elapsed();
+                arrivals << m_clock.elapsed();
             },
             Qt::DirectConnection);
     });
-    QList<qint64> titleTimes;
-    connect(&m_bridge->rigConnection(), &RigConnection::progress, this,
-            [&] { titleTimes << clock.elapsed(); });
     m_bridge->connectRig();
     QTRY_VERIFY_WITH_TIMEOUT(m_received.size() >= expected.size(), 5000);
     QCOMPARE(m_received.mid(0, expected.size()), expected);
     const QString title = QString::fromLatin1(kAppTitle);
-    QTRY_COMPARE(titles, (QStringList{title + QStringLiteral("  Initializing"),
-                                      title + QStringLiteral("  Done"), title}));
+    QTRY_COMPARE(m_titles, QStringList({title + "  Initializing", title + "  Done", title}));
     // The real waits: 200 ms after each probe, 50 ms after each set-up command, 30 ms after each
     // load query, then a second for the replies. A write reaches the rig a little after it is
     // made, so each gap may come out a few milliseconds short; none may come out much shorter.
@@ -150,8 +138,7 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
             qPrintable(QStringLiteral("%1 came %2 ms after %3")
                            .arg(expected[i], QString::number(at[i] - at[i - 1]), expected[i - 1])));
     }
-    QTRY_COMPARE(titleTimes.size(), 3);
-    QVERIFY(titleTimes[2] - titleTimes[1] >= 1000);
+    QVERIFY(m_titleTimes[2] - m_titleTimes[1] >= 1000);
     QVERIFY(!timerRanDuringSequence);
     // More than a second and a half of waits, and the loop ran all through them.
     QVERIFY2(beats.count() >= 40, qPrintable(QString::number(beats.count())));
@@ -250,13 +237,7 @@ void TestRigConnection::rigThatComesBackIsTakenBack()
     m_bridge->connectRig();
     QVERIFY(m_bridge->rigPort().IsOpened());
     const TerminalModel &rig = m_bridge->terminal(0);
-    const auto said = [&rig](const char *text) {
-        for (int i = 0; i < rig.lineCount(); ++i) {
-            if (rig.line(i).contains(text))
-                return true;
-        }
-        return false;
-    };
+    const auto said = [&rig](const char *text) { return rig.lines().join('|').contains(text); };
     QTRY_VERIFY(said("Virtual Kenwood Loaded"));
 
     m_sim.reset();
