@@ -44,10 +44,8 @@ bool ConnectedBridge::connectRig()
     m_sim = m_model.isEmpty() ? std::make_unique<RigSimThread>(m_type, m_baud)
                               : std::make_unique<RigSimThread>(m_model, m_baud);
     const QString path = m_sim->start();
-    if (path.isEmpty()) {
-        m_why = m_sim->errorString();
-        return false;
-    }
+    if (path.isEmpty())
+        return m_why = m_sim->errorString(), false;
     connect(m_sim.get(), &RigSimThread::received, this,
             [this](const QByteArray &chunk) { m_atRig += chunk; });
     // The transmit indicator as start-up leaves it, so that polling writes from the first tick.
@@ -66,10 +64,8 @@ bool ConnectedBridge::connectRig()
     }
     // Connected once the first poll has been answered.
     const QByteArray poll = pollWrites(false, false, m_type).constLast();
-    if (!QTest::qWaitFor([&] { return m_atRig.contains(poll); }) || !settleRig()) {
-        m_why = QStringLiteral("the rig was never polled");
-        return false;
-    }
+    if (!QTest::qWaitFor([&] { return m_atRig.contains(poll); }) || !settleRig())
+        return m_why = QStringLiteral("the rig was never polled"), false;
     return true;
 }
 
@@ -105,10 +101,7 @@ QByteArray ConnectedBridge::simReply(const QByteArray &query)
 
 bool ConnectedBridge::settle(int n)
 {
-    // The program's own marker, a query every port answers from the virtual rig, shows that the
-    // bridge has handled everything the program wrote before it; the rig's marker, that every
-    // reply the rig sent because of it has been handled; the program's marker once more, that
-    // all the bridge wrote to the program since has arrived.
+    // The program's marker (answered from the virtual rig), the rig's, the program's again.
     return portMarker(n) && settleRig() && portMarker(n);
 }
 
@@ -126,15 +119,12 @@ bool ConnectedBridge::portMarker(int n)
 
 bool ConnectedBridge::settleRig()
 {
-    // The rig's marker: a query of the bridge's own whose reply changes nothing that tests look
-    // at. The rig answers in order, so once its reply is handled, every earlier one has been.
+    // The rig answers in order: once the reply to this query is handled, every earlier one is.
     QSignalSpy replies(&bridge().rigReplies(), &RigReplyHandler::replyReceived);
     bridge().link().ask({Source::Kind::Bridge, 0}, "ID;"); // behind everything waiting
     return QTest::qWaitFor([&] {
-        for (const QList<QVariant> &reply : std::as_const(replies)) {
-            if (reply.at(0).toByteArray().startsWith("ID"))
-                return true;
-        }
-        return false;
+        return std::any_of(replies.cbegin(), replies.cend(), [](const QList<QVariant> &r) {
+            return r.at(0).toByteArray().startsWith("ID");
+        });
     });
 }

@@ -15,13 +15,12 @@
 class RigSimThread;
 class StationProgram;
 
-// The bridge's time at four times real time: tests pay neither the connection's seconds nor a
-// reply window's. One test keeps the real clock and checks the real waits.
-class Clock;
+class Clock; // the bridge's time at four times real time
+
 Clock &testClock();
 
-// A bridge (no window) with its own runtime folder, connected to a simulated radio of the given
-// family; station programs on its ports as a test needs them.
+// A bridge (no window) with its own runtime folder, connected to a simulated radio; station
+// programs on its ports as a test needs them.
 class ConnectedBridge : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +33,6 @@ public:
     QString why() const { return m_why; }
 
     Bridge &bridge() { return *m_bridge; }
-    // The bridge's settings changed by `edit`, put in force.
     template <typename Edit> void edit(Edit edit)
     {
         StationSettings next = bridge().settings();
@@ -45,8 +43,7 @@ public:
     ScriptedMessenger &messenger() { return m_messenger; }
     RigType type() const { return m_type; }
 
-    // A station program holding application port n (1 to 5) or the SDR port (7); the port is
-    // created first if it does not exist.
+    // A station program holding application port n (1 to 5) or the SDR port (7), created first.
     StationProgram &program(int n);
     void closeProgram(int n);
 
@@ -54,14 +51,12 @@ public:
     const QByteArray &atRig() const { return m_atRig; }
     void clearAtRig() { m_atRig.clear(); }
 
-    // What the simulated radio answers to a query now (asked of its model directly).
+    // What the simulated radio's model answers to a query now.
     QByteArray simReply(const QByteArray &query);
 
-    // Waits until the bridge has handled everything port n's program wrote so far, whatever
-    // went to the rig because of it has reached the rig, and every reply the rig sent back has
-    // been handled. Nothing the program will ever get for what it wrote is still on its way.
+    // Waits until all port n's program wrote, and all the rig replied to it, has been handled and
+    // delivered; settleRig() the same for what the bridge itself wrote to the rig.
     bool settle(int n);
-    // The same for what the bridge itself wrote to the rig.
     bool settleRig();
 
 private:

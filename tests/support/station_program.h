@@ -9,9 +9,8 @@ class QSocketNotifier;
 // Opens a serial device as a station program does, raw: -1 when it cannot be opened.
 int openRawDevice(const QString &path, bool nonBlocking);
 
-// A station program on a published port: opens the device raw and non-blocking, as a logger
-// would. What arrives is collected from the event loop (the bridge runs on the same thread), so
-// tests wait for it with QTRY_COMPARE.
+// A station program on a published port, raw and non-blocking as a logger opens it; what arrives
+// is collected from the event loop (the bridge runs on this thread).
 class StationProgram : public QObject {
     Q_OBJECT
 public:
@@ -28,12 +27,7 @@ public:
     const QByteArray &received() const { return m_received; }
     // Forgets part of what was received (a test's own marker).
     void drop(qsizetype from, qsizetype length) { m_received.remove(from, length); }
-    QByteArray take()
-    {
-        QByteArray text;
-        text.swap(m_received);
-        return text;
-    }
+    QByteArray take() { return std::exchange(m_received, {}); }
 
 signals:
     void arrived();

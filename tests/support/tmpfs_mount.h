@@ -9,24 +9,21 @@
 #include <sched.h>
 #include <sys/mount.h>
 
-// A small disk of its own for a test: a tmpfs of a given size, to fill up or to make read-only.
-// It is mounted in a mount namespace of the test's own (made once, where permitted), which the
-// programs the test starts share and which goes with the test, so no mount is ever left behind.
-// Mounting needs root (CI runs as root); error() says why it could not be made.
+// A small tmpfs of a test's own, to fill up or make read-only, in a mount namespace of the
+// test's own (shared by the programs it starts, gone with it). Needs root (CI runs as root).
 class TmpfsMount {
 public:
     TmpfsMount(const QString &path, qint64 bytes) : m_path(path)
     {
-        ownNamespace();
+        [[maybe_unused]] static const bool ownNamespace =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         QDir().mkpath(path);
         const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
-        if (::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                    options.constData()) == 0) {
-            m_mounted = true;
-        } else {
-            m_notPermitted = errno == EPERM;
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-        }
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs",
+                            MS_NOSUID | MS_NODEV, options.constData()) == 0;
+        m_notPermitted = !m_mounted && errno == EPERM;
+        m_error = m_mounted ? QString() : QString::fromLocal8Bit(std::strerror(errno));
     }
     ~TmpfsMount()
     {
@@ -37,41 +34,26 @@ public:
     TmpfsMount &operator=(const TmpfsMount &) = delete;
 
     bool isMounted() const { return m_mounted; }
-    // Mounting is not permitted to this user: the test is skipped rather than failed.
-    bool notPermitted() const { return m_notPermitted; }
+    bool notPermitted() const { return m_notPermitted; } // the test is skipped, not failed
     QString error() const { return m_error; }
     QString path() const { return m_path; }
-
-    // Read-only from now on, even for root.
-    bool makeReadOnly()
+    bool makeReadOnly() // even for root
     {
         return ::mount(nullptr, QFile::encodeName(m_path).constData(), nullptr,
                        MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
     }
-
-    // Takes every byte still free with a file of its own; true once the disk is full.
-    bool fill()
+    bool fill() // true once every free byte is taken
     {
         QFile filler(m_path + QStringLiteral("/filler"));
         if (!filler.open(QIODevice::Append | QIODevice::Unbuffered))
             return false;
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) == block.size()) {
+        while (filler.write(QByteArray(4096, 'f')) == 4096) {
         }
         return filler.error() != QFileDevice::NoError;
     }
     void makeRoom() { QFile::remove(m_path + QStringLiteral("/filler")); }
 
 private:
-    static void ownNamespace()
-    {
-        [[maybe_unused]] static const bool made =
-            ::unshare(CLONE_NEWNS) == 0 &&
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    }
-
-    QString m_path;
-    QString m_error;
-    bool m_mounted = false;
-    bool m_notPermitted = false;
+    QString m_path, m_error;
+    bool m_mounted = false, m_notPermitted = false;
 };

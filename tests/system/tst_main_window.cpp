@@ -27,13 +27,12 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { usePrivateRuntimeDir(m_runtime); }
-    void init();
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup() { m_station.reset(); }
     void userChangesReachTheSettingsAndTheFiles();
     void loadedSettingsShowInTheControls();
-    void buttonsFollowTheBridge();
+    void buttonsFollowTheBridgeAndCloseAsks();
     void setupAndHelpMenus();
-    void closeAnsweredNoKeepsEverything();
 
 private:
     QString path(const char *name) const { return m_dir->filePath(QString::fromLatin1(name)); }
@@ -44,11 +43,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<WindowedStation> m_station;
 };
-
-void TestMainWindow::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-}
 
 QByteArray TestMainWindow::file(const char *name) const
 {
@@ -123,7 +117,7 @@ void TestMainWindow::loadedSettingsShowInTheControls()
     QCOMPARE(file("config.ini"), before);
 }
 
-void TestMainWindow::buttonsFollowTheBridge()
+void TestMainWindow::buttonsFollowTheBridgeAndCloseAsks()
 {
     RigSimThread sim(RigType::K3);
     const QString device = sim.start();
@@ -138,21 +132,36 @@ void TestMainWindow::buttonsFollowTheBridge()
     QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Disconnect"));
     QVERIFY(!c.rig->portName->isEnabled());
     const QString title = QString::fromLatin1(kAppTitle);
-    QTRY_COMPARE(titles, (QStringList{title + QStringLiteral("  Initializing"),
-                                      title + QStringLiteral("  Done"), title}));
-
-    QTest::mouseClick(c.appFrame(1)->connectButton, Qt::LeftButton);
+    QTRY_COMPARE(titles, QStringList({title + "  Initializing", title + "  Done", title}));
+    AppPortFrame &one = *c.appFrame(1);
+    QTest::mouseClick(one.connectButton, Qt::LeftButton);
     QVERIFY(s.bridge().appPort(1).IsCreated());
-    QCOMPARE(c.appFrame(1)->connectButton->text(), QStringLiteral("Disconnect"));
-    QCOMPARE(c.appFrame(1)->pathLabel->toolTip(), s.bridge().appPort(1).DevicePath());
-    QTest::mouseClick(c.appFrame(1)->connectButton, Qt::LeftButton);
-    QCOMPARE(c.appFrame(1)->connectButton->text(), QStringLiteral("Connect"));
-    QVERIFY(c.appFrame(1)->pathLabel->toolTip().isEmpty());
-
+    QCOMPARE(one.connectButton->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(one.pathLabel->toolTip(), s.bridge().appPort(1).DevicePath());
+    QTest::mouseClick(one.connectButton, Qt::LeftButton);
+    QCOMPARE(one.connectButton->text(), QStringLiteral("Connect"));
+    QVERIFY(one.pathLabel->toolTip().isEmpty());
+    s.bridge().togglePort(3);
+    // A port still held: close asks; No keeps everything, unsaved.
+    StationProgram program(s.bridge().appPort(3).DevicePath());
+    QTRY_VERIFY(s.bridge().appPort(3).IsOpenedByApp());
     QTest::mouseClick(c.rig->connectButton, Qt::LeftButton);
     QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Connect"));
     QVERIFY(c.rig->portName->isEnabled());
-    QTRY_VERIFY(s.bridge().rigPort().IsOpened() == false);
+    QTRY_VERIFY(!s.bridge().rigPort().IsOpened());
+    QFile::remove(path("config.ini"));
+    s.messenger().answers = {false};
+    QVERIFY(!s.window().close());
+    QVERIFY(s.window().isVisible());
+    QCOMPARE(s.messenger().shown.size(), 1);
+    QCOMPARE(s.messenger().shown.first().text,
+             QStringLiteral("Virtual Serial Port is still used by other application\r\n"
+                            "Do you want to exit anyway ?"));
+    QVERIFY(s.bridge().appPort(3).IsCreated() && !QFile::exists(path("config.ini")));
+    // Yes: every port removed, the settings saved.
+    QVERIFY(s.window().close());
+    QVERIFY(!s.bridge().appPort(3).IsCreated());
+    QCOMPARE(file("config.ini").count("\r\n"), 51);
 }
 
 void TestMainWindow::setupAndHelpMenus()
@@ -179,35 +188,6 @@ void TestMainWindow::setupAndHelpMenus()
     w.menuItem(QStringLiteral("mnuExit"))->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(file("config.ini").startsWith("Position-Left=0\r\nPosition-Top=450\r\n"));
-}
-
-void TestMainWindow::closeAnsweredNoKeepsEverything()
-{
-    RigSimThread sim(RigType::K3);
-    const QString device = sim.start();
-    QVERIFY(!device.isEmpty());
-    WindowedStation &s = start();
-    StationSettings next = s.bridge().settings();
-    next.rigPort = device;
-    s.bridge().changeSettings(next);
-    s.bridge().connectRig();
-    s.bridge().togglePort(3);
-    StationProgram three(s.bridge().appPort(3).DevicePath());
-    QTRY_VERIFY(s.bridge().appPort(3).IsOpenedByApp());
-    QFile::remove(path("config.ini"));
-    s.messenger().answers = {false};
-    QVERIFY(!s.window().close());
-    QVERIFY(s.window().isVisible());
-    QCOMPARE(s.messenger().shown.size(), 1);
-    QCOMPARE(s.messenger().shown.first().text,
-             QStringLiteral("Virtual Serial Port is still used by other application\r\n"
-                            "Do you want to exit anyway ?"));
-    QVERIFY(s.bridge().appPort(3).IsCreated());
-    QVERIFY(!QFile::exists(path("config.ini"))); // not saved
-    // Yes: every port removed, the settings saved.
-    QVERIFY(s.window().close());
-    QVERIFY(!s.bridge().appPort(3).IsCreated());
-    QCOMPARE(file("config.ini").count("\r\n"), 51);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -25,88 +25,74 @@
 class TestRigConnection : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { usePrivateRuntimeDir(m_runtime); }
     void init();
-    void cleanup();
+    void cleanup() { m_bridge.reset(), m_sim.reset(); }
     void k3GetsProbeSetUpAndLoadQueries();
-    void kenwoodGetsItsSevenQueries();
-    void silentRigIsReported();
-    void portThatCannotOpen();
-    void slowRigAt4800Connects();
+    void otherRigsConnect_data();
+    void otherRigsConnect();
+    void failureIsReported_data();
+    void failureIsReported();
     void rigThatComesBackIsTakenBack();
 
 private:
-    void startRig(RigType type);
-    void connectAndRecord(int chunks, QStringList &received);
+    void startRig(RigType type, int baud = 38400);
 
     QTemporaryDir m_runtime;
     ScriptedMessenger m_messenger;
     std::unique_ptr<Bridge> m_bridge;
-    QString m_title; // the window title the connection's progress makes
-    void edit(const std::function<void(StationSettings &)> &change);
+    QString m_title;      // the window title the connection's progress makes
+    QStringList m_titles; // each, in turn
+    QList<qint64> m_titleTimes;
+    QElapsedTimer m_clock;
     std::unique_ptr<RigSimThread> m_sim;
+    QStringList m_received;
+    void edit(const std::function<void(StationSettings &)> &change)
+    {
+        StationSettings next = m_bridge->settings();
+        change(next);
+        m_bridge->changeSettings(next);
+    }
 };
-
-void TestRigConnection::initTestCase()
-{
-    usePrivateRuntimeDir(m_runtime);
-}
 
 void TestRigConnection::init()
 {
     m_messenger.shown.clear();
+    m_received.clear();
     // One test keeps the real waits; the others run them at a quarter of real time.
     Clock &clock = QTest::currentTestFunction() == QLatin1String("k3GetsProbeSetUpAndLoadQueries")
                        ? systemClock()
                        : testClock();
     m_bridge = std::make_unique<Bridge>(StationSettings(), m_messenger, clock);
     m_title = QString::fromLatin1(kAppTitle);
+    m_titles.clear(), m_titleTimes.clear(), m_clock.start();
     connect(&m_bridge->rigConnection(), &RigConnection::progress, this,
-            [this](const QString &suffix) { m_title = QString::fromLatin1(kAppTitle) + suffix; });
+            [this](const QString &suffix) {
+                m_titles << (m_title = QString::fromLatin1(kAppTitle) + suffix);
+                m_titleTimes << m_clock.elapsed();
+            });
 }
 
-void TestRigConnection::edit(const std::function<void(StationSettings &)> &change)
+void TestRigConnection::startRig(RigType type, int baud)
 {
-    StationSettings next = m_bridge->settings();
-    change(next);
-    m_bridge->changeSettings(next);
-}
-
-void TestRigConnection::cleanup()
-{
-    m_bridge.reset();
-    m_sim.reset();
-}
-
-void TestRigConnection::startRig(RigType type)
-{
-    m_sim = std::make_unique<RigSimThread>(type, 38400);
+    m_sim = std::make_unique<RigSimThread>(type, baud);
     const QString path = m_sim->start();
     QVERIFY2(!path.isEmpty(), qPrintable(m_sim->errorString()));
+    connect(m_sim.get(), &RigSimThread::received, this,
+            [this](const QByteArray &chunk) { m_received << QString::fromLatin1(chunk); });
     edit([&](StationSettings &s) {
         s.rigType = type;
         s.rigPort = path;
-        s.baudIndex = 3;
+        s.baudIndex = baud == 4800 ? 0 : 3;
     });
-}
-
-void TestRigConnection::connectAndRecord(int chunks, QStringList &received)
-{
-    connect(m_sim.get(), &RigSimThread::received, this,
-            [&](const QByteArray &chunk) { received << QString::fromLatin1(chunk); });
-    m_bridge->connectRig();
-    QTRY_VERIFY_WITH_TIMEOUT(received.size() >= chunks, 5000);
-    received = received.mid(0, chunks);
 }
 
 void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
 {
     startRig(RigType::K3);
-    QStringList titles;
     QByteArray faAtDone;
     bool timerRanDuringSequence = false;
     connect(&m_bridge->rigConnection(), &RigConnection::progress, this, [&](const QString &suffix) {
-        titles << QString::fromLatin1(kAppTitle) + suffix;
         timerRanDuringSequence |= m_bridge->pollTimer().isActive();
         if (suffix.endsWith(QLatin1String("Done")))
             faAtDone = m_bridge->rig().get(Entry::FA);
@@ -120,8 +106,6 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
                                "BW;", "CW;",  "DT;",  "FI;",  "FW$;", "IC;",  "IS;", "MD;", "MD$;",
                                "PA;", "PA$;", "RA;",  "RA$;", "SM;",  "SM$;", "TQ;"};
     // When each write reached the rig, taken in the simulator's own thread.
-    QElapsedTimer clock;
-    clock.start();
     std::mutex lock;
     QList<qint64> arrivals;
     m_sim->invoke([&](RigSimServer &server) {
@@ -129,20 +113,15 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
             &server, &RigSimServer::received, &server,
             [&](const QByteArray &) {
                 const std::lock_guard guard(lock);
-                arrivals << clock.elapsed();
+                arrivals << m_clock.elapsed();
             },
             Qt::DirectConnection);
     });
-    QList<qint64> titleTimes;
-    connect(&m_bridge->rigConnection(), &RigConnection::progress, this,
-            [&] { titleTimes << clock.elapsed(); });
-    QStringList received;
-    connectAndRecord(int(expected.size()), received);
-    QCOMPARE(received, expected);
-
+    m_bridge->connectRig();
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.size() >= expected.size(), 5000);
+    QCOMPARE(m_received.mid(0, expected.size()), expected);
     const QString title = QString::fromLatin1(kAppTitle);
-    QTRY_COMPARE(titles, (QStringList{title + QStringLiteral("  Initializing"),
-                                      title + QStringLiteral("  Done"), title}));
+    QTRY_COMPARE(m_titles, QStringList({title + "  Initializing", title + "  Done", title}));
     // The real waits: 200 ms after each probe, 50 ms after each set-up command, 30 ms after each
     // load query, then a second for the replies. A write reaches the rig a little after it is
     // made, so each gap may come out a few milliseconds short; none may come out much shorter.
@@ -159,8 +138,7 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
             qPrintable(QStringLiteral("%1 came %2 ms after %3")
                            .arg(expected[i], QString::number(at[i] - at[i - 1]), expected[i - 1])));
     }
-    QTRY_COMPARE(titleTimes.size(), 3);
-    QVERIFY(titleTimes[2] - titleTimes[1] >= 1000);
+    QVERIFY(m_titleTimes[2] - m_titleTimes[1] >= 1000);
     QVERIFY(!timerRanDuringSequence);
     // More than a second and a half of waits, and the loop ran all through them.
     QVERIFY2(beats.count() >= 40, qPrintable(QString::number(beats.count())));
@@ -186,51 +164,67 @@ void TestRigConnection::k3GetsProbeSetUpAndLoadQueries()
     QVERIFY(m_messenger.shown.isEmpty());
 }
 
-void TestRigConnection::kenwoodGetsItsSevenQueries()
+void TestRigConnection::otherRigsConnect_data()
 {
-    startRig(RigType::Kenwood);
-    const QStringList expected{"FA;", "FA;", "FA;", "FB;", "ID;", "IF;", "FR;", "FT;", "FW;"};
-    QStringList received;
-    connectAndRecord(int(expected.size()), received);
-    QCOMPARE(received, expected);
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QStringList>("expected"); // the probe, then the load queries
+    QTest::newRow("Kenwood: its seven queries")
+        << RigType::Kenwood << 38400
+        << QStringList{"FA;", "FA;", "FA;", "FB;", "ID;", "IF;", "FR;", "FT;", "FW;"};
+    QTest::newRow("K3 at 4800") << RigType::K3 << 4800 << QStringList{"FA;", "FA;"};
+}
+
+void TestRigConnection::otherRigsConnect()
+{
+    QFETCH(RigType, type);
+    QFETCH(int, baud);
+    QFETCH(QStringList, expected);
+    startRig(type, baud);
+    QSignalSpy finished(&m_bridge->rigConnection(), &RigConnection::finished);
+    m_bridge->connectRig();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(m_received.mid(0, expected.size()), expected);
     QTRY_VERIFY(m_bridge->rig().get(Entry::FW).startsWith("FW"));
     QTRY_COMPARE(m_title, QString::fromLatin1(kAppTitle));
-}
-
-void TestRigConnection::silentRigIsReported()
-{
-    startRig(RigType::K3);
-    m_sim->invoke([](RigSimServer &s) { s.setSilent(true); });
-    m_bridge->connectRig();
-    QTRY_COMPARE(m_messenger.shown.size(), 1);
-    const Message &m = m_messenger.shown.first();
-    QCOMPARE(m.text, QStringLiteral("Can't connect to rig\r\nPlease check rig com port settings."));
-    QCOMPARE(m.buttons, Message::Buttons::Ok);
-    QVERIFY(m.title.isEmpty()); // the application's title
-    QVERIFY(!m_bridge->rigPort().IsOpened());
-    QCOMPARE(m_bridge->rigConnection().state(), RigConnection::State::Closed);
-    // The title says nothing is going on, and the terminal says what went wrong.
-    QCOMPARE(m_title, QString::fromLatin1(kAppTitle));
-    const TerminalModel &rig = m_bridge->terminal(0);
-    QVERIFY(rig.line(rig.lineCount() - 1).contains("No answer"));
-    QVERIFY(!m_bridge->pollTimer().isActive());
-    QVERIFY(m_bridge->rig().get(Entry::FA).isEmpty());
-}
-
-void TestRigConnection::portThatCannotOpen()
-{
-    edit([&](StationSettings &s) {
-        s.rigPort = m_runtime.path() + QStringLiteral("/no-such-port");
-    });
-    m_bridge->connectRig();
     QVERIFY(m_messenger.shown.isEmpty());
+    QVERIFY(m_bridge->rigPort().IsOpened());
+}
+
+void TestRigConnection::failureIsReported_data()
+{
+    QTest::addColumn<bool>("silent"); // else: a port that cannot open
+    QTest::addColumn<QByteArray>("said");
+    QTest::newRow("a silent rig") << true << QByteArray("No answer");
+    QTest::newRow("no such port") << false << QByteArray("no-such-port");
+}
+
+void TestRigConnection::failureIsReported()
+{
+    QFETCH(bool, silent);
+    QFETCH(QByteArray, said);
+    startRig(RigType::K3);
+    m_sim->invoke([silent](RigSimServer &s) { s.setSilent(silent); });
+    if (!silent)
+        edit([&](StationSettings &s) { s.rigPort = m_runtime.path() + "/no-such-port"; });
+    m_bridge->connectRig();
+    // A silent rig is said in a message; a port that cannot open only in the rig terminal.
+    QTRY_COMPARE(m_messenger.shown.size(), silent ? 1 : 0);
+    if (silent) {
+        const Message &m = m_messenger.shown.first();
+        QCOMPARE(m.text,
+                 QStringLiteral("Can't connect to rig\r\nPlease check rig com port settings."));
+        QCOMPARE(m.buttons, Message::Buttons::Ok);
+        QVERIFY(m.title.isEmpty()); // the application's title
+    }
     QVERIFY(!m_bridge->rigPort().IsOpened());
     QCOMPARE(m_bridge->rigConnection().state(), RigConnection::State::Closed);
     QCOMPARE(m_title, QString::fromLatin1(kAppTitle));
-    QVERIFY(m_bridge->pollTimer().isActive());
-    // The reason is in the rig terminal, not in a message.
     const TerminalModel &rig = m_bridge->terminal(0);
-    QVERIFY(rig.line(rig.lineCount() - 1).contains("no-such-port"));
+    QVERIFY(rig.line(rig.lineCount() - 1).contains(said));
+    QCOMPARE(m_bridge->pollTimer().isActive(), !silent);
+    QVERIFY(m_bridge->rig().get(Entry::FA).isEmpty());
 }
 
 void TestRigConnection::rigThatComesBackIsTakenBack()
@@ -243,13 +237,7 @@ void TestRigConnection::rigThatComesBackIsTakenBack()
     m_bridge->connectRig();
     QVERIFY(m_bridge->rigPort().IsOpened());
     const TerminalModel &rig = m_bridge->terminal(0);
-    const auto said = [&rig](const char *text) {
-        for (int i = 0; i < rig.lineCount(); ++i) {
-            if (rig.line(i).contains(text))
-                return true;
-        }
-        return false;
-    };
+    const auto said = [&rig](const char *text) { return rig.lines().join('|').contains(text); };
     QTRY_VERIFY(said("Virtual Kenwood Loaded"));
 
     m_sim.reset();
@@ -265,25 +253,6 @@ void TestRigConnection::rigThatComesBackIsTakenBack()
     QTRY_VERIFY(said("is back"));
     QVERIFY(m_messenger.shown.isEmpty());
     QTRY_VERIFY(!m_bridge->link().cachedReply("FA;").isEmpty());
-}
-
-void TestRigConnection::slowRigAt4800Connects()
-{
-    // The simulator at 4800 still answers the probe when the bridge runs at 4800 too. The speed
-    // is typed, as a user may: what the box shows is the speed in use.
-    m_sim = std::make_unique<RigSimThread>(RigType::K3, 4800);
-    const QString path = m_sim->start();
-    QVERIFY(!path.isEmpty());
-    edit([&](StationSettings &s) {
-        s.rigPort = path;
-        s.baudIndex = 0;
-    });
-    QSignalSpy finished(&m_bridge->rigConnection(), &RigConnection::finished);
-    m_bridge->connectRig();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.first().first().toBool(), true);
-    QVERIFY(m_messenger.shown.isEmpty());
-    QVERIFY(m_bridge->rigPort().IsOpened());
 }
 
 QTEST_MAIN(TestRigConnection)

@@ -29,7 +29,6 @@ private slots:
     void ftRepliesReachTheSdrProgramOnlyFromAYaesu_data();
     void ftRepliesReachTheSdrProgramOnlyFromAYaesu();
     void autoInformationReachesOnlyHeldPorts();
-    void unclaimedReplyGoesToPort1();
     void pollingKeepsItsIntervalUnderTraffic();
     void pokesFasterThanTheLineStayBounded();
     void portsRefusedWhileClosedOrHeld();
@@ -82,7 +81,6 @@ void TestRigLink::connectionFillsWhatTheTypeKeeps()
 
 void TestRigLink::pollingByTypeAndState_data()
 {
-    // Each state once, and transmit both as an Elecraft reports it and from the indicator.
     QTest::addColumn<RigType>("type");
     QTest::addColumn<QString>("state");
     QTest::newRow("Yaesu with SDR") << RigType::Yaesu << "sdr";
@@ -100,17 +98,18 @@ void TestRigLink::pollingByTypeAndState()
     QVERIFY(!polled.isEmpty());
     ConnectedBridge &b = connected(type);
     b.bridge().setPollInterval(100);
-    const bool elecraft = type == RigType::K3 || type == RigType::K2;
+    // A K3 or K2 reports keying in its TQ replies; the others only through the indicator.
+    const auto transmit = [&](bool on) {
+        if (type == RigType::K3 || type == RigType::K2)
+            b.sim().invoke([on](RigSimServer &s) { s.setTransmit(on); });
+        else
+            b.bridge().setTransmitting(on);
+        QTRY_COMPARE(b.bridge().items().transmitIndicator(), on ? "On" : "Off");
+    };
     if (state == QLatin1String("sdr"))
         b.program(7);
-    if (state == QLatin1String("transmit")) {
-        // A K3 or K2 reports keying in its TQ replies; the others only through the indicator.
-        if (elecraft)
-            b.sim().invoke([](RigSimServer &s) { s.setTransmit(true); });
-        else
-            b.bridge().setTransmitting(true);
-        QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("On"));
-    }
+    else
+        transmit(true);
     b.clearAtRig();
     QTRY_VERIFY_WITH_TIMEOUT(b.atRig().count(polled) >= 3, 5000);
     // Nothing else: from the first whole tick on, the rig reads the same text again and again.
@@ -119,13 +118,8 @@ void TestRigLink::pollingByTypeAndState()
 
     if (state == QLatin1String("sdr"))
         b.closeProgram(7);
-    if (state == QLatin1String("transmit")) {
-        if (elecraft)
-            b.sim().invoke([](RigSimServer &s) { s.setTransmit(false); });
-        else
-            b.bridge().setTransmitting(false);
-        QTRY_COMPARE(b.bridge().items().transmitIndicator(), QStringLiteral("Off"));
-    }
+    else
+        transmit(false);
     b.bridge().setPollInterval(200);
 }
 
@@ -184,13 +178,8 @@ void TestRigLink::autoInformationReachesOnlyHeldPorts()
         setPortBox(s, 4, PortBox::AI2, 0);
     });
     b.sim().invoke([](RigSimServer &s) { s.turnVfoA(14074000); });
-}
-
-void TestRigLink::unclaimedReplyGoesToPort1()
-{
-    ConnectedBridge &b = connected(RigType::K3);
+    // Port 1 passes an unknown command; the K3's "?;" matches no routing row and goes to port 1.
     StationProgram &one = b.program(1);
-    // Port 1 passes an unknown command to the rig; the K3's "?;" matches no routing row.
     one.write("ZZ;");
     QTRY_VERIFY(one.received().contains("?;"));
     QTRY_VERIFY(b.bridge().terminal(1).lines().contains("?;"));
@@ -225,9 +214,8 @@ void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
 
 void TestRigLink::pokesFasterThanTheLineStayBounded()
 {
-    // A D-Bus client poking settings far faster than the line carries them: each poke is written
-    // as it stands (never merged), and the bridge reads back what it changed. What waits stays
-    // within the queue's bound; the rig ends where the last poke put it.
+    // A D-Bus client poking far faster than the line carries: what waits stays within the
+    // queue's bound, and the rig ends where the last poke put it.
     ConnectedBridge &b = connected(RigType::K3);
     const RigLink &link = b.bridge().link();
     for (int i = 0; i < 5000; ++i) {

@@ -12,11 +12,14 @@
 #include <QTest>
 
 // config.ini and ovx2.ini: what a line means, what a file read and written again keeps, where
-// the file lives, and what happens when a file cannot be written.
+// it lives, and what happens when it cannot be written.
 class TestStationSettings : public QObject {
     Q_OBJECT
 private slots:
-    void init();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>(), m_messenger.shown.clear(), m_told.clear();
+    }
     void firstStartWritesEveryLine();
     void valuesRead_data();
     void valuesRead();
@@ -51,30 +54,17 @@ private:
         return std::make_unique<SettingsFiles>(config, m_messenger,
                                                [this](const QString &l) { m_told << l; });
     }
-    // A disk of the test's own, or the test is skipped where mounting is not permitted.
-    bool smallDisk(std::optional<TmpfsMount> &disk)
-    {
-        disk.emplace(path("disk"), 64 * 1024);
-        return disk->isMounted();
-    }
-
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedMessenger m_messenger;
     QStringList m_told;
 };
 
+// A disk of the test's own, or the test is skipped where mounting is not permitted.
 #define SMALL_DISK(disk)                                                                           \
-    std::optional<TmpfsMount> disk;                                                                \
-    if (!smallDisk(disk) && disk->notPermitted())                                                  \
+    TmpfsMount disk(path("disk"), 64 * 1024);                                                      \
+    if (disk.notPermitted())                                                                       \
         QSKIP("mounting a small disk is not permitted to this user (CI runs as root)");            \
-    QVERIFY2(disk->isMounted(), qPrintable(disk->error()))
-
-void TestStationSettings::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_messenger.shown.clear();
-    m_told.clear();
-}
+    QVERIFY2(disk.isMounted(), qPrintable(disk.error()))
 
 void TestStationSettings::firstStartWritesEveryLine()
 {
@@ -249,16 +239,11 @@ void TestStationSettings::coupledBoxes()
     QFETCH(QString, after);
     StationSettings s;
     AppPortSettings &p = s.port(4);
-    for (auto [i, field] :
-         {std::pair{0, &p.autoConnect}, {1, &p.autoLaunch}, {2, &p.autoInfo1}, {3, &p.autoInfo2}})
-        *field = before[i].digitValue();
+    for (int i = 0; int *field : {&p.autoConnect, &p.autoLaunch, &p.autoInfo1, &p.autoInfo2})
+        *field = before[i++].digitValue();
     const StationSettings others = s;
     setPortBox(s, 4, PortBox(box), value);
-    QCOMPARE(QStringLiteral("%1%2%3%4")
-                 .arg(p.autoConnect)
-                 .arg(p.autoLaunch)
-                 .arg(p.autoInfo1)
-                 .arg(p.autoInfo2),
+    QCOMPARE(QString::asprintf("%d%d%d%d", p.autoConnect, p.autoLaunch, p.autoInfo1, p.autoInfo2),
              after);
     for (int n : {1, 2, 3, 5}) // other ports never move
         QCOMPARE(s.port(n), others.port(n));
@@ -345,8 +330,8 @@ void TestStationSettings::unwritableFolderIsSaid()
 void TestStationSettings::fullDiskKeepsTheFilesAndSaysSo()
 {
     SMALL_DISK(disk);
-    const QString config = disk->path() + QStringLiteral("/config.ini"),
-                  extra = disk->path() + QStringLiteral("/ovx2.ini");
+    const QString config = disk.path() + QStringLiteral("/config.ini"),
+                  extra = disk.path() + QStringLiteral("/ovx2.ini");
     auto f = files(config);
     StationSettings s = f->load();
     QFile::remove(config);
@@ -361,7 +346,7 @@ void TestStationSettings::fullDiskKeepsTheFilesAndSaysSo()
 
     // The disk is full when the user changes settings: the files stay whole, the user is told,
     // and what a port may change is said first, as it matters most.
-    QVERIFY(disk->fill());
+    QVERIFY(disk.fill());
     s.setupShown = false;
     s.port(2).permission = Permission::FreqMode;
     QVERIFY(!f->save(s));
@@ -376,7 +361,7 @@ void TestStationSettings::fullDiskKeepsTheFilesAndSaysSo()
     QVERIFY(!f->save(s, true)); // at shutdown the same, and nothing shown twice
     QCOMPARE(m_messenger.shown.size(), 2);
 
-    disk->makeRoom(); // with room again, the next save writes both
+    disk.makeRoom(); // with room again, the next save writes both
     QVERIFY(f->save(s));
     QVERIFY(readFile(config).contains("Setup=False"));
     QVERIFY(readFile(extra).contains("Permission=FreqMode"));
@@ -385,10 +370,10 @@ void TestStationSettings::fullDiskKeepsTheFilesAndSaysSo()
 void TestStationSettings::readOnlyFileIsReadAndNotWritten()
 {
     SMALL_DISK(disk);
-    const QString file = disk->path() + QStringLiteral("/config.ini");
+    const QString file = disk.path() + QStringLiteral("/config.ini");
     const QByteArray contents = configFile({{"Poll=", "1000"}, {"VirPort2AutoInfo2=", "1"}});
     writeFile(file, contents);
-    QVERIFY(disk->makeReadOnly());
+    QVERIFY(disk.makeReadOnly());
     auto f = files(file);
     StationSettings s = f->load();
     QVERIFY(s.pollInterval == 1000 && s.port(2).autoInfo2 == 1);
