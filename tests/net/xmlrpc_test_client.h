@@ -2,6 +2,7 @@
 
 #include "rigctl_test_client.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <optional>
@@ -67,12 +68,15 @@ public:
         buffer.remove(0, end + 4 + r.body.size());
         return r;
     }
-    // Waits for the next answer (not with QTRY_*, which would take it twice); status 0 when
-    // none came.
+    // Waits for the next answer (not with QTRY_*, which would take it twice), in 1 ms steps
+    // rather than qWaitFor's 10; status 0 when none came.
     Reply await(int timeoutMs = 5000)
     {
         std::optional<Reply> r;
-        (void)QTest::qWaitFor([&] { return (r = next()).has_value(); }, timeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        while (!(r = next()) && clock.elapsed() < timeoutMs)
+            QTest::qWait(1);
         return r.value_or(Reply{});
     }
     Reply ask(const QByteArray &request)
