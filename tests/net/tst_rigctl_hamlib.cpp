@@ -2,6 +2,7 @@
 #include "hamlib_tools.h"
 #include "net/rigctl_server.h"
 #include "rigctl_test_client.h"
+#include "tool_run.h"
 
 #include <QTest>
 

@@ -2,6 +2,7 @@
 #include "hamlib_tools.h"
 #include "net/xmlrpc_methods.h"
 #include "net/xmlrpc_server.h"
+#include "tool_run.h"
 
 #include <QTest>
 

@@ -8,6 +8,7 @@
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
+#include "tool_run.h"
 
 #include <QTest>
 

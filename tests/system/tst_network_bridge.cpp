@@ -12,6 +12,7 @@
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "station_program.h"
+#include "tool_run.h"
 
 #include <QTest>
 
