@@ -1,9 +1,11 @@
 #pragma once
 
+#include <utility>
+
 #include <QTcpSocket>
 #include <QTest>
 
-// A raw TCP client of the network server for tests: sends lines, collects what comes back.
+// A raw TCP client of a network door for tests: sends lines, collects what comes back.
 class RigctlTestClient {
 public:
     bool connectTo(quint16 port)
@@ -17,16 +19,8 @@ public:
         socket.flush();
     }
     // Everything received so far; call it again to see what arrived since (QTRY_* loops).
-    const QByteArray &received()
-    {
-        buffer += socket.readAll();
-        return buffer;
-    }
-    QByteArray take()
-    {
-        received();
-        return std::exchange(buffer, QByteArray());
-    }
+    QByteArray &received() { return buffer += socket.readAll(); }
+    QByteArray take() { return std::exchange(received(), QByteArray()); }
 
     QTcpSocket socket;
     QByteArray buffer;

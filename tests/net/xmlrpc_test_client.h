@@ -1,22 +1,24 @@
 #pragma once
 
+#include "rigctl_test_client.h"
+
+#include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QTcpSocket>
-#include <QTest>
 
 #include <optional>
 
-// A raw HTTP client of the XML-RPC door for tests: requests go out as bytes, as a station program
-// or a browser writes them, and answers are taken apart with a few string operations.
+// A raw HTTP client of the XML-RPC door: requests go out as bytes, as a station program or a
+// browser writes them, and answers are taken apart with a few string operations.
 namespace xmlrpc_test {
 
-// A call's body; each parameter is the inner XML of its <value> ("<double>7040000</double>").
-inline QByteArray call(const QByteArray &method, const QByteArrayList &params = {})
+// A call's body from "method param param": each parameter the inner XML of its <value>.
+inline QByteArray call(const QByteArray &text)
 {
-    QByteArray body = "<?xml version=\"1.0\"?>\r\n<?clientid=\"test\"?>\r\n<methodCall>"
-                      "<methodName>" +
-                      method + "</methodName><params>";
-    for (const QByteArray &p : params)
+    QByteArrayList words = text.split(' ');
+    QByteArray body =
+        "<?xml version=\"1.0\"?>\r\n<?clientid=\"test\"?>\r\n<methodCall><methodName>" +
+        words.takeFirst() + "</methodName><params>";
+    for (const QByteArray &p : words)
         body += "<param><value>" + p + "</value></param>";
     return body + "</params></methodCall>\r\n";
 }
@@ -31,11 +33,10 @@ inline QByteArray post(const QByteArray &body, const QByteArray &more = {})
 
 struct Reply {
     int status = 0;
-    QByteArray head;
-    QByteArray body;
+    QByteArray head, body;
 };
 
-// An answer's value as the XML between <param> and </param>, or "fault: " and its faultString.
+// An answer's value as the XML inside its <value>, or "fault: " and its faultString.
 inline QByteArray valueOf(const QByteArray &body)
 {
     const qsizetype fault = body.indexOf("faultString</name><value>");
@@ -47,27 +48,16 @@ inline QByteArray valueOf(const QByteArray &body)
                                .replace("&gt;", ">")
                                .replace("&amp;", "&");
     }
-    const qsizetype from = body.indexOf("<param>") + 7;
-    return body.mid(from, body.indexOf("</param>") - from);
+    const qsizetype from = body.indexOf("<param><value>") + 14;
+    return body.mid(from, body.lastIndexOf("</value></param>") - from);
 }
 
-class Client {
+class Client : public RigctlTestClient {
 public:
-    bool connectTo(quint16 port)
-    {
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        return socket.waitForConnected(5000);
-    }
-    void send(const QByteArray &bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
     // The next whole answer, once it has come.
     std::optional<Reply> next()
     {
-        buffer += socket.readAll();
-        const qsizetype end = buffer.indexOf("\r\n\r\n");
+        const qsizetype end = received().indexOf("\r\n\r\n");
         static const QRegularExpression length(QStringLiteral("content-length: *(\\d+)"),
                                                QRegularExpression::CaseInsensitiveOption);
         const auto m = length.match(QString::fromLatin1(buffer.left(end)));
@@ -78,12 +68,15 @@ public:
         buffer.remove(0, end + 4 + r.body.size());
         return r;
     }
-    // Waits for the next answer (not with QTRY_*, which would take it twice); status 0 when
-    // none came.
+    // Waits for the next answer (not with QTRY_*, which would take it twice), in 1 ms steps
+    // rather than qWaitFor's 10; status 0 when none came.
     Reply await(int timeoutMs = 5000)
     {
         std::optional<Reply> r;
-        (void)QTest::qWaitFor([&] { return (r = next()).has_value(); }, timeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        while (!(r = next()) && clock.elapsed() < timeoutMs)
+            QTest::qWait(1);
         return r.value_or(Reply{});
     }
     Reply ask(const QByteArray &request)
@@ -91,9 +84,7 @@ public:
         send(request);
         return await();
     }
-
-    QTcpSocket socket;
-    QByteArray buffer;
+    QByteArray value(const QByteArray &callText) { return valueOf(ask(post(call(callText))).body); }
 };
 
 } // namespace xmlrpc_test

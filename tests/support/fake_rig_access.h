@@ -12,12 +12,9 @@ inline size_t qHash(const Source &s, size_t seed = 0)
     return qHashMulti(seed, int(s.kind), s.index);
 }
 
-// An in-memory rig behind RigAccess, for the network server's tests. It answers reads from a
-// map of query to reply, records every setting and every read it was asked, and applies a
-// setting to the map: "FA00007040000;" becomes the reply to "FA;", "MD02;" the reply to "MD0;"
-// (the longest query the setting starts with), and explicit effects add what a radio would
-// change besides ("TX;" makes "TQ;" read "TQ1;"). Replies come later, from the event loop, after
-// a chosen delay; they can be withheld (silence), refused ("?;") or reported unanswered.
+// An in-memory rig behind RigAccess. Reads are answered from `rig` (query -> reply) after
+// `delayMs`, or withheld, refused or reported unanswered. A setting replaces the reply of the
+// longest query it starts with ("MD02;" answers "MD0;"), plus its `effects`.
 class FakeRigAccess : public RigAccess {
     Q_OBJECT
 public:
@@ -30,7 +27,6 @@ public:
 
     RigType rigType() const override { return type; }
     bool rigConnected() const override { return connected; }
-
     QByteArray cachedReply(const QByteArray &query) const override
     {
         return cached.contains(query) ? rig.value(query) : QByteArray();
@@ -42,8 +38,7 @@ public:
         const Answer how = answers.value(query, answer);
         if (how == Answer::Silence)
             return;
-        const int generation = forgotten.value(source);
-        QTimer::singleShot(delayMs, this, [this, source, query, how, generation] {
+        QTimer::singleShot(delayMs, this, [=, this, generation = forgotten.value(source)] {
             if (forgotten.value(source) != generation)
                 return; // the asker gave the read up
             if (how == Answer::Unanswered)
@@ -61,9 +56,7 @@ public:
         const SettingResult result = !connected                  ? SettingResult::NoRig
                                      : refused.contains(setting) ? SettingResult::Refused
                                                                  : SettingResult::Taken;
-        QTimer::singleShot(delayMs, this, [this, source, setting, result] {
-            emit settled(source, setting, result);
-        });
+        QTimer::singleShot(delayMs, this, [=, this] { emit settled(source, setting, result); });
         if (result != SettingResult::Taken)
             return;
         QByteArray best;
@@ -73,13 +66,13 @@ public:
                 head.size() > best.size() - 1)
                 best = it.key();
         }
-        if (!best.isEmpty()) {
-            rig.insert(best, setting);
-            cached.remove(best); // changed by a setting: the bridge reads it back
-        }
-        for (const auto &[query, reply] : effects.value(setting)) {
+        QList<QPair<QByteArray, QByteArray>> changes;
+        if (!best.isEmpty())
+            changes.append({best, setting});
+        changes += effects.value(setting);
+        for (const auto &[query, reply] : changes) {
             rig.insert(query, reply);
-            cached.remove(query);
+            cached.remove(query); // the bridge reads it back
         }
     }
 

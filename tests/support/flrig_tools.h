@@ -1,7 +1,7 @@
 #pragma once
 
-// flrig, the rig control program many hams run beside their logger, driven by a test: its
-// preference files, a free port for its XML-RPC server, and a client of that server.
+// flrig driven by a test: its display, its preference files, a port for its XML-RPC server, and
+// a client of that server.
 
 #include <QFile>
 #include <QHash>
@@ -18,8 +18,7 @@ namespace flrig_tools {
 
 constexpr int kWaitMs = 20000; // far above need: flrig opens a radio in about a second
 
-// Looks up a program the test drives: without it a developer is told how to get it and the
-// test is skipped; in CI (CI set) its absence fails the test.
+// A program the test drives: skipped without it, failed in CI (CI set).
 #define OVX2_REQUIRE_TOOL(path, name, package)                                                     \
     do {                                                                                           \
         path = QStandardPaths::findExecutable(QStringLiteral(name));                               \
@@ -29,8 +28,7 @@ constexpr int kWaitMs = 20000; // far above need: flrig opens a radio in about a
             QSKIP(name " is not installed: sudo apt-get install " package);                        \
     } while (false)
 
-// A display of the test's own for flrig, ended with the test: Xvfb picks a free number and writes
-// it to standard output.
+// A display of the test's own: Xvfb picks a free number and writes it to standard output.
 class FlrigDisplay {
 public:
     ~FlrigDisplay()
@@ -90,15 +88,14 @@ bool writePrefs(const QString &dir, const QString &rig, const QString &device, q
                           "\ncomm_baudrate:7\nxmlport:" + QByteArray::number(port) + '\n');
 }
 
-// flrig's XML-RPC methods, asked again and again while the test waits for an answer: each
-// method keeps its last answer.
+// flrig's XML-RPC methods, asked again and again while the test waits: each keeps its last answer.
 class FlrigClient {
 public:
     explicit FlrigClient(quint16 port) : m_url(QStringLiteral("http://127.0.0.1:%1/RPC2").arg(port))
     {
     }
 
-    // Sends the call unless one of the same method is on its way; the last answer so far.
+    // Sends the call unless one of the same method is on its way.
     QString ask(const QString &method, const QString &params = {})
     {
         if (!m_pending.contains(method)) {
@@ -119,7 +116,6 @@ public:
     }
 
 private:
-    // The text of the first <value>, or what went wrong.
     static QString valueOf(const QByteArray &response)
     {
         QXmlStreamReader xml(response);
