@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -72,6 +73,14 @@ public:
     // will be answered).
     QList<Pending> takeAll();
     bool isEmpty() const { return m_pending.empty(); }
+    // Whether everything written and not answered yet is the bridge's own (its polls).
+    bool onlyTheBridgeWaits() const
+    {
+        return std::all_of(m_pending.cbegin(), m_pending.cend(), [](const Pending &p) {
+            return std::all_of(p.write.askers.cbegin(), p.write.askers.cend(),
+                               [](const Source &s) { return s.kind == Source::Kind::Bridge; });
+        });
+    }
 
 private:
     // The writes a "?;" may answer now, by their seq.

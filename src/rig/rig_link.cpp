@@ -324,26 +324,22 @@ void RigLink::pump()
         return;
     const double now = d.clock.now();
     QByteArray batch;
-    bool bridgeOnly = true; // nothing in the batch is a program's
     while (!m_queue.isEmpty() && waitMs(m_queue.front(), now) < 0) {
         RigWrite write = m_queue.takeFront();
-        const bool query = write.kind == RigWrite::Kind::Query;
-        account(write.text, query, now);
-        bridgeOnly = bridgeOnly && query &&
-                     std::all_of(write.askers.cbegin(), write.askers.cend(),
-                                 [](const Source &s) { return s.kind == Source::Kind::Bridge; });
+        account(write.text, write.kind == RigWrite::Kind::Query, now);
         batch += write.text;
         m_tracker.written(write, qint64(now));
     }
     if (!batch.isEmpty()) {
         d.rigPort.WriteText(batch);
         scheduleExpiry();
-        // The bridge's own polls want nothing before all their replies are due: read then,
-        // together, so that a poll wakes the bridge once rather than once a reply. What a
-        // program wrote is read as it comes, so that its answer and the rig's "?;" keep their
-        // time and order among the writes.
-        d.rigPort.GatherInputFor(bridgeOnly ? d.clock.realMs(int(std::ceil(m_replyFreeMs - now)))
-                                            : 0);
+        // While only the bridge's own polls wait, nothing is wanted before all their replies are
+        // due: read then, together, so that a poll wakes the bridge once rather than once a
+        // reply. While a program's command waits, the rig is read as it answers, so that its
+        // answer, or its "?;", is matched at once and in its time.
+        d.rigPort.GatherInputFor(m_tracker.onlyTheBridgeWaits()
+                                     ? d.clock.realMs(int(std::ceil(m_replyFreeMs - now)))
+                                     : 0);
     }
     if (m_queue.isEmpty()) {
         m_dropping = false;

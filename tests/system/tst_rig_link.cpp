@@ -151,6 +151,13 @@ void TestRigLink::ftRepliesReachTheSdrProgramOnlyFromAYaesu()
 void TestRigLink::autoInformationReachesOnlyHeldPorts()
 {
     ConnectedBridge &b = connected(RigType::K3);
+    // Port 1 passes an unknown command; the K3's "?;" matches no routing row and goes to port 1.
+    StationProgram &one = b.program(1);
+    one.write("ZZ;");
+    QTRY_VERIFY(one.received().contains("?;"));
+    QTRY_VERIFY(b.bridge().terminal(1).lines().contains("?;"));
+    QVERIFY(b.bridge().terminal(0).lines().contains("?;"));
+    one.take();
     StationProgram &two = b.program(2);
     StationProgram &three = b.program(3);
     b.bridge().togglePort(4); // nobody holds port 4
@@ -178,13 +185,6 @@ void TestRigLink::autoInformationReachesOnlyHeldPorts()
         setPortBox(s, 4, PortBox::AI2, 0);
     });
     b.sim().invoke([](RigSimServer &s) { s.turnVfoA(14074000); });
-    // Port 1 passes an unknown command; the K3's "?;" matches no routing row and goes to port 1.
-    StationProgram &one = b.program(1);
-    one.write("ZZ;");
-    QTRY_VERIFY(one.received().contains("?;"));
-    QTRY_VERIFY(b.bridge().terminal(1).lines().contains("?;"));
-    QVERIFY(b.bridge().terminal(0).lines().contains("?;"));
-    one.take();
 }
 
 void TestRigLink::pollingKeepsItsIntervalUnderTraffic()
