@@ -3,6 +3,9 @@ foreach(name rig_connection rig_link station_programs network_bridge)
     ovx2_add_test(tst_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_${name}.cpp
                   LIBS ovx2_testsupport ovx2_rigsim LABEL system)
 endforeach()
+# It measures the connection's real waits at the rig: alone, so that no other test's load stretches
+# what it measures.
+set_tests_properties(tst_rig_connection PROPERTIES RUN_SERIAL TRUE)
 # Hamlib's rigctl on the bridge's ports.
 ovx2_add_test(tst_hamlib_bridge SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_hamlib_bridge.cpp
               LIBS ovx2_testsupport ovx2_rigsim LABEL interop)
