@@ -145,13 +145,6 @@ void Bridge::setPermission(int n, Permission permission)
     changeSettings(next);
 }
 
-void Bridge::setRigType(RigType type)
-{
-    StationSettings next = m_settings;
-    next.rigType = type;
-    changeSettings(next);
-}
-
 VirtualPort &Bridge::appPort(int n)
 {
     return n == 7 ? *m_sdrPort : *m_appPorts[std::size_t(n - 1)];
@@ -168,7 +161,6 @@ TerminalModel &Bridge::terminal(int n)
 
 void Bridge::start()
 {
-    m_starting = true;
     m_rigPort->SetLineB(false);
     m_rigPort->SetLineA(false);
     for (auto &port : m_outputPorts)
@@ -214,7 +206,6 @@ void Bridge::startPorts()
             launchProgram(m_settings.sdr.program, terminal(7));
         if (!m_pollTimer.isActive() && m_rigConnection->state() != RigConnection::State::Closed)
             m_pollTimer.start();
-        m_starting = false;
         emit started();
     };
     if (m_settings.port(1).autoConnect != 0 && m_settings.port(1).autoLaunch != 0) {

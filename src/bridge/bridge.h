@@ -49,7 +49,6 @@ public:
     void changeSettings(const StationSettings &settings);
     void setPollInterval(int ms);
     void setPermission(int n, Permission permission);
-    void setRigType(RigType type);
 
     // What start-up does: the rig connected when it connects automatically, then (once the
     // virtual rig is loaded) the network doors, the ports and their programs as their settings
@@ -147,5 +146,4 @@ private:
     std::unique_ptr<RigctlServer> m_rigctlServer;
     std::unique_ptr<XmlRpcServer> m_xmlRpcServer;
     std::array<std::unique_ptr<NetworkDoor>, kDoorCount> m_doors;
-    bool m_starting = false;
 };

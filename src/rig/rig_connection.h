@@ -53,8 +53,6 @@ public:
     void applyBaudMode();
 
     State state() const { return m_state; }
-    // Whether the bridge is trying to reopen a rig whose port went away.
-    bool isRetrying() const { return m_retry.isActive(); }
 
 signals:
     void stateChanged(RigConnection::State state);
