@@ -56,7 +56,7 @@ void AppPorts::togglePort(int n)
 
 void AppPorts::dataReceived(int n)
 {
-    handleBatch(n, m_rx[std::size_t(n - 1)].feed(port(n).port.ReadText()));
+    handleBatch(n, m_rx[std::size_t(n - 1)].feed(port(n).port.ReadText(), d.settings.civRadio()));
 }
 
 void AppPorts::programLeft(int n)
@@ -71,6 +71,8 @@ void AppPorts::handleBatch(int n, const CatFramer::Result &batch)
 {
     Port &p = port(n);
     showDiscarded(p.terminal, batch.discarded);
+    for (const QByteArray &notice : batch.notices)
+        AppendToTerminal(p.terminal, notice);
     const bool justOpened = std::exchange(m_justOpened[std::size_t(n - 1)], false);
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(p.terminal, command);
@@ -82,6 +84,8 @@ QByteArray AppPorts::unglued(int n, const QByteArray &command)
 {
     // The text a program wrote before it closed the port can still be unread when the next one
     // writes its first command: the half command left behind heads the new one.
+    if (d.settings.civRadio())
+        return command; // a CI-V frame is whole or dropped: nothing is left to glue
     const RigType type = d.settings.rigType;
     const QByteArray id = d.rig.cachedReply("ID;");
     const auto isRead = [&](const QByteArray &text) {
@@ -128,12 +132,20 @@ void AppPorts::handle(int n, const QByteArray &command)
         d.rig.set(appSource(n), command);
         break;
     case PortAction::Drop:
+        turnDown(n);
         return;
     case PortAction::Refuse:
         refuse(n, command);
+        turnDown(n);
         return;
     }
     keepPolling();
+}
+
+void AppPorts::turnDown(int n)
+{
+    if (d.settings.civRadio())
+        send(n, "?;");
 }
 
 void AppPorts::keepPolling()
@@ -165,7 +177,7 @@ void AppPorts::send(int n, const QByteArray &text)
 {
     Port &p = port(n);
     AppendToTerminal(p.terminal, text);
-    p.port.WriteText(text);
+    p.port.WriteText(m_rx[std::size_t(n - 1)].wire(text, d.settings.civRadio()));
 }
 
 void AppPorts::deliverIf(int n, bool wanted, const QByteArray &text)
@@ -184,6 +196,12 @@ void AppPorts::broadcastAutoInfo2(const QByteArray &reply, const QList<Source> &
 {
     for (int n = 1; n <= kCount; ++n)
         deliverIf(n, d.settings.port(n).autoInfo2 == 1 && !askers.contains(appSource(n)), reply);
+}
+
+void AppPorts::broadcastReport(const QByteArray &report)
+{
+    for (int n = 1; n <= kCount; ++n)
+        deliverIf(n, d.settings.port(n).autoInfoLevel() > 0, report);
 }
 
 void AppPorts::deliverToPort1(const QByteArray &reply)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rig/cat_framing.h"
+#include "rig/cat_line.h"
 #include "rig/rig_type.h"
 
 #include <QList>
@@ -49,6 +49,8 @@ public:
     // status: the stored IF reply.
     void broadcastAutoInfo1(const QByteArray &status, const QList<Source> &askers);
     void broadcastAutoInfo2(const QByteArray &reply, const QList<Source> &askers);
+    // A CI-V radio's report of a new frequency or mode, to the ports with either AI box set.
+    void broadcastReport(const QByteArray &report);
     // A rig reply that nobody asked for and no routing rule claims.
     void deliverToPort1(const QByteArray &reply);
 
@@ -62,6 +64,8 @@ signals:
 private:
     Port &port(int n) { return d.ports[std::size_t(n - 1)]; }
     void handleBatch(int n, const CatFramer::Result &batch);
+    // Nothing passed: a CI-V program is told NG, as the radio would tell it.
+    void turnDown(int n);
     void handle(int n, const QByteArray &command);
     void keepPolling();
     void refuse(int n, const QByteArray &command);
@@ -73,6 +77,8 @@ private:
 
     Deps d;
     std::array<bool, kCount> m_justOpened{}; // no text seen since a program opened the port
-    std::array<CatFramer, kCount> m_rx;
+    std::array<CatLine, kCount> m_rx{CatLine(CivLine::End::Radio), CatLine(CivLine::End::Radio),
+                                     CatLine(CivLine::End::Radio), CatLine(CivLine::End::Radio),
+                                     CatLine(CivLine::End::Radio)};
     std::array<QSet<QByteArray>, kCount> m_refused; // kinds of command a port was told of
 };

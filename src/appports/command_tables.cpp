@@ -18,8 +18,7 @@ const Entry *answering(const std::array<Entry, N> &table, const QByteArray &comm
     return nullptr;
 }
 
-template <std::size_t N>
-bool startsWithAny(const QByteArray &command, const std::array<std::string_view, N> &prefixes)
+bool startsWithAny(const QByteArray &command, std::span<const std::string_view> prefixes)
 {
     for (std::string_view p : prefixes) {
         if (command.startsWith(QByteArrayView(p.data(), qsizetype(p.size()))))
@@ -39,9 +38,10 @@ CommandClass classify(const QByteArray &command, RigType rigType, const QByteArr
         return CommandClass::KeptRead;
     if (isRead(catDialect(rigType), command, idReply))
         return CommandClass::Read;
-    if (startsWithAny(command, kMetaCommands))
+    const FamilyCaps &family = familyCaps(rigType);
+    if (startsWithAny(command, family.metaCommands))
         return CommandClass::Meta;
-    if (startsWithAny(command, kFreqModeSettings))
+    if (startsWithAny(command, family.freqModeSettings))
         return CommandClass::FreqMode;
     return CommandClass::Setting;
 }

@@ -12,31 +12,32 @@
 
 // The queries each port answers from the virtual rig. A query is answered only under the rig
 // types whose replies the virtual rig keeps for it; otherwise it is handled like any other text.
-inline constexpr std::array<Entry, 27> kPort1Answers{
-    Entry::BG, Entry::BW,  Entry::CW,  Entry::DT,  Entry::FA, Entry::FB, Entry::FI,
-    Entry::FR, Entry::FT,  Entry::FW,  Entry::FWs, Entry::IC, Entry::ID, Entry::IF,
-    Entry::IS, Entry::KP,  Entry::MDs, Entry::MD,  Entry::OM, Entry::PA, Entry::PAs,
-    Entry::RA, Entry::RAs, Entry::SM,  Entry::SMs, Entry::TQ, Entry::TX,
+// Every port answers every Icom read the virtual rig keeps.
+inline constexpr std::array<Entry, 38> kPort1Answers{
+    Entry::BG,           Entry::BW,         Entry::CW,           Entry::DT,      Entry::FA,
+    Entry::FB,           Entry::FI,         Entry::FR,           Entry::FT,      Entry::FW,
+    Entry::FWs,          Entry::IC,         Entry::ID,           Entry::IF,      Entry::IS,
+    Entry::KP,           Entry::MDs,        Entry::MD,           Entry::OM,      Entry::PA,
+    Entry::PAs,          Entry::RA,         Entry::RAs,          Entry::SM,      Entry::SMs,
+    Entry::TQ,           Entry::TX,         Entry::CivFreq,      Entry::CivMode, Entry::CivSplit,
+    Entry::CivPtt,       Entry::CivMeter,   Entry::CivPower,     Entry::CivId,   Entry::CivFreqSel,
+    Entry::CivFreqUnsel, Entry::CivModeSel, Entry::CivModeUnsel,
 };
-inline constexpr std::array<Entry, 12> kPorts2to5Answers{
-    Entry::FA, Entry::FB, Entry::FR, Entry::FT, Entry::ID, Entry::IF,
-    Entry::KP, Entry::MD, Entry::PA, Entry::RA, Entry::SM, Entry::TX,
+inline constexpr std::array<Entry, 23> kPorts2to5Answers{
+    Entry::FA,           Entry::FB,         Entry::FR,           Entry::FT,      Entry::ID,
+    Entry::IF,           Entry::KP,         Entry::MD,           Entry::PA,      Entry::RA,
+    Entry::SM,           Entry::TX,         Entry::CivFreq,      Entry::CivMode, Entry::CivSplit,
+    Entry::CivPtt,       Entry::CivMeter,   Entry::CivPower,     Entry::CivId,   Entry::CivFreqSel,
+    Entry::CivFreqUnsel, Entry::CivModeSel, Entry::CivModeUnsel,
 };
-
-// The rig's meta-commands: set, they would change what every other program sees (AI, K2, K3
-// levels). Their bare queries are reads.
-inline constexpr std::array<std::string_view, 3> kMetaCommands{"AI", "K2", "K3"};
-
-// The settings a "Freq/Mode" port may pass: frequency and mode.
-inline constexpr std::array<std::string_view, 3> kFreqModeSettings{"FA", "FB", "MD"};
 
 // What one command from a station program is, decided once by the rig type's table.
 enum class CommandClass {
     KeptRead, // a read this port answers from the virtual rig
     Read,     // any other read the table knows: asked of the rig, its reply back to the port
-    FreqMode, // a frequency or mode setting
+    FreqMode, // a frequency or mode setting (the family's freqModeSettings)
     Setting,  // any other setting, and whatever the table does not know as a read
-    Meta,     // an AI, K2 or K3 setting
+    Meta,     // a setting of the family's metaCommands: an AI, K2 or K3 level
 };
 inline constexpr int kCommandClassCount = 5;
 

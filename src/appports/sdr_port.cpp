@@ -32,7 +32,7 @@ void SdrPort::togglePort()
 
 void SdrPort::dataReceived()
 {
-    handleBatch(m_rx.feed(d.port.ReadText()));
+    handleBatch(m_rx.feed(d.port.ReadText(), d.settings.civRadio()));
 }
 
 void SdrPort::programLeft()
@@ -45,10 +45,22 @@ void SdrPort::programLeft()
 void SdrPort::handleBatch(const CatFramer::Result &batch)
 {
     showDiscarded(d.terminal, batch.discarded);
+    for (const QByteArray &notice : batch.notices)
+        AppendToTerminal(d.terminal, notice);
+    const bool civ = d.settings.civRadio().has_value();
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(d.terminal, command);
-        if (!sdrForwards(command, d.rig.get(Entry::FA), d.settings.rigType))
+        if (!sdrForwards(command, d.rig.get(Entry::FA), d.settings.rigType)) {
+            if (civ)
+                deliverReply("?;");
             continue;
+        }
+        // A CI-V panadapter polls hard: what the virtual rig holds current it has at once.
+        if (const QByteArray cached = civ ? d.link.cachedReply(command) : QByteArray();
+            !cached.isEmpty()) {
+            deliverReply(cached);
+            continue;
+        }
         // Everything else goes to the rig; the replies to its reads come back here.
         if (isRead(catDialect(d.settings.rigType), command, d.rig.get(Entry::ID)))
             d.link.ask(kSdrSource, command);
@@ -63,6 +75,6 @@ void SdrPort::deliverReply(const QByteArray &reply)
 {
     if (!d.port.IsOpenedByApp())
         return;
-    d.port.WriteText(reply);
+    d.port.WriteText(m_rx.wire(reply, d.settings.civRadio()));
     AppendToTerminal(d.terminal, reply);
 }

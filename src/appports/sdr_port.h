@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rig/cat_framing.h"
+#include "rig/cat_line.h"
 
 #include "rig/rig_type.h"
 
@@ -50,5 +50,5 @@ private:
     void handleBatch(const CatFramer::Result &batch);
 
     Deps d;
-    CatFramer m_rx;
+    CatLine m_rx{CivLine::End::Radio};
 };

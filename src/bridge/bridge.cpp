@@ -9,12 +9,14 @@
 #include "net/network_door.h"
 #include "net/rigctl_server.h"
 #include "net/xmlrpc_server.h"
+#include "outports/output_lines.h"
 #include "outports/output_ports.h"
 #include "platform/clock.h"
 #include "platform/messenger.h"
 #include "ports/port_folder.h"
 #include "ports/pty_port.h"
 #include "ports/qt_serial_port.h"
+#include "rig/cat_dialect.h"
 #include "rig/reply_routing.h"
 #include "rig/rig_link.h"
 #include "rig/rig_poller.h"
@@ -52,7 +54,7 @@ Bridge::Bridge(const StationSettings &settings, Messenger &messenger, Clock &clo
 
     m_link = std::make_unique<RigLink>(RigLink::Deps{*m_rigPort, m_rig, m_settings, m_clock});
     m_link->setLineSpeed(baudOf(baudModeAt(m_settings.baudIndex)));
-    m_rigReplies = std::make_unique<RigReplyHandler>(*m_rigPort, *m_rigTerminal);
+    m_rigReplies = std::make_unique<RigReplyHandler>(*m_rigPort, *m_rigTerminal, m_settings);
     m_rigConnection = std::make_unique<RigConnection>(
         RigConnection::Deps{m_settings, *m_rigPort, *m_link, *m_rigReplies, *m_rigTerminal,
                             m_pollTimer, m_messenger, m_clock});
@@ -285,11 +287,12 @@ void Bridge::processRigReply(const QByteArray &reply)
     // others. A reply that no one asked for and no rule claims goes to port 1; one the bridge
     // alone asked for (a poll the rig refused), or one that came after its asker gave up, goes
     // nowhere but the rig terminal. Writes the rig refused before it get their "?;" first.
+    const CatDialect &family = catDialect(m_settings.rigType);
     deliver("?;", routed.refused);
     deliver(reply, routed.askers);
     if (routed.row)
-        performRouting(*routed.row, reply, routed.askers);
-    else if (!routed.asked)
+        performRouting(routed);
+    else if (!routed.asked && family.strayToPort1)
         m_appPortsHandler->deliverToPort1(reply);
 }
 
@@ -305,7 +308,10 @@ void Bridge::deliver(const QByteArray &reply, const QList<Source> &askers)
             break;
         case Source::Kind::Network:
         case Source::Kind::XmlRpc:
-            m_link->answer(s, reply);
+            // A CI-V radio's OK is for the programs that speak CI-V: a door learns of its
+            // setting's fate from the link.
+            if (reply != QByteArrayView(catDialect(m_settings.rigType).okReply))
+                m_link->answer(s, reply);
             break;
         case Source::Kind::Bridge:
         case Source::Kind::Dbus:
@@ -319,9 +325,12 @@ void Bridge::pokeToRig(const QString &text)
     m_link->poke({Source::Kind::Dbus, 0}, text.toLatin1());
 }
 
-void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply,
-                            const QList<Source> &askers)
+void Bridge::performRouting(const RigLink::Routed &routed)
 {
+    const RoutingRow &row = *routed.row;
+    const QByteArray &reply = routed.kept;
+    const QList<Source> &askers = routed.askers;
+    const CatDialect &family = catDialect(m_settings.rigType);
     const bool sdrAsked = askers.contains(kSdrSource);
     for (RigAction action : row.then) {
         switch (action) {
@@ -341,10 +350,18 @@ void Bridge::performRouting(const RoutingRow &row, const QByteArray &reply,
             m_outputs->startOutputWindow();
             break;
         case RigAction::Text8:
-            m_items->setText8(reply);
+            m_items->setText8(family.civ ? frequencyLine(reply) : reply);
             break;
         case RigAction::TxIndicator:
-            setTransmitting(reply.size() > 2 && reply.at(2) == '1');
+            setTransmitting(transmitState(family, row.entry, reply).value_or(false));
+            break;
+        case RigAction::Report:
+            if (routed.report || routed.changed) {
+                const QByteArray report = reportOf(family, reply);
+                m_appPortsHandler->broadcastReport(report);
+                if (!sdrAsked)
+                    m_sdr->deliverReply(report);
+            }
             break;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rig/rig_connection.h"
+#include "rig/rig_link.h"
 #include "rig/virtual_rig.h"
 #include "settings/station_settings.h"
 
@@ -109,8 +110,7 @@ signals:
     void started();
 
 private:
-    void performRouting(const RoutingRow &row, const QByteArray &reply,
-                        const QList<Source> &askers);
+    void performRouting(const RigLink::Routed &routed);
     void deliver(const QByteArray &reply, const QList<Source> &askers);
     void startPorts();
     void startPort(int n);

@@ -81,3 +81,13 @@ std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const 
     }
     return std::nullopt;
 }
+
+QByteArray reportOf(const CatDialect &dialect, const QByteArray &reply)
+{
+    for (const ReportAlias &alias : dialect.reports) {
+        if (reply.startsWith(view(alias.reply)))
+            return QByteArray(alias.report.data(), qsizetype(alias.report.size())) +
+                   reply.mid(qsizetype(alias.reply.size()));
+    }
+    return reply;
+}

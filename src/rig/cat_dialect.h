@@ -34,3 +34,7 @@ bool answers(const QByteArray &reply, const QByteArray &read);
 // Whether a reply kept as `entry` says the radio transmits; nullopt when the entry carries no
 // transmit state for the family, or the reply is too short to say.
 std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const QByteArray &reply);
+
+// The report a radio would send of what a reply to a read holds (Icom's transceive frame "00..."
+// for the reply "03..."); the reply itself where the family has no such report.
+QByteArray reportOf(const CatDialect &dialect, const QByteArray &reply);

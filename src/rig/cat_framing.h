@@ -16,8 +16,9 @@ public:
     static constexpr qsizetype kMaxCommand = 1024;
 
     struct Result {
-        QList<QByteArray> pieces; // each ends with ';'
-        qsizetype discarded = 0;  // bytes thrown away as garbage
+        QList<QByteArray> pieces;       // each ends with ';'
+        qsizetype discarded = 0;        // bytes thrown away as garbage
+        QList<QByteArray> notices = {}; // lines for the terminal: what was dropped and why
     };
 
     Result feed(const QByteArray &text);

@@ -26,6 +26,28 @@ quint8 toBcd(qint64 twoDigits)
 
 } // namespace
 
+QByteArray hexByte(quint8 byte)
+{
+    return QByteArray(1, char(byte)).toHex().toUpper();
+}
+
+QByteArray text(QByteArrayView body)
+{
+    return body.toByteArray().toHex().toUpper() + ';';
+}
+
+QByteArray bodyOf(QByteArrayView text)
+{
+    if (text.size() < 3 || text.size() % 2 == 0 || !text.endsWith(';'))
+        return {};
+    const QByteArrayView hex = text.chopped(1);
+    if (!std::all_of(hex.begin(), hex.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        }))
+        return {};
+    return QByteArray::fromHex(hex.toByteArray());
+}
+
 Direction direction(QByteArrayView frame, quint8 radio)
 {
     if (frame.size() < kMinFrame)
@@ -166,4 +188,67 @@ void CivFramer::clear()
 {
     m_frame.clear();
     m_preamble = false;
+}
+
+CatFramer::Result CivLine::feed(QByteArrayView bytes, quint8 radio)
+{
+    CatFramer::Result out;
+    take(m_framer.feed(bytes), radio, out);
+    return out;
+}
+
+CatFramer::Result CivLine::finish()
+{
+    CatFramer::Result out;
+    out.discarded = m_framer.finish().discarded;
+    return out;
+}
+
+void CivLine::clear()
+{
+    m_framer.clear();
+    m_program = civ::kController;
+    m_told.clear();
+}
+
+void CivLine::take(const CivFramer::Result &framed, quint8 radio, CatFramer::Result &out)
+{
+    out.discarded += framed.discarded;
+    for (const QByteArray &frame : framed.frames) {
+        const civ::Direction way = civ::direction(frame, radio);
+        const QByteArrayView body = civ::body(frame);
+        if (m_end == End::Controller) {
+            const bool forUs = way == civ::Direction::Transceive ||
+                               (way == civ::Direction::Reply && civ::to(frame) == civ::kController);
+            if (forUs)
+                out.pieces << (body.size() == 1 && quint8(body[0]) == civ::kNg ? QByteArray("?;")
+                                                                               : civ::text(body));
+            continue;
+        }
+        if (way == civ::Direction::ToRadio && civ::from(frame) != civ::kBroadcast) {
+            m_program = civ::from(frame);
+            out.pieces << civ::text(body);
+        } else if (!m_told.contains(civ::to(frame))) {
+            m_told.insert(civ::to(frame));
+            out.notices << "A frame to " + civ::hexByte(civ::to(frame)) +
+                               " dropped: the radio here is " + civ::hexByte(radio);
+        }
+    }
+}
+
+QByteArray CivLine::frames(const QByteArray &text, quint8 radio) const
+{
+    QByteArray out;
+    for (const QByteArray &piece : CatFramer::split(text)) {
+        const QByteArray body = piece == "?;" ? QByteArray(1, char(civ::kNg)) : civ::bodyOf(piece);
+        if (body.isEmpty())
+            continue;
+        if (m_end == End::Controller)
+            out += civ::frame(radio, civ::kController, body);
+        else if (body.front() == 0x00 || body.front() == 0x01)
+            out += civ::frame(civ::kBroadcast, radio, body); // a report, to everyone
+        else
+            out += civ::frame(m_program, radio, body);
+    }
+    return out;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "rig/cat_framing.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QSet>
 
 #include <optional>
 
@@ -66,6 +69,14 @@ QByteArray bcd(int value, int bytes);
 // decimal digits.
 std::optional<int> number(QByteArrayView bcd);
 
+// The bridge carries a frame as text, so that the virtual rig, the queue and the request tracker
+// read it as they read CAT text: its command, sub-command and data in hex, ended by ';' ("03;",
+// "030000704000;"). The radio's NG is "?;", a CAT rig's refusal.
+QByteArray text(QByteArrayView body);
+QByteArray hexByte(quint8 byte); // "94"
+// The body a text stands for; empty when it is not whole hex bytes ended by ';'.
+QByteArray bodyOf(QByteArrayView text);
+
 } // namespace civ
 
 // Receive buffer of a CI-V line. Bytes before a preamble are garbage; a frame runs from FE FE to
@@ -94,4 +105,34 @@ public:
 private:
     QByteArray m_frame;      // from FE FE while inside a frame
     bool m_preamble = false; // one FE seen outside a frame
+};
+
+// One end of a CI-V line, carried as text. On the rig's line the bridge is the controller (E0)
+// and reads the radio's replies and reports; on a port it stands for the radio and reads a
+// program's commands, answering each at the address the program wrote from.
+class CivLine {
+public:
+    enum class End { Controller, Radio }; // what the bridge is on this line
+    explicit CivLine(End end) : m_end(end) {}
+
+    // Whole frames as text: from the radio at `radio`, its replies to the bridge and its reports
+    // to everyone (a report keeps its command: "00...;"); from a program, its commands to
+    // `radio`. Echoes of what the bridge wrote and frames between others on the bus are not
+    // for the bridge; a program's frame to another address is dropped with a notice, once an
+    // address.
+    CatFramer::Result feed(QByteArrayView bytes, quint8 radio);
+    CatFramer::Result finish();
+    void clear();
+    const QByteArray &pending() const { return m_framer.pending(); }
+
+    // The frames of one or more texts, to the radio or to the program (a report to everyone).
+    QByteArray frames(const QByteArray &text, quint8 radio) const;
+
+private:
+    void take(const CivFramer::Result &framed, quint8 radio, CatFramer::Result &out);
+
+    End m_end;
+    CivFramer m_framer;
+    quint8 m_program = civ::kController; // the address the program last wrote from
+    QSet<quint8> m_told;                 // addresses a notice was given for
 };

@@ -32,7 +32,7 @@ struct ReadForm {
 // the read that brings them back.
 struct SettingEffect {
     std::string_view prefix; // the setting begins with it: "FA", "MD$", "MD0"
-    std::array<Entry, 4> stale;
+    std::array<Entry, 6> stale;
     int staleCount;
     std::string_view readBack; // "" for none
 };
@@ -77,13 +77,13 @@ public:
     constexpr EntrySet(std::initializer_list<Entry> entries)
     {
         for (Entry e : entries)
-            m_bits |= quint32(1) << int(e);
+            m_bits |= quint64(1) << int(e);
     }
     constexpr bool contains(Entry e) const { return (m_bits >> int(e)) & 1; }
 
 private:
-    static_assert(kEntryCount <= 32);
-    quint32 m_bits = 0;
+    static_assert(kEntryCount <= 64);
+    quint64 m_bits = 0;
 };
 
 // --- what the network doors need ---
@@ -171,6 +171,26 @@ struct RadioModel {
     std::string_view agcLevels = {};
 };
 
+// A report the radio sends unasked, kept as the reply to a read: Icom's transceive frame of a
+// new frequency ("00...") holds what the reply to "03;" holds.
+struct ReportAlias {
+    std::string_view report;
+    std::string_view reply;
+};
+
+// A reply that holds what another read's reply holds: Icom's "03..." is the selected VFO's
+// frequency, as "2500..." is.
+struct SameReply {
+    std::string_view reply;
+    std::string_view alsoAnswers;
+};
+
+// The settings a "Freq/Mode" port passes, by how they begin.
+inline constexpr std::string_view kTextFreqMode[] = {"FA", "FB", "MD"};
+// Settings no program may give: they would change what every other program sees (AI, K2, K3
+// levels). Their bare queries are reads.
+inline constexpr std::string_view kTextMeta[] = {"AI", "K2", "K3"};
+
 enum class RitKind {
     None,     // no offset setting over the network
     Absolute, // "RO+0100;" sets the offset, "RC;" clears it (K3)
@@ -182,6 +202,17 @@ enum class RitKind {
 struct FamilyCaps {
     RigType type;
     std::string_view name; // the caption in the window's rig-type list
+
+    // Icom's CI-V: binary frames on the line, which the ports and the rig's line carry as text
+    // (civ_framing.h). Every command is answered, in order: a read with its reply, a setting
+    // with okReply ("FB;") or the refusal "?;" (NG).
+    bool civ = false;
+    std::string_view okReply = {};
+    // The read the connection sequence probes the rig with; a reply that answers it is the rig.
+    std::string_view probe = "FA;";
+    // RTS is raised on the rig's port while connected: Kenwood and Yaesu radios want it for their
+    // flow control, and a K3 or an Icom may be set to key the transmitter with it.
+    bool raiseRts = true;
 
     // Connecting: the set-up commands after the probe, each followed by a 50 ms wait, then the
     // queries that fill the virtual rig, in order, each followed by a 30 ms wait. Each command
@@ -202,6 +233,14 @@ struct FamilyCaps {
     std::span<const ReadForm> reads = {};
     std::span<const SettingEffect> effects = {};
     std::span<const MergeKey> mergeKeys = {};
+    std::span<const std::string_view> freqModeSettings = kTextFreqMode;
+    std::span<const std::string_view> metaCommands = kTextMeta;
+    // Reports the radio sends unasked, and the reads they stand for.
+    std::span<const ReportAlias> reports = {};
+    std::span<const SameReply> sameReplies = {};
+    // A reply nobody asked for and no routing row claims goes to application port 1 (a K3's "?;"
+    // to a command it had no time for); a CI-V reply is addressed, and one for nobody goes nowhere.
+    bool strayToPort1 = true;
     // The auto-information level a port is told it has (AI;), for a port with neither box set,
     // with its "AI1" box, with its "AI2" box.
     std::array<std::string_view, 3> aiReplies = {"AI0;", "AI1;", "AI2;"};

@@ -15,7 +15,9 @@ enum class RigAction : quint8 {
     Sdr,         // the reply to the SDR program, if one holds its port
     Out,         // open the output window when an output port is open
     Text8,       // show the reply as the published FA item
-    TxIndicator, // "On" when the third character is '1', else "Off"
+    TxIndicator, // "On" when the family's transmit column says so, else "Off"
+    Report,      // a CI-V radio's new frequency or mode, as its report, to the ports with an AI
+                 // box set and to the SDR program: when it is a report, or changes what was kept
 };
 
 struct RoutingRow {
@@ -27,7 +29,7 @@ struct RoutingRow {
 // Rows are tried in order; the first whose entry the rig type keeps the reply in, and whose
 // condition holds, takes it. The '$' forms come before their plain mnemonic. A reply no row takes
 // goes to application port 1.
-inline constexpr std::array<RoutingRow, 28> kReplyRouting{{
+inline constexpr std::array<RoutingRow, 39> kReplyRouting{{
     {Entry::BG, {RigAction::AI2}},
     {Entry::BW, {RigAction::AI2, RigAction::Sdr}},
     {Entry::CW, {RigAction::AI2, RigAction::Sdr}},
@@ -56,6 +58,17 @@ inline constexpr std::array<RoutingRow, 28> kReplyRouting{{
     {Entry::SM, {RigAction::AI2}},
     {Entry::TX, {RigAction::AI2, RigAction::Sdr}},
     {Entry::TQ, {RigAction::AI2, RigAction::TxIndicator}},
+    {Entry::CivFreq, {RigAction::Report, RigAction::Text8, RigAction::Out}},
+    {Entry::CivMode, {RigAction::Report}},
+    {Entry::CivPtt, {RigAction::TxIndicator}},
+    {Entry::CivSplit, {}},
+    {Entry::CivMeter, {}},
+    {Entry::CivPower, {}},
+    {Entry::CivId, {}},
+    {Entry::CivFreqSel, {}},
+    {Entry::CivFreqUnsel, {}},
+    {Entry::CivModeSel, {}},
+    {Entry::CivModeUnsel, {}},
 }};
 
 // The row that takes a reply under this rig type; nullptr sends it to application port 1.

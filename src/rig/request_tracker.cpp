@@ -104,6 +104,28 @@ void RequestTracker::resolveHeld(Match &m)
 RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowMs)
 {
     Match m;
+    if (!m_okReply.isEmpty() && (reply == m_okReply || reply == "?;")) {
+        const bool ok = reply == m_okReply;
+        const auto it = std::find_if(m_pending.begin(), m_pending.end(),
+                                     [&](const Pending &p) { return !ok || !isQuery(p); });
+        if (it == m_pending.end())
+            return m;
+        const auto index = std::size_t(it - m_pending.begin());
+        m.matched = true;
+        if (!ok) {
+            refuse(index, m);
+            return m;
+        }
+        // Its source is told once for each setting it stood for.
+        const Source source = it->write.askers.value(0);
+        for (qsizetype i = 0; i <= it->write.replaced.size(); ++i)
+            m.askers << source;
+        m.order = it->write.order;
+        settle(it->write, SettingResult::Taken, m.settled);
+        m_pending.erase(it);
+        takeSettings(index, m);
+        return m;
+    }
     if (reply == "?;") {
         std::vector<quint64> writes = refusable(nowMs);
         if (writes.empty()) {

@@ -23,8 +23,15 @@
 //   the kLateMs after is known as late and goes to nobody;
 // - a setting no "?;" came for within kErrorWindowMs was taken.
 // A reply that answers nothing written is the rig's own (auto-information).
+//
+// A CI-V radio answers every command in order, a setting with its OK ("FB;") or NG ("?;"): the
+// OK is the oldest setting's, an NG the oldest command's.
 class RequestTracker {
 public:
+    // The reply that says a setting was taken, for a family that answers every command in
+    // order; empty for one that takes settings silently.
+    void setOkReply(const QByteArray &ok) { m_okReply = ok; }
+
     static constexpr qint64 kReplyWindowMs = 1500; // a K3 may take 500 ms to change band
     static constexpr qint64 kErrorWindowMs = 1000;
     static constexpr qint64 kLateMs = 5000;
@@ -94,6 +101,7 @@ private:
     void rememberGivenUp(const QByteArray &read, qint64 nowMs);
     bool answersGivenUp(const QByteArray &reply, qint64 nowMs);
 
+    QByteArray m_okReply;
     std::deque<Pending> m_pending; // in the order written
     quint64 m_nextSeq = 1;
     // "?;"s that more than one write may have brought: those writes, and how many came.

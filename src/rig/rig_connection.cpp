@@ -4,6 +4,8 @@
 #include "platform/clock.h"
 #include "platform/messenger.h"
 #include "ports/serial_port.h"
+#include "rig/cat_dialect.h"
+#include "rig/civ_framing.h"
 #include "rig/rig_link.h"
 #include "rig/rig_reply_handler.h"
 #include "rig/rig_tables.h"
@@ -26,7 +28,7 @@ RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(st
     m_loadWindow.setTimerType(Qt::PreciseTimer);
     connect(&m_loadWindow, &QTimer::timeout, this, &RigConnection::ready);
     connect(&d.replies, &RigReplyHandler::replyReceived, this, [this](const QByteArray &reply) {
-        if (reply.startsWith("FA") && reply.size() > 3)
+        if (answers(reply, probe()))
             m_probeAnswered = true;
     });
     connect(&m_retry, &QTimer::timeout, this, &RigConnection::retry);
@@ -47,6 +49,12 @@ RigConnection::RigConnection(Deps deps, QObject *parent) : QObject(parent), d(st
         d.clock.start(m_retry, kRetryMs);
         emit rigClosed();
     });
+}
+
+QByteArray RigConnection::probe() const
+{
+    const std::string_view probe = catDialect(d.settings.rigType).probe;
+    return QByteArray(probe.data(), qsizetype(probe.size()));
 }
 
 void RigConnection::setState(State state)
@@ -115,7 +123,7 @@ void RigConnection::start(bool retry)
         return;
     }
     const RigType type = d.settings.rigType;
-    d.rigPort.SetLineB(type != RigType::K3);
+    d.rigPort.SetLineB(catDialect(type).raiseRts);
     d.rigPort.SetLineA(false);
     setState(State::Connecting);
     emit progress(QStringLiteral("  Initializing"));
@@ -125,7 +133,7 @@ void RigConnection::start(bool retry)
     d.link.hold(true);
     m_probeAnswered = false;
     // The probe, checked once its two waits are over; then what a connected rig gets.
-    m_steps = {{"FA;", kProbeWait, true}, {"FA;", kProbeWait, true}, {{}, 0, false}};
+    m_steps = {{probe(), kProbeWait, true}, {probe(), kProbeWait, true}, {{}, 0, false}};
     for (const QByteArray &command : setUpFor(type))
         m_steps.append({command, kSetUpWait, false});
     for (const QByteArray &query : loadQueriesFor(type))
@@ -167,8 +175,10 @@ void RigConnection::probeFailed()
         emit finished(false);
         return;
     }
-    AppendToTerminal(d.terminal, "No answer to FA; from the rig on " +
+    const std::optional<quint8> civ = d.settings.civRadio();
+    AppendToTerminal(d.terminal, "No answer to " + probe() + " from the rig on " +
                                      d.settings.rigPort.toLocal8Bit() +
+                                     (civ ? " at CI-V address " + civ::hexByte(*civ) : "") +
                                      ": check the rig type, port and speed");
     emit finished(false);
     d.messenger.show({QString(),

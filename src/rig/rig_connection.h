@@ -64,6 +64,7 @@ signals:
     void finished(bool connected);
 
 private:
+    QByteArray probe() const; // the read that tells a rig is there
     struct Step {
         QByteArray text; // written past the queue; empty: the probe's answer is checked
         int waitMs;

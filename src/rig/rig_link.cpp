@@ -248,7 +248,13 @@ void RigLink::writeNow(const QByteArray &text, bool track)
     account(text.mid(used), false, now);
     if (track)
         scheduleExpiry();
-    d.rigPort.WriteText(text);
+    write(text);
+}
+
+void RigLink::write(const QByteArray &text)
+{
+    const std::optional<quint8> civ = d.settings.civRadio();
+    d.rigPort.WriteText(civ ? m_civ.frames(text, *civ) : text);
 }
 
 void RigLink::reset()
@@ -331,7 +337,7 @@ void RigLink::pump()
         m_tracker.written(write, qint64(now));
     }
     if (!batch.isEmpty()) {
-        d.rigPort.WriteText(batch);
+        write(batch);
         scheduleExpiry();
         // While only the bridge's own polls wait, nothing is wanted before all their replies are
         // due: read then, together, so that a poll wakes the bridge once rather than once a
@@ -351,26 +357,53 @@ void RigLink::pump()
 RigLink::Routed RigLink::takeReply(const QByteArray &reply)
 {
     Routed routed;
+    routed.kept = reply;
+    const CatDialect &dialect = catDialect(rigType());
+    for (const ReportAlias &alias : dialect.reports) {
+        if (reply.startsWith(QByteArrayView(alias.report.data(), qsizetype(alias.report.size()))))
+            routed.kept = QByteArray(alias.reply.data(), qsizetype(alias.reply.size())) +
+                          reply.mid(qsizetype(alias.report.size()));
+    }
+    routed.report = routed.kept != reply;
     if (reply.size() > 2 && reply.endsWith(';'))
         m_replyChars.insert(kindOfReply(reply), int(std::min<qsizetype>(reply.size(), 64)));
-    const RequestTracker::Match match = m_tracker.match(reply, qint64(d.clock.now()));
+    m_tracker.setOkReply(QByteArray(dialect.okReply.data(), qsizetype(dialect.okReply.size())));
+    // A report answers nothing: it is the radio's own.
+    const RequestTracker::Match match =
+        routed.report ? RequestTracker::Match{} : m_tracker.match(reply, qint64(d.clock.now()));
     routed.asked = match.matched;
     routed.late = match.late;
     routed.askers = match.askers;
     routed.refused = match.refused;
     emitSettled(match.settled);
-    routed.row = routeReply(reply, rigType());
+    routed.row = routeReply(routed.kept, rigType());
     if (routed.row) {
-        const auto entry = std::size_t(routed.row->entry);
-        followTransmitState(routed.row->entry, reply);
-        d.rig.set(routed.row->entry, reply);
-        // Current again once the rig answers a read made after what put it out of date.
-        if (match.matched && match.order > m_staleSince[entry])
-            m_staleSince[entry] = 0;
+        followTransmitState(routed.row->entry, routed.kept);
+        routed.changed = d.rig.get(routed.row->entry) != routed.kept;
+        keep(*routed.row, routed.kept, match);
+        for (const SameReply &same : dialect.sameReplies) {
+            const QByteArrayView prefix(same.reply.data(), qsizetype(same.reply.size()));
+            const QByteArray copy =
+                QByteArray(same.alsoAnswers.data(), qsizetype(same.alsoAnswers.size())) +
+                routed.kept.mid(prefix.size());
+            if (const RoutingRow *row = routeReply(copy, rigType());
+                row && routed.kept.startsWith(prefix))
+                keep(*row, copy, match);
+        }
     }
     if (match.matched) // what waits for a reply changed
         scheduleExpiry();
     return routed;
+}
+
+void RigLink::keep(const RoutingRow &row, const QByteArray &reply,
+                   const RequestTracker::Match &match)
+{
+    const auto entry = std::size_t(row.entry);
+    d.rig.set(row.entry, reply);
+    // Current again once the rig answers a read made after what put it out of date.
+    if (match.matched && match.order > m_staleSince[entry])
+        m_staleSince[entry] = 0;
 }
 
 void RigLink::followTransmitState(Entry entry, const QByteArray &reply)

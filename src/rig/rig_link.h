@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rig/civ_framing.h"
 #include "rig/request_tracker.h"
 #include "rig/rig_access.h"
 #include "rig/rig_queue.h"
@@ -65,8 +66,11 @@ public:
     struct Routed {
         const RoutingRow *row = nullptr;
         QList<Source> askers;
-        bool asked = false; // it answered something written to the rig
-        bool late = false;  // it answered a read given up on: for nobody
+        bool asked = false;   // it answered something written to the rig
+        bool late = false;    // it answered a read given up on: for nobody
+        bool report = false;  // the radio's own report (a CI-V transceive frame)
+        bool changed = false; // the virtual rig holds something new
+        QByteArray kept;      // what the virtual rig keeps of it (a report as the reply to a read)
         // Writes the rig refused before this reply: each of these gets "?;" first.
         QList<Source> refused;
     };
@@ -97,8 +101,11 @@ private:
     void expire();
     void scheduleExpiry();
     void followTransmitState(Entry entry, const QByteArray &reply);
+    // Stores a reply under its row's entry.
+    void keep(const RoutingRow &row, const QByteArray &reply, const RequestTracker::Match &match);
     void dropEverything();
     double charMs() const;
+    void write(const QByteArray &text);
     // How long the rig's reply to a query takes on the line, from the last reply of its kind.
     double replyMs(const QByteArray &query) const;
     // Whether the front of the queue may be handed over now; else when (ms) it may.
@@ -117,7 +124,8 @@ private:
     QHash<quint16, int> m_replyChars; // by a reply's first two characters: its length
     QTimer m_pacer;
     QTimer m_expiry;
-    bool m_dropping = false; // inside a burst the queue could not take
+    CivLine m_civ{CivLine::End::Controller}; // writes the rig's frames where it speaks CI-V
+    bool m_dropping = false;                 // inside a burst the queue could not take
     bool m_held = false;
     int m_baud = 0;
 };

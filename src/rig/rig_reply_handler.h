@@ -1,18 +1,20 @@
 #pragma once
 
-#include "rig/cat_framing.h"
+#include "rig/cat_line.h"
 
 #include <QObject>
 
 class SerialPort;
 class TerminalModel;
+struct StationSettings;
 
-// Everything the rig sends: cut into replies at ';' and shown in the rig terminal, each reply
-// then handed on for storing and routing.
+// Everything the rig sends: cut into replies at ';' (or into CI-V frames, carried as text) and
+// shown in the rig terminal, each reply then handed on for storing and routing.
 class RigReplyHandler : public QObject {
     Q_OBJECT
 public:
-    RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, QObject *parent = nullptr);
+    RigReplyHandler(SerialPort &rigPort, TerminalModel &terminal, const StationSettings &settings,
+                    QObject *parent = nullptr);
 
     // Text the rig sent, as it arrives.
     void take(const QByteArray &text);
@@ -27,5 +29,6 @@ signals:
 private:
     SerialPort &m_rigPort;
     TerminalModel &m_terminal;
-    CatFramer m_rx;
+    const StationSettings &m_settings;
+    CatLine m_rx{CivLine::End::Controller};
 };

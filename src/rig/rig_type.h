@@ -5,9 +5,9 @@
 // The radio family the bridge talks to. The window's rig-type list holds them in this order, and
 // the list's index is read afresh at every decision; rigTypeFromIndex is the one place where an
 // index becomes a type. The rig simulator uses the same enum for its families.
-enum class RigType { None = -1, K3 = 0, Yaesu = 1, Kenwood = 2, K2 = 3 };
+enum class RigType { None = -1, K3 = 0, Yaesu = 1, Kenwood = 2, K2 = 3, Icom = 4 };
 
-inline constexpr int kRigTypeCount = 4;
+inline constexpr int kRigTypeCount = 5;
 
 constexpr RigType rigTypeFromIndex(int index)
 {

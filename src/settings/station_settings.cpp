@@ -1,5 +1,7 @@
 #include "settings/station_settings.h"
 
+#include "rig/civ_framing.h"
+#include "rig/family_caps.h"
 #include "settings/config_table.h"
 
 #include <QRegularExpression>
@@ -363,7 +365,7 @@ QString permissionKey(int port)
 bool isKnownKey(const QString &key)
 {
     static const QRegularExpression known(
-        QStringLiteral("^(AppPort[2-5]/Permission|(Network|XmlRpc)/"
+        QStringLiteral("^(AppPort[2-5]/Permission|Icom/CivAddress|(Network|XmlRpc)/"
                        "(Address|Port|Listen|Permission|ConfirmedAddress))$"));
     return known.match(key).hasMatch();
 }
@@ -374,6 +376,11 @@ const char *permissionText(Permission p)
 }
 
 } // namespace
+
+std::optional<quint8> StationSettings::civRadio() const
+{
+    return familyCaps(rigType).civ ? std::optional(civAddress) : std::nullopt;
+}
 
 StationSettings readExtraIni(const QString &path, const StationSettings &base)
 {
@@ -396,6 +403,11 @@ StationSettings readExtraIni(const QString &path, const StationSettings &base)
             door.permission = Permission::FreqMode;
         file.endGroup();
     }
+    // Two hex digits; not the controllers' E0, the broadcast 00 or the codes FC to FF.
+    bool hex = false;
+    const uint civ = file.value(QStringLiteral("Icom/CivAddress")).toString().toUInt(&hex, 16);
+    if (hex && civ > 0 && civ < 0xE0)
+        s.civAddress = quint8(civ);
     // Text settings of a later version under plain names stay in the file.
     static const QRegularExpression plain(QStringLiteral("^\\w+/\\w+$"));
     s.otherExtras.clear();
@@ -414,6 +426,8 @@ QByteArray writeExtraIni(const StationSettings &s)
     QMap<QString, QByteArray> values = s.otherExtras;
     for (int n = 2; n <= 5; ++n)
         values.insert(permissionKey(n), permissionText(s.port(n).permission));
+    if (s.rigType == RigType::Icom || s.civAddress != StationSettings().civAddress)
+        values.insert(QStringLiteral("Icom/CivAddress"), civ::hexByte(s.civAddress));
     for (int d = 0; d < kDoorCount; ++d) {
         const DoorSettings &door = s.doors[std::size_t(d)];
         const QString group = QString::fromLatin1(kDoorGroups[d]) + QLatin1Char('/');

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // A check box as config.ini keeps it: 0 clear, 1 set, 2 the grey state (which counts as set).
 using BoxValue = int;
@@ -76,7 +77,8 @@ struct StationSettings {
     QString rigPort = QStringLiteral("COM1");
     int baudIndex = 3; // 4800, 9600, 19200, 38400, 57600; -1 none
     BoxValue rigAutoConnect = 0;
-    int pollInterval = 250; // ms
+    int pollInterval = 250;   // ms
+    quint8 civAddress = 0x94; // an Icom radio's CI-V address (ovx2.ini), the IC-7300's by default
 
     std::array<AppPortSettings, 5> ports;
     SdrPortSettings sdr;
@@ -94,6 +96,9 @@ struct StationSettings {
     const OutputPortSettings &output(int i) const { return outputs[std::size_t(i - 1)]; }
     DoorSettings &door(Door d) { return doors[std::size_t(d)]; }
     const DoorSettings &door(Door d) const { return doors[std::size_t(d)]; }
+
+    // The radio's CI-V address when the rig type speaks CI-V.
+    std::optional<quint8> civRadio() const;
 
     friend bool operator==(const StationSettings &, const StationSettings &) = default;
 };

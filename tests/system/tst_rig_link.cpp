@@ -55,7 +55,7 @@ void TestRigLink::connectionFillsWhatTheTypeKeeps_data()
     QTest::addColumn<RigType>("type");
     QTest::addColumn<int>("filled"); // entries the load queries and the first polls fill
     // All but KP and TX on a K3; the FT-991 answers FR with "?;", so its FR entry stays empty.
-    QTest::newRow("K3") << RigType::K3 << int(std::size(kEntries)) - 2;
+    QTest::newRow("K3") << RigType::K3 << 25;
     QTest::newRow("Yaesu") << RigType::Yaesu << 7;
     QTest::newRow("Kenwood") << RigType::Kenwood << 10;
     QTest::newRow("K2") << RigType::K2 << 13;

@@ -25,7 +25,8 @@ void TestRigTables::recordsAreWellFormed_data()
     QTest::newRow("Yaesu") << RigType::Yaesu << transmitPoll;
     QTest::newRow("Kenwood") << RigType::Kenwood << transmitPoll;
     QTest::newRow("K2") << RigType::K2 << QByteArrayList{};
-    static_assert(kRigTypeCount == 4, "a new family gets its row here");
+    QTest::newRow("Icom") << RigType::Icom << QByteArrayList{};
+    static_assert(kRigTypeCount == 5, "a new family gets its row here");
 }
 
 void TestRigTables::recordsAreWellFormed()

@@ -459,7 +459,7 @@ bool CivRadio::tunes(qint64 hz) const
 const RadioModel kIcomIC7300{
     .key = "ic7300",
     .name = "Icom IC-7300",
-    .family = RigType::None,
+    .family = RigType::Icom,
     .tables = {},
     .error = {},
     .maxHz = 74'800'000,
@@ -472,7 +472,7 @@ const RadioModel kIcomIC7300{
 const RadioModel kIcomIC705{
     .key = "ic705",
     .name = "Icom IC-705",
-    .family = RigType::None,
+    .family = RigType::Icom,
     .tables = {},
     .error = {},
     .maxHz = 470'000'000,
@@ -485,7 +485,7 @@ const RadioModel kIcomIC705{
 const RadioModel kIcomIC9700{
     .key = "ic9700",
     .name = "Icom IC-9700",
-    .family = RigType::None,
+    .family = RigType::Icom,
     .tables = {},
     .error = {},
     .maxHz = 1'300'000'000,
@@ -498,7 +498,7 @@ const RadioModel kIcomIC9700{
 const RadioModel kIcomIC7610{
     .key = "ic7610",
     .name = "Icom IC-7610",
-    .family = RigType::None,
+    .family = RigType::Icom,
     .tables = {},
     .error = {},
     .maxHz = 60'000'000,

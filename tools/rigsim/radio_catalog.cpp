@@ -14,9 +14,6 @@ constexpr const RadioModel *kRadios[] = {
     &kIcomIC7300,     &kIcomIC705,    &kIcomIC9700,  &kIcomIC7610,
 };
 
-// The Icom radios have no rig type of their own yet: the simulator names their family.
-constexpr std::string_view kIcomFamily = "icom";
-
 // Amateur bands from 160 m to 70 cm (region 1 and 2 edges), and a usual frequency on each.
 constexpr BandPlanRow kBandPlan[] = {
     {160, 1'800'000, 2'000'000, 1'840'000},      {80, 3'500'000, 4'000'000, 3'573'000},
@@ -84,6 +81,8 @@ const RadioModel &defaultRadio(RigType family)
         return kKenwoodTS2000;
     case RigType::Yaesu:
         return kYaesuFT991A;
+    case RigType::Icom:
+        return kIcomIC7300;
     case RigType::K3:
     case RigType::None:
         break;
@@ -102,22 +101,21 @@ std::optional<RigType> rigTypeFromName(QByteArrayView name)
         return RigType::Kenwood;
     if (n == "yaesu")
         return RigType::Yaesu;
+    if (n == "icom")
+        return RigType::Icom;
     return std::nullopt;
 }
 
 const RadioModel *familyDefault(QByteArrayView name)
 {
-    if (name.compare(QByteArrayView(kIcomFamily.data(), qsizetype(kIcomFamily.size())),
-                     Qt::CaseInsensitive) == 0)
-        return &kIcomIC7300;
     const std::optional<RigType> type = rigTypeFromName(name);
     return type ? &defaultRadio(*type) : nullptr;
 }
 
 QByteArray familyName(const RadioModel &radio)
 {
-    if (radio.civ)
-        return QByteArray(kIcomFamily.data(), qsizetype(kIcomFamily.size()));
+    if (radio.family == RigType::Icom)
+        return "icom"; // its caption is "Icom CI-V"
     return rigTypeName(radio.family).toLower().toLatin1();
 }
 

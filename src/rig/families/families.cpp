@@ -3,8 +3,9 @@
 #include <QString>
 
 // The records, one file each; a new family adds its enum value, its file and its line here.
-extern const FamilyCaps kK3Caps, kYaesuCaps, kKenwoodCaps, kK2Caps;
-constexpr const FamilyCaps *kFamilies[] = {&kK3Caps, &kYaesuCaps, &kKenwoodCaps, &kK2Caps};
+extern const FamilyCaps kK3Caps, kYaesuCaps, kKenwoodCaps, kK2Caps, kIcomCaps;
+constexpr const FamilyCaps *kFamilies[] = {&kK3Caps, &kYaesuCaps, &kKenwoodCaps, &kK2Caps,
+                                           &kIcomCaps};
 
 namespace {
 

@@ -73,6 +73,7 @@ tx 50000000 54000000 0xdbf 10 10000)",
 extern constexpr FamilyCaps kK3Caps{
     .type = RigType::K3,
     .name = "K3",
+    .raiseRts = false,
     // It reports front-panel changes by itself (AI2), in its extended formats (K31, K22).
     .setUp = "AI0;K31;AI2;K22;",
     .loadQueries =
