@@ -1,12 +1,14 @@
 #include "connected_bridge.h"
 
 #include "bridge/bridge.h"
+#include "civ_command.h"
 #include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "platform/clock.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
+#include "rig/civ_framing.h"
 #include "rig/rig_link.h"
 #include "rig/rig_reply_handler.h"
 #include "rig/rig_tables.h"
@@ -48,11 +50,18 @@ bool ConnectedBridge::connectRig()
         return m_why = m_sim->errorString(), false;
     connect(m_sim.get(), &RigSimThread::received, this,
             [this](const QByteArray &chunk) { m_atRig += chunk; });
+    quint8 civAddress = 0;
+    m_sim->invoke([&](RigSimServer &s) {
+        if (s.model().radio().civ)
+            civAddress = s.model().radio().civ->address;
+    });
     // The transmit indicator as start-up leaves it, so that polling writes from the first tick.
     bridge().items().setTransmitIndicator(QStringLiteral("Off"));
     edit([&](StationSettings &s) {
         s.rigType = m_type;
         s.rigPort = path;
+        if (civAddress)
+            s.civAddress = civAddress;
     });
     QSignalSpy finished(&bridge().rigConnection(), &RigConnection::finished);
     bridge().connectRig();
@@ -63,7 +72,7 @@ bool ConnectedBridge::connectRig()
         return false;
     }
     // Connected once the first poll has been answered.
-    const QByteArray poll = pollWrites(false, false, m_type).constLast();
+    const QByteArray poll = toRig(pollWrites(false, false, m_type).constLast());
     if (!QTest::qWaitFor([&] { return m_atRig.contains(poll); }) || !settleRig())
         return m_why = QStringLiteral("the rig was never polled"), false;
     return true;
@@ -105,12 +114,32 @@ bool ConnectedBridge::settle(int n)
     return portMarker(n) && settleRig() && portMarker(n);
 }
 
+QByteArray ConnectedBridge::toRig(const QByteArray &text) const
+{
+    const std::optional<quint8> civ = m_bridge->settings().civRadio();
+    return civ ? CivLine(CivLine::End::Controller).frames(text, *civ) : text;
+}
+
+QByteArray ConnectedBridge::toProgram(const QByteArray &text) const
+{
+    const std::optional<quint8> civ = m_bridge->settings().civRadio();
+    return civ ? CivLine(CivLine::End::Radio).frames(text, *civ) : text;
+}
+
+QByteArray ConnectedBridge::idQuery() const
+{
+    return m_bridge->settings().civRadio() ? "1900;" : "ID;";
+}
+
 bool ConnectedBridge::portMarker(int n)
 {
     StationProgram &p = program(n);
-    const QByteArray marker = bridge().rig().get(Entry::ID); // no setting puts it out of date
+    // No setting puts the radio's ID out of date.
+    const QByteArray marker = toProgram(bridge().rig().get(rowOfQuery(idQuery())->entry));
+    if (marker.isEmpty())
+        return false;
     const qsizetype before = p.received().size();
-    p.write("ID;");
+    p.write(toRig(idQuery()));
     if (!QTest::qWaitFor([&] { return p.received().indexOf(marker, before) >= 0; }))
         return false;
     p.drop(p.received().indexOf(marker, before), marker.size());
@@ -121,10 +150,11 @@ bool ConnectedBridge::settleRig()
 {
     // The rig answers in order: once the reply to this query is handled, every earlier one is.
     QSignalSpy replies(&bridge().rigReplies(), &RigReplyHandler::replyReceived);
-    bridge().link().ask({Source::Kind::Bridge, 0}, "ID;"); // behind everything waiting
+    const QByteArray id = idQuery();
+    bridge().link().ask({Source::Kind::Bridge, 0}, id); // behind everything waiting
     return QTest::qWaitFor([&] {
-        return std::any_of(replies.cbegin(), replies.cend(), [](const QList<QVariant> &r) {
-            return r.at(0).toByteArray().startsWith("ID");
+        return std::any_of(replies.cbegin(), replies.cend(), [&](const QList<QVariant> &r) {
+            return r.at(0).toByteArray().startsWith(id.chopped(1));
         });
     });
 }

@@ -51,6 +51,10 @@ public:
     const QByteArray &atRig() const { return m_atRig; }
     void clearAtRig() { m_atRig.clear(); }
 
+    // Text as it goes on the rig's line and to a program: CI-V frames where the radio speaks CI-V.
+    QByteArray toRig(const QByteArray &text) const;
+    QByteArray toProgram(const QByteArray &text) const;
+
     // What the simulated radio's model answers to a query now.
     QByteArray simReply(const QByteArray &query);
 
@@ -61,6 +65,7 @@ public:
 
 private:
     bool portMarker(int n);
+    QByteArray idQuery() const; // a read no setting puts out of date
 
     RigType m_type;
     QString m_model;

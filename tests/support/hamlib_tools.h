@@ -41,3 +41,27 @@ inline QStringList rigctlAnswers(const QByteArray &output)
     }
     return out;
 }
+
+// rigctl's answers: the value lines, then "cmd: message" for the first failed command, which
+// ends the list. Hamlib 4.5.4 checks an Icom's power state before every command with a read
+// some of them refuse, and rigctl prints that trace with the error: the command's own message is
+// the last.
+inline QStringList rigctlAnswersToFirstFailure(const QByteArray &output)
+{
+    static const QRegularExpression message(QStringLiteral("^[A-Z][A-Za-z ,]+$"));
+    QStringList out;
+    QString failed, last;
+    for (const QByteArray &raw : output.split('\n')) {
+        const QString line = QString::fromLocal8Bit(raw).trimmed();
+        const qsizetype error = line.indexOf(QLatin1String(": error = "));
+        if (failed.isEmpty() && error > 0)
+            failed = line.first(error);
+        else if (!failed.isEmpty() && message.match(line).hasMatch())
+            last = line;
+        else if (failed.isEmpty() && !line.isEmpty())
+            out << line;
+    }
+    if (!failed.isEmpty())
+        out << failed + QStringLiteral(": ") + last;
+    return out;
+}

@@ -45,6 +45,13 @@ void TestHamlibBridge::rigctlOnAPort_data()
     row(ya, "ftdx101d", 1040, 2, "Main");
     row(ya, "ft891", 1036, 2, "get_vfo: Feature not available"); // it has no VFO select
     row(ya, "ft710", 1049, 2);
+    // Hamlib 4.5.4's Icom backend has no VFO read.
+    const char *noVfo = "get_vfo: Feature not available";
+    row(RigType::Icom, "ic7300", 3073, 2, noVfo);
+    row(RigType::Icom, "ic7300", 3073, 1, noVfo);
+    row(RigType::Icom, "ic705", 3085, 5, noVfo);
+    row(RigType::Icom, "ic9700", 3081, 2, noVfo);
+    row(RigType::Icom, "ic7610", 3078, 2, noVfo);
 }
 
 void TestHamlibBridge::rigctlOnAPort()
@@ -62,23 +69,26 @@ void TestHamlibBridge::rigctlOnAPort()
     b.bridge().setPermission(port, full ? Permission::Full : Permission::FreqMode);
     b.bridge().togglePort(port);
     QVERIFY(b.bridge().appPort(port).IsCreated());
-    b.sim().invoke([](RigSimServer &s) { s.selectMode('1'); }); // LSB, so that USB is news
+    // LSB, so that USB is news.
+    b.sim().invoke([&](RigSimServer &s) { s.selectMode(family == RigType::Icom ? '\0' : '1'); });
 
-    const QString hz = QString::number(7040000 + 1000 * port);
+    const QString hz = QString::number((model == "ic9700" ? 144300000 : 7040000) + 1000 * port);
     QStringList args{
         "-m", QString::number(hamlib), "-r", b.bridge().appPort(port).DevicePath(), "-s", "38400"};
     if (family == RigType::K2) // Hamlib waits 100 ms after each write to a K2 otherwise
         args << QStringLiteral("--set-conf=post_write_delay=0");
-    args << QStringList{"f", "F", hz, "f", "m", "M", "USB", "2400", "m", "t", "v"};
-    QStringList expected{hz, "USB", "2400", "0", vfo};
+    args << QStringList{"f", "F", hz, "f", "m", "M", "USB", "2400", "m", "t"};
+    QStringList expected{hz, "USB", "2400", "0"};
     if (full) {
         args << QStringList{"T", "1", "t", "T", "0", "t"};
         expected << QStringList{"1", "0"};
     }
+    args << "v"; // last: an Icom has none, and the first failure ends what is compared
+    expected << vfo;
     const test_tools::ToolRun run = test_tools::runTool(rigctl, args);
     QVERIFY2(run.ok, run.err.right(2000).constData());
-    // f, f, m (mode, width), m (mode, width), t, v [, t, t]: what was set is what is read back.
-    const QStringList got = rigctlAnswers(run.out);
+    // f, f, m (mode, width), m (mode, width), t [, t, t], v: what was set is what is read back.
+    const QStringList got = rigctlAnswersToFirstFailure(run.out);
     QVERIFY2(got.size() == (full ? 10 : 8), qPrintable(got.join(QLatin1Char('|'))));
     QCOMPARE(QStringList{got[1]} + got.mid(4), expected);
     QVERIFY2(run.firstLineMs >= 0 && run.firstLineMs < 2000,
