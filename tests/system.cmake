@@ -1,5 +1,5 @@
 # System tests: the bridge without a window, real pseudo-terminals, the simulator as the rig.
-foreach(name rig_connection rig_link station_programs network_bridge)
+foreach(name rig_connection rig_link station_programs network_bridge icom_ports)
     ovx2_add_test(tst_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_${name}.cpp
                   LIBS ovx2_testsupport ovx2_rigsim LABEL system)
 endforeach()

@@ -1,12 +1,13 @@
-// Two station programs sharing the radio through Hamlib's rigctld on application ports 1 and 2,
-// each polling f, m and t every 100 ms, while frequency and mode change every 5 s, in turn from
-// each program and from the front panel. No poll may fail; every change reaches both programs
-// within one poll interval of the bridge plus 100 ms.
+// Two station programs sharing the radio (a K3, an IC-7300) through Hamlib's rigctld on
+// application ports 1 and 2, each polling f, m and t every 100 ms, while frequency and mode change
+// every 5 s, in turn from each program and from the front panel. No poll may fail; every change
+// reaches both programs within one poll interval of the bridge plus 100 ms.
 
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "hamlib_tools.h"
 #include "ports/virtual_port.h"
+#include "rig/civ_framing.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 
@@ -79,14 +80,26 @@ private:
 class TestTwoPrograms : public QObject {
     Q_OBJECT
 private slots:
+    void bothProgramsFollowEveryChange_data();
     void bothProgramsFollowEveryChange();
 };
 
+void TestTwoPrograms::bothProgramsFollowEveryChange_data()
+{
+    QTest::addColumn<RigType>("type");
+    QTest::addColumn<int>("hamlib");
+    QTest::newRow("K3") << RigType::K3 << 2029;
+    QTest::newRow("IC-7300") << RigType::Icom << 3073;
+}
+
 void TestTwoPrograms::bothProgramsFollowEveryChange()
 {
+    QFETCH(RigType, type);
+    QFETCH(int, hamlib);
     QString rigctld;
     OVX2_REQUIRE_HAMLIB_TOOL(rigctld, "rigctld");
-    ConnectedBridge b(RigType::K3);
+    const bool civ = type == RigType::Icom;
+    ConnectedBridge b(type);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     b.bridge().setPollInterval(kPollMs);
     QElapsedTimer clock;
@@ -104,8 +117,9 @@ void TestTwoPrograms::bothProgramsFollowEveryChange()
         const quint16 tcp = probe.serverPort();
         probe.close();
         daemons[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        daemons[i].start(rigctld, {"-m", "2029", "-r", b.bridge().appPort(i + 1).DevicePath(), "-s",
-                                   "38400", "-T", "127.0.0.1", "-t", QString::number(tcp)});
+        daemons[i].start(rigctld, {"-m", QString::number(hamlib), "-r",
+                                   b.bridge().appPort(i + 1).DevicePath(), "-s", "38400", "-T",
+                                   "127.0.0.1", "-t", QString::number(tcp)});
         // rigctld listens once it has opened the radio through the bridge.
         QTRY_VERIFY_WITH_TIMEOUT(
             (programs[i] = std::make_unique<Program>(tcp, clock), programs[i]->waitConnected()),
@@ -116,21 +130,27 @@ void TestTwoPrograms::bothProgramsFollowEveryChange()
     const int seconds = qEnvironmentVariableIntValue("OVX2_TWO_PROGRAMS_SECONDS") > 0
                             ? qEnvironmentVariableIntValue("OVX2_TWO_PROGRAMS_SECONDS")
                             : 60;
-    constexpr std::array<std::pair<const char *, char>, 3> modes{
-        {{"LSB", '1'}, {"USB", '2'}, {"CW", '3'}}};
+    // The mode's name, its MD digit and its CI-V code.
+    constexpr std::array<std::tuple<const char *, char, char>, 3> modes{
+        {{"LSB", '1', '\x00'}, {"USB", '2', '\x01'}, {"CW", '3', '\x03'}}};
     QList<Seen> changes;
     for (int n = 0; n < seconds * 1000 / kChangeEveryMs; ++n) {
         QTest::qWait(kChangeEveryMs); // the pace of the changes, not a wait for anything
         const qint64 hz = 7000000 + 1000 * (n + 1);
-        const auto [mode, code] = modes[std::size_t(n % 3)];
+        const auto [mode, digit, civCode] = modes[std::size_t(n % 3)];
+        const char code = civ ? civCode : digit;
         const qint64 asked = clock.elapsed();
         qint64 at = asked;
         if (n % 3 == 2) {
             b.sim().invoke([hz, code](RigSimServer &s) { s.turnVfoA(hz), s.selectMode(code); });
         } else {
             programs[n % 3]->change(QByteArray::number(hz), mode);
-            for (const QByteArray &setting : {"FA" + QByteArray::number(hz).rightJustified(11, '0'),
-                                              "MD" + QByteArray(1, code) + ';'}) {
+            // What reaches the radio: the frequency's BCD in a CI-V frame, or the K3's FA and MD.
+            const QByteArrayList settings =
+                civ ? QByteArrayList{civ::frequencyBytes(hz)}
+                    : QByteArrayList{"FA" + QByteArray::number(hz).rightJustified(11, '0'),
+                                     "MD" + QByteArray(1, code) + ';'};
+            for (const QByteArray &setting : settings) {
                 const auto reached = [&] {
                     return std::find_if(atRadio.cbegin(), atRadio.cend(), [&](const Seen &a) {
                         return a.first >= asked && a.second.contains(setting);
