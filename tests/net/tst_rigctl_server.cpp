@@ -1,4 +1,3 @@
-#include "fake_radios.h"
 #include "net/rigctl_server.h"
 #include "rig/request_tracker.h"
 #include "rigctl_test_client.h"
@@ -6,50 +5,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 // The rigctld door on a real loopback socket, backed by the fake rig of each family: what a
 // client gets for each command, what reaches the rig, and how it holds up against bad clients.
-class TestRigctlServer : public QObject {
+class TestRigctlServer : public DoorTest<RigctlServer> {
     Q_OBJECT
-    std::unique_ptr<FakeRigAccess> m_rig;
-    std::unique_ptr<RigctlServer> m_server;
-    std::vector<std::unique_ptr<RigctlTestClient>> m_clients;
-    QStringList m_notes;
-
-    void start(RigType type, const QByteArray &id = {})
-    {
-        m_rig = std::make_unique<FakeRigAccess>(type);
-        fake_radios::load(*m_rig);
-        if (!id.isEmpty())
-            m_rig->rig.insert("ID;", id);
-        // Half the reads come from the virtual rig, half from the rig: the answers are the same.
-        for (const char *q : {"FA;", "MD;", "IF;", "FT;", "SM;", "MD0;", "ID;"})
-            m_rig->cached.insert(q);
-        m_server = std::make_unique<RigctlServer>(*m_rig);
-        connect(m_server.get(), &RigctlServer::traffic, this,
-                [this](int client, TrafficDirection direction, const QString &text) {
-                    if (direction == TrafficDirection::Note)
-                        m_notes.append(QStringLiteral("%1: %2").arg(client).arg(text));
-                });
-        QVERIFY(m_server->listen(QHostAddress(QHostAddress::LocalHost), 0));
-    }
-    RigctlTestClient &connectClient()
-    {
-        m_clients.push_back(std::make_unique<RigctlTestClient>());
-        if (!m_clients.back()->connectTo(m_server->port()))
-            qWarning("cannot connect to the door");
-        return *m_clients.back();
-    }
-
 private slots:
-    void cleanup()
-    {
-        m_clients.clear();
-        m_server.reset();
-        m_rig.reset();
-        m_notes.clear();
-    }
+    void cleanup() { reset(); }
 
     void commands_data()
     {
