@@ -17,7 +17,6 @@ private slots:
     void matching_data();
     void matching();
     void unansweredReadsExpire();
-    void dialect_data();
     void dialect();
 };
 
@@ -31,21 +30,9 @@ const Source kClient{Source::Kind::Network, 3};
 
 QByteArray name(const Source &s)
 {
-    switch (s.kind) {
-    case Source::Kind::Bridge:
-        return "poll";
-    case Source::Kind::AppPort:
-        return "port" + QByteArray::number(s.index);
-    case Source::Kind::Sdr:
-        return "sdr";
-    case Source::Kind::Dbus:
-        return "dbus";
-    case Source::Kind::Network:
-        return "client" + QByteArray::number(s.index);
-    case Source::Kind::XmlRpc:
-        return "xmlrpc" + QByteArray::number(s.index);
-    }
-    return {};
+    const char *kinds[] = {"poll", "port", "sdr", "dbus", "client", "xmlrpc"};
+    const bool numbered = s.kind == Source::Kind::AppPort || s.kind >= Source::Kind::Network;
+    return kinds[int(s.kind)] + (numbered ? QByteArray::number(s.index) : QByteArray());
 }
 
 RigWrite query(const QByteArray &text, const Source &from)
@@ -317,52 +304,26 @@ void TestRigQueue::unansweredReadsExpire()
     QVERIFY(!t.match("?;", 10000 + RequestTracker::kErrorWindowMs + 1).matched);
 }
 
-void TestRigQueue::dialect_data()
-{
-    QTest::addColumn<RigType>("type");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<bool>("read");
-    QTest::addColumn<QByteArray>("readBack"); // after it as a setting; "" for none
-    QTest::addColumn<QByteArray>("mergeKey");
-
-    const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu;
-    struct Row {
-        RigType type;
-        const char *command;
-        bool read;
-        const char *readBack;
-        const char *mergeKey;
-    };
-    // The edges: a bare action read back by another query, a Yaesu read that only becomes a
-    // setting with its value, and no rig type at all. A menu's key is in queue().
-    const Row rows[] = {
-        {K3, "TX;", false, "TQ;", ""},
-        {Yaesu, "TX;", true, "", ""},
-        {Yaesu, "MD03;", false, "IF;", "MD0"},
-        {RigType::None, "FA00007040000;", false, "FA;", "FA"},
-    };
-    for (const Row &r : rows)
-        QTest::addRow("%s %s", qPrintable(rigTypeName(r.type)), r.command)
-            << r.type << QByteArray(r.command) << r.read << QByteArray(r.readBack)
-            << QByteArray(r.mergeKey);
-}
-
 void TestRigQueue::dialect()
 {
-    QFETCH(RigType, type);
-    QFETCH(QByteArray, command);
-    QFETCH(bool, read);
-    QFETCH(QByteArray, readBack);
-    QFETCH(QByteArray, mergeKey);
-    const CatDialect &d = catDialect(type);
-    QCOMPARE(isRead(d, command, "ID0670;"), read); // an FT-991A, where the radio matters
-    if (!read) {
-        const SettingEffect *effect = effectOf(d, command);
-        QCOMPARE(effect ? QByteArray(effect->readBack.data(), qsizetype(effect->readBack.size()))
-                        : QByteArray(),
-                 readBack);
-        QCOMPARE(mergeKeyOf(d, command), mergeKey);
-    }
+    // The edges: a bare action read back by another query, a Yaesu read that only becomes a
+    // setting with its value (on an FT-991A, where the radio matters), and no rig type at all.
+    // A menu's merge key is in queue().
+    const CatDialect &k3 = catDialect(RigType::K3), &yaesu = catDialect(RigType::Yaesu);
+    const auto readBack = [](const CatDialect &d, const QByteArray &setting) {
+        const SettingEffect *e = effectOf(d, setting);
+        return e ? QByteArray(e->readBack.data(), qsizetype(e->readBack.size())) : QByteArray();
+    };
+    QVERIFY(!isRead(k3, "TX;", "ID017;") && isRead(yaesu, "TX;", "ID0670;"));
+    QVERIFY(!isRead(yaesu, "MD03;", "ID0670;"));
+    QCOMPARE(readBack(k3, "TX;"), "TQ;");
+    QCOMPARE(mergeKeyOf(k3, "TX;"), QByteArray());
+    QCOMPARE(readBack(yaesu, "MD03;"), "IF;");
+    QCOMPARE(mergeKeyOf(yaesu, "MD03;"), "MD0");
+    const CatDialect &none = catDialect(RigType::None);
+    QVERIFY(!isRead(none, "FA00007040000;"));
+    QCOMPARE(readBack(none, "FA00007040000;"), "FA;");
+    QCOMPARE(mergeKeyOf(none, "FA00007040000;"), "FA");
 }
 
 QTEST_GUILESS_MAIN(TestRigQueue)
