@@ -199,6 +199,7 @@ private slots:
                  fa == int(FakeRigAccess::Answer::Silence) ? 1 : 0);
         m_rig->answers.clear();
         m_rig->connected = true;
+        m_rig->delayMs = 0;
         client.take();
         client.send("f\n");
         QTRY_COMPARE(client.received(), settings.startsWith("FA") ? "7040000\n" : "14074000\n");
