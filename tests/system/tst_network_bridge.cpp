@@ -199,19 +199,15 @@ void TestNetworkBridge::answersAsRigctldDoes()
     }
     daemon.terminate();
     QVERIFY(daemon.waitForFinished());
-    auto withKey = [](const QList<QByteArray> &lines, const char *key) {
-        QList<QByteArray> found;
-        std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
-                     [key](const QByteArray &l) { return l.startsWith(key); });
-        return found;
+    auto withKey = [](const QList<QByteArray> &lines, const QRegularExpression &key) {
+        return QStringList(lines.cbegin(), lines.cend()).filter(key);
     };
-    for (const char *key : {"ptt_type=", "rig_model="})
-        QCOMPARE(withKey(answers[1], key), withKey(answers[0], key));
+    static const QRegularExpression judged(QStringLiteral("^(ptt_type|rig_model)=")),
+        tones(QStringLiteral("^(ctcss|dcs)_list="));
+    QCOMPARE(withKey(answers[1], judged), withKey(answers[0], judged));
     QCOMPARE(answers[1].at(answers[1].size() - 2), answers[0].at(answers[0].size() - 2)); // i
     // As long as rigctld's, less the tone lists: the bridge serves no tones.
-    const qsizetype tones =
-        withKey(answers[0], "ctcss_list=").size() + withKey(answers[0], "dcs_list=").size();
-    QCOMPARE(answers[1].size(), answers[0].size() - tones - unserved);
+    QCOMPARE(answers[1].size(), answers[0].size() - withKey(answers[0], tones).size() - unserved);
     // The width goes to the radio and comes back from it.
     RigctlTestClient c;
     QVERIFY(c.connectTo(ours));

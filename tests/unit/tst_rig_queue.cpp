@@ -17,7 +17,6 @@ private slots:
     void matching_data();
     void matching();
     void unansweredReadsExpire();
-    void dialect_data();
     void dialect();
 };
 
@@ -31,21 +30,9 @@ const Source kClient{Source::Kind::Network, 3};
 
 QByteArray name(const Source &s)
 {
-    switch (s.kind) {
-    case Source::Kind::Bridge:
-        return "poll";
-    case Source::Kind::AppPort:
-        return "port" + QByteArray::number(s.index);
-    case Source::Kind::Sdr:
-        return "sdr";
-    case Source::Kind::Dbus:
-        return "dbus";
-    case Source::Kind::Network:
-        return "client" + QByteArray::number(s.index);
-    case Source::Kind::XmlRpc:
-        return "xmlrpc" + QByteArray::number(s.index);
-    }
-    return {};
+    const char *kinds[] = {"poll", "port", "sdr", "dbus", "client", "xmlrpc"};
+    const bool numbered = s.kind == Source::Kind::AppPort || s.kind >= Source::Kind::Network;
+    return kinds[int(s.kind)] + (numbered ? QByteArray::number(s.index) : QByteArray());
 }
 
 RigWrite query(const QByteArray &text, const Source &from)
@@ -201,49 +188,35 @@ void TestRigQueue::matching_data()
     QTest::addColumn<QByteArrayList>("replies");
     QTest::addColumn<QByteArrayList>("to");
     QTest::addColumn<QByteArray>("settled");
-
-    const QByteArray IF = "IF00014074000     +000000 0002000001 ;";
-    QTest::newRow("in order") << QByteArrayList{"FA; poll", "IF; poll", "FA; port1", "MD$; port2"}
-                              << QByteArrayList{"FA00014074000;", IF, "FA00014074000;", "MD$2;"}
-                              << QByteArrayList{"poll", "poll", "port1", "port2"} << QByteArray();
-    QTest::newRow("auto-information in between answers nobody")
-        << QByteArrayList{"FA; poll", "FA; port1"}
-        << QByteArrayList{"FB00014080000;", "FA00014074000;", "TQ0;", "FA00014074000;"}
-        << QByteArrayList{"-", "poll", "-", "port1"} << QByteArray();
-    QTest::newRow("the '$' form answers its own read only")
-        << QByteArrayList{"MD$; port2"} << QByteArrayList{"MD2;", "MD$2;"}
-        << QByteArrayList{"-", "port2"} << QByteArray();
-    QTest::newRow("a refused read alone")
-        << QByteArrayList{"RVM; port2", "FA; port1"} << QByteArrayList{"?;", "FA00014074000;"}
-        << QByteArrayList{"-!port2", "port1"} << QByteArray();
-    QTest::newRow("a setting's refusal waits for the read after it")
-        << QByteArrayList{"?ZZ1; port1", "RVM; port2"} << QByteArrayList{"?;", "RVM05.67;"}
-        << QByteArrayList{"-", "port2!port1"} << QByteArray("ZZ1;=refused");
-    QTest::newRow("one refusal, two settings: nobody's")
-        << QByteArrayList{"?ZZ1; port1", "?ZZ2; port3", "RVM; port2", "FA; port1"}
-        << QByteArrayList{"?;", "RVM05.67;", "FA00014074000;"}
-        << QByteArrayList{"-", "port2", "port1"} << QByteArray("ZZ1;=taken ZZ2;=taken");
-    QTest::newRow("as many refusals as writes: each its own")
-        << QByteArrayList{"?ZZ1; port1", "RVM; port2"} << QByteArrayList{"?;", "?;"}
-        << QByteArrayList{"-", "-!port1,port2"} << QByteArray("ZZ1;=refused");
-    QTest::newRow("a refusal after a reply is for what came after it")
-        << QByteArrayList{"RVM; port2", "?ZZ1; port1", "?FA00007040000; port3"}
-        << QByteArrayList{"RVM05.67;", "?;"} << QByteArrayList{"port2", "-"}
-        << QByteArray("ZZ1;=taken FA00007040000;=taken"); // nothing tells which
-    QTest::newRow("settings before an answered read were taken")
-        << QByteArrayList{"?FA00007040000; port1", "FA; poll"} << QByteArrayList{"FA00007040000;"}
-        << QByteArrayList{"poll"} << QByteArray("FA00007040000;=taken");
-    QTest::newRow("a read no table knows is answered to its sender")
-        << QByteArrayList{"?XY0; port2", "FA; poll"}
-        << QByteArrayList{"XY0;", "XY012;", "FA00014074000;"}
-        << QByteArrayList{"-", "port2", "poll"} << QByteArray("XY0;=taken");
-    QTest::newRow("a known setting's read-back is the read's, not the setting's")
-        << QByteArrayList{"?FW15002; port1", "FW; poll"} << QByteArrayList{"FW150020;"}
-        << QByteArrayList{"poll"} << QByteArray("FW15002;=taken");
-    QTest::newRow("a read the rig skipped takes no refusal")
-        << QByteArrayList{"RVM; port2", "FA; poll", "?ZZ1; port1"}
-        << QByteArrayList{"FA00014074000;", "?;", "RVM05.67;"}
-        << QByteArrayList{"poll", "-!port1", "port2"} << QByteArray("ZZ1;=refused");
+    auto row = [](const char *name, const char *writes, const char *replies, const char *to,
+                  const char *settled = "") {
+        QTest::newRow(name) << QByteArray(writes).split('|') << QByteArray(replies).split('|')
+                            << QByteArray(to).split('|') << QByteArray(settled);
+    };
+    row("in order", "FA; poll|IF; poll|FA; port1|MD$; port2",
+        "FA00014074000;|IF00014074000     +000000 0002000001 ;|FA00014074000;|MD$2;",
+        "poll|poll|port1|port2");
+    row("auto-information in between answers nobody", "FA; poll|FA; port1",
+        "FB00014080000;|FA00014074000;|TQ0;|FA00014074000;", "-|poll|-|port1");
+    row("the '$' form answers its own read only", "MD$; port2", "MD2;|MD$2;", "-|port2");
+    row("a refused read alone", "RVM; port2|FA; port1", "?;|FA00014074000;", "-!port2|port1");
+    row("a setting's refusal waits for the read after it", "?ZZ1; port1|RVM; port2", "?;|RVM05.67;",
+        "-|port2!port1", "ZZ1;=refused");
+    row("one refusal, two settings: nobody's", "?ZZ1; port1|?ZZ2; port3|RVM; port2|FA; port1",
+        "?;|RVM05.67;|FA00014074000;", "-|port2|port1", "ZZ1;=taken ZZ2;=taken");
+    row("as many refusals as writes: each its own", "?ZZ1; port1|RVM; port2", "?;|?;",
+        "-|-!port1,port2", "ZZ1;=refused");
+    row("a refusal after a reply is for what came after it",
+        "RVM; port2|?ZZ1; port1|?FA00007040000; port3", "RVM05.67;|?;", "port2|-",
+        "ZZ1;=taken FA00007040000;=taken"); // nothing tells which
+    row("settings before an answered read were taken", "?FA00007040000; port1|FA; poll",
+        "FA00007040000;", "poll", "FA00007040000;=taken");
+    row("a read no table knows is answered to its sender", "?XY0; port2|FA; poll",
+        "XY0;|XY012;|FA00014074000;", "-|port2|poll", "XY0;=taken");
+    row("a known setting's read-back is the read's, not the setting's", "?FW15002; port1|FW; poll",
+        "FW150020;", "poll", "FW15002;=taken");
+    row("a read the rig skipped takes no refusal", "RVM; port2|FA; poll|?ZZ1; port1",
+        "FA00014074000;|?;|RVM05.67;", "poll|-!port1|port2", "ZZ1;=refused");
 }
 
 void TestRigQueue::matching()
@@ -252,11 +225,6 @@ void TestRigQueue::matching()
     QFETCH(QByteArrayList, replies);
     QFETCH(QByteArrayList, to);
     QFETCH(QByteArray, settled);
-    const QHash<QByteArray, Source> sources{{"poll", kPoll},
-                                            {"port1", kPort1},
-                                            {"port2", kPort2},
-                                            {"port3", {Source::Kind::AppPort, 3}},
-                                            {"sdr", kSdr}};
     const auto names = [](const QList<Source> &list) {
         QByteArrayList got;
         for (const Source &s : list)
@@ -266,7 +234,8 @@ void TestRigQueue::matching()
     RequestTracker t;
     for (const QByteArray &w : std::as_const(writes)) {
         const QByteArrayList parts = w.split(' ');
-        const Source from = sources.value(parts[1]);
+        const Source from =
+            parts[1] == "poll" ? kPoll : Source{Source::Kind::AppPort, parts[1].back() - '0'};
         RigWrite write =
             parts[0].startsWith('?') ? setting(parts[0].mid(1), from) : query(parts[0], from);
         write.unknown = write.text.startsWith("XY");
@@ -317,52 +286,26 @@ void TestRigQueue::unansweredReadsExpire()
     QVERIFY(!t.match("?;", 10000 + RequestTracker::kErrorWindowMs + 1).matched);
 }
 
-void TestRigQueue::dialect_data()
-{
-    QTest::addColumn<RigType>("type");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<bool>("read");
-    QTest::addColumn<QByteArray>("readBack"); // after it as a setting; "" for none
-    QTest::addColumn<QByteArray>("mergeKey");
-
-    const RigType K3 = RigType::K3, Yaesu = RigType::Yaesu;
-    struct Row {
-        RigType type;
-        const char *command;
-        bool read;
-        const char *readBack;
-        const char *mergeKey;
-    };
-    // The edges: a bare action read back by another query, a Yaesu read that only becomes a
-    // setting with its value, and no rig type at all. A menu's key is in queue().
-    const Row rows[] = {
-        {K3, "TX;", false, "TQ;", ""},
-        {Yaesu, "TX;", true, "", ""},
-        {Yaesu, "MD03;", false, "IF;", "MD0"},
-        {RigType::None, "FA00007040000;", false, "FA;", "FA"},
-    };
-    for (const Row &r : rows)
-        QTest::addRow("%s %s", qPrintable(rigTypeName(r.type)), r.command)
-            << r.type << QByteArray(r.command) << r.read << QByteArray(r.readBack)
-            << QByteArray(r.mergeKey);
-}
-
 void TestRigQueue::dialect()
 {
-    QFETCH(RigType, type);
-    QFETCH(QByteArray, command);
-    QFETCH(bool, read);
-    QFETCH(QByteArray, readBack);
-    QFETCH(QByteArray, mergeKey);
-    const CatDialect &d = catDialect(type);
-    QCOMPARE(isRead(d, command, "ID0670;"), read); // an FT-991A, where the radio matters
-    if (!read) {
-        const SettingEffect *effect = effectOf(d, command);
-        QCOMPARE(effect ? QByteArray(effect->readBack.data(), qsizetype(effect->readBack.size()))
-                        : QByteArray(),
-                 readBack);
-        QCOMPARE(mergeKeyOf(d, command), mergeKey);
-    }
+    // The edges: a bare action read back by another query, a Yaesu read that only becomes a
+    // setting with its value (on an FT-991A, where the radio matters), and no rig type at all.
+    // A menu's merge key is in queue().
+    const CatDialect &k3 = catDialect(RigType::K3), &yaesu = catDialect(RigType::Yaesu);
+    const auto readBack = [](const CatDialect &d, const QByteArray &setting) {
+        const SettingEffect *e = effectOf(d, setting);
+        return e ? QByteArray(e->readBack.data(), qsizetype(e->readBack.size())) : QByteArray();
+    };
+    QVERIFY(!isRead(k3, "TX;", "ID017;") && isRead(yaesu, "TX;", "ID0670;"));
+    QVERIFY(!isRead(yaesu, "MD03;", "ID0670;"));
+    QCOMPARE(readBack(k3, "TX;"), "TQ;");
+    QCOMPARE(mergeKeyOf(k3, "TX;"), QByteArray());
+    QCOMPARE(readBack(yaesu, "MD03;"), "IF;");
+    QCOMPARE(mergeKeyOf(yaesu, "MD03;"), "MD0");
+    const CatDialect &none = catDialect(RigType::None);
+    QVERIFY(!isRead(none, "FA00007040000;"));
+    QCOMPARE(readBack(none, "FA00007040000;"), "FA;");
+    QCOMPARE(mergeKeyOf(none, "FA00007040000;"), "FA");
 }
 
 QTEST_GUILESS_MAIN(TestRigQueue)
