@@ -34,15 +34,12 @@ class TestWindow : public QObject {
 private slots:
     void initTestCase() { usePrivateRuntimeDir(m_runtime); }
     void cleanup() { m_station.reset(), m_rig.reset(); }
-    void captionsWhole_data();
-    void captionsWhole();
-    void keyboard_data() { captionsWhole_data(); }
-    void keyboard();
+    void captionsWholeAndTabThroughWhatShows_data();
+    void captionsWholeAndTabThroughWhatShows();
     void terminalLinesReadWhole();
-    void portPathsShown();
+    void longPathsAndNamesShown();
     void pathBroken_data();
     void pathBroken();
-    void longNamesShowTheirStart();
     void savedPositionKept();
 
 private:
@@ -96,14 +93,14 @@ static std::pair<QString, QRect> captionRoom(const QWidget &widget)
     return {};
 }
 
-void TestWindow::captionsWhole_data()
+void TestWindow::captionsWholeAndTabThroughWhatShows_data()
 {
     QTest::addColumn<bool>("setupShown");
     QTest::newRow("setup shown") << true;
     QTest::newRow("setup hidden") << false;
 }
 
-void TestWindow::captionsWhole()
+void TestWindow::captionsWholeAndTabThroughWhatShows()
 {
     QFETCH(bool, setupShown);
     MainWindow &form = showWindow(setupShown);
@@ -143,13 +140,7 @@ void TestWindow::captionsWhole()
                  qPrintable(widget->objectName() + QStringLiteral(" reaches past its frame")));
     }
     QVERIFY(checked > 40);
-}
 
-void TestWindow::keyboard()
-{
-    QFETCH(bool, setupShown);
-    MainWindow &form = showWindow(setupShown);
-    QWidget *area = form.centralWidget();
     form.controls().rig->rigType->setFocus();
     QSet<QString> seen;
     for (int i = 0; i < 200; ++i) {
@@ -237,9 +228,28 @@ void TestWindow::terminalLinesReadWhole()
     menu->close();
 }
 
-void TestWindow::portPathsShown()
+void TestWindow::longPathsAndNamesShown()
 {
     MainWindow &form = showWindow(false);
+    // A long name in a box shows its start.
+    const QString device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00";
+    QComboBox *rigPort = form.controls().rig->portName;
+    rigPort->setEditText(device);
+    QCOMPARE(rigPort->lineEdit()->cursorPosition(), 0);
+    QCOMPARE(rigPort->toolTip(), device);
+    // Typed by the user: the cursor stays where typing goes, until the box is left.
+    rigPort->lineEdit()->setFocus();
+    QTRY_VERIFY(rigPort->lineEdit()->hasFocus());
+    rigPort->lineEdit()->end(false);
+    QTest::keyClicks(rigPort->lineEdit(), QStringLiteral("x"));
+    QCOMPARE(rigPort->lineEdit()->cursorPosition(), device.size() + 1);
+    form.controls().rig->baudRate->setFocus();
+    QTRY_COMPARE(rigPort->lineEdit()->cursorPosition(), 0);
+    QLineEdit *sdrPath = form.controls().programLines[5];
+    sdrPath->setText(QStringLiteral("/opt/sdr/a/long/folder/name/bin/the-sdr-program --rig k3"));
+    QCOMPARE(sdrPath->cursorPosition(), 0);
+    QCOMPARE(sdrPath->toolTip(), sdrPath->text());
+    // A published port's path: as many lines as the label holds, from its start to its name.
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open() && m_station->bridge().rigPort().Open(m_rig->slavePath()));
     AppPortFrame &one = *form.controls().appFrame(1);
@@ -250,7 +260,6 @@ void TestWindow::portPathsShown()
           std::pair{form.controls().sdr->pathLabel, &m_station->bridge().sdrPort()}}) {
         const QString path = port->DevicePath();
         QCOMPARE(label->toolTip(), path);
-        // As many lines as the label holds, from the path's start to the port's name.
         const QStringList lines = label->text().split(QLatin1Char('\n'));
         QVERIFY(label->isVisible() && !path.isEmpty());
         QVERIFY(lines.size() * label->fontMetrics().lineSpacing() <= label->height() + 1);
@@ -295,28 +304,6 @@ void TestWindow::pathBroken()
     for (const QString &line : lines.split(QLatin1Char('\n')))
         QVERIFY(metrics.horizontalAdvance(line) <= width);
     QCOMPARE(QString(lines).replace(QLatin1Char('\n'), QLatin1Char('|')), expected);
-}
-
-void TestWindow::longNamesShowTheirStart()
-{
-    MainWindow &form = showWindow(false);
-    const QString device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00";
-    QComboBox *rigPort = form.controls().rig->portName;
-    rigPort->setEditText(device);
-    QCOMPARE(rigPort->lineEdit()->cursorPosition(), 0);
-    QCOMPARE(rigPort->toolTip(), device);
-    // Typed by the user: the cursor stays where typing goes, until the box is left.
-    rigPort->lineEdit()->setFocus();
-    QTRY_VERIFY(rigPort->lineEdit()->hasFocus());
-    rigPort->lineEdit()->end(false);
-    QTest::keyClicks(rigPort->lineEdit(), QStringLiteral("x"));
-    QCOMPARE(rigPort->lineEdit()->cursorPosition(), device.size() + 1);
-    form.controls().rig->baudRate->setFocus();
-    QTRY_COMPARE(rigPort->lineEdit()->cursorPosition(), 0);
-    QLineEdit *sdrPath = form.controls().programLines[5];
-    sdrPath->setText(QStringLiteral("/opt/sdr/a/long/folder/name/bin/the-sdr-program --rig k3"));
-    QCOMPARE(sdrPath->cursorPosition(), 0);
-    QCOMPARE(sdrPath->toolTip(), sdrPath->text());
 }
 
 void TestWindow::savedPositionKept()
