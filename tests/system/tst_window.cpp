@@ -47,9 +47,8 @@ private slots:
     void longPathsAndNamesShown();
     void pathBroken_data();
     void pathBroken();
-    void savedPositionKept();
+    void loadedSettingsShowInTheControlsAndThePlace();
     void userChangesReachTheSettingsAndTheFiles();
-    void loadedSettingsShowInTheControls();
     void buttonsFollowTheBridgeAndCloseAsks();
     void setupAndHelpMenus();
 
@@ -327,33 +326,49 @@ void TestWindow::pathBroken()
     QCOMPARE(QString(lines).replace(QLatin1Char('\n'), QLatin1Char('|')), expected);
 }
 
-void TestWindow::savedPositionKept()
+void TestWindow::loadedSettingsShowInTheControlsAndThePlace()
 {
-    QFile file(path("config.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        configFile({{"Position-Left=", "1500"}, {"Position-Top=", "750"}, {"On_Top=", "1"}}));
-    file.close();
+    const QByteArray loaded = configFile({{"Position-Left=", "1500"},
+                                          {"Position-Top=", "750"},
+                                          {"On_Top=", "1"},
+                                          {"VirPort1AutoConnect=", "1"},
+                                          {"Poll=", "1000"},
+                                          {"VirPort2=", "COM22"},
+                                          {"PowerSDR App Path=", "/usr/bin/sdr -x"},
+                                          {"VirPort3AutoConnect=", "2"},
+                                          {"Rig Type(0,1,2..K3, Yaesu, Ken)=", "2"}});
+    QFile config(path("config.ini"));
+    QVERIFY(config.open(QIODevice::WriteOnly) && config.write(loaded) == loaded.size());
+    config.close();
     // The outer top left corner is where config.ini said, in twips; the frame lies inside it.
     for (int start = 0; start < 2; ++start) {
         MainWindow &form = showWindow(start == 1);
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QTRY_COMPARE(form.frameGeometry().topLeft(), QPoint(100, 50));
         QCOMPARE(form.pos(), QPoint(100, 50));
-        if (start == 1) { // "AlwaysOn Top" clicked keeps the place
+        const Controls &c = form.controls();
+        if (start == 0) {
+            QVERIFY(c.appFrame(1)->autoConnect->isChecked());
+            QCOMPARE(c.appFrame(3)->autoConnect->checkState(), Qt::PartiallyChecked);
+            QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
+            QCOMPARE(c.polling->stepper->value(), 1000);
+            QCOMPARE(c.appFrame(2)->portName->currentText(), QStringLiteral("COM22"));
+            QCOMPARE(c.programLines[5]->text(), QStringLiteral("/usr/bin/sdr -x"));
+            QCOMPARE(c.rig->rigType->currentText(), QStringLiteral("Kenwood"));
+            QCOMPARE(file("config.ini"), loaded); // showing them is no change
+        } else {                                  // "AlwaysOn Top" clicked keeps the place
             const QRect frame = form.frameGeometry();
             for (bool on : {false, true}) {
-                form.controls().onTop->setChecked(on);
+                c.onTop->setChecked(on);
                 QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), on);
                 QVERIFY(QTest::qWaitForWindowExposed(&form));
                 QTRY_COMPARE(form.frameGeometry(), frame);
             }
         }
         QVERIFY(form.close());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(
-            file.readAll().replace("\r", "").startsWith("Position-Left=1500\nPosition-Top=750\n"));
-        file.close();
+        QVERIFY(file("config.ini")
+                    .replace("\r", "")
+                    .startsWith("Position-Left=1500\nPosition-Top=750\n"));
         m_station.reset();
     }
 }
@@ -390,31 +405,6 @@ void TestWindow::userChangesReachTheSettingsAndTheFiles()
     c.programLines[5]->setText(QStringLiteral("/usr/bin/sdr"));
     QCOMPARE(s.bridge().settings().sdr.program, QStringLiteral("/usr/bin/sdr"));
     QVERIFY(s.messenger().shown.isEmpty());
-}
-
-void TestWindow::loadedSettingsShowInTheControls()
-{
-    QFile config(path("config.ini"));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(configFile({{"VirPort1AutoConnect=", "1"},
-                             {"Poll=", "1000"},
-                             {"VirPort2=", "COM22"},
-                             {"PowerSDR App Path=", "/usr/bin/sdr -x"},
-                             {"VirPort3AutoConnect=", "2"},
-                             {"Rig Type(0,1,2..K3, Yaesu, Ken)=", "2"}}));
-    config.close();
-    const QByteArray before = file("config.ini");
-    WindowedStation &s = start();
-    const Controls &c = s.window().controls();
-    QVERIFY(c.appFrame(1)->autoConnect->isChecked());
-    QCOMPARE(c.appFrame(3)->autoConnect->checkState(), Qt::PartiallyChecked);
-    QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
-    QCOMPARE(c.polling->stepper->value(), 1000);
-    QCOMPARE(c.appFrame(2)->portName->currentText(), QStringLiteral("COM22"));
-    QCOMPARE(c.programLines[5]->text(), QStringLiteral("/usr/bin/sdr -x"));
-    QCOMPARE(c.rig->rigType->currentText(), QStringLiteral("Kenwood"));
-    // Showing them is no change: the file stays as it was.
-    QCOMPARE(file("config.ini"), before);
 }
 
 void TestWindow::buttonsFollowTheBridgeAndCloseAsks()
