@@ -9,6 +9,7 @@
 #include "private_runtime.h"
 #include "rig/rig_link.h"
 #include "scripted_messenger.h"
+#include "tool_run.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -48,33 +49,12 @@ int runChildBridge()
     return 0;
 }
 
-struct Run {
-    int exitCode = -1;
-    QString out, all; // standard output; both, for failure messages
-};
-
-// A program run as another client of the bus, the event loop running meanwhile.
-Run runTool(const QStringList &command,
-            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+// dbus-send, as a shell script would call it, the event loop running meanwhile.
+test_tools::ToolRun dbusSend(const QString &method, const QStringList &arguments = {})
 {
-    QProcess tool;
-    tool.setProcessEnvironment(env);
-    tool.start(command.first(), command.mid(1));
-    if (!QTest::qWaitFor([&tool] { return tool.state() == QProcess::NotRunning; }, 60000)) {
-        tool.kill();
-        tool.waitForFinished();
-        return {-1, {}, command.first() + QStringLiteral(": timed out")};
-    }
-    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, out,
-            out + QString::fromUtf8(tool.readAllStandardError()) + tool.errorString()};
-}
-
-Run dbusSend(const QString &method, const QStringList &arguments = {})
-{
-    return runTool(QStringList{"dbus-send", "--session", "--print-reply", "--dest=" + kService,
-                               kPath, method} +
-                   arguments);
+    return test_tools::runTool(
+        QStringLiteral("dbus-send"),
+        QStringList{"--session", "--print-reply", "--dest=" + kService, kPath, method} + arguments);
 }
 
 } // namespace
@@ -201,24 +181,23 @@ QString TestDbusItems::clientGet(const QString &item)
 // string, and a poke refused with the reason.
 void TestDbusItems::dbusSendClient()
 {
-    const Run xml = dbusSend(QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect"));
-    QVERIFY2(xml.out.contains(QStringLiteral("<interface name=\"%1\">").arg(kInterface)) &&
-                 xml.out.count(QLatin1String("<property ")) == 3,
-             qPrintable(xml.all));
-    const Run all = dbusSend(kProperties + ".GetAll", {"string:" + kInterface});
+    const auto xml = dbusSend(QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect"));
+    QVERIFY2(xml.out.contains("<interface name=\"" + kInterface.toUtf8() + "\">") &&
+                 xml.out.count("<property ") == 3,
+             xml.out + xml.err);
+    const auto all = dbusSend(kProperties + ".GetAll", {"string:" + kInterface});
     for (const char *item : {"OVX_TX", "Text8", "TRX_LINK"})
-        QVERIFY2(
-            all.out.contains(QStringLiteral("string \"%1\"\n         variant             string")
-                                 .arg(QLatin1String(item))),
-            qPrintable(all.all));
+        QVERIFY2(all.out.contains("string \"" + QByteArray(item) +
+                                  "\"\n         variant             string"),
+                 all.out + all.err);
     const QStringList set{"string:" + kInterface, QStringLiteral("string:TRX_LINK")};
-    Run run = dbusSend(kProperties + ".Set", set + QStringList{"variant:string:TX;"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
+    auto run = dbusSend(kProperties + ".Set", set + QStringList{"variant:string:TX;"});
+    QVERIFY2(run.ok, run.err);
     QCOMPARE(rigReceivesNext(), QByteArray("TX;TQ;")); // the poke, then the read of what it set
     run = dbusSend(kProperties + ".Set", set + QStringList{"variant:string:TX0;FA"});
-    QVERIFY2(run.exitCode != 0 && run.all.contains("org.freedesktop.DBus.Error.InvalidArgs") &&
-                 run.all.contains("does not end with ';'"),
-             qPrintable(run.all));
+    QVERIFY2(!run.ok && run.err.contains("org.freedesktop.DBus.Error.InvalidArgs") &&
+                 run.err.contains("does not end with ';'"),
+             run.err);
     QCOMPARE(rigReceivesNext(), QByteArray());
     clientHeardSoFar();
 }
@@ -325,9 +304,12 @@ void TestDbusItems::saysOnceWhyNotPublished()
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     if (busAddress.isEmpty())
         env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    const Run run = runTool({QCoreApplication::applicationFilePath()}, env);
-    QVERIFY2(run.exitCode == 0, qPrintable(run.all));
-    QCOMPARE(run.out.toUtf8(), said + '\n');
+    QProcess child; // the bus answers its request for the name: this thread need not turn
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath());
+    QVERIFY(child.waitForFinished(kWait));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(child.readAllStandardOutput(), said + '\n');
     // The first one runs on, and the second, gone, has not taken the name with it.
     QCOMPARE(m_client.interface()->serviceOwner(kService).value(),
              QDBusConnection::sessionBus().baseService());
