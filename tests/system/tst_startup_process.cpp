@@ -2,6 +2,7 @@
 #include "ports/pty_device.h"
 #include "station_program.h"
 #include "test_data.h"
+#include "tool_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QSysInfo>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,12 +174,8 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     }
     writeConfig(settings);
     // The network doors on ports of their own.
-    quint16 doorPorts[2] = {};
-    for (quint16 &port : doorPorts) {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        port = probe.serverPort();
-    }
+    const quint16 doorPorts[2] = {test_tools::freePort(), test_tools::freePort()};
+    QVERIFY(doorPorts[0] && doorPorts[1]);
     {
         QSettings extra(m_dir->path() + QStringLiteral("/ovx2.ini"), QSettings::IniFormat);
         extra.setValue(QStringLiteral("Network/Port"), doorPorts[0]);
@@ -239,10 +235,8 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     for (const QString &client : {"-m 2029 -s 38400 -r " + m_ports + "/COM12",
                                   QStringLiteral("-m 2 -r 127.0.0.1:%1").arg(doorPorts[0]),
                                   QStringLiteral("-m 4 -r 127.0.0.1:%1").arg(doorPorts[1])}) {
-        QProcess run;
-        run.start(rigctl, client.split(u' ') << QStringLiteral("f"));
-        QVERIFY(run.waitForFinished(20000));
-        QVERIFY2(run.readAllStandardOutput().trimmed() == "14074000", qPrintable(client));
+        const auto run = test_tools::runTool(rigctl, client.split(u' ') << QStringLiteral("f"));
+        QVERIFY2(run.out.trimmed() == "14074000", qPrintable(client));
     }
 
     if (headless) {
