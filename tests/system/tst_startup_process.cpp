@@ -45,8 +45,10 @@ private:
     static void stop(QProcess &bridge);
     // Starts `exe` (the copy in the test's folder when empty) as a user would; what it says on
     // standard error is kept for errorsOf().
-    // Headless: started with --headless and no display at all; its standard output kept.
-    void startBridge(QProcess &bridge, const QString &exe = {}, bool headless = false);
+    // Headless: with --headless and no display at all, its standard output kept; NoDisplay: no
+    // display and no argument.
+    enum class Start { Window, Headless, NoDisplay };
+    void startBridge(QProcess &bridge, const QString &exe = {}, Start how = Start::Window);
     static QByteArray errorsOf(QProcess &bridge);
     // After the bridge has ended: no link left behind, a whole config.ini saved.
     void checkNothingLeftBehind();
@@ -108,18 +110,19 @@ void TestStartupProcess::stop(QProcess &bridge)
     QCOMPARE(bridge.exitCode(), 0);
 }
 
-void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe, bool headless)
+void TestStartupProcess::startBridge(QProcess &bridge, const QString &exe, Start how)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(display));
-    if (!headless)
+    if (how == Start::Window)
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_run);
     // The user's own settings folder is the test's, never the real one.
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path() + QStringLiteral("/home-config"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     bridge.setProcessEnvironment(env);
+    const bool headless = how == Start::Headless;
     bridge.setProcessChannelMode(headless ? QProcess::SeparateChannels
                                           : QProcess::ForwardedOutputChannel);
     bridge.start(exe.isEmpty() ? m_exe : exe,
@@ -210,7 +213,7 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
     });
 
     QProcess bridge;
-    startBridge(bridge, {}, headless);
+    startBridge(bridge, {}, headless ? Start::Headless : Start::Window);
     const QString expected =
         QStringLiteral("rig COM11 COM12 COM13 COM14 COM15 COM17 output 1 output 2");
     QTRY_COMPARE_WITH_TIMEOUT(order.join(u' '), expected, 15000);
@@ -280,11 +283,7 @@ void TestStartupProcess::startsInOrderServesAndStopsOnSigterm()
 void TestStartupProcess::noDisplaySaysHowToRunWithoutAWindow()
 {
     QProcess bridge;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(display));
-    bridge.setProcessEnvironment(env);
-    bridge.start(m_exe, {});
+    startBridge(bridge, {}, Start::NoDisplay);
     QVERIFY(bridge.waitForFinished(10000));
     QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
     QCOMPARE(bridge.exitCode(), 2);
