@@ -20,13 +20,11 @@ target_compile_definitions(tst_startup_process PRIVATE OVX2_EXE="$<TARGET_FILE:o
                                                        OVX2_RIGSIM_EXE="$<TARGET_FILE:ovx2-rigsim>")
 add_dependencies(tst_startup_process ovx2 ovx2-rigsim)
 
-# The window as a view of the bridge.
-ovx2_add_test(tst_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_main_window.cpp
-              LIBS ovx2_testsupport ovx2_rigsim ovx2_window LABEL system)
-
-# The window as a user sees it, at 1x, 1.25x and 2x, and with fonts at 120 dpi.
+# The window as a user sees it and as a view of the bridge, at 1x, 1.25x and 2x, and with fonts
+# at 120 dpi.
 add_executable(tst_window ${CMAKE_CURRENT_LIST_DIR}/system/tst_window.cpp)
-target_link_libraries(tst_window PRIVATE Qt6::Test ovx2_testsupport ovx2_window ovx2_flags)
+target_link_libraries(tst_window PRIVATE Qt6::Test ovx2_testsupport ovx2_rigsim ovx2_window
+                                         ovx2_flags)
 foreach(run "1x;QT_SCALE_FACTOR=1" "1.25x;QT_SCALE_FACTOR=1.25" "2x;QT_SCALE_FACTOR=2"
             "font_dpi_120;QT_FONT_DPI=120")
     list(GET run 0 tag)

@@ -82,44 +82,38 @@ void TestRigLink::connectionFillsWhatTheTypeKeeps()
 void TestRigLink::pollingByTypeAndState_data()
 {
     QTest::addColumn<RigType>("type");
-    QTest::addColumn<QString>("state");
-    QTest::newRow("Yaesu with SDR") << RigType::Yaesu << "sdr";
-    QTest::newRow("K2 transmit") << RigType::K2 << "transmit";
-    QTest::newRow("Kenwood transmit") << RigType::Kenwood << "transmit";
+    QTest::addColumn<bool>("sdr"); // a program on the SDR port, or else the rig transmitting
+    QTest::newRow("Yaesu with SDR") << RigType::Yaesu << true;
+    QTest::newRow("K2 transmit") << RigType::K2 << false;
+    QTest::newRow("Kenwood transmit") << RigType::Kenwood << false;
 }
 
 void TestRigLink::pollingByTypeAndState()
 {
     QFETCH(RigType, type);
-    QFETCH(QString, state);
+    QFETCH(bool, sdr);
     // The writes of one tick, run together: the family's for that state, and nothing else.
-    const QByteArray polled =
-        pollWrites(state == QLatin1String("transmit"), state == QLatin1String("sdr"), type).join();
+    const QByteArray polled = pollWrites(!sdr, sdr, type).join();
     QVERIFY(!polled.isEmpty());
     ConnectedBridge &b = connected(type);
     b.bridge().setPollInterval(100);
     // A K3 or K2 reports keying in its TQ replies; the others only through the indicator.
-    const auto transmit = [&](bool on) {
-        if (type == RigType::K3 || type == RigType::K2)
+    const auto enter = [&](bool on) {
+        if (sdr)
+            on ? void(b.program(7)) : b.closeProgram(7);
+        else if (type == RigType::K3 || type == RigType::K2)
             b.sim().invoke([on](RigSimServer &s) { s.setTransmit(on); });
         else
             b.bridge().setTransmitting(on);
-        QTRY_COMPARE(b.bridge().items().transmitIndicator(), on ? "On" : "Off");
+        QTRY_COMPARE(b.bridge().items().transmitIndicator(), on && !sdr ? "On" : "Off");
     };
-    if (state == QLatin1String("sdr"))
-        b.program(7);
-    else
-        transmit(true);
+    enter(true);
     b.clearAtRig();
     QTRY_VERIFY_WITH_TIMEOUT(b.atRig().count(polled) >= 3, 5000);
     // Nothing else: from the first whole tick on, the rig reads the same text again and again.
     const QByteArray stream = b.atRig().mid(b.atRig().indexOf(polled));
     QCOMPARE(stream.left(polled.size() * 2), polled + polled);
-
-    if (state == QLatin1String("sdr"))
-        b.closeProgram(7);
-    else
-        transmit(false);
+    enter(false);
     b.bridge().setPollInterval(200);
 }
 
@@ -239,9 +233,8 @@ void TestRigLink::portsRefusedWhileClosedOrHeld()
         closed.bridge().togglePort(n);
         QCOMPARE(closed.messenger().shown.size(), n);
         QCOMPARE(closed.messenger().shown.last().title, QStringLiteral("Warning"));
-        QCOMPARE(closed.messenger().shown.last().text, n <= 2
-                                                           ? QStringLiteral("Connect to rig first")
-                                                           : QStringLiteral("Connect to K3 first"));
+        QCOMPARE(closed.messenger().shown.last().text,
+                 QLatin1String(n <= 2 ? "Connect to rig first" : "Connect to K3 first"));
         QVERIFY(!closed.bridge().appPort(n).IsCreated());
     }
     ConnectedBridge &b = connected(RigType::K3);

@@ -1,15 +1,19 @@
-#include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "controls/frames.h"
+#include "controls/version.h"
 #include "monitor/terminal_model.h"
+#include "platform/clock.h"
 #include "ports/pty_device.h"
 #include "ports/serial_port.h"
 #include "ports/virtual_port.h"
 #include "private_runtime.h"
+#include "rig_sim_thread.h"
+#include "station_program.h"
 #include "test_data.h"
 #include "windowed_station.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -28,40 +32,52 @@
 #include <QTest>
 #include <QToolTip>
 
-// The window at the scale ctest started it with (1x, 1.25x, 2x, fonts at 120 dpi).
+// The window at the scale ctest started it with (1x, 1.25x, 2x, fonts at 120 dpi): as a user sees
+// it, and as a view of the bridge (what the user does reaches the settings and their files, what
+// the settings hold shows in the controls, and the buttons follow the bridge's state).
 class TestWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { usePrivateRuntimeDir(m_runtime); }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup() { m_station.reset(), m_rig.reset(); }
-    void captionsWhole_data();
-    void captionsWhole();
-    void keyboard_data() { captionsWhole_data(); }
-    void keyboard();
+    void captionsWholeAndTabThroughWhatShows_data();
+    void captionsWholeAndTabThroughWhatShows();
     void terminalLinesReadWhole();
-    void portPathsShown();
+    void longPathsAndNamesShown();
     void pathBroken_data();
     void pathBroken();
-    void longNamesShowTheirStart();
-    void savedPositionKept_data();
-    void savedPositionKept();
+    void loadedSettingsShowInTheControlsAndThePlace();
+    void userChangesReachTheSettingsAndTheFiles();
+    void buttonsFollowTheBridgeAndCloseAsks();
+    void setupAndHelpMenus();
 
 private:
-    QString configPath() const { return m_dir.path() + QStringLiteral("/config.ini"); }
+    QString path(const char *name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    QByteArray file(const char *name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    WindowedStation &start()
+    {
+        m_station = std::make_unique<WindowedStation>(path("config.ini"), testClock());
+        m_station->window().showAsSaved();
+        m_station->bridge().start();
+        return *m_station;
+    }
     MainWindow &showWindow(bool setupShown)
     {
-        m_station = std::make_unique<WindowedStation>(configPath(), testClock());
-        MainWindow &window = m_station->window();
-        window.showAsSaved();
+        MainWindow &window = start().window();
         window.showSetup(setupShown);
-        m_station->bridge().start();
         window.activateWindow();
         if (!QTest::qWaitForWindowActive(&window))
             qWarning("the window was not activated");
         return window;
     }
 
-    QTemporaryDir m_runtime, m_dir;
+    QTemporaryDir m_runtime;
+    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<WindowedStation> m_station;
     std::unique_ptr<PtyDevice> m_rig;
 };
@@ -97,14 +113,14 @@ static std::pair<QString, QRect> captionRoom(const QWidget &widget)
     return {};
 }
 
-void TestWindow::captionsWhole_data()
+void TestWindow::captionsWholeAndTabThroughWhatShows_data()
 {
     QTest::addColumn<bool>("setupShown");
     QTest::newRow("setup shown") << true;
     QTest::newRow("setup hidden") << false;
 }
 
-void TestWindow::captionsWhole()
+void TestWindow::captionsWholeAndTabThroughWhatShows()
 {
     QFETCH(bool, setupShown);
     MainWindow &form = showWindow(setupShown);
@@ -144,13 +160,7 @@ void TestWindow::captionsWhole()
                  qPrintable(widget->objectName() + QStringLiteral(" reaches past its frame")));
     }
     QVERIFY(checked > 40);
-}
 
-void TestWindow::keyboard()
-{
-    QFETCH(bool, setupShown);
-    MainWindow &form = showWindow(setupShown);
-    QWidget *area = form.centralWidget();
     form.controls().rig->rigType->setFocus();
     QSet<QString> seen;
     for (int i = 0; i < 200; ++i) {
@@ -166,21 +176,15 @@ void TestWindow::keyboard()
     QVERIFY(!seen.contains(setupShown ? "OVX_TX" : "txtVportAppPath0"));
     QVERIFY(!form.findChild<QWidget *>(QStringLiteral("TestPanel"))->isVisible());
     // The captions read as before, each with its mnemonic.
-    for (auto [item, text] : {std::pair{"mnuExit", "Exit"},
-                              {"mnuShow", "Show"},
-                              {"mnuHide", "Hide"},
-                              {"mnuIndex", "Manual"},
-                              {"mnuAbout", "About"}}) {
-        const QString caption = form.menuItem(QLatin1String(item))->text();
-        QVERIFY2(caption.count(QLatin1Char('&')) == 1 && QString(caption).remove('&') == text,
-                 qPrintable(caption));
-    }
-    const QList<std::pair<QKeyCombination, QString>> keys{
-        {Qt::ALT | Qt::Key_F, "mnuFile"},
-        {Qt::ALT | Qt::Key_S, "mnuSetup"},
-        {Qt::ALT | Qt::Key_H, "mnuHelp"},
-        {QKeyCombination(Qt::Key_F10), "mnuFile"}};
-    for (const auto &[key, menu] : keys) {
+    for (const QString &item :
+         QStringLiteral(
+             "mnuExit:E&xit mnuShow:&Show mnuHide:&Hide mnuIndex:&Manual mnuAbout:&About")
+             .split(u' '))
+        QCOMPARE(form.menuItem(item.section(u':', 0, 0))->text(), item.section(u':', 1));
+    for (const auto &[key, menu] : {std::pair{Qt::ALT | Qt::Key_F, "mnuFile"},
+                                    {Qt::ALT | Qt::Key_S, "mnuSetup"},
+                                    {Qt::ALT | Qt::Key_H, "mnuHelp"},
+                                    {QKeyCombination(Qt::Key_F10), "mnuFile"}}) {
         QTest::keyClick(&form, key.key(), key.keyboardModifiers());
         QTRY_VERIFY2(QApplication::activePopupWidget(), qPrintable(menu));
         QCOMPARE(QApplication::activePopupWidget()->objectName(), menu);
@@ -244,9 +248,28 @@ void TestWindow::terminalLinesReadWhole()
     menu->close();
 }
 
-void TestWindow::portPathsShown()
+void TestWindow::longPathsAndNamesShown()
 {
     MainWindow &form = showWindow(false);
+    // A long name in a box shows its start.
+    const QString device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00";
+    QComboBox *rigPort = form.controls().rig->portName;
+    rigPort->setEditText(device);
+    QCOMPARE(rigPort->lineEdit()->cursorPosition(), 0);
+    QCOMPARE(rigPort->toolTip(), device);
+    // Typed by the user: the cursor stays where typing goes, until the box is left.
+    rigPort->lineEdit()->setFocus();
+    QTRY_VERIFY(rigPort->lineEdit()->hasFocus());
+    rigPort->lineEdit()->end(false);
+    QTest::keyClicks(rigPort->lineEdit(), QStringLiteral("x"));
+    QCOMPARE(rigPort->lineEdit()->cursorPosition(), device.size() + 1);
+    form.controls().rig->baudRate->setFocus();
+    QTRY_COMPARE(rigPort->lineEdit()->cursorPosition(), 0);
+    QLineEdit *sdrPath = form.controls().programLines[5];
+    sdrPath->setText(QStringLiteral("/opt/sdr/a/long/folder/name/bin/the-sdr-program --rig k3"));
+    QCOMPARE(sdrPath->cursorPosition(), 0);
+    QCOMPARE(sdrPath->toolTip(), sdrPath->text());
+    // A published port's path: as many lines as the label holds, from its start to its name.
     m_rig = std::make_unique<PtyDevice>();
     QVERIFY(m_rig->open() && m_station->bridge().rigPort().Open(m_rig->slavePath()));
     AppPortFrame &one = *form.controls().appFrame(1);
@@ -257,7 +280,6 @@ void TestWindow::portPathsShown()
           std::pair{form.controls().sdr->pathLabel, &m_station->bridge().sdrPort()}}) {
         const QString path = port->DevicePath();
         QCOMPARE(label->toolTip(), path);
-        // As many lines as the label holds, from the path's start to the port's name.
         const QStringList lines = label->text().split(QLatin1Char('\n'));
         QVERIFY(label->isVisible() && !path.isEmpty());
         QVERIFY(lines.size() * label->fontMetrics().lineSpacing() <= label->height() + 1);
@@ -304,65 +326,153 @@ void TestWindow::pathBroken()
     QCOMPARE(QString(lines).replace(QLatin1Char('\n'), QLatin1Char('|')), expected);
 }
 
-void TestWindow::longNamesShowTheirStart()
+void TestWindow::loadedSettingsShowInTheControlsAndThePlace()
 {
-    MainWindow &form = showWindow(false);
-    const QString device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00";
-    QComboBox *rigPort = form.controls().rig->portName;
-    rigPort->setEditText(device);
-    QCOMPARE(rigPort->lineEdit()->cursorPosition(), 0);
-    QCOMPARE(rigPort->toolTip(), device);
-    // Typed by the user: the cursor stays where typing goes, until the box is left.
-    rigPort->lineEdit()->setFocus();
-    QTRY_VERIFY(rigPort->lineEdit()->hasFocus());
-    rigPort->lineEdit()->end(false);
-    QTest::keyClicks(rigPort->lineEdit(), QStringLiteral("x"));
-    QCOMPARE(rigPort->lineEdit()->cursorPosition(), device.size() + 1);
-    form.controls().rig->baudRate->setFocus();
-    QTRY_COMPARE(rigPort->lineEdit()->cursorPosition(), 0);
-    QLineEdit *sdrPath = form.controls().programLines[5];
-    sdrPath->setText(QStringLiteral("/opt/sdr/a/long/folder/name/bin/the-sdr-program --rig k3"));
-    QCOMPARE(sdrPath->cursorPosition(), 0);
-    QCOMPARE(sdrPath->toolTip(), sdrPath->text());
-}
-
-void TestWindow::savedPositionKept_data()
-{
-    QTest::addColumn<QByteArray>("onTop");
-    QTest::newRow("on top") << QByteArray("1");
-    QTest::newRow("not on top") << QByteArray("0");
-}
-
-void TestWindow::savedPositionKept()
-{
-    QFETCH(QByteArray, onTop);
-    QFile file(configPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        configFile({{"Position-Left=", "1500"}, {"Position-Top=", "750"}, {"On_Top=", onTop}}));
-    file.close();
+    const QByteArray loaded = configFile({{"Position-Left=", "1500"},
+                                          {"Position-Top=", "750"},
+                                          {"On_Top=", "1"},
+                                          {"VirPort1AutoConnect=", "1"},
+                                          {"Poll=", "1000"},
+                                          {"VirPort2=", "COM22"},
+                                          {"PowerSDR App Path=", "/usr/bin/sdr -x"},
+                                          {"VirPort3AutoConnect=", "2"},
+                                          {"Rig Type(0,1,2..K3, Yaesu, Ken)=", "2"}});
+    QFile config(path("config.ini"));
+    QVERIFY(config.open(QIODevice::WriteOnly) && config.write(loaded) == loaded.size());
+    config.close();
     // The outer top left corner is where config.ini said, in twips; the frame lies inside it.
     for (int start = 0; start < 2; ++start) {
         MainWindow &form = showWindow(start == 1);
-        QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), onTop == "1");
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         QTRY_COMPARE(form.frameGeometry().topLeft(), QPoint(100, 50));
         QCOMPARE(form.pos(), QPoint(100, 50));
-        if (start == 1) { // "AlwaysOn Top" clicked keeps the place
+        const Controls &c = form.controls();
+        if (start == 0) {
+            QVERIFY(c.appFrame(1)->autoConnect->isChecked());
+            QCOMPARE(c.appFrame(3)->autoConnect->checkState(), Qt::PartiallyChecked);
+            QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
+            QCOMPARE(c.polling->stepper->value(), 1000);
+            QCOMPARE(c.appFrame(2)->portName->currentText(), QStringLiteral("COM22"));
+            QCOMPARE(c.programLines[5]->text(), QStringLiteral("/usr/bin/sdr -x"));
+            QCOMPARE(c.rig->rigType->currentText(), QStringLiteral("Kenwood"));
+            QCOMPARE(file("config.ini"), loaded); // showing them is no change
+        } else {                                  // "AlwaysOn Top" clicked keeps the place
             const QRect frame = form.frameGeometry();
-            for (bool on : {onTop != "1", onTop == "1"}) {
-                form.controls().onTop->setChecked(on);
+            for (bool on : {false, true}) {
+                c.onTop->setChecked(on);
                 QCOMPARE(bool(form.windowFlags() & Qt::WindowStaysOnTopHint), on);
                 QVERIFY(QTest::qWaitForWindowExposed(&form));
                 QTRY_COMPARE(form.frameGeometry(), frame);
             }
         }
         QVERIFY(form.close());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(
-            file.readAll().replace("\r", "").startsWith("Position-Left=1500\nPosition-Top=750\n"));
-        file.close();
+        QVERIFY(file("config.ini")
+                    .replace("\r", "")
+                    .startsWith("Position-Left=1500\nPosition-Top=750\n"));
         m_station.reset();
     }
+}
+
+void TestWindow::userChangesReachTheSettingsAndTheFiles()
+{
+    WindowedStation &s = start();
+    const Controls &c = s.window().controls();
+    AppPortFrame &two = *c.appFrame(2);
+    QTest::mouseClick(two.autoInfo2, Qt::LeftButton);
+    QCOMPARE(s.bridge().settings().port(2).autoInfo2, 1);
+    QVERIFY(file("config.ini").contains("\r\nVirPort2AutoInfo2=1\r\n"));
+    // The boxes couple in the settings, and the window shows it.
+    QTest::mouseClick(two.autoInfo1, Qt::LeftButton);
+    QCOMPARE(s.bridge().settings().port(2).autoInfo2, 0);
+    QVERIFY(!two.autoInfo2->isChecked());
+    QTest::mouseClick(two.autoLaunch, Qt::LeftButton);
+    QVERIFY(two.autoConnect->isChecked());
+    // What a port may change: in force at once, and kept in ovx2.ini.
+    two.permission->setCurrentIndex(1);
+    QCOMPARE(s.bridge().settings().port(2).permission, Permission::Full);
+    QVERIFY(file("ovx2.ini").contains("[AppPort2]\nPermission=Full\n"));
+    // The polling interval, from the bar or typed.
+    c.polling->stepper->setValue(1000);
+    QCOMPARE(s.bridge().settings().pollInterval, 1000);
+    QCOMPARE(c.polling->interval->text(), QStringLiteral("1000"));
+    QCOMPARE(s.bridge().pollTimer().interval(), testClock().realMs(1000));
+    c.polling->interval->setText(QStringLiteral("300"));
+    QCOMPARE(s.bridge().settings().pollInterval, 300);
+    QVERIFY(file("config.ini").contains("\r\nPoll=300\r\n"));
+    // A name typed into a port's box.
+    c.appFrame(4)->portName->setEditText(QStringLiteral("COM44"));
+    QCOMPARE(s.bridge().settings().port(4).name, QStringLiteral("COM44"));
+    c.programLines[5]->setText(QStringLiteral("/usr/bin/sdr"));
+    QCOMPARE(s.bridge().settings().sdr.program, QStringLiteral("/usr/bin/sdr"));
+    QVERIFY(s.messenger().shown.isEmpty());
+}
+
+void TestWindow::buttonsFollowTheBridgeAndCloseAsks()
+{
+    RigSimThread sim(RigType::K3);
+    const QString device = sim.start();
+    QVERIFY2(!device.isEmpty(), qPrintable(sim.errorString()));
+    WindowedStation &s = start();
+    const Controls &c = s.window().controls();
+    c.rig->portName->setEditText(device);
+    QTest::mouseClick(c.rig->connectButton, Qt::LeftButton);
+    QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!c.rig->portName->isEnabled());
+    QTRY_COMPARE(s.bridge().rigConnection().state(), RigConnection::State::Open);
+    QCOMPARE(s.window().windowTitle(), QString::fromLatin1(kAppTitle));
+    AppPortFrame &one = *c.appFrame(1);
+    QTest::mouseClick(one.connectButton, Qt::LeftButton);
+    QVERIFY(s.bridge().appPort(1).IsCreated());
+    QCOMPARE(one.connectButton->text(), QStringLiteral("Disconnect"));
+    QTest::mouseClick(one.connectButton, Qt::LeftButton);
+    QCOMPARE(one.connectButton->text(), QStringLiteral("Connect"));
+    s.bridge().togglePort(3);
+    // A port still held: close asks; No keeps everything, unsaved.
+    StationProgram program(s.bridge().appPort(3).DevicePath());
+    QTRY_VERIFY(s.bridge().appPort(3).IsOpenedByApp());
+    QTest::mouseClick(c.rig->connectButton, Qt::LeftButton);
+    QCOMPARE(c.rig->connectButton->text(), QStringLiteral("Connect"));
+    QVERIFY(c.rig->portName->isEnabled());
+    QTRY_VERIFY(!s.bridge().rigPort().IsOpened());
+    QFile::remove(path("config.ini"));
+    s.messenger().answers = {false};
+    QVERIFY(!s.window().close());
+    QVERIFY(s.window().isVisible());
+    QCOMPARE(s.messenger().shown.size(), 1);
+    QCOMPARE(s.messenger().shown.first().text,
+             QStringLiteral("Virtual Serial Port is still used by other application\r\n"
+                            "Do you want to exit anyway ?"));
+    QVERIFY(s.bridge().appPort(3).IsCreated() && !QFile::exists(path("config.ini")));
+    // Yes: every port removed, the settings saved.
+    QVERIFY(s.window().close());
+    QVERIFY(!s.bridge().appPort(3).IsCreated());
+    QCOMPARE(file("config.ini").count("\r\n"), 51);
+}
+
+void TestWindow::setupAndHelpMenus()
+{
+    WindowedStation &s = start();
+    MainWindow &w = s.window();
+    w.menuItem(QStringLiteral("mnuShow"))->trigger();
+    QCOMPARE(w.frameGeometry().size(), QSize(900, 704)); // 13500 x 10560 twips
+    QVERIFY(!w.menuItem(QStringLiteral("mnuHide"))->isChecked());
+    QVERIFY(file("config.ini").contains("Setup=True"));
+    w.menuItem(QStringLiteral("mnuHide"))->trigger();
+    QCOMPARE(w.frameGeometry().size(), QSize(586, 413)); // 8800 x 6200 twips
+    QVERIFY(file("config.ini").contains("Setup=False"));
+    w.menuItem(QStringLiteral("mnuIndex"))->trigger();
+    w.menuItem(QStringLiteral("mnuAbout"))->trigger();
+    const QList<Message> &shown = s.messenger().shown;
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(shown[0].text.startsWith(QString(18, QLatin1Char(' ')) +
+                                     QStringLiteral("Orvex \r\nManual online at ")));
+    QVERIFY(shown[1].text.startsWith(QString(23, QLatin1Char(' ')) +
+                                     QString::fromLatin1(kAppTitle) + QStringLiteral("\r\n")));
+    // Exit closes the window and keeps its place.
+    w.move(-200, 30);
+    w.menuItem(QStringLiteral("mnuExit"))->trigger();
+    QVERIFY(!w.isVisible());
+    QVERIFY(file("config.ini").startsWith("Position-Left=0\r\nPosition-Top=450\r\n"));
 }
 
 QTEST_MAIN(TestWindow)

@@ -18,94 +18,82 @@ private slots:
     void launches();
 
 private:
-    QTemporaryDir m_home;
-    QString m_programs; // a folder with a blank in its name
+    QTemporaryDir m_home; // ~, with "my programs/mark": writes its arguments, one a line, to $1
 };
 
 void TestLaunch::initTestCase()
 {
-    // ~ is this folder; in it, a program that writes its arguments (one a line) to its first.
     qputenv("HOME", QFile::encodeName(m_home.path()));
-    m_programs = m_home.path() + QStringLiteral("/my programs");
-    QVERIFY(QDir().mkpath(m_programs));
-    QFile mark(m_programs + QStringLiteral("/mark"));
+    QVERIFY(QDir(m_home.path()).mkpath(QStringLiteral("my programs")));
+    QFile mark(m_home.path() + QStringLiteral("/my programs/mark"));
     QVERIFY(mark.open(QIODevice::WriteOnly));
     mark.write("#!/bin/sh\nout=$1\nshift\nprintf '%s\\n' \"$@\" > \"$out.tmp\"\nmv \"$out.tmp\" "
                "\"$out\"\n");
-    mark.close();
     QVERIFY(mark.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QFile plain(m_home.path() + QStringLiteral("/notes.txt"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
+    QVERIFY(QFile(m_home.path() + QStringLiteral("/notes.txt")).open(QIODevice::WriteOnly));
 }
 
 void TestLaunch::splitAsTheShellDoes_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("kind"); // none, direct, shell, invalid
+    QTest::addColumn<LaunchCommand::Kind>("kind");
     QTest::addColumn<QStringList>("words");
+    using K = LaunchCommand::Kind;
     const QString home = QDir::homePath();
-    const QString shell = QStringLiteral("shell");
-    auto row = [](const char *tag, const QString &line, const char *kind, QStringList words) {
-        QTest::newRow(tag) << line << QString::fromLatin1(kind) << words;
+    auto row = [](const char *line, K kind, const QStringList &words) {
+        QTest::newRow(line) << QString::fromLatin1(line) << kind << words;
     };
-    row("plain", "/usr/bin/wsjtx --rig-name=IC7300", "direct",
-        {"/usr/bin/wsjtx", "--rig-name=IC7300"});
-    row("double quotes", R"("/opt/my logger/log" "say \"hi\"" "a\\b" "keep \x")", "direct",
+    row("/usr/bin/wsjtx --rig-name=IC7300", K::Direct, {"/usr/bin/wsjtx", "--rig-name=IC7300"});
+    row(R"("/opt/my logger/log" "say \"hi\"" "a\\b" "keep \x")", K::Direct,
         {"/opt/my logger/log", "say \"hi\"", "a\\b", "keep \\x"});
-    row("backslashes outside quotes", R"(/opt/my\ logger/log it\'s a\\b)", "direct",
-        {"/opt/my logger/log", "it's", "a\\b"});
-    row("quotes inside a word", R"(ab'c d'"e f"g)", "direct", {"abc de fg"});
-    row("a backslash that ends the line", "prog a\\", "direct", {"prog", "a\\"});
-    row("tilde", "~/bin/log ~/file ~", "direct", {home + "/bin/log", home + "/file", home});
-    row("tilde of a user", "~root/bin/x", "direct", {"/root/bin/x"});
-    row("quoted tilde", "'~/x' \"~\"/y", "direct", {"~/x", "~/y"});
-    row("quoted shell syntax", R"(prog 'a|b' "c;d" '$HOME' \*)", "direct",
-        {"prog", "a|b", "c;d", "$HOME", "*"});
+    row(R"(/opt/my\ logger/log it\'s a\\b)", K::Direct, {"/opt/my logger/log", "it's", "a\\b"});
+    row(R"(ab'c d'"e f"g)", K::Direct, {"abc de fg"});
+    row("prog a\\", K::Direct, {"prog", "a\\"});
+    row("~/bin/log ~/file ~", K::Direct, {home + "/bin/log", home + "/file", home});
+    row("~root/bin/x", K::Direct, {"/root/bin/x"});
+    row("'~/x' \"~\"/y", K::Direct, {"~/x", "~/y"});
+    row(R"(prog 'a|b' "c;d" '$HOME' \*)", K::Direct, {"prog", "a|b", "c;d", "$HOME", "*"});
+    for (const char *line : {"prog 'abc", R"(C:\Program Files\PowerSDR-IF Stage v0.92\a.exe)"})
+        row(line, K::Invalid, {});
+    for (const char *line : {"", "Enter Name"})
+        row(line, K::None, {});
     for (const char *line : {"wsjtx | tee log", "prog; other", "$HOME/bin/log", "prog `date`",
-                             "prog *.txt", "LANG=C prog"}) {
-        QTest::newRow(line) << QString::fromLatin1(line) << shell
-                            << QStringList{"/bin/sh", "-c", QString::fromLatin1(line)};
-    }
-    row("unclosed single quote", "prog 'abc", "invalid", {});
-    row("Windows path", R"(C:\Program Files\Ostrel\PowerSDR-IF Stage v0.92\PowerSDR.exe)",
-        "invalid", {});
-    row("empty", "", "none", {});
-    row("Enter Name", "Enter Name", "none", {});
+                             "prog *.txt", "LANG=C prog"})
+        row(line, K::Shell, {"/bin/sh", "-c", QString::fromLatin1(line)});
 }
 
 void TestLaunch::splitAsTheShellDoes()
 {
     QFETCH(QString, line);
-    QFETCH(QString, kind);
+    QFETCH(LaunchCommand::Kind, kind);
     QFETCH(QStringList, words);
     const LaunchCommand command = parseLaunchLine(line);
-    const char *kinds[] = {"none", "direct", "shell", "invalid"};
-    QCOMPARE(QString::fromLatin1(kinds[int(command.kind)]), kind);
+    QCOMPARE(command.kind, kind);
     if (!words.isEmpty())
         QCOMPARE(QStringList{command.program} + command.arguments, words);
-    QCOMPARE(command.problem.isEmpty(), kind != QLatin1String("invalid"));
+    QCOMPARE(command.problem.isEmpty(), kind != LaunchCommand::Kind::Invalid);
 }
 
 void TestLaunch::launches_data()
 {
-    QTest::addColumn<QString>("line");   // @ is the folder of the program, % the output file
+    QTest::addColumn<QString>("line");   // @ is the programs' folder, % the output file
     QTest::addColumn<QString>("result"); // what the program wrote, or what the terminal says
-    auto row = [](const char *name, const char *line, const char *result) {
-        QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(result);
+    const char *const rows[][2] = {
+        {"'@/mark' '%' 'a b'", "a b"},
+        {R"(~/"my programs"/mark ~/out x)", "x"},
+        {R"("@/mark" "%" $((40 + 2)))", "42"},
+        {"/no/such/program --x",
+         "Cannot start /no/such/program --x: /no/such/program does not exist"},
+        {"~/my programs/mark", "Cannot start ~/my programs/mark: ~/my does not exist"},
+        {"~/notes.txt",
+         "Cannot start ~/notes.txt: ~/notes.txt may not be run (it is not executable)"},
+        {R"(C:\Program Files\PowerSDR\PowerSDR.exe)",
+         R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
+         "program's Linux command line"},
+        {"Enter Name", "Auto Launch: no program in the path box"},
     };
-    row("single quotes", "'@/mark' '%' 'a b'", "a b");
-    row("tilde", R"(~/"my programs"/mark ~/out x)", "x");
-    row("through the shell", R"("@/mark" "%" $((40 + 2)))", "42");
-    row("no such file", "/no/such/program --x",
-        "Cannot start /no/such/program --x: /no/such/program does not exist");
-    row("unquoted blank in the path", "~/my programs/mark",
-        "Cannot start ~/my programs/mark: ~/my does not exist");
-    row("not executable", "~/notes.txt",
-        "Cannot start ~/notes.txt: ~/notes.txt may not be run (it is not executable)");
-    row("Windows path", R"(C:\Program Files\PowerSDR\PowerSDR.exe)",
-        R"(Cannot start C:\Program Files\PowerSDR\PowerSDR.exe: a Windows path; type the )"
-        "program's Linux command line");
-    row("placeholder", "Enter Name", "Auto Launch: no program in the path box");
+    for (const auto &[line, result] : rows)
+        QTest::newRow(line) << QString::fromLatin1(line) << QString::fromLatin1(result);
 }
 
 void TestLaunch::launches()
@@ -114,7 +102,7 @@ void TestLaunch::launches()
     QFETCH(QString, result);
     const QString out = m_home.path() + QStringLiteral("/out");
     QFile::remove(out);
-    line.replace(QLatin1Char('@'), m_programs).replace(QLatin1Char('%'), out);
+    line.replace(u'@', m_home.path() + QStringLiteral("/my programs")).replace(u'%', out);
     TerminalModel terminal;
     const bool started = !result.startsWith("Cannot start") && !result.startsWith("Auto Launch");
     QCOMPARE(launchProgram(line, terminal), started);
@@ -123,8 +111,7 @@ void TestLaunch::launches()
         // The terminal shows the line as typed, and a path as it was looked for.
         const qsizetype colon = result.indexOf(QStringLiteral(": "));
         if (colon > 0)
-            result = result.left(colon) +
-                     result.mid(colon).replace(QStringLiteral("~"), QDir::homePath());
+            result = result.left(colon) + result.mid(colon).replace(u'~', QDir::homePath());
         QCOMPARE(QString::fromLocal8Bit(terminal.line(0)), result);
         return;
     }
