@@ -9,6 +9,9 @@ set_tests_properties(tst_rig_connection PROPERTIES RUN_SERIAL TRUE)
 # Hamlib's rigctl on the bridge's ports.
 ovx2_add_test(tst_hamlib_bridge SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_hamlib_bridge.cpp
               LIBS ovx2_testsupport ovx2_rigsim LABEL interop)
+# An Icom behind the bridge through both network doors, with Hamlib's NET rigctl and FLRig clients.
+ovx2_add_test(tst_icom_doors SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_icom_doors.cpp
+              LIBS ovx2_testsupport ovx2_rigsim LABEL interop)
 # Two programs sharing the rig for a minute: run by scripts/bench.
 ovx2_add_test(tst_two_programs SOURCES ${CMAKE_CURRENT_LIST_DIR}/system/tst_two_programs.cpp
               LIBS ovx2_testsupport ovx2_rigsim LABEL soak)

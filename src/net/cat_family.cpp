@@ -1,5 +1,7 @@
 #include "net/cat_family.h"
 
+#include "rig/civ_framing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -90,6 +92,25 @@ std::optional<qint64> valueAfter(const QByteArray &reply, std::string_view query
     return fromStart ? digitsAt(reply, from, from + digits) : digitsAt(reply, to - digits, to);
 }
 
+// The other names Hamlib reads and writes some modes by: rig_strrmode gives "FM-D" for PKTFM.
+struct ModeAlias {
+    std::string_view alias;
+    std::string_view name;
+};
+constexpr ModeAlias kModeAliases[] = {{"FM-D", "PKTFM"},   {"AM-D", "PKTAM"}, {"USB-D", "PKTUSB"},
+                                      {"LSB-D", "PKTLSB"}, {"CW-R", "CWR"},   {"RTTY-R", "RTTYR"}};
+
+// The bytes of a CI-V reply after the `query` it answers ("2600;" for "260001 00 01;"); empty
+// when it answers another read or is no hex.
+QByteArray civAfter(const QByteArray &reply, std::string_view query)
+{
+    const QByteArray body = civ::bodyOf(reply);
+    const QByteArray head = civ::bodyOf(bytes(query));
+    if (head.isEmpty() || body.size() <= head.size() || !body.startsWith(head))
+        return {};
+    return body.sliced(head.size());
+}
+
 } // namespace
 
 const FamilyCaps *catFamily(RigType type)
@@ -99,14 +120,33 @@ const FamilyCaps *catFamily(RigType type)
 
 namespace cat {
 
+QByteArray frequencyQuery(const FamilyCaps &f, char vfo)
+{
+    return bytes(f.frequencyQueries[vfo == 'B' ? 1 : 0]);
+}
+
 QByteArray frequencySetting(const FamilyCaps &f, char vfo, qint64 hz)
 {
-    return QByteArray("F") + vfo + QByteArray::number(hz).rightJustified(f.frequency.digits, '0') +
-           ';';
+    const QByteArray head = bytes(f.frequencySets[vfo == 'B' ? 1 : 0]);
+    if (f.civ) {
+        const QByteArray bcd = hz > 0 ? civ::frequencyBytes(hz) : QByteArray();
+        return bcd.isEmpty() ? QByteArray() : head + civ::text(bcd);
+    }
+    const QByteArray digits = QByteArray::number(hz);
+    if (hz <= 0 || digits.size() > f.frequency.digits)
+        return {};
+    return head + digits.rightJustified(f.frequency.digits, '0') + ';';
 }
 
 std::optional<qint64> frequency(const FamilyCaps &f, const QByteArray &reply)
 {
+    if (f.civ) {
+        // The five BCD bytes that end the reply to 03 or 25 00/01 (or the report 00).
+        const QByteArray body = civ::bodyOf(reply);
+        const bool known = (body.size() == 6 && (body.at(0) == 0x03 || body.at(0) == 0x00)) ||
+                           (body.size() == 7 && body.at(0) == 0x25);
+        return known ? civ::frequency(QByteArrayView(body).last(5)) : std::nullopt;
+    }
     if (reply.size() != 2 + f.frequency.digits + 1 || !reply.startsWith('F') ||
         !reply.endsWith(';'))
         return std::nullopt;
@@ -115,13 +155,39 @@ std::optional<qint64> frequency(const FamilyCaps &f, const QByteArray &reply)
 
 const ModeRow *modeByName(const FamilyCaps &f, std::string_view name)
 {
+    for (const ModeAlias &a : kModeAliases) {
+        if (a.alias == name)
+            name = a.name;
+    }
     const auto it = std::find_if(f.modes.begin(), f.modes.end(),
                                  [name](const ModeRow &m) { return m.name == name; });
     return it == f.modes.end() ? nullptr : &*it;
 }
 
+QList<QByteArray> modeReads(const FamilyCaps &f)
+{
+    QList<QByteArray> reads{bytes(f.modeQuery)};
+    const bool subModes = std::any_of(f.modes.begin(), f.modes.end(),
+                                      [](const ModeRow &m) { return m.dataSubMode != 0; });
+    if (subModes && !f.dataSubModeQuery.empty())
+        reads.append(bytes(f.dataSubModeQuery));
+    return reads;
+}
+
 const ModeRow *modeOf(const FamilyCaps &f, const QByteArray &mdReply, const QByteArray &dtReply)
 {
+    if (f.civ) {
+        // 26 00 gives mode, data and filter; 04 mode and filter. Any data mode (an IC-7610's D1
+        // to D3) is the mode's data row.
+        const QByteArray after = civAfter(mdReply, f.modeQuery);
+        if (after.size() != 2 && after.size() != 3)
+            return nullptr;
+        const char data = after.size() == 3 && after.at(1) != 0 ? '1' : 0;
+        const auto it = std::find_if(f.modes.begin(), f.modes.end(), [&](const ModeRow &m) {
+            return m.code == after.at(0) && m.dataSubMode == data;
+        });
+        return it == f.modes.end() ? nullptr : &*it;
+    }
     const qsizetype at = qsizetype(f.modePrefix.size());
     if (!startsWith(mdReply, f.modeQuery) || mdReply.size() != at + 2)
         return nullptr;
@@ -141,6 +207,12 @@ const ModeRow *modeOf(const FamilyCaps &f, const QByteArray &mdReply, const QByt
 
 QList<QByteArray> modeSettings(const FamilyCaps &f, const ModeRow &mode)
 {
+    if (f.civ) {
+        // Mode, data switch and FIL1, as Hamlib sets them: a radio may not take 26 00 without a
+        // filter, and an IC-7300 would take its FIL2 after a mode change. The width follows.
+        const char body[] = {char(mode.code), char(mode.dataSubMode ? 1 : 0), 1};
+        return {bytes(f.modePrefix) + civ::text(QByteArrayView(body, 3))};
+    }
     // A K3 takes the data sub-mode only once it is in a data mode: MD first.
     QList<QByteArray> settings{bytes(f.modePrefix) + mode.code + ';'};
     if (mode.dataSubMode != 0)
@@ -207,8 +279,10 @@ std::optional<int> widthOf(const WidthRule &rule, const QByteArray &reply,
 {
     if (rule.form == WidthForm::Fixed)
         return rule.normal;
-    const auto value = valueAfter(reply, rule.query, rule.digits,
-                                  rule.form != WidthForm::Index && rule.form != WidthForm::HighCut);
+    const auto value =
+        valueAfter(reply, rule.query, rule.digits,
+                   rule.form != WidthForm::Index && rule.form != WidthForm::HighCut &&
+                       rule.form != WidthForm::Table);
     if (!value)
         return std::nullopt;
     const QList<int> widths = numbers(rule.widths);
@@ -217,6 +291,10 @@ std::optional<int> widthOf(const WidthRule &rule, const QByteArray &reply,
         return *value * 10;
     case WidthForm::Hertz:
         return *value;
+    case WidthForm::Table:
+        if (reply.size() == qsizetype(rule.query.size()) + rule.digits && *value < widths.size())
+            return widths.at(*value);
+        return std::nullopt;
     case WidthForm::Index:
         if (*value < widths.size())
             return widths.at(*value) == 0 ? rule.normal : widths.at(*value);
@@ -257,6 +335,7 @@ QList<QByteArray> widthSettings(const WidthRule &rule, int hz)
             break;
         case WidthForm::Index:
         case WidthForm::HighCut:
+        case WidthForm::Table:
             value = int(nearest(widths, hz));
             break;
         case WidthForm::Fixed:
@@ -272,9 +351,28 @@ QList<QByteArray> widthSettings(const WidthRule &rule, int hz)
     return settings;
 }
 
+QByteArray pttQuery(const FamilyCaps &f)
+{
+    switch (f.pttRead) {
+    case PttRead::Tq:
+        return "TQ;";
+    case PttRead::Tx:
+        return "TX;";
+    case PttRead::Civ:
+        return "1C00;";
+    case PttRead::IfFlag:
+        break;
+    }
+    return bytes(f.statusQuery);
+}
+
 std::optional<bool> transmitting(const FamilyCaps &f, const QByteArray &reply)
 {
     switch (f.pttRead) {
+    case PttRead::Civ:
+        if (reply == "1C0000;" || reply == "1C0001;")
+            return reply.at(5) == '1';
+        return std::nullopt;
     case PttRead::Tq:
         if (reply == "TQ0;" || reply == "TQ1;")
             return reply.at(2) == '1';
@@ -292,11 +390,54 @@ std::optional<bool> transmitting(const FamilyCaps &f, const QByteArray &reply)
     return std::nullopt;
 }
 
-std::optional<int> vfoDigit(const QByteArray &reply)
+std::optional<int> vfoDigit(const QByteArray &reply, const QByteArray &query)
 {
-    if (reply.size() == 4 && (reply.at(2) == '0' || reply.at(2) == '1') && reply.endsWith(';'))
-        return reply.at(2) - '0';
+    // "FT1;" after "FT", or the BCD byte "01" after CI-V's "0F".
+    const qsizetype head = query.size() - 1;
+    if (head < 1 || !startsWith(reply, std::string_view(query.constData(), query.size())))
+        return std::nullopt;
+    const QByteArray value = reply.sliced(head, reply.size() - head - 1);
+    if (value == "0" || value == "00")
+        return 0;
+    if (value == "1" || value == "01")
+        return 1;
     return std::nullopt;
+}
+
+std::optional<bool> powerOn(const FamilyCaps &f, const QByteArray &reply)
+{
+    if (f.civ) // it answers: it is on
+        return frequency(f, reply) ? std::optional(true) : std::nullopt;
+    if (reply != "PS0;" && reply != "PS1;")
+        return std::nullopt;
+    return reply.at(2) == '1';
+}
+
+std::optional<int> powerWatts(const FamilyCaps &f, const RadioModel &model, const QByteArray &reply)
+{
+    // An Elecraft in its K22 mode adds a range digit to PC's three.
+    const qsizetype head = qsizetype(f.powerLevelQuery.size()) - 1;
+    const qsizetype digits = reply.size() - head - 1;
+    if (digits != f.powerLevelDigits && (f.civ || digits != f.powerLevelDigits + 1))
+        return std::nullopt;
+    const auto value = valueAfter(reply, f.powerLevelQuery, f.powerLevelDigits, true);
+    if (!value || (f.powerLevelFull > 0 && *value > f.powerLevelFull))
+        return std::nullopt;
+    if (f.powerLevelFull <= 0)
+        return int(*value);
+    return int(std::lround(double(*value) * model.maxWatts / f.powerLevelFull));
+}
+
+QByteArray powerSetting(const FamilyCaps &f, const RadioModel &model, int watts)
+{
+    const int most = f.powerLevelFull > 0 ? model.maxWatts : 999;
+    if (watts < 0 || watts > most || most <= 0)
+        return {};
+    const int value = f.powerLevelFull > 0
+                          ? int(std::lround(double(watts) * f.powerLevelFull / model.maxWatts))
+                          : watts;
+    const std::string_view head = f.powerLevelQuery.substr(0, f.powerLevelQuery.size() - 1);
+    return bytes(head) + QByteArray::number(value).rightJustified(f.powerLevelDigits, '0') + ';';
 }
 
 std::optional<Offset> offset(const FamilyCaps &f, const QByteArray &ifReply)

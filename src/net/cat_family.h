@@ -17,10 +17,15 @@ const FamilyCaps *catFamily(RigType type);
 
 // Translation between CAT text and rigctl values. Replies come with their ';'.
 namespace cat {
-QByteArray frequencySetting(const FamilyCaps &f, char vfo, qint64 hz); // vfo 'A' or 'B'
+QByteArray frequencyQuery(const FamilyCaps &f, char vfo); // vfo 'A' or 'B'
+// Empty where hz is no frequency the family can write.
+QByteArray frequencySetting(const FamilyCaps &f, char vfo, qint64 hz);
 std::optional<qint64> frequency(const FamilyCaps &f, const QByteArray &reply);
 
+// By rigctl's name, or the other name Hamlib writes it by ("FM-D" for PKTFM).
 const ModeRow *modeByName(const FamilyCaps &f, std::string_view name);
+// The reads that give the mode: MD, and DT where the family has data sub-modes.
+QList<QByteArray> modeReads(const FamilyCaps &f);
 // The mode of an MD reply, refined by the K3's DT reply where the MD code is a data mode.
 const ModeRow *modeOf(const FamilyCaps &f, const QByteArray &mdReply, const QByteArray &dtReply);
 // The settings that select a mode: MD, then DT where the mode has a data sub-mode.
@@ -41,8 +46,15 @@ std::optional<int> widthOf(const WidthRule &rule, const QByteArray &reply,
 // takes. Empty for a fixed passband.
 QList<QByteArray> widthSettings(const WidthRule &rule, int hz);
 
+QByteArray pttQuery(const FamilyCaps &f);
 std::optional<bool> transmitting(const FamilyCaps &f, const QByteArray &reply);
-std::optional<int> vfoDigit(const QByteArray &reply); // FR/FT: 0 (A) or 1 (B)
+// FR/FT/ST (or CI-V's 0F) read by `query`: 0 (A, or off) or 1 (B, or on).
+std::optional<int> vfoDigit(const QByteArray &reply, const QByteArray &query);
+std::optional<bool> powerOn(const FamilyCaps &f, const QByteArray &reply);
+// The RF power level in watts, and its setting (empty for a level the radio has not).
+std::optional<int> powerWatts(const FamilyCaps &f, const RadioModel &model,
+                              const QByteArray &reply);
+QByteArray powerSetting(const FamilyCaps &f, const RadioModel &model, int watts);
 
 struct Offset {
     int hz;

@@ -345,7 +345,9 @@ rigctl::Context RigctlClient::contextFor(const FamilyCaps *family, const QList<Q
 {
     // Commands that need no rig read no family either; they still get one to point at.
     const FamilyCaps &f = family ? *family : *catFamily(RigType::K3);
-    return {f, cat::radioModel(f, m_rig.cachedReply("ID;")), args, m_state, m_readTimeoutMs};
+    return {f,
+            cat::radioModel(f, m_rig.cachedReply(QByteArray(f.idQuery.data(), f.idQuery.size()))),
+            args, m_state, m_readTimeoutMs};
 }
 
 void RigctlClient::answer(const rigctl::Parsed &parsed, const rigctl::Outcome &outcome)

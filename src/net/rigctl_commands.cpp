@@ -64,31 +64,16 @@ std::optional<qint64> number(const QByteArray &text)
     return qint64(std::llround(v));
 }
 
-QByteArray freqQuery(char vfo)
-{
-    return vfo == 'B' ? "FB;" : "FA;";
-}
-
-bool hasDataSubModes(const FamilyCaps &f)
-{
-    for (const ModeRow &m : f.modes) {
-        if (m.dataSubMode != 0)
-            return true;
-    }
-    return false;
-}
-
 const ModeRow *modeOf(const Context &c, const Replies &r)
 {
-    return cat::modeOf(c.family, r.value(bytes(c.family.modeQuery)), r.value("DT;"));
+    const QList<QByteArray> reads = cat::modeReads(c.family);
+    return cat::modeOf(c.family, r.value(reads.value(0)), r.value(reads.value(1)));
 }
 
 // The mode's reads, then, once the mode is known, those of its passband on this radio.
 QList<QByteArray> modeReads(const Context &c, const Replies &r)
 {
-    QList<QByteArray> reads{bytes(c.family.modeQuery)};
-    if (hasDataSubModes(c.family))
-        reads.append("DT;");
+    QList<QByteArray> reads = cat::modeReads(c.family);
     for (const QByteArray &read : std::as_const(reads)) {
         if (!r.contains(read))
             return reads;
@@ -134,15 +119,16 @@ QList<QByteArray> splitReads(const Context &c)
 std::optional<std::pair<bool, char>> splitFrom(const Context &c, const Replies &r)
 {
     if (!c.model.splitRead.empty()) {
-        const auto on = cat::vfoDigit(r.value(bytes(c.model.splitRead)));
+        const auto on = cat::vfoDigit(r.value(bytes(c.model.splitRead)), bytes(c.model.splitRead));
         return on ? std::optional(std::pair{*on == 1, *on == 1 ? 'B' : 'A'}) : std::nullopt;
     }
-    const auto tx = cat::vfoDigit(r.value("FT;"));
+    const auto tx = cat::vfoDigit(r.value("FT;"), "FT;");
     if (!tx)
         return std::nullopt;
     int rx = 0;
     if (!c.family.rxVfoQuery.empty()) {
-        const auto fr = cat::vfoDigit(r.value(bytes(c.family.rxVfoQuery)));
+        const QByteArray rxQuery = bytes(c.family.rxVfoQuery);
+        const auto fr = cat::vfoDigit(r.value(rxQuery), rxQuery);
         if (!fr)
             return std::nullopt;
         rx = *fr;
@@ -153,19 +139,20 @@ std::optional<std::pair<bool, char>> splitFrom(const Context &c, const Replies &
 // --- frequency ---
 QList<QByteArray> getFreqReads(const Context &c, const Replies &)
 {
-    return {freqQuery(c.state.vfo)};
+    return {cat::frequencyQuery(c.family, c.state.vfo)};
 }
 Outcome getFreq(Context &c, const Replies &r)
 {
-    const auto hz = cat::frequency(c.family, r.value(freqQuery(c.state.vfo)));
+    const auto hz = cat::frequency(c.family, r.value(cat::frequencyQuery(c.family, c.state.vfo)));
     return hz ? values({QByteArray::number(*hz)}) : fail(Protocol);
 }
 Outcome setFreqOn(Context &c, char vfo)
 {
     const auto hz = number(c.args.value(0));
-    if (!hz || *hz <= 0 || QByteArray::number(*hz).size() > c.family.frequency.digits)
+    const QByteArray setting = hz ? cat::frequencySetting(c.family, vfo, *hz) : QByteArray();
+    if (setting.isEmpty())
         return fail(InvalidArgument);
-    return settings({cat::frequencySetting(c.family, vfo, *hz)});
+    return settings({setting});
 }
 Outcome setFreq(Context &c, const Replies &)
 {
@@ -184,7 +171,7 @@ QList<QByteArray> getSplitFreqReads(const Context &c, const Replies &r)
 {
     QList<QByteArray> reads = splitReads(c);
     if (const auto vfo = splitFreqVfo(c, r))
-        reads.append(freqQuery(*vfo));
+        reads.append(cat::frequencyQuery(c.family, *vfo));
     return reads;
 }
 Outcome getSplitFreq(Context &c, const Replies &r)
@@ -194,7 +181,7 @@ Outcome getSplitFreq(Context &c, const Replies &r)
     const auto vfo = splitFreqVfo(c, r);
     if (!vfo)
         return values({"0"});
-    const auto hz = cat::frequency(c.family, r.value(freqQuery(*vfo)));
+    const auto hz = cat::frequency(c.family, r.value(cat::frequencyQuery(c.family, *vfo)));
     return hz ? values({QByteArray::number(*hz)}) : fail(Protocol);
 }
 Outcome setSplitFreq(Context &c, const Replies &)
@@ -254,15 +241,7 @@ Outcome setVfo(Context &c, const Replies &)
 // --- PTT ---
 QList<QByteArray> getPttReads(const Context &c, const Replies &)
 {
-    switch (c.family.pttRead) {
-    case PttRead::Tq:
-        return {"TQ;"};
-    case PttRead::Tx:
-        return {"TX;"};
-    case PttRead::IfFlag:
-        break;
-    }
-    return {"IF;"};
+    return {cat::pttQuery(c.family)};
 }
 Outcome getPtt(Context &c, const Replies &r)
 {
@@ -313,14 +292,18 @@ Outcome setSplit(Context &c, const Replies &)
         {bytes(c.model.splitSet[vfo].empty() ? c.family.txVfoSet[vfo] : c.model.splitSet[vfo])});
 }
 
-// --- RIT and XIT: one offset, shown in the IF status line ---
-QList<QByteArray> ifReads(const Context &, const Replies &)
+// --- RIT and XIT: one offset, shown in the IF status line (none where the family has none) ---
+QList<QByteArray> ifReads(const Context &c, const Replies &)
 {
-    return {"IF;"};
+    if (c.family.statusQuery.empty())
+        return {};
+    return {bytes(c.family.statusQuery)};
 }
 Outcome getOffset(Context &c, const Replies &r)
 {
-    const auto o = cat::offset(c.family, r.value("IF;"));
+    if (c.family.statusQuery.empty())
+        return fail(NotAvailable);
+    const auto o = cat::offset(c.family, r.value(bytes(c.family.statusQuery)));
     return o ? values({QByteArray::number(o->hz)}) : fail(Protocol);
 }
 Outcome setOffset(Context &c, const Replies &)
@@ -384,10 +367,10 @@ Outcome getFunc(Context &c, const Replies &r)
 {
     const QByteArray &func = c.args.value(0);
     if (func == "?")
-        return values({"RIT XIT "});
-    if (func != "RIT" && func != "XIT")
+        return values({c.family.statusQuery.empty() ? "" : "RIT XIT "});
+    if ((func != "RIT" && func != "XIT") || c.family.statusQuery.empty())
         return fail(NotAvailable);
-    const auto o = cat::offset(c.family, r.value("IF;"));
+    const auto o = cat::offset(c.family, r.value(bytes(c.family.statusQuery)));
     if (!o)
         return fail(Protocol);
     return values({(func == "RIT" ? o->rit : o->xit) ? "1" : "0"});
@@ -395,15 +378,17 @@ Outcome getFunc(Context &c, const Replies &r)
 QList<QByteArray> getFuncReads(const Context &c, const Replies &)
 {
     const QByteArray &func = c.args.value(0);
-    return func == "RIT" || func == "XIT" ? QList<QByteArray>{"IF;"} : QList<QByteArray>{};
+    if ((func != "RIT" && func != "XIT") || c.family.statusQuery.empty())
+        return {};
+    return {bytes(c.family.statusQuery)};
 }
 Outcome setFunc(Context &c, const Replies &)
 {
     const QByteArray &func = c.args.value(0);
     if (func == "?")
-        return values({"RIT XIT "});
+        return values({c.family.statusQuery.empty() ? "" : "RIT XIT "});
     const QByteArray &on = c.args.value(1);
-    if (func != "RIT" && func != "XIT")
+    if ((func != "RIT" && func != "XIT") || c.family.statusQuery.empty())
         return fail(NotAvailable);
     if (on != "0" && on != "1")
         return fail(InvalidArgument);
@@ -411,16 +396,14 @@ Outcome setFunc(Context &c, const Replies &)
 }
 
 // --- power ---
-QList<QByteArray> getPowerReads(const Context &, const Replies &)
+QList<QByteArray> getPowerReads(const Context &c, const Replies &)
 {
-    return {"PS;"};
+    return {bytes(c.family.powerQuery)};
 }
-Outcome getPower(Context &, const Replies &r)
+Outcome getPower(Context &c, const Replies &r)
 {
-    const QByteArray &reply = r.value("PS;");
-    if (reply != "PS0;" && reply != "PS1;")
-        return fail(Protocol);
-    return values({QByteArray(1, reply.at(2))});
+    const auto on = cat::powerOn(c.family, r.value(bytes(c.family.powerQuery)));
+    return on ? values({*on ? "1" : "0"}) : fail(Protocol);
 }
 Outcome setPower(Context &c, const Replies &)
 {
@@ -435,14 +418,14 @@ QList<QByteArray> getVfoInfoReads(const Context &c, const Replies &r)
     const char vfo = vfoOf(c.args.value(0), c.state);
     if (vfo == 0)
         return {};
-    return QList<QByteArray>{freqQuery(vfo)} + modeReads(c, r) + splitReads(c);
+    return QList<QByteArray>{cat::frequencyQuery(c.family, vfo)} + modeReads(c, r) + splitReads(c);
 }
 Outcome getVfoInfo(Context &c, const Replies &r)
 {
     const char vfo = vfoOf(c.args.value(0), c.state);
     if (vfo == 0)
         return fail(InvalidArgument);
-    const auto hz = cat::frequency(c.family, r.value(freqQuery(vfo)));
+    const auto hz = cat::frequency(c.family, r.value(cat::frequencyQuery(c.family, vfo)));
     const auto mode = modeFrom(c, r);
     const auto split = splitFrom(c, r);
     if (!hz || !mode || !split)

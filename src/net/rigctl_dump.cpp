@@ -14,9 +14,10 @@ struct ModeBit {
     int bit;
 };
 constexpr ModeBit kModeBits[] = {
-    {"AM", 0},      {"CW", 1},     {"USB", 2},  {"LSB", 3},   {"RTTY", 4},
-    {"FM", 5},      {"WFM", 6},    {"CWR", 7},  {"RTTYR", 8}, {"PKTLSB", 10},
-    {"PKTUSB", 11}, {"PKTFM", 12}, {"FMN", 21}, {"AMN", 29},  {"C4FM", 33},
+    {"AM", 0},      {"CW", 1},     {"USB", 2},   {"LSB", 3},    {"RTTY", 4},
+    {"FM", 5},      {"WFM", 6},    {"CWR", 7},   {"RTTYR", 8},  {"PKTLSB", 10},
+    {"PKTUSB", 11}, {"PKTFM", 12}, {"FMN", 21},  {"PKTAM", 22}, {"D-STAR", 24},
+    {"AMN", 29},    {"PSK", 30},   {"PSKR", 31}, {"DD", 32},    {"C4FM", 33},
 };
 
 QByteArray bytes(std::string_view s)
@@ -116,7 +117,8 @@ QByteArray dumpState(const FamilyCaps &f, const RadioModel &m, bool withSettings
     out += QByteArray::number(m.maxRit) + '\n' + QByteArray::number(m.maxXit) + '\n' +
            QByteArray::number(m.maxIfShift) + "\n0\n";
     out += spaced(m.preamps) + '\n' + spaced(m.attenuators) + '\n';
-    out += hex(kFuncRit | kFuncXit) + '\n' + hex(kFuncRit | kFuncXit) + '\n';
+    const quint64 funcs = f.statusQuery.empty() ? 0 : kFuncRit | kFuncXit;
+    out += hex(funcs) + '\n' + hex(funcs) + '\n';
     out += hex(levels) + '\n' + hex(setLevels) + "\n0x0\n0x0\n";
     if (withSettings) {
         out += "vfo_ops=0x0\nptt_type=" + hex(quint64(m.pttType)) + "\ntargetable_vfo=0x0\n";
@@ -146,7 +148,8 @@ QByteArray dumpCaps(const FamilyCaps &f, const RadioModel &m)
            "\nPort type:\tNetwork link\n";
     out += "Max RIT: -" + QByteArray::number(f.maxRit) + "Hz/+" + QByteArray::number(f.maxRit) +
            "Hz\n";
-    out += "Get functions: RIT XIT \nSet functions: RIT XIT \n";
+    const QByteArray funcs = f.statusQuery.empty() ? "" : "RIT XIT ";
+    out += "Get functions: " + funcs + "\nSet functions: " + funcs + '\n';
     out +=
         QByteArray("Get level: STRENGTH RAWSTR ") + (f.pitchQuery.empty() ? "" : "CWPITCH ") + '\n';
     out += QByteArray("Set level: ") + (f.pitchQuery.empty() ? "" : "CWPITCH ") + '\n';

@@ -83,7 +83,9 @@ void XmlRpcConnection::start(Queued queued)
 xmlrpc::Context XmlRpcConnection::context()
 {
     const FamilyCaps *family = catFamily(m_rig.rigType());
-    const QByteArray id = m_rig.cachedReply("ID;");
+    const QByteArray id =
+        family ? m_rig.cachedReply(QByteArray(family->idQuery.data(), family->idQuery.size()))
+               : QByteArray();
     return {family,
             family ? &cat::radioModel(*family, id) : nullptr,
             m_rig.rigConnected(),

@@ -3,6 +3,7 @@
 #include "net/cat_family.h"
 #include "rig/cat_dialect.h"
 #include "rig/cat_framing.h"
+#include "rig/civ_framing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,31 +18,63 @@ constexpr std::string_view kFlrigVersion = "1.4.7";
 // Longest CAT text rig.cat_string takes, in commands.
 constexpr int kMaxCatCommands = 32;
 
-// The mode names flrig shows for each radio, in its order, by the MD code that selects them.
+// The mode names flrig shows for each radio, in its order, by the MD code (an Icom's mode byte,
+// with its data switch) that selects them.
 struct FlrigMode {
     RigType type;
     char code;
     std::string_view name;
+    char data = 0; // the mode row's dataSubMode where flrig names the data mode apart
 };
-constexpr std::array<FlrigMode, 36> kFlrigModes{{
-    {RigType::K3, '1', "LSB"},       {RigType::K3, '2', "USB"},
-    {RigType::K3, '3', "CW"},        {RigType::K3, '4', "FM"},
-    {RigType::K3, '5', "AM"},        {RigType::K3, '6', "DATA"},
-    {RigType::K3, '7', "CW-R"},      {RigType::K3, '9', "DATA-R"},
-    {RigType::K2, '1', "LSB"},       {RigType::K2, '2', "USB"},
-    {RigType::K2, '3', "CW"},        {RigType::K2, '6', "RTTY"},
-    {RigType::K2, '7', "CW-R"},      {RigType::K2, '9', "RTTY-R"},
-    {RigType::Kenwood, '1', "LSB"},  {RigType::Kenwood, '2', "USB"},
-    {RigType::Kenwood, '3', "CW"},   {RigType::Kenwood, '4', "FM"},
-    {RigType::Kenwood, '5', "AM"},   {RigType::Kenwood, '6', "FSK"},
-    {RigType::Kenwood, '7', "CW-R"}, {RigType::Kenwood, '9', "FSK-R"},
-    {RigType::Yaesu, '1', "LSB"},    {RigType::Yaesu, '2', "USB"},
-    {RigType::Yaesu, '3', "CW-U"},   {RigType::Yaesu, '4', "FM"},
-    {RigType::Yaesu, '5', "AM"},     {RigType::Yaesu, '6', "RTTY-L"},
-    {RigType::Yaesu, '7', "CW-L"},   {RigType::Yaesu, '8', "DATA-L"},
-    {RigType::Yaesu, '9', "RTTY-U"}, {RigType::Yaesu, 'A', "DATA-FM"},
-    {RigType::Yaesu, 'B', "FM-N"},   {RigType::Yaesu, 'C', "DATA-U"},
-    {RigType::Yaesu, 'D', "AM-N"},   {RigType::Yaesu, 'E', "C4FM"},
+constexpr std::array<FlrigMode, 48> kFlrigModes{{
+    {RigType::K3, '1', "LSB"},
+    {RigType::K3, '2', "USB"},
+    {RigType::K3, '3', "CW"},
+    {RigType::K3, '4', "FM"},
+    {RigType::K3, '5', "AM"},
+    {RigType::K3, '6', "DATA"},
+    {RigType::K3, '7', "CW-R"},
+    {RigType::K3, '9', "DATA-R"},
+    {RigType::K2, '1', "LSB"},
+    {RigType::K2, '2', "USB"},
+    {RigType::K2, '3', "CW"},
+    {RigType::K2, '6', "RTTY"},
+    {RigType::K2, '7', "CW-R"},
+    {RigType::K2, '9', "RTTY-R"},
+    {RigType::Kenwood, '1', "LSB"},
+    {RigType::Kenwood, '2', "USB"},
+    {RigType::Kenwood, '3', "CW"},
+    {RigType::Kenwood, '4', "FM"},
+    {RigType::Kenwood, '5', "AM"},
+    {RigType::Kenwood, '6', "FSK"},
+    {RigType::Kenwood, '7', "CW-R"},
+    {RigType::Kenwood, '9', "FSK-R"},
+    {RigType::Yaesu, '1', "LSB"},
+    {RigType::Yaesu, '2', "USB"},
+    {RigType::Yaesu, '3', "CW-U"},
+    {RigType::Yaesu, '4', "FM"},
+    {RigType::Yaesu, '5', "AM"},
+    {RigType::Yaesu, '6', "RTTY-L"},
+    {RigType::Yaesu, '7', "CW-L"},
+    {RigType::Yaesu, '8', "DATA-L"},
+    {RigType::Yaesu, '9', "RTTY-U"},
+    {RigType::Yaesu, 'A', "DATA-FM"},
+    {RigType::Yaesu, 'B', "FM-N"},
+    {RigType::Yaesu, 'C', "DATA-U"},
+    {RigType::Yaesu, 'D', "AM-N"},
+    {RigType::Yaesu, 'E', "C4FM"},
+    {RigType::Icom, 0x00, "LSB"},
+    {RigType::Icom, 0x01, "USB"},
+    {RigType::Icom, 0x02, "AM"},
+    {RigType::Icom, 0x05, "FM"},
+    {RigType::Icom, 0x03, "CW"},
+    {RigType::Icom, 0x07, "CW-R"},
+    {RigType::Icom, 0x04, "RTTY"},
+    {RigType::Icom, 0x08, "RTTY-R"},
+    {RigType::Icom, 0x00, "LSB-D", '1'},
+    {RigType::Icom, 0x01, "USB-D", '1'},
+    {RigType::Icom, 0x02, "AM-D", '1'},
+    {RigType::Icom, 0x05, "FM-D", '1'},
 }};
 
 QByteArray bytes(std::string_view s)
@@ -109,34 +142,29 @@ Outcome getXcvr(Context &c, const Replies &)
 
 // --- frequency ---
 
-QByteArray frequencyQuery(char vfo)
-{
-    return vfo == 'B' ? "FB;" : "FA;";
-}
-
 std::optional<qint64> frequencyOf(const Context &c, const Replies &r, char vfo)
 {
-    return cat::frequency(*c.family, replyTo(r, frequencyQuery(vfo)));
+    return cat::frequency(*c.family, replyTo(r, cat::frequencyQuery(*c.family, vfo)));
 }
 
 Outcome frequencyAnswer(const Context &c, const Replies &r, char vfo)
 {
+    const QByteArray query = cat::frequencyQuery(*c.family, vfo);
     const auto hz = frequencyOf(c, r, vfo);
-    return hz ? answer(QString::number(*hz))
-              : badReply(frequencyQuery(vfo), replyTo(r, frequencyQuery(vfo)));
+    return hz ? answer(QString::number(*hz)) : badReply(query, replyTo(r, query));
 }
 
 QList<Step> readVfo(const Context &c, const Replies &)
 {
-    return {read(frequencyQuery(c.state.vfo))};
+    return {read(cat::frequencyQuery(*c.family, c.state.vfo))};
 }
-QList<Step> readVfoA(const Context &, const Replies &)
+QList<Step> readVfoA(const Context &c, const Replies &)
 {
-    return {read("FA;")};
+    return {read(cat::frequencyQuery(*c.family, 'A'))};
 }
-QList<Step> readVfoB(const Context &, const Replies &)
+QList<Step> readVfoB(const Context &c, const Replies &)
 {
-    return {read("FB;")};
+    return {read(cat::frequencyQuery(*c.family, 'B'))};
 }
 Outcome getVfo(Context &c, const Replies &r)
 {
@@ -158,9 +186,10 @@ Outcome setFrequencyOn(const Context &c, char vfo, XmlRpcValue result)
     const XmlRpcValue &p = c.params.front();
     const double value = p.type == XmlRpcValue::Type::Int ? double(p.number) : p.real;
     const qint64 hz = value > 0 && value < 1e12 ? std::llround(value) : 0;
-    if (hz <= 0 || QByteArray::number(hz).size() > c.family->frequency.digits)
+    const QByteArray setting = cat::frequencySetting(*c.family, vfo, hz);
+    if (setting.isEmpty())
         return fault(QStringLiteral("%1 Hz is no frequency for the %2").arg(shown(p), rigName(c)));
-    return change({cat::frequencySetting(*c.family, vfo, hz)}, std::move(result));
+    return change({setting}, std::move(result));
 }
 Outcome setVfo(Context &c, const Replies &)
 {
@@ -197,12 +226,20 @@ Outcome setAB(Context &c, const Replies &)
 
 // --- mode ---
 
-const FlrigMode *flrigMode(RigType type, char code)
+bool names(const FlrigMode &m, const ModeRow &row)
 {
-    const auto it = std::find_if(kFlrigModes.begin(), kFlrigModes.end(), [&](const FlrigMode &m) {
-        return m.type == type && m.code == code;
-    });
-    return it == kFlrigModes.end() ? nullptr : &*it;
+    return m.code == row.code && (m.data == 0 || m.data == row.dataSubMode);
+}
+
+// flrig's name of a mode row; of an Icom's, the data mode's where the data switch is on.
+const FlrigMode *flrigMode(RigType type, const ModeRow &row)
+{
+    const FlrigMode *found = nullptr;
+    for (const FlrigMode &m : kFlrigModes) {
+        if (m.type == type && names(m, row) && (!found || m.data != 0))
+            found = &m;
+    }
+    return found;
 }
 
 QList<Step> readMode(const Context &c, const Replies &)
@@ -221,7 +258,7 @@ const ModeRow *modeRowOf(const Context &c, const Replies &r)
 Outcome getMode(Context &c, const Replies &r)
 {
     const ModeRow *row = modeRowOf(c, r);
-    const FlrigMode *mode = row ? flrigMode(c.family->type, row->code) : nullptr;
+    const FlrigMode *mode = row ? flrigMode(c.family->type, *row) : nullptr;
     if (!mode)
         return badReply(bytes(c.family->modeQuery), replyTo(r, bytes(c.family->modeQuery)));
     return answer(text(mode->name));
@@ -233,8 +270,9 @@ Outcome setMode(Context &c, const Replies &)
     const ModeRow *row = nullptr;
     for (const FlrigMode &m : kFlrigModes) {
         if (m.type == c.family->type && text(m.name) == name) {
+            // The code's first row: a mode before its data mode.
             const auto it = std::find_if(c.family->modes.begin(), c.family->modes.end(),
-                                         [&](const ModeRow &r) { return r.code == m.code; });
+                                         [&](const ModeRow &r) { return names(m, r); });
             row = it == c.family->modes.end() ? nullptr : &*it;
         }
     }
@@ -264,20 +302,23 @@ bool hasReplies(const Replies &r, const QList<Step> &steps)
 }
 
 // The mode's reads (with the K3's data sub-mode, which may change the passband's rule).
-QList<Step> readModeAndSubMode(const Context &c, const Replies &r)
+QList<Step> readModeAndSubMode(const Context &c, const Replies &)
 {
-    QList<Step> steps = readMode(c, r);
-    const auto dataSubModes = std::any_of(c.family->modes.begin(), c.family->modes.end(),
-                                          [](const ModeRow &m) { return m.dataSubMode != 0; });
-    if (dataSubModes)
-        steps.append(read("DT;"));
+    QList<Step> steps;
+    for (const QByteArray &query : cat::modeReads(*c.family))
+        steps.append(read(query));
     return steps;
+}
+
+const ModeRow *fullModeOf(const Context &c, const Replies &r)
+{
+    const QList<QByteArray> reads = cat::modeReads(*c.family);
+    return cat::modeOf(*c.family, replyTo(r, reads.value(0)), replyTo(r, reads.value(1)));
 }
 
 const WidthRule *ruleOf(const Context &c, const Replies &r)
 {
-    const ModeRow *row =
-        cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;"));
+    const ModeRow *row = fullModeOf(c, r);
     return row ? cat::widthRule(*c.model, row->name) : nullptr;
 }
 
@@ -308,7 +349,7 @@ Outcome noMode(const Context &c, const Replies &r)
 // for.
 Outcome getBw(Context &c, const Replies &r)
 {
-    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+    if (!fullModeOf(c, r))
         return noMode(c, r);
     const WidthRule *rule = ruleOf(c, r);
     const auto width = rule ? passbandOf(*rule, r) : std::nullopt;
@@ -330,8 +371,7 @@ QList<int> choicesOf(const Context &c, const Replies &r, const WidthRule *rule)
             widths.append(w.toInt());
     }
     if (widths.isEmpty()) { // a radio that takes any width: the family's usual ones
-        const ModeRow *row =
-            cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;"));
+        const ModeRow *row = fullModeOf(c, r);
         for (const FilterRow &f : c.family->filters) {
             if (row && bytes(f.modes).split(' ').contains(bytes(row->name)))
                 widths.append(f.width);
@@ -343,7 +383,7 @@ QList<int> choicesOf(const Context &c, const Replies &r, const WidthRule *rule)
 // One table, headed "Bandwidth", of the passbands rig.set_bw picks from.
 Outcome getBws(Context &c, const Replies &r)
 {
-    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+    if (!fullModeOf(c, r))
         return noMode(c, r);
     std::vector<XmlRpcValue> table{XmlRpcValue::string(QStringLiteral("Bandwidth"))};
     for (int width : choicesOf(c, r, ruleOf(c, r)))
@@ -364,7 +404,7 @@ Outcome passbandChange(const Context &c, const WidthRule *rule, int hz)
 // flrig's rig.set_bw takes the place of a passband in rig.get_bws's table, from 0.
 Outcome setBw(Context &c, const Replies &r)
 {
-    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+    if (!fullModeOf(c, r))
         return noMode(c, r);
     const WidthRule *rule = ruleOf(c, r);
     const QList<int> widths = choicesOf(c, r, rule);
@@ -380,7 +420,7 @@ Outcome setBw(Context &c, const Replies &r)
 // rig.set_bwA and rig.set_bwB that Hamlib's FLRig backend calls after setting a mode.
 Outcome setBandwidth(Context &c, const Replies &r)
 {
-    if (!cat::modeOf(*c.family, replyTo(r, bytes(c.family->modeQuery)), replyTo(r, "DT;")))
+    if (!fullModeOf(c, r))
         return noMode(c, r);
     const qint64 hz = c.params.front().number;
     if (hz <= 0 || hz > 99999)
@@ -390,27 +430,14 @@ Outcome setBandwidth(Context &c, const Replies &r)
 
 // --- PTT ---
 
-QByteArray pttQuery(const FamilyCaps &f)
-{
-    switch (f.pttRead) {
-    case PttRead::Tq:
-        return "TQ;";
-    case PttRead::Tx:
-        return "TX;";
-    case PttRead::IfFlag:
-        break;
-    }
-    return "IF;";
-}
-
 QList<Step> readPtt(const Context &c, const Replies &)
 {
-    return {read(pttQuery(*c.family))};
+    return {read(cat::pttQuery(*c.family))};
 }
 
 Outcome getPtt(Context &c, const Replies &r)
 {
-    const QByteArray query = pttQuery(*c.family);
+    const QByteArray query = cat::pttQuery(*c.family);
     const auto tx = cat::transmitting(*c.family, replyTo(r, query));
     return tx ? answer(XmlRpcValue::integer(*tx)) : badReply(query, replyTo(r, query));
 }
@@ -437,8 +464,8 @@ QList<Step> readRxVfo(const Context &c, const Replies &)
 std::optional<int> rxVfoOf(const Context &c, const Replies &r)
 {
     // A Yaesu without FR receives on VFO A.
-    return c.family->rxVfoQuery.empty() ? 0
-                                        : cat::vfoDigit(replyTo(r, bytes(c.family->rxVfoQuery)));
+    const QByteArray query = bytes(c.family->rxVfoQuery);
+    return query.isEmpty() ? 0 : cat::vfoDigit(replyTo(r, query), query);
 }
 
 QList<Step> readSplit(const Context &c, const Replies &r)
@@ -451,7 +478,7 @@ QList<Step> readSplit(const Context &c, const Replies &r)
 Outcome getSplit(Context &c, const Replies &r)
 {
     const QByteArray query = c.model->splitRead.empty() ? "FT;" : bytes(c.model->splitRead);
-    const auto first = cat::vfoDigit(replyTo(r, query));
+    const auto first = cat::vfoDigit(replyTo(r, query), query);
     const auto rx = c.model->splitRead.empty() ? rxVfoOf(c, r) : 0;
     if (!first || !rx)
         return fault(QStringLiteral("the rig's split replies make no sense"));
@@ -500,30 +527,29 @@ Outcome getPwrmeter(Context &, const Replies &)
     return answer(QStringLiteral("0"));
 }
 
-// Every family reads and sets the power level as PC and three digits of watts; an Elecraft in
-// its K22 mode adds a range digit to the reply.
-constexpr std::string_view kPowerQuery = "PC;";
-
-QList<Step> readPower(const Context &, const Replies &)
+// The text families read and set the power level in watts (PC and three digits); an Icom as a
+// fraction of its full power.
+QList<Step> readPower(const Context &c, const Replies &)
 {
-    return {read(bytes(kPowerQuery))};
+    return {read(bytes(c.family->powerLevelQuery))};
 }
 
-Outcome getPower(Context &, const Replies &r)
+Outcome getPower(Context &c, const Replies &r)
 {
-    const QByteArray reply = replyTo(r, bytes(kPowerQuery));
-    bool ok =
-        reply.startsWith("PC") && reply.endsWith(';') && (reply.size() == 6 || reply.size() == 7);
-    const int watts = ok ? reply.mid(2, 3).toInt(&ok) : 0;
-    return ok ? answer(XmlRpcValue::integer(watts)) : badReply(bytes(kPowerQuery), reply);
+    const QByteArray query = bytes(c.family->powerLevelQuery);
+    const auto watts = cat::powerWatts(*c.family, *c.model, replyTo(r, query));
+    return watts ? answer(XmlRpcValue::integer(*watts)) : badReply(query, replyTo(r, query));
 }
 
 Outcome setPower(Context &c, const Replies &)
 {
     const qint64 watts = c.params.front().number;
-    if (watts < 0 || watts > 999)
-        return fault(QStringLiteral("%1 W is no power level").arg(watts));
-    return change({"PC" + QByteArray::number(watts).rightJustified(3, '0') + ';'});
+    const QByteArray setting =
+        watts >= 0 && watts <= 9999 ? cat::powerSetting(*c.family, *c.model, int(watts)) : "";
+    if (setting.isEmpty())
+        return fault(
+            QStringLiteral("%1 W is no power level for the %2").arg(watts).arg(rigName(c)));
+    return change({setting});
 }
 
 // --- everything at once: name, transmit, frequency, mode, passband, in flrig's lines ---
@@ -539,8 +565,8 @@ Outcome getInfo(Context &c, const Replies &r)
 {
     const auto hz = frequencyOf(c, r, c.state.vfo);
     const ModeRow *row = modeRowOf(c, r);
-    const FlrigMode *mode = row ? flrigMode(c.family->type, row->code) : nullptr;
-    const auto tx = cat::transmitting(*c.family, replyTo(r, pttQuery(*c.family)));
+    const FlrigMode *mode = row ? flrigMode(c.family->type, *row) : nullptr;
+    const auto tx = cat::transmitting(*c.family, replyTo(r, cat::pttQuery(*c.family)));
     const WidthRule *rule = ruleOf(c, r);
     const auto width = rule ? passbandOf(*rule, r) : std::nullopt;
     if (!hz || !mode || !tx || (rule && !width))
@@ -553,12 +579,10 @@ Outcome getInfo(Context &c, const Replies &r)
 
 // --- CAT text for the rig ---
 
-// The settings that would change what every program sees: the rig's auto-information level and
-// the Elecraft reply formats. Port 1 drops them; so does rig.cat_string. Their bare reads pass.
-constexpr std::array<std::string_view, 3> kSharedSettings{"AI", "K2", "K3"};
-
-// Each command ends with ';' and is printable ASCII. Reads are answered (from the virtual rig
-// where it holds them), settings go to the rig in order.
+// Each command ends with ';' and is printable ASCII (a CI-V frame's bytes in hex: "03;"). Reads
+// are answered (from the virtual rig where it holds them), settings go to the rig in order. The
+// family's settings that would change what every program sees (the auto-information level, the
+// Elecraft reply formats, an Icom's transceive menu) are not passed; their bare reads are.
 std::optional<QList<Step>> catSteps(const Context &c, QString &why)
 {
     const QString &text = c.params.front().text;
@@ -576,9 +600,15 @@ std::optional<QList<Step>> catSteps(const Context &c, QString &why)
     }
     QList<Step> steps;
     for (const QByteArray &command : commands) {
-        const bool shared =
-            std::any_of(kSharedSettings.begin(), kSharedSettings.end(),
-                        [&](std::string_view s) { return command.startsWith(bytes(s)); });
+        const auto &meta = c.family->metaCommands;
+        const bool shared = std::any_of(meta.begin(), meta.end(), [&](std::string_view s) {
+            return command.startsWith(bytes(s));
+        });
+        if (c.family->civ && civ::bodyOf(command).isEmpty()) {
+            why = QStringLiteral("%1 is no CI-V command: its bytes in hex, then ';' (\"03;\")")
+                      .arg(QString::fromLatin1(command.left(20)));
+            return std::nullopt;
+        }
         if (isRead(catDialect(c.family->type), command, c.idReply)) {
             steps.append(read(command));
         } else if (shared) {

@@ -88,7 +88,9 @@ private:
 
 // --- what the network doors need ---
 
-// A rigctl mode and the MD code (with the K3's data sub-mode, DT) that gives it.
+// A rigctl mode and the MD code (with the K3's data sub-mode, DT) that gives it. On a CI-V radio
+// the code is the mode byte ('\x01' USB) and dataSubMode is '1' for the mode with its data
+// switch on (26 00 01 01: PKTUSB).
 struct ModeRow {
     std::string_view name; // rigctl's name: "USB", "PKTUSB"
     char code;             // the digit (or Yaesu's hex digit) after MD
@@ -111,6 +113,7 @@ enum class PttRead {
     Tq,     // "TQ;" gives TQ0/TQ1 (Elecraft)
     IfFlag, // the transmit flag of the IF status line (Kenwood)
     Tx,     // "TX;" gives TX0 (receive), TX1 (CAT keyed) or TX2 (keyed at the radio) (Yaesu)
+    Civ,    // "1C00;" gives 1C0000 (receive) or 1C0001 (Icom)
 };
 
 // The family's common passband reading; the passband of each radio and mode is in its model's
@@ -128,6 +131,7 @@ enum class WidthForm : quint8 {
     Hertz,   // the width in Hz ("FW0500;"); the radio takes only the rule's widths, if listed
     Index,   // the position of the width in the rule's list (Yaesu "SH014;", a TS-480's "FW0001;")
     HighCut, // the high cut's position in the list, less the low cut that "SL;" reads (Kenwood SH)
+    Table,   // the position in the list, in BCD, and nothing else (Icom's 1A 03: "1A0328;")
 };
 
 // The passband of a group of modes on one radio, as Hamlib's driver for it sets and reads it.
@@ -169,6 +173,7 @@ struct RadioModel {
     std::string_view preamps; // dB, space-separated
     std::string_view attenuators;
     std::string_view agcLevels = {};
+    int maxWatts = 0; // where the power level is a fraction of full power (Icom's 0-255)
 };
 
 // A report the radio sends unasked, kept as the reply to a read: Icom's transceive frame of a
@@ -275,6 +280,22 @@ struct FamilyCaps {
     std::span<const FilterRow> filters = {}; // the family's usual passbands
     int maxRit = 0;
     std::span<const RadioModel> models = {}; // the first is taken when the rig's ID is not known
+
+    // The reads and settings the doors use where a family's CAT differs from the text families'.
+    // With `civ` set, frequencies are five BCD bytes (05/25 01 + frequency), modes a mode byte
+    // with the data byte and filter of 26 00 ("2600010001;": USB, data off, FIL1).
+    std::string_view idQuery = "ID;"; // its reply names the radio (RadioModel::idReply)
+    std::array<std::string_view, 2> frequencyQueries = {"FA;", "FB;"}; // VFO A's, VFO B's
+    std::array<std::string_view, 2> frequencySets = {"FA", "FB"};      // + frequency + ';'
+    std::string_view dataSubModeQuery = "DT;"; // read with the mode where a row has a sub-mode
+    std::string_view statusQuery = "IF;";      // the status line with RIT and XIT; "" for none
+    // PS1 is on, PS0 off; a CI-V radio is on while it answers this read.
+    std::string_view powerQuery = "PS;";
+    // The RF power level: the read's head is the setting's ("PC050;"), with `powerLevelDigits`
+    // digits of watts, or of powerLevelFull for the radio's maxWatts where powerLevelFull is set.
+    std::string_view powerLevelQuery = "PC;";
+    int powerLevelDigits = 3;
+    int powerLevelFull = 0;
 };
 
 // The record of a rig type; with no rig type chosen, one that knows only what every family
