@@ -177,12 +177,13 @@ QList<QByteArray> modeReads(const FamilyCaps &f)
 const ModeRow *modeOf(const FamilyCaps &f, const QByteArray &mdReply, const QByteArray &dtReply)
 {
     if (f.civ) {
-        // 26 00 gives mode, data and filter; 04 mode and filter. Any data mode (an IC-7610's D1
-        // to D3) is the mode's data row.
+        // 26 00 gives mode, data and filter; 04 (no sub-command) mode and filter. Any data mode
+        // (an IC-7610's D1 to D3) is the mode's data row.
         const QByteArray after = civAfter(mdReply, f.modeQuery);
-        if (after.size() != 2 && after.size() != 3)
+        const bool withData = civ::bodyOf(bytes(f.modeQuery)).size() > 1;
+        if (after.size() != (withData ? 3 : 2))
             return nullptr;
-        const char data = after.size() == 3 && after.at(1) != 0 ? '1' : 0;
+        const char data = withData && after.at(1) != 0 ? '1' : 0;
         const auto it = std::find_if(f.modes.begin(), f.modes.end(), [&](const ModeRow &m) {
             return m.code == after.at(0) && m.dataSubMode == data;
         });

@@ -7,59 +7,13 @@
 #include "monitor/terminal_model.h"
 #include "net/rigctl_server.h"
 #include "net/xmlrpc_server.h"
-#include "ports/serial_port.h"
-#include "private_runtime.h"
-#include "rig/rig_connection.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "tool_run.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using test_tools::freePort;
-
-namespace {
-
-// A bridge (no window) with its own runtime folder, connected to a simulated Icom and polling it.
-struct IcomBridge {
-    QTemporaryDir dir;
-    ScriptedMessenger messenger;
-    std::unique_ptr<Bridge> bridge;
-    RigSimThread sim;
-
-    explicit IcomBridge(const QString &model) : sim(model)
-    {
-        usePrivateRuntimeDir(dir);
-        StationSettings settings;
-        settings.rigType = RigType::Icom;
-        bridge = std::make_unique<Bridge>(settings, messenger, testClock());
-    }
-    ~IcomBridge() { bridge.reset(); }
-
-    // Empty when connected, else why not.
-    QString connect(quint8 address, Permission xmlRpc)
-    {
-        const QString path = sim.start();
-        if (path.isEmpty())
-            return sim.errorString();
-        StationSettings next = bridge->settings();
-        next.rigPort = path;
-        next.civAddress = address;
-        next.door(Door::XmlRpc).permission = xmlRpc;
-        bridge->changeSettings(next);
-        QSignalSpy finished(&bridge->rigConnection(), &RigConnection::finished);
-        bridge->connectRig();
-        if (!finished.wait(10000) || !bridge->rigPort().IsOpened())
-            return QStringLiteral("the rig port did not open: ") + bridge->rigPort().ErrorString();
-        // Connected once the rig's transmit state, polled after the load, is held.
-        if (!QTest::qWaitFor([this] { return !bridge->rig().get(Entry::CivPtt).isEmpty(); }))
-            return QStringLiteral("the rig was never polled");
-        return {};
-    }
-};
-
-} // namespace
 
 class TestIcomDoors : public QObject {
     Q_OBJECT
@@ -73,14 +27,13 @@ void TestIcomDoors::hamlibThroughADoor_data()
     QTest::addColumn<QString>("model"); // the simulator's --model
     QTest::addColumn<int>("hamlib");    // 2: NET rigctl on the rigctld door, 4: FLRig on flrig's
     QTest::addColumn<QString>("hz");
-    QTest::addColumn<bool>("full");   // the XML-RPC door's permission
-    QTest::addColumn<int>("address"); // the radio's CI-V address
-    QTest::newRow("IC-7300 rigctld") << "ic7300" << 2 << "7040000" << true << 0x94;
-    QTest::newRow("IC-705 rigctld") << "ic705" << 2 << "7040000" << true << 0xA4;
-    QTest::newRow("IC-9700 rigctld") << "ic9700" << 2 << "144300000" << true << 0xA2;
-    QTest::newRow("IC-7610 rigctld") << "ic7610" << 2 << "7040000" << true << 0x98;
-    QTest::newRow("IC-7300 flrig") << "ic7300" << 4 << "7040000" << true << 0x94;
-    QTest::newRow("IC-7300 flrig Freq/Mode") << "ic7300" << 4 << "7040000" << false << 0x94;
+    QTest::addColumn<bool>("full"); // the XML-RPC door's permission
+    QTest::newRow("IC-7300 rigctld") << "ic7300" << 2 << "7040000" << true;
+    QTest::newRow("IC-705 rigctld") << "ic705" << 2 << "7040000" << true;
+    QTest::newRow("IC-9700 rigctld") << "ic9700" << 2 << "144300000" << true;
+    QTest::newRow("IC-7610 rigctld") << "ic7610" << 2 << "7040000" << true;
+    QTest::newRow("IC-7300 flrig") << "ic7300" << 4 << "7040000" << true;
+    QTest::newRow("IC-7300 flrig Freq/Mode") << "ic7300" << 4 << "7040000" << false;
 }
 
 void TestIcomDoors::hamlibThroughADoor()
@@ -89,17 +42,18 @@ void TestIcomDoors::hamlibThroughADoor()
     QFETCH(int, hamlib);
     QFETCH(QString, hz);
     QFETCH(bool, full);
-    QFETCH(int, address);
     QString rigctl;
     OVX2_REQUIRE_HAMLIB_TOOL(rigctl, "rigctl");
-    IcomBridge b(model);
-    const QString why = b.connect(quint8(address), full ? Permission::Full : Permission::FreqMode);
-    QVERIFY2(why.isEmpty(), qPrintable(why));
+    ConnectedBridge b(RigType::Icom, model);
+    QVERIFY2(b.connectRig(), qPrintable(b.why()));
+    b.edit([&](StationSettings &s) {
+        s.door(Door::XmlRpc).permission = full ? Permission::Full : Permission::FreqMode;
+    });
     const quint16 port = freePort();
-    DoorServer &door = hamlib == 2 ? static_cast<DoorServer &>(b.bridge->rigctlServer())
-                                   : b.bridge->xmlRpcServer();
+    DoorServer &door = hamlib == 2 ? static_cast<DoorServer &>(b.bridge().rigctlServer())
+                                   : b.bridge().xmlRpcServer();
     QVERIFY(door.listen(QHostAddress::LocalHost, port));
-    b.sim.invoke([](RigSimServer &s) { s.selectMode(0x00); }); // LSB, so that USB is news
+    b.sim().invoke([](RigSimServer &s) { s.selectMode(0x00); }); // LSB, so that USB is news
     QStringList commands = QStringLiteral("f F %1 f m M USB 2400 m v t").arg(hz).split(' ');
     QStringList expected{hz, "USB", "2400", "VFOA", "0"};
     if (full) {
@@ -124,7 +78,7 @@ void TestIcomDoors::hamlibThroughADoor()
     qint64 vfoA = 0;
     char mode = -1;
     bool transmitting = true, split = true;
-    b.sim.invoke([&](RigSimServer &s) {
+    b.sim().invoke([&](RigSimServer &s) {
         vfoA = s.model().vfoA();
         mode = s.model().mode();
         transmitting = s.model().isTransmitting();
@@ -135,7 +89,7 @@ void TestIcomDoors::hamlibThroughADoor()
     QVERIFY(!transmitting);
     QCOMPARE(split, full);
     if (!full) { // refused at the door: the rig was never asked to key
-        const QByteArrayList traffic = b.bridge->doorTerminal(Door::XmlRpc).lines();
+        const QByteArrayList traffic = b.bridge().doorTerminal(Door::XmlRpc).lines();
         QVERIFY2(std::any_of(traffic.begin(), traffic.end(),
                              [](const QByteArray &line) {
                                  return line.startsWith("#1> rig.set_ptt 1 -> fault: refused");
