@@ -182,8 +182,6 @@ RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port
 {
     setObjectName(QStringLiteral("RigPortFrame"));
     rigType = place(new QComboBox(this), QStringLiteral("cbRigType"), 120, 300, 1335, 315);
-    rigType->addItems({QStringLiteral("K3"), QStringLiteral("Yaesu"), QStringLiteral("Kenwood"),
-                       QStringLiteral("K2")});
     portName = place(devicePathCombo(this), QStringLiteral("ComboPort"), 120, 720, 1335, 315);
     portName->setEditText(QStringLiteral("COM1"));
     baudRate = place(typedChoiceCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);

@@ -536,6 +536,8 @@ void MainWindow::buildLayout()
     m_area = area;
 
     m_controls.rig = new RigPortFrame(area);
+    for (int i = 0; i < kRigTypeCount; ++i) // each family's caption, in the list's order
+        m_controls.rig->rigType->addItem(rigTypeName(rigTypeFromIndex(i)));
     m_controls.rig->setGeometry(tw(120), tw(120), tw(1575), tw(2415));
 
     m_controls.polling = new PollingControls(area);

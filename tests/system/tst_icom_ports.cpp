@@ -46,6 +46,8 @@ void TestIcomPorts::initTestCase()
     QVERIFY2(b().connectRig(), qPrintable(b().why()));
     b().bridge().setPollInterval(5000); // so that what a program sends stands out at the rig
     b().edit([](StationSettings &s) { setPortBox(s, 3, PortBox::AI2, 1); });
+    // "CI-V USB Echo Back": the bridge reads each of its frames back, and takes none for a reply.
+    b().sim().invoke([](RigSimServer &s) { s.model().setEcho(true); });
 }
 
 void TestIcomPorts::commands_data()
@@ -55,40 +57,23 @@ void TestIcomPorts::commands_data()
     QTest::addColumn<QByteArray>("answer"); // "sim": what the radio answers
     QTest::addColumn<QByteArray>("atRig");  // "": nothing reaches the radio, else all
     QTest::addColumn<int>("to");            // the address the program writes to
-    const int radio = 0x94;
-    QTest::newRow("frequency, from the virtual rig") << 2 << "03;"_ba
-                                                     << "sim"_ba
-                                                     << ""_ba << radio;
-    QTest::newRow("the filter's width, asked of the radio") << 2 << "1A03;"_ba
-                                                            << "sim"_ba
-                                                            << "1A03;"_ba << radio;
-    QTest::newRow("frequency set on Freq/Mode") << 2 << "050000040700;"_ba
-                                                << "FB;"_ba
-                                                << "050000040700;"_ba << radio;
-    QTest::newRow("PTT on Freq/Mode") << 2 << "1C0001;"_ba
-                                      << "?;"_ba
-                                      << ""_ba << radio;
-    QTest::newRow("split on Freq/Mode") << 2 << "0F01;"_ba
-                                        << "?;"_ba
-                                        << ""_ba << radio;
-    QTest::newRow("unknown command on Freq/Mode") << 2 << "3F;"_ba
-                                                  << "?;"_ba
-                                                  << ""_ba << radio;
-    QTest::newRow("PTT on Full") << 1 << "1C0001;1C0000;"_ba
-                                 << "FB;FB;"_ba
-                                 << "1C0001;1C0000;"_ba << radio;
-    QTest::newRow("unknown command on Full: the radio's NG") << 1 << "3F;"_ba
-                                                             << "?;"_ba
-                                                             << "3F;"_ba << radio;
-    QTest::newRow("a menu write") << 1 << "1A05007101;"_ba
-                                  << "?;"_ba
-                                  << ""_ba << radio;
-    QTest::newRow("a report's form") << 1 << "000000040700;"_ba
-                                     << "?;"_ba
-                                     << ""_ba << radio;
-    QTest::newRow("a frame to another radio") << 1 << "1C0001;"_ba
-                                              << ""_ba
-                                              << ""_ba << 0xA4;
+    const auto row = [](const char *name, int port, const char *sent, const char *answer,
+                        const char *atRig, int to = 0x94) {
+        QTest::newRow(name) << port << QByteArray(sent) << QByteArray(answer) << QByteArray(atRig)
+                            << to;
+    };
+    row("frequency, from the virtual rig", 2, "03;", "sim", "");
+    row("the filter's width, asked of the radio", 2, "1A03;", "sim", "1A03;");
+    row("a read the radio refuses", 2, "07D2;", "?;", "07D2;");
+    row("frequency set on Freq/Mode", 2, "050000040700;", "FB;", "050000040700;");
+    row("PTT on Freq/Mode", 2, "1C0001;", "?;", "");
+    row("split on Freq/Mode", 2, "0F01;", "?;", "");
+    row("unknown command on Freq/Mode", 2, "3F;", "?;", "");
+    row("PTT on Full", 1, "1C0001;1C0000;", "FB;FB;", "1C0001;1C0000;");
+    row("unknown command on Full: the radio's NG", 1, "3F;", "?;", "3F;");
+    row("a menu write", 1, "1A05007101;", "?;", "");
+    row("a report's form", 1, "000000040700;", "?;", "");
+    row("a frame to another radio", 1, "1C0001;", "", "", 0xA4);
 }
 
 void TestIcomPorts::commands()
@@ -104,7 +89,9 @@ void TestIcomPorts::commands()
     p.take();
     b().clearAtRig();
     const QByteArray frames = CivLine(CivLine::End::Controller).frames(sent, quint8(to));
-    const QByteArray expected = answer == "sim" ? b().simReply(frames) : b().toProgram(answer);
+    // The radio's reply, less the echo of the read.
+    const QByteArray expected =
+        answer == "sim" ? b().simReply(frames).mid(frames.size()) : b().toProgram(answer);
     p.write(frames);
     QVERIFY(b().settle(port));
     QCOMPARE(p.take().toHex(' '), expected.toHex(' '));
@@ -132,6 +119,18 @@ void TestIcomPorts::reportsReachTheAiPorts()
     // The virtual rig follows: the frequency read is answered with the new one at once.
     const QByteArray kept = civ::bodyOf(b().bridge().rig().get(Entry::CivFreq));
     QCOMPARE(civ::frequency(QByteArrayView(kept).sliced(1)), 14'100'000);
+    // With "CI-V Transceive" off, the bridge finds the change at its poll and reports it alike.
+    b().bridge().setPollInterval(200);
+    b().sim().invoke([](RigSimServer &s) {
+        s.model().setTransceive(false);
+        s.turnVfoA(14'200'000);
+    });
+    QTRY_VERIFY(ai.received().contains(
+        civ::frame(civ::kBroadcast, 0x94, "\x00"_ba + civ::frequencyBytes(14'200'000))));
+    b().sim().invoke([](RigSimServer &s) { s.model().setTransceive(true); });
+    b().bridge().setPollInterval(5000);
+    QVERIFY(b().settle(4));
+    QCOMPARE(plain.take(), QByteArray());
 }
 
 void TestIcomPorts::badInputIsBounded()
