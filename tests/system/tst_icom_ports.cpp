@@ -6,6 +6,7 @@
 #include "appports/sdr_port.h"
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
+#include "monitor/published_items.h"
 #include "monitor/terminal_model.h"
 #include "rig/civ_framing.h"
 #include "rig_sim_server.h"
@@ -119,6 +120,7 @@ void TestIcomPorts::reportsReachTheAiPorts()
     // The virtual rig follows: the frequency read is answered with the new one at once.
     const QByteArray kept = civ::bodyOf(b().bridge().rig().get(Entry::CivFreq));
     QCOMPARE(civ::frequency(QByteArrayView(kept).sliced(1)), 14'100'000);
+    QCOMPARE(b().bridge().items().text8(), QStringLiteral("FA00014100000;")); // as a K3's
     // With "CI-V Transceive" off, the bridge finds the change at its poll and reports it alike.
     b().bridge().setPollInterval(200);
     b().sim().invoke([](RigSimServer &s) {
@@ -127,6 +129,11 @@ void TestIcomPorts::reportsReachTheAiPorts()
     });
     QTRY_VERIFY(ai.received().contains(
         civ::frame(civ::kBroadcast, 0x94, "\x00"_ba + civ::frequencyBytes(14'200'000))));
+    // Keyed at the radio: the published transmit state follows the polled PTT.
+    b().sim().invoke([](RigSimServer &s) { s.setTransmit(true); });
+    QTRY_VERIFY(b().bridge().items().transmitting());
+    b().sim().invoke([](RigSimServer &s) { s.setTransmit(false); });
+    QTRY_VERIFY(!b().bridge().items().transmitting());
     b().sim().invoke([](RigSimServer &s) { s.model().setTransceive(true); });
     b().bridge().setPollInterval(5000);
     QVERIFY(b().settle(4));

@@ -8,6 +8,8 @@ class TestOutputLines : public QObject {
 private slots:
     void build_data();
     void build();
+    void icom_data();
+    void icom();
 };
 
 void TestOutputLines::build_data()
@@ -77,6 +79,43 @@ void TestOutputLines::build()
         QCOMPARE(lines.info.size(), info.size());
         QCOMPARE(lines.info.indexOf(';'), lines.info.size() - 1);
     }
+}
+
+// An Icom has no FA or IF reply: it gets an Elecraft's or Kenwood's lines, built from its
+// frequency (03, or 25 01 in split), mode (04), split (0F) and PTT (1C 00) replies.
+void TestOutputLines::icom_data()
+{
+    QTest::addColumn<QByteArrayList>("replies"); // 03, 25 01, 04, 0F, 1C 00
+    QTest::addColumn<QByteArray>("line1");
+    QTest::addColumn<QByteArray>("line2");
+    const QByteArray fa = "FA00014074000;";
+    QTest::newRow("receive, USB") << QByteArrayList{"030040071400;", "25010000040700;", "040102;",
+                                                    "0F00;", "1C0000;"}
+                                  << fa << "IF00014074000     +00000000002000000 ;"_qba;
+    QTest::newRow("split transmits on the other VFO, CW keyed")
+        << QByteArrayList{"030040071400;", "25010050071400;", "040301;", "0F01;", "1C0001;"}
+        << "FA00014075000;"_qba
+        << "IF00014075000     +00000000013001000 ;"_qba;
+    QTest::newRow("no frequency yet, or a broken one")
+        << QByteArrayList{"03004007;", "", "040102;", "0F00;", "1C0000;"} << QByteArray()
+        << QByteArray();
+}
+
+void TestOutputLines::icom()
+{
+    QFETCH(QByteArrayList, replies);
+    QFETCH(QByteArray, line1);
+    QFETCH(QByteArray, line2);
+    VirtualRigState rig;
+    const Entry entries[] = {Entry::CivFreq, Entry::CivFreqUnsel, Entry::CivMode, Entry::CivSplit,
+                             Entry::CivPtt};
+    for (std::size_t i = 0; i < std::size(entries); ++i)
+        rig.set(entries[i], replies.value(qsizetype(i)));
+    const OutputLines lines = buildOutputLines(rig, RigType::Icom);
+    QCOMPARE(lines.fa, line1);
+    QCOMPARE(lines.info, line2);
+    if (!line2.isEmpty())
+        QCOMPARE(line2.size(), 38);
 }
 
 QTEST_GUILESS_MAIN(TestOutputLines)
