@@ -50,6 +50,11 @@ void SdrPort::handleBatch(const CatFramer::Result &batch)
     const bool civ = d.settings.civRadio().has_value();
     for (const QByteArray &command : batch.pieces) {
         AppendToTerminal(d.terminal, command);
+        // A CI-V radio's menus and its own reports are no program's to write.
+        if (civ && classify(command, d.settings.rigType, {}, 1) == CommandClass::Meta) {
+            deliverReply("?;");
+            continue;
+        }
         if (!sdrForwards(command, d.rig.get(Entry::FA), d.settings.rigType)) {
             if (civ)
                 deliverReply("?;");

@@ -109,6 +109,13 @@ Bridge::Bridge(const StationSettings &settings, Messenger &messenger, Clock &clo
                 if (result == SettingResult::NoRig)
                     deliver("?;", {source});
             });
+    // A CI-V program is told NG where the radio would not answer: a read given up on, refused
+    // by a full queue, or asked with no rig connected.
+    connect(m_link.get(), &RigAccess::unanswered, this, [this](const Source &source) {
+        if (m_settings.civRadio() &&
+            (source.kind == Source::Kind::AppPort || source.kind == Source::Kind::Sdr))
+            deliver("?;", {source});
+    });
     connect(m_link.get(), &RigLink::notice, this,
             [this](const QByteArray &line) { AppendToTerminal(*m_rigTerminal, line); });
     connect(m_items.get(), &PublishedItems::trxLinkChanged, this, &Bridge::pokeToRig);

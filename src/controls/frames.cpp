@@ -186,7 +186,8 @@ RigPortFrame::RigPortFrame(QWidget *parent) : QGroupBox(QStringLiteral("Rig Port
     portName->setEditText(QStringLiteral("COM1"));
     baudRate = place(typedChoiceCombo(this), QStringLiteral("cbBaudRate"), 120, 1140, 1335, 315);
     baudRate->addItems({QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
-                        QStringLiteral("38400"), QStringLiteral("57600")});
+                        QStringLiteral("38400"), QStringLiteral("57600"),
+                        QStringLiteral("115200")});
     baudRate->setCurrentIndex(3);
     connectButton = place(new QPushButton(QStringLiteral("Connect"), this),
                           QStringLiteral("btnOpen"), 120, 1560, 1335, 375);

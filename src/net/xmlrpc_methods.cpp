@@ -599,7 +599,10 @@ std::optional<QList<Step>> catSteps(const Context &c, QString &why)
         return std::nullopt;
     }
     QList<Step> steps;
-    for (const QByteArray &command : commands) {
+    for (QByteArray command : commands) {
+        // CI-V in hex as the bridge writes it: upper case, so that the checks below see it.
+        if (c.family->civ && !civ::bodyOf(command).isEmpty())
+            command = civ::text(civ::bodyOf(command));
         const auto &meta = c.family->metaCommands;
         const bool shared = std::any_of(meta.begin(), meta.end(), [&](std::string_view s) {
             return command.startsWith(bytes(s));

@@ -199,6 +199,7 @@ CatFramer::Result CivLine::feed(QByteArrayView bytes, quint8 radio)
 
 CatFramer::Result CivLine::finish()
 {
+    m_program = civ::kController; // the next program writes from an address of its own
     CatFramer::Result out;
     out.discarded = m_framer.finish().discarded;
     return out;
@@ -228,6 +229,12 @@ void CivLine::take(const CivFramer::Result &framed, quint8 radio, CatFramer::Res
         if (way == civ::Direction::ToRadio && civ::from(frame) != civ::kBroadcast) {
             m_program = civ::from(frame);
             out.pieces << civ::text(body);
+        } else if (way == civ::Direction::ToRadio) {
+            if (!m_told.contains(radio)) { // once, as for an address
+                m_told.insert(radio);
+                out.notices
+                    << "A frame from 00 dropped: a program writes from an address of its own";
+            }
         } else if (!m_told.contains(civ::to(frame))) {
             m_told.insert(civ::to(frame));
             out.notices << "A frame to " + civ::hexByte(civ::to(frame)) +

@@ -62,6 +62,9 @@ void RequestTracker::refuse(std::size_t index, Match &m)
 {
     const Pending &p = m_pending[index];
     m.refused << p.write.askers;
+    // A setting stands for those it replaced: its source is told once for each.
+    for (qsizetype i = 0; !isQuery(p) && i < p.write.replaced.size(); ++i)
+        m.refused << p.write.askers.value(0);
     if (!isQuery(p))
         settle(p.write, SettingResult::Refused, m.settled);
     m_pending.erase(m_pending.begin() + std::ptrdiff_t(index));
@@ -106,8 +109,15 @@ RequestTracker::Match RequestTracker::match(const QByteArray &reply, qint64 nowM
     Match m;
     if (!m_okReply.isEmpty() && (reply == m_okReply || reply == "?;")) {
         const bool ok = reply == m_okReply;
-        const auto it = std::find_if(m_pending.begin(), m_pending.end(),
-                                     [&](const Pending &p) { return !ok || !isQuery(p); });
+        // The answer to a command given up on comes before any later one's.
+        if (answersGivenUp(reply, nowMs)) {
+            m.matched = m.late = true;
+            return m;
+        }
+        // A read overtaken lost its reply (a collision on the bus): the answer is not its.
+        const auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending &p) {
+            return isQuery(p) ? !ok && !p.overtaken : true;
+        });
         if (it == m_pending.end())
             return m;
         const auto index = std::size_t(it - m_pending.begin());
@@ -187,6 +197,10 @@ RequestTracker::Expired RequestTracker::expire(qint64 nowMs)
         if (isQuery(*it)) {
             rememberGivenUp(it->write.text, nowMs);
             expired.reads << std::move(*it);
+        } else if (!m_okReply.isEmpty()) {
+            // A radio that answers every setting did not answer this one: nothing took it.
+            rememberGivenUp(m_okReply, nowMs);
+            settle(it->write, SettingResult::NoRig, expired.settled);
         } else {
             settle(it->write, SettingResult::Taken, expired.settled);
         }

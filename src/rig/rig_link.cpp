@@ -120,8 +120,18 @@ QByteArray RigLink::cachedReply(const QByteArray &query) const
     return d.rig.get(row->entry);
 }
 
+bool RigLink::unwritable(const QByteArray &command) const
+{
+    const std::optional<quint8> radio = d.settings.civRadio();
+    return radio && civ::frame(*radio, civ::kController, civ::bodyOf(command)).isEmpty();
+}
+
 void RigLink::ask(const Source &source, const QByteArray &query)
 {
+    if (unwritable(query)) {
+        emit unanswered(source, query); // no frame carries it: the radio would never answer
+        return;
+    }
     // Written already, after anything that put its answer out of date: wait for that reply.
     if (RequestTracker::Pending *pending = m_tracker.pendingQuery(query);
         pending && pending->write.order > staleSinceOf(query)) {
@@ -135,6 +145,10 @@ void RigLink::ask(const Source &source, const QByteArray &query)
 
 void RigLink::set(const Source &source, const QByteArray &setting)
 {
+    if (unwritable(setting)) {
+        emit settled(source, setting, SettingResult::Refused);
+        return;
+    }
     const CatDialect &dialect = catDialect(rigType());
     RigWrite write{RigWrite::Kind::Setting, setting, {source}, mergeKeyOf(dialect, setting), 0};
     write.unknown = write.mergeKey.isEmpty() && !effectOf(dialect, setting);
@@ -164,6 +178,10 @@ void RigLink::poke(const Source &source, const QByteArray &text)
         commands << text.mid(used);
     QList<QByteArray> readBacks;
     for (const QByteArray &command : std::as_const(commands)) {
+        if (unwritable(command)) {
+            emit notice(command + " is no CI-V command: not written");
+            continue;
+        }
         const bool read = isRead(dialect, command, d.rig.get(Entry::ID));
         RigWrite write{read ? RigWrite::Kind::Query : RigWrite::Kind::Setting,
                        command,

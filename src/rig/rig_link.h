@@ -106,6 +106,8 @@ private:
     void dropEverything();
     double charMs() const;
     void write(const QByteArray &text);
+    // A command no frame can carry to a radio that speaks CI-V.
+    bool unwritable(const QByteArray &command) const;
     // How long the rig's reply to a query takes on the line, from the last reply of its kind.
     double replyMs(const QByteArray &query) const;
     // Whether the front of the queue may be handed over now; else when (ms) it may.

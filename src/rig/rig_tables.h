@@ -14,8 +14,9 @@ QList<QByteArray> setUpFor(RigType rigType);
 QList<QByteArray> loadQueriesFor(RigType rigType);
 
 // Baud-rate list index to the rig port's mode; any other index applies no mode.
-inline constexpr std::array<std::string_view, 5> kBaudModes{
-    "4800,N,8,1", "9600,N,8,1", "19200,N,8,1", "38400,N,8,1", "57600,N,8,1"};
+// 115200 is what an IC-7300 and IC-705 use on USB out of the box.
+inline constexpr std::array<std::string_view, 6> kBaudModes{
+    "4800,N,8,1", "9600,N,8,1", "19200,N,8,1", "38400,N,8,1", "57600,N,8,1", "115200,N,8,1"};
 
 // The mode of a baud-rate list index, or empty.
 constexpr std::string_view baudModeAt(int index)
@@ -32,7 +33,8 @@ constexpr int baudOf(std::string_view mode)
         baud = baud * 10 + (mode[i] - '0');
     return baud;
 }
-static_assert(baudOf(baudModeAt(0)) == 4800 && baudOf(baudModeAt(5)) == 0);
+static_assert(baudOf(baudModeAt(0)) == 4800 && baudOf(baudModeAt(5)) == 115200 &&
+              baudOf(baudModeAt(6)) == 0);
 
 // The writes of one poll tick, by the rig type's record: whether the radio transmits, whether a
 // program holds the SDR port.

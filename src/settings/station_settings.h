@@ -75,7 +75,7 @@ struct StationSettings {
     // The rig.
     RigType rigType = RigType::K3;
     QString rigPort = QStringLiteral("COM1");
-    int baudIndex = 3; // 4800, 9600, 19200, 38400, 57600; -1 none
+    int baudIndex = 3; // 4800, 9600, 19200, 38400, 57600, 115200; -1 none
     BoxValue rigAutoConnect = 0;
     int pollInterval = 250;   // ms
     quint8 civAddress = 0x94; // an Icom radio's CI-V address (ovx2.ini), the IC-7300's by default
@@ -106,7 +106,7 @@ struct StationSettings {
 // The polling interval's range, in ms.
 inline constexpr int kMinPollInterval = 100;
 inline constexpr int kMaxPollInterval = 5000;
-inline constexpr int kBaudCount = 5;
+inline constexpr int kBaudCount = 6;
 
 // An application port's boxes that hold each other in check.
 enum class PortBox { AutoConnect, AutoLaunch, AI1, AI2 };

@@ -85,6 +85,8 @@ void TestIcomDoors::hamlibThroughADoor()
         split = s.model().isSplit();
     });
     QCOMPARE(vfoA, hz.toLongLong());
+    // Keyed through a Full door, and through nothing else.
+    QCOMPARE(b.atRig().contains(b.toRig("1C0001;")), full);
     QCOMPARE(mode, char(0x01)); // USB
     QVERIFY(!transmitting);
     QCOMPARE(split, full);

@@ -17,6 +17,7 @@ private slots:
     void matching_data();
     void matching();
     void unansweredReadsExpire();
+    void civAnswersEachMergedSetting();
     void dialect();
 };
 
@@ -217,10 +218,26 @@ void TestRigQueue::matching_data()
         "FW150020;", "poll", "FW15002;=taken");
     row("a read the rig skipped takes no refusal", "RVM; port2|FA; poll|?ZZ1; port1",
         "FA00014074000;|?;|RVM05.67;", "poll|-!port1|port2", "ZZ1;=refused");
+    // A CI-V radio answers every command in order: FB (taken) or NG ("?;").
+    row("CI-V: each FB to the oldest setting", "?050000040700; port1|03; port2|?060102; port3",
+        "FB;|030000040700;|FB;", "port1|port2|port3", "050000040700;=taken 060102;=taken");
+    row("CI-V: NG to the oldest command, a read", "07D2; port2|?050000040700; port1", "?;|FB;",
+        "-!port2|port1", "050000040700;=taken");
+    row("CI-V: NG to a setting", "?1C0001; port1|03; poll", "?;|030000040700;", "-!port1|poll",
+        "1C0001;=refused");
+    row("CI-V: a read that lost its reply takes no NG", "03; port2|?050000040700; port1|04; port3",
+        "FB;|?;", "port1|-!port3", "050000040700;=taken");
+    row("CI-V: a setting never answered was taken by no rig", "?0F01; port1", "", "-",
+        "0F01;=norig");
 }
 
 void TestRigQueue::matching()
 {
+    const auto outcome = [](SettingResult r) {
+        return r == SettingResult::Refused ? "=refused"
+               : r == SettingResult::NoRig ? "=norig"
+                                           : "=taken";
+    };
     QFETCH(QByteArrayList, writes);
     QFETCH(QByteArrayList, replies);
     QFETCH(QByteArrayList, to);
@@ -232,6 +249,8 @@ void TestRigQueue::matching()
         return got.isEmpty() ? QByteArray("-") : got.join(',');
     };
     RequestTracker t;
+    if (QByteArray(QTest::currentDataTag()).startsWith("CI-V"))
+        t.setOkReply("FB;");
     for (const QByteArray &w : std::as_const(writes)) {
         const QByteArrayList parts = w.split(' ');
         const Source from =
@@ -249,11 +268,27 @@ void TestRigQueue::matching()
             got += "!" + names(m.refused);
         QCOMPARE(got, to[i]);
         for (const RequestTracker::Settled &s : m.settled)
-            outcomes << s.setting + (s.result == SettingResult::Refused ? "=refused" : "=taken");
+            outcomes << s.setting + outcome(s.result);
     }
     for (const RequestTracker::Settled &s : t.expire(RequestTracker::kReplyWindowMs).settled)
-        outcomes << s.setting + (s.result == SettingResult::Refused ? "=refused" : "=taken");
+        outcomes << s.setting + outcome(s.result);
     QCOMPARE(outcomes.join(' '), settled);
+}
+
+void TestRigQueue::civAnswersEachMergedSetting()
+{
+    // A CI-V program sent two frequencies, the second took the first's place: it waits for two
+    // answers, and gets the radio's one twice.
+    const Source port1{Source::Kind::AppPort, 1};
+    for (const QByteArray answer : {"FB;", "?;"}) {
+        RequestTracker t;
+        t.setOkReply("FB;");
+        RigWrite w = setting("050000040700;", port1);
+        w.replaced = {"050000030700;"};
+        t.written(w, 0);
+        const RequestTracker::Match m = t.match(answer, 30);
+        QCOMPARE(answer == "FB;" ? m.askers : m.refused, (QList<Source>{port1, port1}));
+    }
 }
 
 void TestRigQueue::unansweredReadsExpire()
