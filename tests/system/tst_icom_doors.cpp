@@ -7,10 +7,12 @@
 #include "monitor/terminal_model.h"
 #include "net/rigctl_server.h"
 #include "net/xmlrpc_server.h"
+#include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
 #include "tool_run.h"
 
+#include <QStandardPaths>
 #include <QTest>
 
 using test_tools::freePort;
@@ -20,7 +22,63 @@ class TestIcomDoors : public QObject {
 private slots:
     void hamlibThroughADoor_data();
     void hamlibThroughADoor();
+    void pythonBindings_data();
+    void pythonBindings();
 };
+
+// Hamlib's Python bindings (Debian's python3-hamlib), as a station's scripts use them: on port 1
+// as an IC-7300, and through the rigctld door as NET rigctl.
+void TestIcomDoors::pythonBindings_data()
+{
+    QTest::addColumn<int>("hamlib");
+    QTest::newRow("IC-7300 on port 1") << 3073;
+    QTest::newRow("NET rigctl on the rigctld door") << 2;
+}
+
+void TestIcomDoors::pythonBindings()
+{
+    QFETCH(int, hamlib);
+    // Debian's interpreter, which the bindings are built for.
+    const QString python =
+        QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    const bool bindings =
+        !python.isEmpty() && test_tools::runTool(python, {"-c", "import Hamlib"}).ok;
+    if (!bindings && qEnvironmentVariableIsSet("CI"))
+        QFAIL("python3-hamlib is missing; CI installs it for this test");
+    if (!bindings)
+        QSKIP("python3-hamlib is not installed: sudo apt-get install python3-hamlib");
+    ConnectedBridge b(RigType::Icom);
+    QVERIFY2(b.connectRig(), qPrintable(b.why()));
+    QString path;
+    if (hamlib == 2) {
+        const quint16 port = freePort();
+        QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, port));
+        path = QStringLiteral("127.0.0.1:%1").arg(port);
+    } else {
+        b.bridge().togglePort(1);
+        path = b.bridge().appPort(1).DevicePath();
+    }
+    const QString script = QStringLiteral(R"(import Hamlib
+Hamlib.rig_set_debug(Hamlib.RIG_DEBUG_NONE)
+rig = Hamlib.Rig(%1)
+rig.set_conf("rig_pathname", "%2")
+rig.set_conf("serial_speed", "38400")
+rig.open()
+rig.set_freq(Hamlib.RIG_VFO_CURR, 7074000)
+rig.set_mode(Hamlib.RIG_MODE_USB, 2400)
+mode, width = rig.get_mode()
+print(int(rig.get_freq()), Hamlib.rig_strrmode(mode), width, rig.get_ptt(), rig.error_status)
+rig.close()
+)")
+                               .arg(hamlib)
+                               .arg(path);
+    const test_tools::ToolRun run = test_tools::runTool(python, {"-c", script});
+    QVERIFY2(run.ok, run.err.right(2000));
+    QCOMPARE(run.out.trimmed(), QByteArray("7074000 USB 2400 0 0"));
+    qint64 vfoA = 0;
+    b.sim().invoke([&](RigSimServer &s) { vfoA = s.model().vfoA(); });
+    QCOMPARE(vfoA, 7074000);
+}
 
 void TestIcomDoors::hamlibThroughADoor_data()
 {

@@ -151,7 +151,7 @@ void TestIcomPorts::badInputIsBounded()
                              civ::frame(0xA4, 0xE0, "\x1C\x00\x01"_ba),
                              civ::frame(0xE0, 0x94, "\x1C\x00\x01"_ba),
                              civ::frame(0x00, 0xE0, "\x1C\x00\x01"_ba)};
-    for (int port : {1, 2, 5, 7}) {
+    for (int port : {1, 2, 3, 4, 5, 7}) {
         StationProgram &p = b().program(port);
         b().clearAtRig();
         for (const QByteArray &chunk : bad) {
