@@ -158,14 +158,14 @@ Outcome setFreq(Context &c, const Replies &)
 {
     return setFreqOn(c, c.state.vfo);
 }
-// The split frequency is the transmit VFO's with split on. With it off rigctld answers VFO A's,
-// or 0 for a radio whose driver says so.
+// The split frequency is the transmit VFO's with split on. With it off rigctld answers VFO A's
+// (an Icom's the other VFO's), or 0 for a radio whose driver says so.
 std::optional<char> splitFreqVfo(const Context &c, const Replies &r)
 {
     const auto split = splitFrom(c, r);
     if (!split || (!split->first && c.model.splitFreqZeroWhenOff))
         return std::nullopt;
-    return split->first ? split->second : 'A';
+    return split->first ? split->second : c.model.splitOffVfo;
 }
 QList<QByteArray> getSplitFreqReads(const Context &c, const Replies &r)
 {

@@ -163,6 +163,9 @@ void TestNetworkBridge::answersAsRigctldDoes_data()
     row(ya, "ftdx101d", 1040);
     row(ya, "ft891", 1036);
     row(ya, "ft710", 1049);
+    for (auto [model, hamlib] :
+         {std::pair{"ic7300", 3073}, {"ic705", 3085}, {"ic9700", 3081}, {"ic7610", 3078}})
+        row(RigType::Icom, model, hamlib);
 }
 
 void TestNetworkBridge::answersAsRigctldDoes()

@@ -96,6 +96,7 @@ constexpr RadioModel kModels[] = {
      .name = "IC-7300",
      .hamlibModel = 3073,
      .widths = kWidths,
+     .splitOffVfo = 'B',
      .splitRead = "0F;",
      .splitSet = {"0F00;", "0F01;"},
      .ranges = R"(rx 30000 74800000 0x401dbf -1 -1
@@ -141,6 +142,7 @@ tx 70000000 70500000 0x400001 1000 12500)",
      .name = "IC-705",
      .hamlibModel = 3085,
      .widths = kWidths,
+     .splitOffVfo = 'B',
      .splitRead = "0F;",
      .splitSet = {"0F00;", "0F01;"},
      .ranges = R"(rx 30000 199999999 0x1401dbf -1 -1
@@ -176,6 +178,7 @@ tx 430000000 450000000 0x10001bf 100 10000)",
      .name = "IC-9700",
      .hamlibModel = 3081,
      .widths = kWidths,
+     .splitOffVfo = 'B',
      .splitRead = "0F;",
      .splitSet = {"0F00;", "0F01;"},
      .ranges = R"(rx 144000000 148000000 0x1010001bf -1 -1
@@ -205,6 +208,7 @@ tx 1240000000 1300000000 0x1 25 2500)",
      .name = "IC-7610",
      .hamlibModel = 3078,
      .widths = kWidths,
+     .splitOffVfo = 'A', // its driver reads the main receiver's
      .splitRead = "0F;",
      .splitSet = {"0F00;", "0F01;"},
      .ranges = R"(rx 30000 60000000 0xc0401dbf -1 -1
