@@ -157,7 +157,7 @@ struct RadioModel {
     int hamlibModel;
     std::span<const WidthRule> widths;
     bool splitFreqZeroWhenOff = false; // get_split_freq with split off answers 0, not VFO A
-    char splitOffVfo = 'A'; // else the VFO it reads: 'B', the other one, on an Icom
+    char splitOffVfo = 'A';            // else the VFO it reads: 'B', the other one, on an Icom
     // Where split is the radio's own switch ("ST;"): its read, and its settings off and on. Else
     // split is read from FT (and FR), and splitSet, where given, sets the transmit VFO A and B
     // in place of the family's txVfoSet.
