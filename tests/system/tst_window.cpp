@@ -110,6 +110,19 @@ static std::pair<QString, QRect> captionRoom(const QWidget &widget)
         return {frame->title(),
                 QRect(r.left(), r.top(), frame->width() - 2 * r.left(), r.height())};
     }
+    if (const auto *box = qobject_cast<const QComboBox *>(&widget); box && !box->isEditable()) {
+        // Its longest item ("Icom CI-V", "115200"), where the closed box shows it.
+        QString longest;
+        for (int i = 0; i < box->count(); ++i) {
+            if (QFontMetricsF(box->font()).horizontalAdvance(box->itemText(i)) >
+                QFontMetricsF(box->font()).horizontalAdvance(longest))
+                longest = box->itemText(i);
+        }
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        return {longest, style->subControlRect(QStyle::CC_ComboBox, &option,
+                                               QStyle::SC_ComboBoxEditField, box)};
+    }
     return {};
 }
 
