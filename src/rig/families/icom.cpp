@@ -10,13 +10,13 @@ namespace {
 using E = Entry;
 using F = WidthForm;
 
-// Reads of the commands stations use; '#' is a BCD digit of a menu number.
+// Reads: a command, or a command and sub-command, with no data. A level (14), meter (15),
+// function (16), setting (1A), tuner or PTT state (1C) or RIT (21) is read by its sub-command
+// alone, and set with data after it. '#' is a BCD digit of a menu number, '.' a hex digit.
 constexpr ReadForm kReads[] = {
-    {"02"},       {"03"},       {"04"},       {"0F"},       {"11"},       {"14", "0A"},
-    {"14", "01"}, {"14", "02"}, {"14", "03"}, {"15", "01"}, {"15", "02"}, {"15", "11"},
-    {"15", "12"}, {"16", "02"}, {"16", "12"}, {"16", "22"}, {"16", "5A"}, {"19", "00"},
-    {"1A", "03"}, {"1A", "04"}, {"1A", "06"}, {"1C", "00"}, {"21", "00"}, {"21", "01"},
-    {"25", "00"}, {"25", "01"}, {"26", "00"}, {"26", "01"}, {"07", "D2"}, {"1A", "05####"},
+    {"02"},       {"03"},       {"04"},       {"0F"},       {"11"},       {"14", ".."},
+    {"15", ".."}, {"16", ".."}, {"19", "00"}, {"1A", ".."}, {"1C", ".."}, {"21", ".."},
+    {"25", "0."}, {"26", "0."}, {"07", "D2"}, {"1A", "05####"},
 };
 
 // A VFO's frequency (05, 25) or mode (06, 26), the VFO chosen (07), split (0F), PTT (1C 00), power
