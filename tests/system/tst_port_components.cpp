@@ -45,16 +45,13 @@ private:
     QString m_devpts; // how the pseudo-terminals of this run are made
 };
 
-namespace {
-QByteArray allBytes()
+static QByteArray allBytes()
 {
-    QByteArray bytes;
+    QByteArray bytes(256, '\0');
     for (int i = 0; i < 256; ++i)
-        bytes.append(char(i));
+        bytes[i] = char(i);
     return bytes;
 }
-
-} // namespace
 
 // As root, a devpts of our own mounted as a Debian desktop does (new terminals writable by tty).
 // Its terminals are numbered from 0, as the system's are: QSerialPort's lock files of them
@@ -163,8 +160,7 @@ void TestPortComponents::staleLinkReplacedOtherFileLeftAlone()
 
     PtyPort a(folder), b(folder);
     QVERIFY2(a.CreatePort(QStringLiteral("COM12")), qPrintable(a.ErrorString()));
-    QCOMPARE(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget().startsWith("/dev/pts/"),
-             true);
+    QVERIFY(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget().startsWith("/dev/pts/"));
     QVERIFY(QFileInfo::exists(dir + QStringLiteral("/COM12")));
     QVERIFY(!b.CreatePort(QStringLiteral("COM13")));
     QVERIFY(b.ErrorString().contains(QStringLiteral("COM13")));
@@ -253,30 +249,26 @@ void TestPortComponents::serialModeParsing()
 
 void TestPortComponents::serialPortOnPseudoTerminal()
 {
-    auto far = std::make_unique<PtyDevice>(); // the far end, as the rig simulator holds it
-    QVERIFY(far->open());
-    PtyDevice &rig = *far;
+    PtyDevice rig; // the far end, as the rig simulator holds it
+    QVERIFY(rig.open());
     QtSerialPort port;
     port.WriteText("FA;"); // closed: dropped, nothing breaks
     QCOMPARE(port.ReadText(), QByteArray());
     port.SetMode(QStringLiteral("38400,N,8,1"));
     QVERIFY(!port.Open(QStringLiteral("/dev/no-such-port")));
     QVERIFY(!port.ErrorString().isEmpty());
-    QVERIFY2(port.Open(rig.slavePath()), qPrintable(port.ErrorString()));
-    QVERIFY(port.IsOpened());
+    QVERIFY2(port.Open(rig.slavePath()) && port.IsOpened(), qPrintable(port.ErrorString()));
     port.SetLineA(true); // a pseudo-terminal has no modem lines: ignored, the port stays open
     port.SetLineB(false);
     QVERIFY(port.IsOpened());
     QTRY_VERIFY(rig.peerHolds());
 
     const QByteArray bytes = allBytes();
-    QByteArray atRig;
+    QByteArray atRig, got;
     connect(&rig, &PtyDevice::readyRead, this, [&] { atRig += rig.readAll(); });
+    connect(&port, &SerialPort::DataReceived, this, [&] { got += port.ReadText(); });
     port.WriteText(bytes);
     QTRY_COMPARE(atRig, bytes);
-
-    QByteArray got;
-    connect(&port, &SerialPort::DataReceived, this, [&] { got += port.ReadText(); });
     rig.write(bytes);
     QTRY_COMPARE(got, bytes);
 
