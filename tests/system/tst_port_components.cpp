@@ -34,10 +34,8 @@ private slots:
     void unsafeFolderRefused_data();
     void unsafeFolderRefused();
     void folderWithoutRuntimeDir();
-    void serialModeParsing_data();
     void serialModeParsing();
     void serialPortOnPseudoTerminal();
-    void deviceGoneOnlyWhenItPollsHungUp_data();
     void deviceGoneOnlyWhenItPollsHungUp();
 
 private:
@@ -221,29 +219,20 @@ void TestPortComponents::folderWithoutRuntimeDir()
     QCOMPARE(PortFolder::defaultPath(), QStringLiteral("/tmp/ovx2-%1").arg(::getuid()));
 }
 
-void TestPortComponents::serialModeParsing_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<QChar>("parity");
-    QTest::newRow("38400") << QStringLiteral("38400,N,8,1") << true << 38400 << QChar('N');
-    QTest::newRow("4800 even") << QStringLiteral("4800,e,7,2") << true << 4800 << QChar('E');
-    QTest::newRow("three fields") << QStringLiteral("38400,N,8") << false << 0 << QChar();
-    QTest::newRow("bad parity") << QStringLiteral("38400,X,8,1") << false << 0 << QChar();
-}
-
 void TestPortComponents::serialModeParsing()
 {
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(int, baud);
-    QFETCH(QChar, parity);
-    QtSerialPort::Mode mode;
-    QCOMPARE(QtSerialPort::parseMode(text, mode), ok);
-    if (ok) {
-        QCOMPARE(mode.baud, baud);
-        QCOMPARE(QChar(mode.parity), parity);
+    const struct {
+        const char *text;
+        int baud; // 0: refused
+        char parity;
+    } rows[] = {{"38400,N,8,1", 38400, 'N'},
+                {"4800,e,7,2", 4800, 'E'},
+                {"38400,N,8", 0, 0},
+                {"38400,X,8,1", 0, 0}};
+    for (const auto &r : rows) {
+        QtSerialPort::Mode mode;
+        QVERIFY2(QtSerialPort::parseMode(QLatin1String(r.text), mode) == (r.baud != 0), r.text);
+        QVERIFY2(!r.baud || (mode.baud == r.baud && mode.parity == r.parity), r.text);
     }
 }
 
@@ -289,29 +278,24 @@ void TestPortComponents::serialPortOnPseudoTerminal()
     port.WriteText("FA;");
 }
 
-void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<int>("pollResult");
-    QTest::addColumn<int>("revents");
-    QTest::addColumn<bool>("gone");
-    const int resource = QSerialPort::ResourceError, read = QSerialPort::ReadError;
-    QTest::newRow("adapter pulled out") << resource << 1 << int(POLLHUP | POLLERR) << true;
-    QTest::newRow("poll fails") << read << -1 << 0 << true;
-    // A read that found nothing (EAGAIN) comes as a resource error on a healthy device.
-    QTest::newRow("empty read, idle") << resource << 0 << 0 << false;
-    QTest::newRow("read error, healthy") << read << 0 << 0 << false;
-    QTest::newRow("no modem lines")
-        << int(QSerialPort::UnsupportedOperationError) << 1 << int(POLLHUP) << false;
-}
-
 void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp()
 {
-    QFETCH(int, error);
-    QFETCH(int, pollResult);
-    QFETCH(int, revents);
-    QFETCH(bool, gone);
-    QCOMPARE(QtSerialPort::deviceGone(error, pollResult, short(revents)), gone);
+    const int resource = QSerialPort::ResourceError, read = QSerialPort::ReadError;
+    const struct {
+        const char *name;
+        int error, pollResult, revents;
+        bool gone;
+    } rows[] = {
+        {"adapter pulled out", resource, 1, POLLHUP | POLLERR, true},
+        {"poll fails", read, -1, 0, true},
+        // A read that found nothing (EAGAIN) comes as a resource error on a healthy device.
+        {"empty read, idle", resource, 0, 0, false},
+        {"read error, healthy", read, 0, 0, false},
+        {"no modem lines", QSerialPort::UnsupportedOperationError, 1, POLLHUP, false},
+    };
+    for (const auto &r : rows)
+        QVERIFY2(QtSerialPort::deviceGone(r.error, r.pollResult, short(r.revents)) == r.gone,
+                 r.name);
 }
 
 QTEST_GUILESS_MAIN(TestPortComponents)
