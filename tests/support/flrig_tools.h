@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 #include <QXmlStreamReader>
 

@@ -13,7 +13,6 @@
 #include "scripted_messenger.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
