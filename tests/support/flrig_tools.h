@@ -10,9 +10,10 @@
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 #include <QXmlStreamReader>
+
+#include <functional>
 
 namespace flrig_tools {
 
@@ -64,16 +65,9 @@ inline void startFlrig(QProcess &flrig, const QString &program, const QString &d
     flrig.start(program, {QStringLiteral("--config-dir"), dir + QLatin1Char('/')});
 }
 
-// A port nothing listens on now, for flrig's XML-RPC server.
-quint16 freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
 // flrig's preference files (FLTK's format): which radio, on which device, at 38400 baud (the
 // seventh of its rates), and the XML-RPC port.
-bool writePrefs(const QString &dir, const QString &rig, const QString &device, quint16 port)
+inline bool writePrefs(const QString &dir, const QString &rig, const QString &device, quint16 port)
 {
     const auto write = [&dir](const QString &app, const QByteArray &body) {
         QFile file(dir + QLatin1Char('/') + app + QStringLiteral(".prefs"));
@@ -96,8 +90,9 @@ public:
     }
 
     // Sends the call unless one of the same method is on its way.
-    QString ask(const QString &method, const QString &params = {})
+    QString ask(const char *name, const QString &params = {})
     {
+        const QString method = QString::fromLatin1(name);
         if (!m_pending.contains(method)) {
             QNetworkRequest request(m_url);
             request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("text/xml"));
@@ -134,11 +129,34 @@ private:
     QHash<QString, QString> m_answers;
 };
 
+// flrig, started on the preference folder `dir` and serving XML-RPC on `port`, reads the radio at
+// power-on (VFO A 14.074 MHz, USB), follows the operator (`panel` takes a front-panel line) and
+// tunes the radio (`tuned` tells when the radio has 7.040 MHz).
+inline void flrigFollowsAndTunes(const QString &program, const QString &dir, const QString &display,
+                                 quint16 port, const std::function<void(const QByteArray &)> &panel,
+                                 const std::function<bool()> &tuned)
+{
+    QProcess flrig;
+    startFlrig(flrig, program, dir, display);
+    FlrigClient client(port);
+    QTRY_COMPARE_WITH_TIMEOUT(client.ask("rig.get_vfo"), QStringLiteral("14074000"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(client.ask("rig.get_mode"), QStringLiteral("USB"), kWaitMs);
+    panel("vfo 7010000"), panel("mode lsb");
+    QTRY_COMPARE_WITH_TIMEOUT(client.ask("rig.get_vfo"), QStringLiteral("7010000"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(client.ask("rig.get_mode"), QStringLiteral("LSB"), kWaitMs);
+    client.ask("rig.set_vfo",
+               QStringLiteral("<param><value><double>7040000</double></value></param>"));
+    QTRY_VERIFY_WITH_TIMEOUT(tuned(), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(client.ask("rig.get_vfo"), QStringLiteral("7040000"), kWaitMs);
+    flrig.terminate();
+    QTRY_COMPARE_WITH_TIMEOUT(flrig.state(), QProcess::NotRunning, kWaitMs);
+}
+
 } // namespace flrig_tools
 
 using flrig_tools::FlrigClient;
 using flrig_tools::FlrigDisplay;
-using flrig_tools::freePort;
+using flrig_tools::flrigFollowsAndTunes;
 using flrig_tools::kWaitMs;
 using flrig_tools::startFlrig;
 using flrig_tools::writePrefs;

@@ -5,9 +5,11 @@
 #include "bridge/bridge.h"
 #include "connected_bridge.h"
 #include "flrig_tools.h"
+#include "front_panel.h"
 #include "ports/virtual_port.h"
 #include "rig_sim_server.h"
 #include "rig_sim_thread.h"
+#include "tool_run.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,32 +62,22 @@ void TestFlrigBridge::flrigThroughAPort()
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     b.bridge().togglePort(port);
     VirtualPort &appPort = b.bridge().appPort(port);
-    QVERIFY(appPort.IsCreated());
     QTemporaryDir dir;
-    const quint16 xmlPort = freePort();
-    QVERIFY(dir.isValid() && xmlPort != 0);
+    const quint16 xmlPort = test_tools::freePort();
+    QVERIFY(appPort.IsCreated() && dir.isValid() && xmlPort != 0);
     QVERIFY(writePrefs(dir.path(), rig, appPort.DevicePath(), xmlPort));
-    QProcess flrig;
-    startFlrig(flrig, m_flrig, dir.path(), m_display.name());
-    FlrigClient client(xmlPort);
-    const auto ask = [&client](const char *method, const QString &params = {}) {
-        return client.ask(QString::fromLatin1(method), params);
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(ask("rig.get_vfo"), QStringLiteral("14074000"), kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(ask("rig.get_mode"), QStringLiteral("USB"), kWaitMs);
-    b.sim().invoke([](RigSimServer &s) { s.turnVfoA(7010000); });
-    QTRY_COMPARE_WITH_TIMEOUT(ask("rig.get_vfo"), QStringLiteral("7010000"), kWaitMs);
-    ask("rig.set_vfo", QStringLiteral("<param><value><double>7040000</double></value></param>"));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
+    flrigFollowsAndTunes(
+        m_flrig, dir.path(), m_display.name(), xmlPort,
+        [&b](const QByteArray &line) {
+            bool taken = false;
+            b.sim().invoke([&](RigSimServer &s) { taken = FrontPanel(s).run(line).ok; });
+            QVERIFY(taken);
+        },
+        [&b] {
             qint64 vfoA = 0;
             b.sim().invoke([&](RigSimServer &s) { vfoA = s.model().vfoA(); });
             return vfoA == 7040000;
-        }(),
-        kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(ask("rig.get_vfo"), QStringLiteral("7040000"), kWaitMs);
-    flrig.terminate();
-    QTRY_COMPARE_WITH_TIMEOUT(flrig.state(), QProcess::NotRunning, kWaitMs);
+        });
 }
 
 QTEST_MAIN(TestFlrigBridge)

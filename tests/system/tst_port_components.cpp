@@ -11,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <cerrno>
 #include <cstring>
 
@@ -34,10 +33,8 @@ private slots:
     void unsafeFolderRefused_data();
     void unsafeFolderRefused();
     void folderWithoutRuntimeDir();
-    void serialModeParsing_data();
     void serialModeParsing();
     void serialPortOnPseudoTerminal();
-    void deviceGoneOnlyWhenItPollsHungUp_data();
     void deviceGoneOnlyWhenItPollsHungUp();
 
 private:
@@ -45,16 +42,13 @@ private:
     QString m_devpts; // how the pseudo-terminals of this run are made
 };
 
-namespace {
-QByteArray allBytes()
+static QByteArray allBytes()
 {
-    QByteArray bytes;
+    QByteArray bytes(256, '\0');
     for (int i = 0; i < 256; ++i)
-        bytes.append(char(i));
+        bytes[i] = char(i);
     return bytes;
 }
-
-} // namespace
 
 // As root, a devpts of our own mounted as a Debian desktop does (new terminals writable by tty).
 // Its terminals are numbered from 0, as the system's are: QSerialPort's lock files of them
@@ -163,8 +157,7 @@ void TestPortComponents::staleLinkReplacedOtherFileLeftAlone()
 
     PtyPort a(folder), b(folder);
     QVERIFY2(a.CreatePort(QStringLiteral("COM12")), qPrintable(a.ErrorString()));
-    QCOMPARE(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget().startsWith("/dev/pts/"),
-             true);
+    QVERIFY(QFileInfo(dir + QStringLiteral("/COM12")).symLinkTarget().startsWith("/dev/pts/"));
     QVERIFY(QFileInfo::exists(dir + QStringLiteral("/COM12")));
     QVERIFY(!b.CreatePort(QStringLiteral("COM13")));
     QVERIFY(b.ErrorString().contains(QStringLiteral("COM13")));
@@ -225,58 +218,45 @@ void TestPortComponents::folderWithoutRuntimeDir()
     QCOMPARE(PortFolder::defaultPath(), QStringLiteral("/tmp/ovx2-%1").arg(::getuid()));
 }
 
-void TestPortComponents::serialModeParsing_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<QChar>("parity");
-    QTest::newRow("38400") << QStringLiteral("38400,N,8,1") << true << 38400 << QChar('N');
-    QTest::newRow("4800 even") << QStringLiteral("4800,e,7,2") << true << 4800 << QChar('E');
-    QTest::newRow("three fields") << QStringLiteral("38400,N,8") << false << 0 << QChar();
-    QTest::newRow("bad parity") << QStringLiteral("38400,X,8,1") << false << 0 << QChar();
-}
-
 void TestPortComponents::serialModeParsing()
 {
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(int, baud);
-    QFETCH(QChar, parity);
-    QtSerialPort::Mode mode;
-    QCOMPARE(QtSerialPort::parseMode(text, mode), ok);
-    if (ok) {
-        QCOMPARE(mode.baud, baud);
-        QCOMPARE(QChar(mode.parity), parity);
+    const struct {
+        const char *text;
+        int baud; // 0: refused
+        char parity;
+    } rows[] = {{"38400,N,8,1", 38400, 'N'},
+                {"4800,e,7,2", 4800, 'E'},
+                {"38400,N,8", 0, 0},
+                {"38400,X,8,1", 0, 0}};
+    for (const auto &r : rows) {
+        QtSerialPort::Mode mode;
+        QVERIFY2(QtSerialPort::parseMode(QLatin1String(r.text), mode) == (r.baud != 0), r.text);
+        QVERIFY2(!r.baud || (mode.baud == r.baud && mode.parity == r.parity), r.text);
     }
 }
 
 void TestPortComponents::serialPortOnPseudoTerminal()
 {
-    auto far = std::make_unique<PtyDevice>(); // the far end, as the rig simulator holds it
-    QVERIFY(far->open());
-    PtyDevice &rig = *far;
+    PtyDevice rig; // the far end, as the rig simulator holds it
+    QVERIFY(rig.open());
     QtSerialPort port;
     port.WriteText("FA;"); // closed: dropped, nothing breaks
     QCOMPARE(port.ReadText(), QByteArray());
     port.SetMode(QStringLiteral("38400,N,8,1"));
     QVERIFY(!port.Open(QStringLiteral("/dev/no-such-port")));
     QVERIFY(!port.ErrorString().isEmpty());
-    QVERIFY2(port.Open(rig.slavePath()), qPrintable(port.ErrorString()));
-    QVERIFY(port.IsOpened());
+    QVERIFY2(port.Open(rig.slavePath()) && port.IsOpened(), qPrintable(port.ErrorString()));
     port.SetLineA(true); // a pseudo-terminal has no modem lines: ignored, the port stays open
     port.SetLineB(false);
     QVERIFY(port.IsOpened());
     QTRY_VERIFY(rig.peerHolds());
 
     const QByteArray bytes = allBytes();
-    QByteArray atRig;
+    QByteArray atRig, got;
     connect(&rig, &PtyDevice::readyRead, this, [&] { atRig += rig.readAll(); });
+    connect(&port, &SerialPort::DataReceived, this, [&] { got += port.ReadText(); });
     port.WriteText(bytes);
     QTRY_COMPARE(atRig, bytes);
-
-    QByteArray got;
-    connect(&port, &SerialPort::DataReceived, this, [&] { got += port.ReadText(); });
     rig.write(bytes);
     QTRY_COMPARE(got, bytes);
 
@@ -297,29 +277,24 @@ void TestPortComponents::serialPortOnPseudoTerminal()
     port.WriteText("FA;");
 }
 
-void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<int>("pollResult");
-    QTest::addColumn<int>("revents");
-    QTest::addColumn<bool>("gone");
-    const int resource = QSerialPort::ResourceError, read = QSerialPort::ReadError;
-    QTest::newRow("adapter pulled out") << resource << 1 << int(POLLHUP | POLLERR) << true;
-    QTest::newRow("poll fails") << read << -1 << 0 << true;
-    // A read that found nothing (EAGAIN) comes as a resource error on a healthy device.
-    QTest::newRow("empty read, idle") << resource << 0 << 0 << false;
-    QTest::newRow("read error, healthy") << read << 0 << 0 << false;
-    QTest::newRow("no modem lines")
-        << int(QSerialPort::UnsupportedOperationError) << 1 << int(POLLHUP) << false;
-}
-
 void TestPortComponents::deviceGoneOnlyWhenItPollsHungUp()
 {
-    QFETCH(int, error);
-    QFETCH(int, pollResult);
-    QFETCH(int, revents);
-    QFETCH(bool, gone);
-    QCOMPARE(QtSerialPort::deviceGone(error, pollResult, short(revents)), gone);
+    const int resource = QSerialPort::ResourceError, read = QSerialPort::ReadError;
+    const struct {
+        const char *name;
+        int error, pollResult, revents;
+        bool gone;
+    } rows[] = {
+        {"adapter pulled out", resource, 1, POLLHUP | POLLERR, true},
+        {"poll fails", read, -1, 0, true},
+        // A read that found nothing (EAGAIN) comes as a resource error on a healthy device.
+        {"empty read, idle", resource, 0, 0, false},
+        {"read error, healthy", read, 0, 0, false},
+        {"no modem lines", QSerialPort::UnsupportedOperationError, 1, POLLHUP, false},
+    };
+    for (const auto &r : rows)
+        QVERIFY2(QtSerialPort::deviceGone(r.error, r.pollResult, short(r.revents)) == r.gone,
+                 r.name);
 }
 
 QTEST_GUILESS_MAIN(TestPortComponents)

@@ -9,9 +9,6 @@ private slots:
     void feed();
     void everyCutGivesTheSameReplies();
     void garbageWithoutTerminatorStaysBounded();
-    void overflowKeepsCompleteCommandsAndShortTail();
-    void everyPieceIsBounded_data();
-    void everyPieceIsBounded();
     void piecesDoNotHoldTheirRead();
 };
 
@@ -21,40 +18,54 @@ void TestCatFraming::feed_data()
 {
     QTest::addColumn<QList<QByteArray>>("arrivals");
     QTest::addColumn<Pieces>("pieces"); // all pieces handed on, in order
+    QTest::addColumn<qsizetype>("discarded");
     QTest::addColumn<QByteArray>("left");
-
-    QTest::newRow("one reply") << QList<QByteArray>{"FA00014060000;"} << Pieces{"FA00014060000;"}
-                               << QByteArray();
-    QTest::newRow("two FA and an IF at once")
-        << QList<QByteArray>{"FA00014060000;FA00014070000;IF00014070000     +000000 0002000001 ;"}
-        << Pieces{"FA00014060000;", "FA00014070000;", "IF00014070000     +000000 0002000001 ;"}
-        << QByteArray();
-    QTest::newRow("complete reply waits for an incomplete tail")
-        << QList<QByteArray>{"FA00014060000;IF000"} << Pieces{}
-        << QByteArray("FA00014060000;IF000");
-    QTest::newRow("tail completed later")
-        << QList<QByteArray>{"FA;IF", ";"} << Pieces{"FA;", "IF;"} << QByteArray();
-    QTest::newRow("empty piece is a lone ;")
-        << QList<QByteArray>{"FA;;"} << Pieces{"FA;", ";"} << QByteArray();
-    QTest::newRow("first character apart")
-        << QList<QByteArray>{"F", "A;"} << Pieces{"FA;"} << QByteArray();
-    QTest::newRow("line end becomes start of next command")
-        << QList<QByteArray>{"FA;\r\n", "IF;"} << Pieces{"FA;", "\r\nIF;"} << QByteArray();
-    QTest::newRow("bytes 0x80-0xFF pass")
-        << QList<QByteArray>{QByteArray("IC\x80\xff\x01\x02\x03;")}
-        << Pieces{QByteArray("IC\x80\xff\x01\x02\x03;")} << QByteArray();
+    const auto run = [](qsizetype n) { return QByteArray(n, 'x'); };
+    const qsizetype bound = CatFramer::kMaxCommand;
+    const auto row = [](const char *name, QList<QByteArray> arrivals, Pieces pieces,
+                        qsizetype discarded = 0, const char *left = "") {
+        QTest::newRow(name) << arrivals << pieces << discarded << QByteArray(left);
+    };
+    row("two FA and an IF at once",
+        {"FA00014060000;FA00014070000;IF00014070000     +000000 0002000001 ;"},
+        {"FA00014060000;", "FA00014070000;", "IF00014070000     +000000 0002000001 ;"});
+    row("complete reply waits for an incomplete tail", {"FA00014060000;IF000"}, {}, 0,
+        "FA00014060000;IF000");
+    row("tail completed later", {"FA;IF", ";"}, {"FA;", "IF;"});
+    row("empty piece is a lone ;", {"FA;;"}, {"FA;", ";"});
+    row("line end becomes start of next command", {"FA;\r\n", "IF;"}, {"FA;", "\r\nIF;"});
+    row("bytes 0x80-0xFF pass", {"IC\x80\xff\x01\x02\x03;"}, {"IC\x80\xff\x01\x02\x03;"});
+    row("3711 bytes with their ; in one read", {run(3710) + ";FA;"}, {"FA;"}, 3711);
+    row("as long as CAT text gets", {run(bound) + ";"}, {run(bound) + ";"});
+    row("one character more", {run(bound + 1) + ";"}, {}, bound + 2);
+    row("grown past the bound by a second read", {run(1000), run(500) + ";ID;"}, {"ID;"}, 1501);
+    row("between two good replies", {"FA;" + run(2000) + ";IF;"}, {"FA;", "IF;"}, 2001);
+    const qsizetype fas = CatFramer::kMaxPending / 3 + 1;
+    row("past the pending bound, a real command cut short waits",
+        {QByteArray("FA;").repeated(fas) + "I", "F;"}, Pieces(fas, "FA;") << "IF;");
+    row("garbage after a reply, its ; in the next read", {"FA;" + run(bound + 1), "zz;ID;"},
+        {"FA;", "ID;"}, bound + 4);
+    row("handed on early behind a short tail",
+        {QByteArray("FA;").repeated(CatFramer::kMaxPending / 3) + run(2000) + ";ID"},
+        Pieces(CatFramer::kMaxPending / 3, "FA;"), 2001, "ID");
 }
 
 void TestCatFraming::feed()
 {
     QFETCH(QList<QByteArray>, arrivals);
     QFETCH(Pieces, pieces);
+    QFETCH(qsizetype, discarded);
     QFETCH(QByteArray, left);
     CatFramer framer;
     Pieces got;
-    for (const QByteArray &a : arrivals)
-        got += framer.feed(a).pieces;
+    qsizetype thrown = 0;
+    for (const QByteArray &a : arrivals) {
+        const CatFramer::Result r = framer.feed(a);
+        got += r.pieces;
+        thrown += r.discarded;
+    }
     QCOMPARE(got, pieces);
+    QCOMPARE(thrown, discarded);
     QCOMPARE(framer.pending(), left);
 }
 
@@ -94,70 +105,10 @@ void TestCatFraming::garbageWithoutTerminatorStaysBounded()
         QCOMPARE(r.pieces, Pieces{"FA00014070000;"}); // the first went with the garbage's end
         QCOMPARE(discarded, garbage.size() + 14);
         QCOMPARE(framer.feed("IF;").pieces, Pieces{"IF;"});
+        framer.feed(QByteArray(CatFramer::kMaxCommand + 1, 'z'));
+        framer.clear(); // a click on the port's button starts afresh
+        QCOMPARE(framer.feed("ID;").pieces, Pieces{"ID;"});
     }
-}
-
-void TestCatFraming::overflowKeepsCompleteCommandsAndShortTail()
-{
-    CatFramer framer;
-    QByteArray many;
-    while (many.size() <= CatFramer::kMaxPending)
-        many += "FA;";
-    many += "I"; // a real command cut short: kept for the next arrival
-    const CatFramer::Result r = framer.feed(many);
-    QCOMPARE(r.pieces.size(), (many.size() - 1) / 3);
-    QCOMPARE(r.discarded, 0);
-    QCOMPARE(framer.feed("F;").pieces, Pieces{"IF;"});
-    // Garbage after complete replies: the replies are kept, the garbage goes.
-    const CatFramer::Result g = framer.feed("FA;" + QByteArray(CatFramer::kMaxCommand + 1, 'z'));
-    QCOMPARE(g.pieces, Pieces{"FA;"});
-    QCOMPARE(g.discarded, CatFramer::kMaxCommand + 1);
-    QVERIFY(framer.pending().isEmpty());
-    QCOMPARE(framer.feed("zz;ID;").pieces, Pieces{"ID;"});
-    framer.feed(QByteArray(CatFramer::kMaxCommand + 1, 'z'));
-    framer.clear(); // a click on the port's button starts afresh
-    QCOMPARE(framer.feed("ID;").pieces, Pieces{"ID;"});
-}
-
-void TestCatFraming::everyPieceIsBounded_data()
-{
-    QTest::addColumn<QList<QByteArray>>("arrivals");
-    QTest::addColumn<Pieces>("pieces");
-    QTest::addColumn<qsizetype>("discarded");
-
-    const auto run = [](qsizetype n) { return QByteArray(n, 'x'); };
-    const qsizetype bound = CatFramer::kMaxCommand;
-    QTest::newRow("3711 bytes with their ; in one read")
-        << QList<QByteArray>{run(3710) + ";FA;"} << Pieces{"FA;"} << qsizetype(3711);
-    QTest::newRow("as long as CAT text gets")
-        << QList<QByteArray>{run(bound) + ";"} << Pieces{run(bound) + ";"} << qsizetype(0);
-    QTest::newRow("one character more")
-        << QList<QByteArray>{run(bound + 1) + ";"} << Pieces{} << bound + 2;
-    QTest::newRow("grown past the bound by a second read")
-        << QList<QByteArray>{run(1000), run(500) + ";ID;"} << Pieces{"ID;"} << qsizetype(1501);
-    QTest::newRow("between two good replies")
-        << QList<QByteArray>{"FA;" + run(2000) + ";IF;"} << Pieces{"FA;", "IF;"} << qsizetype(2001);
-    QTest::newRow("handed on early behind a short tail")
-        << QList<QByteArray>{QByteArray("FA;").repeated(CatFramer::kMaxPending / 3) + run(2000) +
-                             ";ID"}
-        << QList<QByteArray>(CatFramer::kMaxPending / 3, "FA;") << qsizetype(2001);
-}
-
-void TestCatFraming::everyPieceIsBounded()
-{
-    QFETCH(QList<QByteArray>, arrivals);
-    QFETCH(Pieces, pieces);
-    QFETCH(qsizetype, discarded);
-    CatFramer framer;
-    Pieces got;
-    qsizetype thrown = 0;
-    for (const QByteArray &a : arrivals) {
-        const CatFramer::Result r = framer.feed(a);
-        got += r.pieces;
-        thrown += r.discarded;
-    }
-    QCOMPARE(got, pieces);
-    QCOMPARE(thrown, discarded);
 }
 
 void TestCatFraming::piecesDoNotHoldTheirRead()
