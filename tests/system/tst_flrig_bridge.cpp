@@ -41,7 +41,8 @@ void TestFlrigBridge::flrigThroughAPort_data()
     QTest::addColumn<QString>("rig"); // flrig's name for it
     QTest::addColumn<int>("port");
     // The FT-991A reads parameters (GT0; BC0; RI6; ...), the FT-891 its sideband from a menu
-    // (EX1107;) and the TS-480 menu 45 (EX0450000;) at every poll.
+    // (EX1107;), the TS-480 menu 45 (EX0450000;) and the IC-7300 its levels and functions
+    // (14 xx, 16 xx) at every poll.
     auto row = [](RigType type, const char *model, const char *rig, int port) {
         QTest::newRow(model) << type << QString::fromLatin1(model) << QString::fromLatin1(rig)
                              << port;
@@ -50,6 +51,7 @@ void TestFlrigBridge::flrigThroughAPort_data()
     row(RigType::Yaesu, "ft891", "FT-891", 2);
     row(RigType::Kenwood, "ts480", "TS-480SAT", 3);
     row(RigType::K3, "k3", "K3", 2);
+    row(RigType::Icom, "ic7300", "IC-7300", 2);
 }
 
 void TestFlrigBridge::flrigThroughAPort()
