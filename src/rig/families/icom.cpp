@@ -14,8 +14,8 @@ using F = WidthForm;
 // function (16), setting (1A), tuner or PTT state (1C) or RIT (21) is read by its sub-command
 // alone, and set with data after it. '#' is a BCD digit of a menu number, '.' a hex digit.
 constexpr ReadForm kReads[] = {
-    {"02"},       {"03"},       {"04"},       {"0F"},       {"11"},       {"14", ".."},
-    {"15", ".."}, {"16", ".."}, {"19", "00"}, {"1A", ".."}, {"1C", ".."}, {"21", ".."},
+    {"02"},       {"03"},       {"04"},       {"0F"},           {"11"},       {"14", ".."},
+    {"15", ".."}, {"16", ".."}, {"19", "00"}, {"1A", ".."},     {"1C", ".."}, {"21", ".."},
     {"25", "0."}, {"26", "0."}, {"07", "D2"}, {"1A", "05####"},
 };
 
