@@ -82,12 +82,34 @@ std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const 
     return std::nullopt;
 }
 
+namespace {
+
+// The text with the prefix `from` in place of `to`; empty when it does not begin with `from`.
+QByteArray swapPrefix(const QByteArray &text, std::string_view from, std::string_view to)
+{
+    return text.startsWith(view(from))
+               ? QByteArray(to.data(), qsizetype(to.size())) + text.mid(qsizetype(from.size()))
+               : QByteArray();
+}
+
+} // namespace
+
 QByteArray reportOf(const CatDialect &dialect, const QByteArray &reply)
 {
     for (const ReportAlias &alias : dialect.reports) {
-        if (reply.startsWith(view(alias.reply)))
-            return QByteArray(alias.report.data(), qsizetype(alias.report.size())) +
-                   reply.mid(qsizetype(alias.reply.size()));
+        if (const QByteArray report = swapPrefix(reply, alias.reply, alias.report);
+            !report.isEmpty())
+            return report;
     }
     return reply;
+}
+
+QByteArray replyOf(const CatDialect &dialect, const QByteArray &report)
+{
+    for (const ReportAlias &alias : dialect.reports) {
+        if (const QByteArray reply = swapPrefix(report, alias.report, alias.reply);
+            !reply.isEmpty())
+            return reply;
+    }
+    return {};
 }

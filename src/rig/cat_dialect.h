@@ -38,3 +38,6 @@ std::optional<bool> transmitState(const CatDialect &dialect, Entry entry, const 
 // The report a radio would send of what a reply to a read holds (Icom's transceive frame "00..."
 // for the reply "03..."); the reply itself where the family has no such report.
 QByteArray reportOf(const CatDialect &dialect, const QByteArray &reply);
+// The other way: the reply to a read that a report of the radio's stands for; empty when the text
+// is no report.
+QByteArray replyOf(const CatDialect &dialect, const QByteArray &report);

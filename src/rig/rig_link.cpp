@@ -375,14 +375,11 @@ void RigLink::pump()
 RigLink::Routed RigLink::takeReply(const QByteArray &reply)
 {
     Routed routed;
-    routed.kept = reply;
     const CatDialect &dialect = catDialect(rigType());
-    for (const ReportAlias &alias : dialect.reports) {
-        if (reply.startsWith(QByteArrayView(alias.report.data(), qsizetype(alias.report.size()))))
-            routed.kept = QByteArray(alias.reply.data(), qsizetype(alias.reply.size())) +
-                          reply.mid(qsizetype(alias.report.size()));
-    }
-    routed.report = routed.kept != reply;
+    routed.kept = replyOf(dialect, reply);
+    routed.report = !routed.kept.isEmpty();
+    if (!routed.report)
+        routed.kept = reply;
     if (reply.size() > 2 && reply.endsWith(';'))
         m_replyChars.insert(kindOfReply(reply), int(std::min<qsizetype>(reply.size(), 64)));
     m_tracker.setOkReply(QByteArray(dialect.okReply.data(), qsizetype(dialect.okReply.size())));
