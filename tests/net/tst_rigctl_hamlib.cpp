@@ -31,10 +31,9 @@ void TestRigctlHamlib::initTestCase()
     QString rigctld;
     OVX2_REQUIRE_HAMLIB_TOOL(m_rigctl, "rigctl");
     OVX2_REQUIRE_HAMLIB_TOOL(rigctld, "rigctld");
-    m_daemonPort = test_tools::freePort();
-    m_daemon.start(rigctld, {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(m_daemonPort)});
-    QVERIFY(m_daemon.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(RigctlTestClient().connectTo(m_daemonPort), 10000);
+    m_daemonPort =
+        test_tools::startServer(m_daemon, rigctld, {"-m", "1", "-T", "127.0.0.1", "-t", "%port"});
+    QVERIFY(m_daemonPort != 0);
 }
 
 void TestRigctlHamlib::cleanupTestCase()

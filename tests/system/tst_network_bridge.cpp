@@ -182,15 +182,16 @@ void TestNetworkBridge::answersAsRigctldDoes()
     ConnectedBridge b(type, model);
     QVERIFY2(b.connectRig(), qPrintable(b.why()));
     QVERIFY(b.bridge().rigctlServer().listen(QHostAddress::LocalHost, 0));
-    const quint16 ours = b.bridge().rigctlServer().port(), theirs = freePort();
+    const quint16 ours = b.bridge().rigctlServer().port();
     RigSimThread radio(model);
     const QString device = radio.start();
     QVERIFY2(!device.isEmpty(), qPrintable(radio.errorString()));
     QProcess daemon;
-    daemon.start(rigctld,
-                 {"-m", QString::number(hamlib), "-r", device, "-s", "38400", "-T", "127.0.0.1",
-                  "-t", QString::number(theirs), "--set-conf=post_write_delay=0"});
-    QVERIFY(daemon.waitForStarted());
+    const quint16 theirs =
+        test_tools::startServer(daemon, rigctld,
+                                {"-m", QString::number(hamlib), "-r", device, "-s", "38400", "-T",
+                                 "127.0.0.1", "-t", "%port", "--set-conf=post_write_delay=0"});
+    QVERIFY(theirs != 0);
     QList<QByteArray> answers[2]; // rigctld's, the bridge's
     for (const quint16 port : {theirs, ours}) {
         RigctlTestClient c;
